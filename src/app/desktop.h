@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class QPrinter;
+class QWidget;
+
+// Everything the program does outside its own process goes through here, so
+// that tests can watch and script it: message boxes, the beep, the clipboard,
+// opening files, the printer, the clock and the random seed.
+class Desktop
+{
+public:
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+    enum class Icon { None, Question, Warning };
+    enum class Answer { Ok, Cancel, Yes, No };
+
+    struct Message
+    {
+        QString prompt;
+        QString title;
+        Buttons buttons = Buttons::Ok;
+        Icon icon = Icon::None;
+    };
+
+    virtual ~Desktop();
+
+    // A modal box over `parent`; returns the button the user chose.
+    virtual Answer showMessage(QWidget* parent, const Message& message) = 0;
+    virtual void beep() = 0;
+    virtual void setClipboardText(const QString& text) = 0;
+    // Hands a file to the desktop's default program; false when that failed.
+    virtual bool openFile(const QString& path) = 0;
+    // The printer to print on, or null when none can be used.
+    virtual std::unique_ptr<QPrinter> printer() = 0;
+    virtual QDateTime now() = 0;
+    virtual std::uint32_t randomSeed() = 0;
+};
+
+// Convenience for the common case of one call per box.
+Desktop::Answer ask(Desktop& desktop, QWidget* parent, const QString& prompt, const QString& title,
+    Desktop::Buttons buttons, Desktop::Icon icon = Desktop::Icon::None);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QFont;
+
+// The window asks for the Windows Japanese fonts by name; on other systems
+// they are mapped to the IPA fonts, then to Noto Sans CJK JP.
+namespace Fonts {
+
+inline const QString Gothic = QStringLiteral("ＭＳ Ｐゴシック");
+inline const QString Mincho = QStringLiteral("MS 明朝");
+
+// Safe to call more than once.
+void installSubstitutions();
+
+// The Gothic face at `points`, bold or not.
+QFont gothic(double points, bool bold = false);
+
+} // namespace Fonts

@@ -1,0 +1,17 @@
+#include "app/form1.h"
+#include "app/qt_desktop.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Varolin"));
+    QApplication::setApplicationVersion(QStringLiteral(VAROLIN_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("varolin"));
+
+    QtDesktop desktop;
+    Form1 window(desktop, QCoreApplication::applicationDirPath());
+    window.show();
+    return QApplication::exec();
+}

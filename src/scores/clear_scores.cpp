@@ -1,0 +1,4 @@
+#include "app/form1.h"
+
+void Form1::Label3_Click()
+{ }

@@ -1,0 +1,23 @@
+#include "app/form1.h"
+
+#include <QLabel>
+
+using namespace Qt::StringLiterals;
+
+void Form1::ShowKind()
+{
+    static const char16_t* const signs[] = {u"＋", u"－", u"×", u"÷"};
+    const int kind = state.calcKind >= 0 && state.calcKind <= 2 ? state.calcKind : 3;
+    L[0]->setText(QString::fromUtf16(signs[kind]));
+    const int best = kind == 0 ? state.bestAdd
+        : kind == 1            ? state.bestSub
+        : kind == 2            ? state.bestMul
+                               : state.bestDiv;
+    Label1->setText(u"ハイスコア： "_s + QString::number(best / 60) + u"分"_s
+        + QStringLiteral("%1").arg(best % 60, 2, 10, QLatin1Char('0')) + u"秒"_s);
+    Label1->setToolTip(u"ハイスコア"_s);
+    state.settings[SettingsSlot::Kind] = state.calcKind;
+}
+
+void Form1::ShowResult()
+{ }

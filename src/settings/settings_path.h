@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// Where Varolin.ini lives for a program in `programFolder`.
+QString settingsFilePath(const QString& programFolder);

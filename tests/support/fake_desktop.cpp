@@ -1,0 +1,46 @@
+#include "fake_desktop.h"
+
+#include <QPrinter>
+
+Desktop::Answer FakeDesktop::showMessage(QWidget* parent, const Message& message)
+{
+    Q_UNUSED(parent);
+    if (onMessage)
+        onMessage(message);
+    Answer answer = Answer::Ok;
+    if (!answers.isEmpty()) {
+        answer = answers.takeFirst();
+    } else {
+        switch (message.buttons) {
+        case Buttons::Ok:
+            answer = Answer::Ok;
+            break;
+        case Buttons::YesNo:
+            answer = Answer::No;
+            break;
+        case Buttons::OkCancel:
+        case Buttons::YesNoCancel:
+            answer = Answer::Cancel;
+            break;
+        }
+    }
+    shown.append({message, answer});
+    return answer;
+}
+
+bool FakeDesktop::openFile(const QString& path)
+{
+    openedFiles.append(path);
+    return openSucceeds;
+}
+
+std::unique_ptr<QPrinter> FakeDesktop::printer()
+{
+    ++printerRequests;
+    if (pdfPath.isEmpty())
+        return nullptr;
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(pdfPath);
+    return printer;
+}

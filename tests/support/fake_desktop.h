@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/desktop.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+// A desktop that records every call and answers message boxes from a script.
+class FakeDesktop final : public Desktop
+{
+public:
+    struct Shown
+    {
+        Message message;
+        Answer answer;
+    };
+
+    Answer showMessage(QWidget* parent, const Message& message) override;
+    void beep() override { ++beeps; }
+    void setClipboardText(const QString& text) override
+    {
+        clipboard = text;
+        ++clipboardWrites;
+    }
+    bool openFile(const QString& path) override;
+    std::unique_ptr<QPrinter> printer() override;
+    QDateTime now() override { return clock; }
+    std::uint32_t randomSeed() override { return seed; }
+
+    // Answers for the next boxes, in order. A box with no scripted answer
+    // gets OK when that is its only button, otherwise its last button (No or
+    // Cancel), so an unscripted question never commits anything.
+    QList<Answer> answers;
+    // Runs while a box is "open", before it is answered.
+    std::function<void(const Message&)> onMessage;
+    QList<Shown> shown;
+
+    int beeps = 0;
+    QString clipboard;
+    int clipboardWrites = 0;
+    QStringList openedFiles;
+    bool openSucceeds = true;
+    // Where printer() prints to as PDF; empty means no printer is available.
+    QString pdfPath;
+    int printerRequests = 0;
+    QDateTime clock{QDate(2025, 2, 10), QTime(9, 30)};
+    std::uint32_t seed = 20250210;
+};

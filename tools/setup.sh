@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs what Varolin needs on Debian 12, builds it, and then either starts
+# the program ("run") or runs every test ("test"). Safe to run again: it only
+# installs what is missing and only rebuilds what changed.
+set -euo pipefail
+
+mode=${1:-run}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${VAROLIN_BUILD_DIR:-$here/build}
+
+packages=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop
+    fonts-ipafont-gothic fonts-ipafont-mincho
+    libbenchmark-dev
+    xvfb xauth poppler-utils
+    desktop-file-utils appstream
+    clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+    [ "$status" = installed ] || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" --parallel "$jobs"
+
+case "$mode" in
+run)
+    exec "$build/varolin"
+    ;;
+test)
+    cd "$build"
+    exec ctest --output-on-failure --parallel "$jobs"
+    ;;
+*)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac
