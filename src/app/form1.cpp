@@ -313,6 +313,17 @@ void Form1::applyButtonPattern(bool running)
     }
 }
 
+void Form1::setLabelRed(int k, bool red)
+{
+    setTextColor(L[k], red ? QColor(255, 0, 0) : QColor(0, 0, 0));
+}
+
+void Form1::highlightCell(int cell, bool red)
+{
+    setLabelRed(cell / 10 + 1, red);
+    setLabelRed(cell % 10 + 11, red);
+}
+
 QPoint Form1::normalPosition() const
 {
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))

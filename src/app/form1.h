@@ -82,6 +82,10 @@ public:
     // Btn(0)..Btn(4) in their idle or running pattern: an enabled command is
     // bold, a disabled one plain.
     void applyButtonPattern(bool running);
+    // Header label k red (the operand of the cell taking input) or black.
+    void setLabelRed(int k, bool red);
+    // Both operand labels of answer cell `cell`.
+    void highlightCell(int cell, bool red);
     // Top-left corner of the window frame as it is in the normal state, also
     // while the window is minimised or maximised.
     QPoint normalPosition() const;

@@ -1,14 +1,94 @@
+#include "app/desktop.h"
 #include "app/form1.h"
+#include "app/twips.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool confirmEnd(Form1& form)
+{
+    return ask(form.desktop(), &form, u"おわりにしますか？"_s, u"かくにん"_s,
+               Desktop::Buttons::YesNo)
+        == Desktop::Answer::Yes;
+}
+
+// Records where the window stands before the settings are written.
+void storeWindowPosition(Form1& form)
+{
+    const QPoint position = form.normalPosition();
+    form.state.winPos[0] = static_cast<std::int32_t>(Twips::fromPixels(position.y()));
+    form.state.winPos[1] = static_cast<std::int32_t>(Twips::fromPixels(position.x()));
+}
+
+void saveAndEnd(Form1& form)
+{
+    form.StopClock();
+    storeWindowPosition(form);
+    form.SaveSettings();
+    form.endProgram();
+}
+
+} // namespace
 
 void Form1::Btn_Click(int index)
 {
     switch (index) {
-    case 0:
+    case 0: // switch the kind
         state.calcKind = static_cast<std::int16_t>((state.calcKind + 1) % 4);
         ShowKind();
         MakeSheet();
         break;
-    case 4:
+    case 1: // start
+        ClearCells();
+        // A tens digit held when the last sheet was stopped belongs to that
+        // sheet, not to this one.
+        state.digitCount = 0;
+        // In division the column operands may still be those of the last row
+        // reached; row 0 needs its own multiples.
+        if (state.calcKind == 3 && state.dividends[0] != state.operands[0] * state.quotients[0]) {
+            state.currentCell = 0;
+            MakeDivisionRow();
+        }
+        Data[0]->setEnabled(true);
+        Data[0]->setFocus();
+        highlightCell(0, true);
+        state.idle = false;
+        state.currentCell = 0;
+        applyButtonPattern(true);
+        StartClock();
+        break;
+    case 2: // stop
+        Timer1->stop();
+        if (ask(desktop(), this, u"やめますか？"_s, u"かくにん"_s, Desktop::Buttons::YesNo)
+            == Desktop::Answer::Yes) {
+            applyButtonPattern(false);
+            StopClock();
+            Text1->setText(u"0:00"_s);
+            ClearCells();
+            for (int k = 1; k <= 20; ++k)
+                setLabelRed(k, false);
+            for (QLineEdit* cell : Data)
+                cell->setEnabled(false);
+            state.idle = true;
+            Btn[1]->setFocus();
+        } else {
+            Timer1->start();
+            Data[state.currentCell]->setFocus();
+        }
+        break;
+    case 3: // end
+        if (confirmEnd(*this))
+            saveAndEnd(*this);
+        else
+            Btn[1]->setFocus();
+        break;
+    case 4: // new numbers
         if (state.idle)
             MakeSheet();
         break;
@@ -18,12 +98,23 @@ void Form1::Btn_Click(int index)
     case 6:
         ScreenCopyCommand();
         break;
-    default:
+    default: // 7, the mode button, and anything else: nothing
         break;
     }
 }
 
 void Form1::Form_QueryUnload(bool& cancel)
 {
-    cancel = false;
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        // No question while the window cannot be seen as it is, but the
+        // records of this run are kept all the same.
+        storeWindowPosition(*this);
+        SaveSettings();
+        endProgram();
+        return;
+    }
+    if (confirmEnd(*this))
+        saveAndEnd(*this);
+    else
+        cancel = true;
 }
