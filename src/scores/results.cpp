@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include "scores/time_text.h"
+
 #include <QLabel>
 
 using namespace Qt::StringLiterals;
@@ -13,8 +15,7 @@ void Form1::ShowKind()
         : kind == 1            ? state.bestSub
         : kind == 2            ? state.bestMul
                                : state.bestDiv;
-    Label1->setText(u"ハイスコア： "_s + QString::number(best / 60) + u"分"_s
-        + QStringLiteral("%1").arg(best % 60, 2, 10, QLatin1Char('0')) + u"秒"_s);
+    Label1->setText(u"ハイスコア： "_s + minutesText(best));
     Label1->setToolTip(u"ハイスコア"_s);
     state.settings[SettingsSlot::Kind] = state.calcKind;
 }
