@@ -9,21 +9,18 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QTimer>
 #include <QUrl>
 
 #include <canberra.h>
 
 using namespace Qt::StringLiterals;
 
-QtDesktop::QtDesktop()
+QtDesktop::QtDesktop() = default;
+
+void QtDesktop::prepareSound()
 {
-    // Connecting to the sound server can take a moment; do it once the
-    // window is up rather than on the first wrong digit.
-    QTimer::singleShot(0, qApp, [this] {
-        if (!soundTried)
-            openSound();
-    });
+    if (!soundTried)
+        openSound();
 }
 
 QtDesktop::~QtDesktop()

@@ -22,6 +22,10 @@ public:
 
     // Message texts may separate lines with a lone carriage return; a Qt box
     // only breaks lines at line feeds.
+    // Connects to the sound server, which can take a moment: better once the
+    // window is up than on the first wrong digit.
+    void prepareSound();
+
     static QString displayText(const QString& prompt);
 
 private:

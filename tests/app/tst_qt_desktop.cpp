@@ -1,0 +1,173 @@
+// The real desktop: message boxes with Japanese buttons that answer what was
+// clicked, line breaks made of lone carriage returns, the clipboard, and the
+// quiet failures of opening files and finding a printer.
+#include "app/qt_desktop.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <set>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(Desktop::Buttons)
+Q_DECLARE_METATYPE(Desktop::Icon)
+Q_DECLARE_METATYPE(Desktop::Answer)
+
+class QtDesktopTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void displayText_data();
+    void displayText();
+    void messageBox_data();
+    void messageBox();
+    void escapeTakesTheSafeChoice();
+    void clipboard();
+    void missingFileIsNotOpened();
+    void printerIsNullWithoutADefaultPrinter();
+    void seedsDiffer();
+};
+
+void QtDesktopTest::displayText_data()
+{
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("lone CR") << u"Ver 2.30\rby X\rhttp://x"_s << u"Ver 2.30\nby X\nhttp://x"_s;
+    QTest::newRow("CRLF") << u"a\r\n\r\nb\r\n"_s << u"a\n\nb\n"_s;
+    QTest::newRow("two CRs") << u"45秒でした。\r\rハイスコアです。"_s
+                             << u"45秒でした。\n\nハイスコアです。"_s;
+    QTest::newRow("LF untouched") << u"a\nb"_s << u"a\nb"_s;
+}
+
+void QtDesktopTest::displayText()
+{
+    QFETCH(QString, prompt);
+    QFETCH(QString, shown);
+    QCOMPARE(QtDesktop::displayText(prompt), shown);
+}
+
+void QtDesktopTest::messageBox_data()
+{
+    QTest::addColumn<Desktop::Buttons>("buttons");
+    QTest::addColumn<Desktop::Icon>("icon");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QString>("click");
+    QTest::addColumn<Desktop::Answer>("answer");
+    QTest::addColumn<int>("boxIcon");
+
+    QTest::newRow("OK") << Desktop::Buttons::Ok << Desktop::Icon::None << QStringList{u"OK"_s}
+                        << u"OK"_s << Desktop::Answer::Ok << int(QMessageBox::NoIcon);
+    QTest::newRow("yes") << Desktop::Buttons::YesNo << Desktop::Icon::None
+                         << QStringList{u"はい"_s, u"いいえ"_s} << u"はい"_s << Desktop::Answer::Yes
+                         << int(QMessageBox::NoIcon);
+    QTest::newRow("no") << Desktop::Buttons::YesNo << Desktop::Icon::None
+                        << QStringList{u"はい"_s, u"いいえ"_s} << u"いいえ"_s << Desktop::Answer::No
+                        << int(QMessageBox::NoIcon);
+    QTest::newRow("cancel") << Desktop::Buttons::OkCancel << Desktop::Icon::None
+                            << QStringList{u"OK"_s, u"キャンセル"_s} << u"キャンセル"_s
+                            << Desktop::Answer::Cancel << int(QMessageBox::NoIcon);
+    QTest::newRow("three, no") << Desktop::Buttons::YesNoCancel << Desktop::Icon::None
+                               << QStringList{u"はい"_s, u"いいえ"_s, u"キャンセル"_s}
+                               << u"いいえ"_s << Desktop::Answer::No << int(QMessageBox::NoIcon);
+    QTest::newRow("question icon")
+        << Desktop::Buttons::Ok << Desktop::Icon::Question << QStringList{u"OK"_s} << u"OK"_s
+        << Desktop::Answer::Ok << int(QMessageBox::Question);
+    QTest::newRow("warning icon") << Desktop::Buttons::Ok << Desktop::Icon::Warning
+                                  << QStringList{u"OK"_s} << u"OK"_s << Desktop::Answer::Ok
+                                  << int(QMessageBox::Warning);
+}
+
+void QtDesktopTest::messageBox()
+{
+    QFETCH(Desktop::Buttons, buttons);
+    QFETCH(Desktop::Icon, icon);
+    QFETCH(QStringList, captions);
+    QFETCH(QString, click);
+    QFETCH(Desktop::Answer, answer);
+    QFETCH(int, boxIcon);
+
+    QStringList seenCaptions;
+    QString seenTitle;
+    QString seenText;
+    int seenIcon = -1;
+    QTimer::singleShot(0, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        seenTitle = box->windowTitle();
+        seenText = box->text();
+        seenIcon = box->icon();
+        QPushButton* target = nullptr;
+        for (QAbstractButton* button : box->buttons()) {
+            seenCaptions.append(button->text());
+            if (button->text() == click)
+                target = qobject_cast<QPushButton*>(button);
+        }
+        QVERIFY(target);
+        target->click();
+    });
+
+    QtDesktop desktop;
+    const Desktop::Answer got
+        = ask(desktop, nullptr, u"やめますか？\rもういちど"_s, u"かくにん"_s, buttons, icon);
+    QCOMPARE(got, answer);
+    QCOMPARE(seenTitle, u"かくにん"_s);
+    QCOMPARE(seenText, u"やめますか？\nもういちど"_s);
+    QCOMPARE(seenIcon, boxIcon);
+    seenCaptions.sort();
+    captions.sort();
+    QCOMPARE(seenCaptions, captions);
+}
+
+void QtDesktopTest::escapeTakesTheSafeChoice()
+{
+    QTimer::singleShot(0, this, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    QtDesktop desktop;
+    QCOMPARE(ask(desktop, nullptr, u"おわりにしますか？"_s, u"かくにん"_s, Desktop::Buttons::YesNo),
+        Desktop::Answer::No);
+}
+
+void QtDesktopTest::clipboard()
+{
+    QtDesktop desktop;
+    desktop.setClipboardText(u"[たしざん]1分05秒"_s);
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"[たしざん]1分05秒"_s);
+}
+
+void QtDesktopTest::missingFileIsNotOpened()
+{
+    QTemporaryDir folder;
+    QtDesktop desktop;
+    QVERIFY(!desktop.openFile(folder.filePath(u"readme.txt"_s)));
+}
+
+void QtDesktopTest::printerIsNullWithoutADefaultPrinter()
+{
+    QtDesktop desktop;
+    const std::unique_ptr<QPrinter> printer = desktop.printer();
+    QCOMPARE(printer == nullptr, QPrinterInfo::defaultPrinter().isNull());
+}
+
+void QtDesktopTest::seedsDiffer()
+{
+    QtDesktop desktop;
+    std::set<std::uint32_t> seeds;
+    for (int i = 0; i < 8; ++i)
+        seeds.insert(desktop.randomSeed());
+    QVERIFY(seeds.size() > 1);
+}
+
+QTEST_MAIN(QtDesktopTest)
+#include "tst_qt_desktop.moc"
