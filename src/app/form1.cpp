@@ -324,6 +324,28 @@ void Form1::highlightCell(int cell, bool red)
     setLabelRed(cell % 10 + 11, red);
 }
 
+void Form1::updateAccessibleNames()
+{
+    static const char16_t* const kindNames[] = {u"たしざん", u"ひきざん", u"かけざん", u"わりざん"};
+    static const char16_t* const operations[] = {u"たす", u"ひく", u"かける", u"わる"};
+    const int kind = state.calcKind >= 0 && state.calcKind <= 3 ? state.calcKind : 0;
+    const QString operation = QString::fromUtf16(operations[kind]);
+
+    L[0]->setAccessibleName(QString::fromUtf16(kindNames[kind]));
+    for (int i = 0; i < 10; ++i) {
+        L[1 + i]->setAccessibleName(
+            u"ひだり "_s + QString::number(i + 1) + u"ばんめ: "_s + L[1 + i]->text());
+        L[11 + i]->setAccessibleName(
+            u"うえ "_s + QString::number(i + 1) + u"ばんめ: "_s + L[11 + i]->text());
+    }
+    for (int cell = 0; cell < 100; ++cell) {
+        // The column operand comes first: the answer is top minus left, top
+        // divided by left.
+        Data[cell]->setAccessibleName(L[11 + cell % 10]->text() + u' ' + operation + u' '
+            + L[1 + cell / 10]->text() + u" の こたえ"_s);
+    }
+}
+
 QPoint Form1::normalPosition() const
 {
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))

@@ -86,6 +86,10 @@ public:
     void setLabelRed(int k, bool red);
     // Both operand labels of answer cell `cell`.
     void highlightCell(int cell, bool red);
+    // Names that screen readers announce: each cell says which sum it asks
+    // for, each header which operand it holds. Follows every change of the
+    // operands.
+    void updateAccessibleNames();
     // Top-left corner of the window frame as it is in the normal state, also
     // while the window is minimised or maximised.
     QPoint normalPosition() const;

@@ -9,7 +9,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varolin"));
     QApplication::setApplicationVersion(QStringLiteral(VAROLIN_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("varolin"));
+    QApplication::setDesktopFileName(QStringLiteral("org.varolin.Varolin"));
 
     QtDesktop desktop;
     Form1 window(desktop, QCoreApplication::applicationDirPath());

@@ -34,6 +34,7 @@ void Form1::MakeSheet()
             L[1 + i]->setText(QString::number(state.operands[i]));
             L[11 + i]->setText(QString::number(state.dividends[i]));
         }
+        updateAccessibleNames();
         return;
     }
 
@@ -47,6 +48,7 @@ void Form1::MakeSheet()
             state.operands[i] += 10;
         L[11 + i]->setText(QString::number(state.operands[i]));
     }
+    updateAccessibleNames();
 }
 
 void Form1::ShuffleOperands()
@@ -85,4 +87,5 @@ void Form1::MakeDivisionRow()
         state.dividends[i] = static_cast<std::int16_t>(state.operands[row] * state.quotients[i]);
         L[11 + i]->setText(QString::number(state.dividends[i]));
     }
+    updateAccessibleNames();
 }

@@ -5,6 +5,7 @@
 #include "app/twips.h"
 #include "form_fixture.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,8 @@ private Q_SLOTS:
     void dateLabelReadsTheDesktopClock();
     void stateAfterStartUp();
     void fixedClientArea();
+    void accessibleNames_data();
+    void accessibleNames();
 };
 
 void WindowTest::boardGeometry()
@@ -234,6 +237,46 @@ void WindowTest::fixedClientArea()
     Form1& form = fixture.make();
     QCOMPARE(form.size(), QSize(Twips::toPixels(10740), Twips::toPixels(9585)));
     QCOMPARE(form.minimumSize(), form.maximumSize());
+}
+
+void WindowTest::accessibleNames_data()
+{
+    QTest::addColumn<int>("switches");
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("kindName");
+
+    QTest::newRow("addition") << 0 << u"たす"_s << u"たしざん"_s;
+    QTest::newRow("subtraction") << 1 << u"ひく"_s << u"ひきざん"_s;
+    QTest::newRow("multiplication") << 2 << u"かける"_s << u"かけざん"_s;
+    QTest::newRow("division") << 3 << u"わる"_s << u"わりざん"_s;
+}
+
+void WindowTest::accessibleNames()
+{
+    QFETCH(int, switches);
+    QFETCH(QString, operation);
+    QFETCH(QString, kindName);
+
+    FormFixture fixture;
+    Form1& form = fixture.make();
+    for (int i = 0; i < switches; ++i)
+        form.Btn_Click(0);
+    if (switches == 3) {
+        // A division row drawn later renames the cells of that row too.
+        form.state.currentCell = 40;
+        form.MakeDivisionRow();
+    }
+
+    QCOMPARE(form.L[0]->accessibleName(), kindName);
+    for (int cell : {0, 9, 23, 45, 88, 99}) {
+        const QString expected = form.L[11 + cell % 10]->text() + u' ' + operation + u' '
+            + form.L[1 + cell / 10]->text() + u" の こたえ"_s;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(form.Data[cell]);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->text(QAccessible::Name), expected);
+    }
+    QCOMPARE(form.L[3]->accessibleName(), u"ひだり 3ばんめ: "_s + form.L[3]->text());
+    QCOMPARE(form.L[14]->accessibleName(), u"うえ 4ばんめ: "_s + form.L[14]->text());
 }
 
 QTEST_MAIN(WindowTest)

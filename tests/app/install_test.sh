@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the build into a fresh prefix and checks that everything a desktop
+# needs is there and that the installed program starts and finds its read-me.
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+[ -L "$prefix/bin/varolin" ] || fail "bin/varolin is not a link"
+program=$(readlink -f "$prefix/bin/varolin")
+[ -x "$program" ] || fail "the link does not lead to the program"
+[ -f "$(dirname "$program")/readme.txt" ] || fail "readme.txt is not beside the program"
+[ -f "$prefix/share/applications/org.varolin.Varolin.desktop" ] || fail "no launcher"
+[ -f "$prefix/share/metainfo/org.varolin.Varolin.metainfo.xml" ] || fail "no metainfo"
+[ -f "$prefix/share/icons/hicolor/scalable/apps/varolin.svg" ] || fail "no scalable icon"
+for size in 32 48 64 128 256; do
+    [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/varolin.png" ] || fail "no ${size}px icon"
+done
+grep -q '^Icon=varolin$' "$prefix/share/applications/org.varolin.Varolin.desktop" || fail "icon name"
+
+# Started through the link, it runs until it is stopped.
+status=0
+HOME="$prefix/home" XDG_CONFIG_HOME="$prefix/home/.config" timeout 3 "$prefix/bin/varolin" \
+    >/dev/null 2>&1 || status=$?
+[ "$status" -eq 124 ] || fail "the installed program ended by itself (status $status)"
+echo "installed program, read-me, launcher, metainfo and icons are in place"
