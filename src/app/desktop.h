@@ -32,6 +32,9 @@ public:
     // A modal box over `parent`; returns the button the user chose.
     virtual Answer showMessage(QWidget* parent, const Message& message) = 0;
     virtual void beep() = 0;
+    // A drill is about to start: make the beep ready, so that the first wrong
+    // digit sounds without a delay.
+    virtual void prepareBeep() { }
     virtual void setClipboardText(const QString& text) = 0;
     // Hands a file to the desktop's default program; false when that failed.
     virtual bool openFile(const QString& path) = 0;

@@ -2,7 +2,6 @@
 #include "app/qt_desktop.h"
 
 #include <QApplication>
-#include <QTimer>
 
 int main(int argc, char* argv[])
 {
@@ -14,6 +13,5 @@ int main(int argc, char* argv[])
     QtDesktop desktop;
     Form1 window(desktop, QCoreApplication::applicationDirPath());
     window.show();
-    QTimer::singleShot(0, &window, [&desktop] { desktop.prepareSound(); });
     return QApplication::exec();
 }

@@ -17,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 QtDesktop::QtDesktop() = default;
 
-void QtDesktop::prepareSound()
+void QtDesktop::prepareBeep()
 {
     if (!soundTried)
         openSound();

@@ -14,6 +14,9 @@ public:
 
     Answer showMessage(QWidget* parent, const Message& message) override;
     void beep() override;
+    // Connects to the sound server, which can take a moment. Not at start-up:
+    // a child who never starts a drill need not pay for it.
+    void prepareBeep() override;
     void setClipboardText(const QString& text) override;
     bool openFile(const QString& path) override;
     std::unique_ptr<QPrinter> printer() override;
@@ -22,10 +25,6 @@ public:
 
     // Message texts may separate lines with a lone carriage return; a Qt box
     // only breaks lines at line feeds.
-    // Connects to the sound server, which can take a moment: better once the
-    // window is up than on the first wrong digit.
-    void prepareSound();
-
     static QString displayText(const QString& prompt);
 
 private:

@@ -45,6 +45,7 @@ void Form1::Btn_Click(int index)
         MakeSheet();
         break;
     case 1: // start
+        desktop().prepareBeep();
         ClearCells();
         // A tens digit held when the last sheet was stopped belongs to that
         // sheet, not to this one.
