@@ -42,8 +42,19 @@ run)
     exec "$build/varolin"
     ;;
 test)
-    cd "$build"
-    exec ctest --output-on-failure --parallel "$jobs"
+    status=0
+    (cd "$build" && ctest --output-on-failure --parallel "$jobs") || status=1
+    # The same tests once more, built with AddressSanitizer and
+    # UndefinedBehaviorSanitizer: any report fails the run.
+    sanitize=${VAROLIN_SANITIZE_BUILD_DIR:-$here/build-sanitize}
+    cmake -S "$here" -B "$sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAROLIN_SANITIZE=ON \
+        -DVAROLIN_BUILD_BENCH=OFF >/dev/null
+    cmake --build "$sanitize" --parallel "$jobs"
+    (cd "$sanitize" &&
+        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+            ctest --output-on-failure --parallel "$jobs") || status=1
+    exit $status
     ;;
 *)
     echo "usage: $0 [run|test]" >&2
