@@ -10,7 +10,7 @@
 inline QRectF fitOnPage(const QSizeF& size, const QRectF& page)
 {
     if (size.isEmpty() || page.isEmpty())
-        return {page.topLeft(), QSizeF()};
+        return {page.topLeft(), QSizeF(0, 0)};
     const double scale = std::min(page.width() / size.width(), page.height() / size.height());
     const QSizeF fitted = size * scale;
     return {QPointF(page.left() + (page.width() - fitted.width()) / 2, page.top()), fitted};
