@@ -159,6 +159,8 @@ void PrintCommandsTest::withoutPrinting()
     const Snapshot before(form);
 
     fixture.desktop.answers = answers;
+    if (printerRequests > 0 && !pdfName.isEmpty())
+        QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
     form.Btn_Click(index);
 
     compareShown(fixture.desktop, expected);
