@@ -14,3 +14,7 @@ endif()
 add_test(NAME app.install
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/install_test.sh ${PROJECT_BINARY_DIR})
 set_tests_properties(app.install PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+
+# The about test reads the read-me from the source tree.
+target_compile_definitions(test_app_about PRIVATE
+  VAROLIN_README="${PROJECT_SOURCE_DIR}/readme.txt")

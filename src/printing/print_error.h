@@ -1,0 +1,12 @@
+#pragma once
+
+#include <stdexcept>
+
+// Raised when the printer cannot be used: none is configured, it refuses to
+// start a job, or the job fails. The print commands catch it and tell the
+// user in one fixed message.
+class PrintError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};

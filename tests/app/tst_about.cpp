@@ -1,0 +1,143 @@
+// The about picture shows the version, the credit and the web address in a
+// question box; the help button hands the read-me beside the program to the
+// desktop, and does nothing visible when it cannot. Neither touches a drill.
+#include "app/qt_desktop.h"
+#include "form_fixture.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+class AboutTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void aboutMessage();
+    void aboutByClickingThePicture();
+    void readme_data();
+    void readme();
+    void bothWhileADrillRuns();
+    void readmeFile();
+};
+
+void AboutTest::aboutMessage()
+{
+    FormFixture fixture;
+    Form1& form = fixture.make();
+    form.Image1_Click();
+
+    QCOMPARE(fixture.desktop.shown.size(), 1);
+    const Desktop::Message& message = fixture.desktop.shown.front().message;
+    QCOMPARE(message.title, u"Varolin"_s);
+    QCOMPARE(message.buttons, Desktop::Buttons::Ok);
+    QCOMPARE(message.icon, Desktop::Icon::Question);
+
+    // Three lines parted by a carriage return alone.
+    QVERIFY(!message.prompt.contains(u'\n'));
+    const QStringList lines = message.prompt.split(u'\r');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], u"Ver 2.30"_s);
+    QVERIFY2(QRegularExpression(u"^by \\S.* \\(\\S.*\\)$"_s).match(lines[1]).hasMatch(),
+        qPrintable(lines[1]));
+    QVERIFY2(lines[2].startsWith(u"https://"_s) && !lines[2].contains(u' '), qPrintable(lines[2]));
+
+    // The real box shows them as three lines.
+    QCOMPARE(QtDesktop::displayText(message.prompt).split(u'\n'), lines);
+}
+
+void AboutTest::aboutByClickingThePicture()
+{
+    FormFixture fixture;
+    Form1& form = fixture.make();
+    form.show();
+    QTest::mouseClick(form.Image1, Qt::LeftButton);
+    QCOMPARE(fixture.desktop.shown.size(), 1);
+    QCOMPARE(fixture.desktop.shown.front().message.title, u"Varolin"_s);
+}
+
+void AboutTest::readme_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<bool>("folderInstead"); // a folder named readme.txt
+    QTest::addColumn<bool>("opens"); // the desktop finds a program for it
+    QTest::addColumn<bool>("handedOver");
+
+    QTest::newRow("present") << true << false << true << true;
+    QTest::newRow("present, no program for it") << true << false << false << true;
+    QTest::newRow("missing") << false << false << true << false;
+    QTest::newRow("a folder of that name") << false << true << true << false;
+}
+
+void AboutTest::readme()
+{
+    QFETCH(bool, present);
+    QFETCH(bool, folderInstead);
+    QFETCH(bool, opens);
+    QFETCH(bool, handedOver);
+
+    FormFixture fixture;
+    if (present)
+        fixture.writeFile(u"readme.txt"_s, "Varolin\n");
+    if (folderInstead)
+        QVERIFY(QDir(fixture.folder.path()).mkdir(u"readme.txt"_s));
+    fixture.desktop.openSucceeds = opens;
+    Form1& form = fixture.make();
+
+    form.Command1->click();
+
+    const QStringList expected
+        = handedOver ? QStringList{fixture.folder.path() + u"/readme.txt"_s} : QStringList{};
+    QCOMPARE(fixture.desktop.openedFiles, expected);
+    QVERIFY(fixture.desktop.shown.isEmpty());
+    QCOMPARE(fixture.desktop.beeps, 0);
+}
+
+void AboutTest::bothWhileADrillRuns()
+{
+    FormFixture fixture;
+    fixture.writeFile(u"readme.txt"_s, "Varolin\n");
+    Form1& form = fixture.make();
+    form.Btn_Click(1);
+    form.Data[0]->setText(u"1"_s);
+    const auto state = [&form] {
+        return std::tuple{form.state.idle, form.state.currentCell, form.state.elapsedSeconds,
+            form.Timer1->isActive(), form.Data[0]->isEnabled(), form.Data[0]->text(),
+            form.Btn[2]->isEnabled()};
+    };
+    const auto before = state();
+
+    form.Image1_Click();
+    form.Command1_Click();
+
+    QCOMPARE(fixture.desktop.shown.size(), 1);
+    QCOMPARE(fixture.desktop.openedFiles.size(), 1);
+    QVERIFY(state() == before);
+}
+
+// The read-me that the build puts beside the program: UTF-8, and speaking
+// of the window as it is.
+void AboutTest::readmeFile()
+{
+    QFile file(QStringLiteral(VAROLIN_README));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(bytes);
+    QVERIFY(!decoder.hasError());
+    QVERIFY(text.size() > 1000);
+
+    for (const QString& word : {u"きりかえ"_s, u"すうじ"_s, u"はじめ"_s, u"やめる"_s, u"おわる"_s,
+             u"たしざん"_s, u"ひきざん"_s, u"かけざん"_s, u"わりざん"_s, u"BackSpace"_s,
+             u"Varolin.ini"_s, u"~/.config/Varolin/"_s, u"10分00秒"_s})
+        QVERIFY2(text.contains(word), qPrintable(word));
+}
+
+QTEST_MAIN(AboutTest)
+#include "tst_about.moc"
