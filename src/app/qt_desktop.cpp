@@ -17,10 +17,11 @@
 using namespace Qt::StringLiterals;
 
 QtDesktop::QtDesktop()
+    : lifetime(std::make_unique<QObject>())
 {
     // Connecting to the sound server can take a moment; do it once the
     // window is up rather than on the first wrong digit.
-    QTimer::singleShot(0, qApp, [this] {
+    QTimer::singleShot(0, lifetime.get(), [this] {
         if (!soundTried)
             openSound();
     });

@@ -3,6 +3,7 @@
 #include "app/desktop.h"
 
 struct ca_context;
+class QObject;
 
 // The real desktop: QMessageBox, QClipboard, QDesktopServices, QPrinter and
 // the system clock.
@@ -29,4 +30,7 @@ private:
 
     ca_context* sound = nullptr;
     bool soundTried = false;
+    // Context of the deferred sound set-up: it dies with this desktop, so the
+    // set-up never runs on a desktop that is gone.
+    std::unique_ptr<QObject> lifetime;
 };
