@@ -1,6 +1,7 @@
 #include "app/desktop.h"
 #include "app/form1.h"
 #include "app/twips.h"
+#include "drill/arithmetic.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,18 @@ void storeWindowPosition(Form1& form)
     const QPoint position = form.normalPosition();
     form.state.winPos[0] = static_cast<std::int32_t>(Twips::fromPixels(position.y()));
     form.state.winPos[1] = static_cast<std::int32_t>(Twips::fromPixels(position.x()));
+}
+
+// Whether every column operand in play is a whole multiple, 1 to 9 times,
+// of the divisor of `row`: the captions are what answer entry checks.
+bool showsDivisionRow(const Form1& form, int row)
+{
+    const int divisor = form.L[1 + row]->text().toInt();
+    for (int column = 0; column < 9; ++column) {
+        if (!isDivisionOperand(form.L[11 + column]->text().toInt(), divisor))
+            return false;
+    }
+    return true;
 }
 
 void saveAndEnd(Form1& form)
@@ -52,7 +65,7 @@ void Form1::Btn_Click(int index)
         state.digitCount = 0;
         // In division the column operands may still be those of the last row
         // reached; row 0 needs its own multiples.
-        if (state.calcKind == 3 && state.dividends[0] != state.operands[0] * state.quotients[0]) {
+        if (state.calcKind == 3 && !showsDivisionRow(*this, 0)) {
             state.currentCell = 0;
             MakeDivisionRow();
         }
@@ -79,7 +92,10 @@ void Form1::Btn_Click(int index)
             state.idle = true;
             Btn[1]->setFocus();
         } else {
-            Timer1->start();
+            // A Qt timer with no period fires without pause; a clock that was
+            // not counting stays stopped.
+            if (Timer1->interval() > 0)
+                Timer1->start();
             Data[state.currentCell]->setFocus();
         }
         break;

@@ -1,24 +1,57 @@
+#include "app/desktop.h"
 #include "app/form1.h"
-
-#include "scores/time_text.h"
+#include "scores/verdict.h"
 
 #include <QLabel>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The drill-state field holding the best time of `kind`, filed as the kind
+// display files it.
+std::int16_t& bestTimeOf(DrillState& state, int kind)
+{
+    switch (kindIndex(kind)) {
+    case 0:
+        return state.bestAdd;
+    case 1:
+        return state.bestSub;
+    case 2:
+        return state.bestMul;
+    default:
+        return state.bestDiv;
+    }
+}
+
+} // namespace
+
 void Form1::ShowKind()
 {
-    static const char16_t* const signs[] = {u"＋", u"－", u"×", u"÷"};
-    const int kind = state.calcKind >= 0 && state.calcKind <= 2 ? state.calcKind : 3;
-    L[0]->setText(QString::fromUtf16(signs[kind]));
-    const int best = kind == 0 ? state.bestAdd
-        : kind == 1            ? state.bestSub
-        : kind == 2            ? state.bestMul
-                               : state.bestDiv;
-    Label1->setText(u"ハイスコア： "_s + minutesText(best));
+    Label1->setText(highScoreText(bestTimeOf(state, state.calcKind)));
+    L[0]->setText(kindSign(state.calcKind));
     Label1->setToolTip(u"ハイスコア"_s);
     state.settings[SettingsSlot::Kind] = state.calcKind;
 }
 
 void Form1::ShowResult()
-{ }
+{
+    const int kind = state.calcKind;
+    const int seconds = state.elapsedSeconds;
+    std::int16_t& best = bestTimeOf(state, kind);
+    const ResultMessage result = resultMessage(kind, seconds, best);
+
+    QString newHighScore;
+    if (result.verdict == Verdict::Record) {
+        best = state.elapsedSeconds;
+        state.settings[bestTimeSlot(kind)] = state.elapsedSeconds;
+        newHighScore = highScoreText(seconds);
+    }
+
+    desktop().setClipboardText(result.clipboard);
+    ask(desktop(), this, result.prompt, result.title, Desktop::Buttons::Ok);
+
+    // The old best time stays on show while the child reads the verdict.
+    if (result.verdict == Verdict::Record)
+        Label1->setText(newHighScore);
+}

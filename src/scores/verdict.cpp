@@ -1,0 +1,70 @@
+#include "scores/verdict.h"
+
+#include "drill/drill_state.h"
+#include "scores/time_text.h"
+
+using namespace Qt::StringLiterals;
+
+Verdict judgeTime(int seconds, int best)
+{
+    if (seconds < best)
+        return Verdict::Record;
+    // In int: a best time near the 16-bit limit plus the margin must not wrap.
+    if (seconds < best + 10)
+        return Verdict::NearMiss;
+    return Verdict::Miss;
+}
+
+int kindIndex(int kind)
+{
+    return kind >= 0 && kind <= 2 ? kind : 3;
+}
+
+QString kindLabel(int kind)
+{
+    static const char16_t* const labels[]
+        = {u"[たしざん]", u"[ひきざん]", u"[かけざん]", u"[わりざん]"};
+    return QString::fromUtf16(labels[kindIndex(kind)]);
+}
+
+QString kindSign(int kind)
+{
+    static const char16_t* const signs[] = {u"＋", u"－", u"×", u"÷"};
+    return QString::fromUtf16(signs[kindIndex(kind)]);
+}
+
+int bestTimeSlot(int kind)
+{
+    static constexpr int slots[] = {
+        SettingsSlot::BestAdd, SettingsSlot::BestSub, SettingsSlot::BestMul, SettingsSlot::BestDiv};
+    return slots[kindIndex(kind)];
+}
+
+QString highScoreText(int best)
+{
+    return u"ハイスコア： "_s + minutesText(best);
+}
+
+ResultMessage resultMessage(int kind, int seconds, int best)
+{
+    const Verdict verdict = judgeTime(seconds, best);
+    QString title;
+    QString line;
+    switch (verdict) {
+    case Verdict::Record:
+        title = u"きろくこうしん！！"_s;
+        line = u"ハイスコアです。"_s;
+        break;
+    case Verdict::NearMiss:
+        title = u"おしい！"_s;
+        line = u"もう少しでハイスコアです。"_s;
+        break;
+    case Verdict::Miss:
+        title = u"ざんねん"_s;
+        line = u"もっとがんばりましょう。"_s;
+        break;
+    }
+    const QString time = shortText(seconds);
+    // Carriage returns alone: the box turns them into line breaks.
+    return {verdict, title, time + u"でした。\r\r"_s + line, kindLabel(kind) + time};
+}

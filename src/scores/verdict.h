@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+// What a finished sheet's time means against the best time of its kind, and
+// what the child is told. Pure: no window, no clipboard.
+
+enum class Verdict {
+    Record, // faster than the best time
+    NearMiss, // the best time itself, or up to 9 seconds slower
+    Miss, // 10 seconds or more slower
+};
+
+Verdict judgeTime(int seconds, int best);
+
+// How a kind is filed: 0 addition, 1 subtraction, 2 multiplication; every
+// other value is filed as division, as the kind display shows it.
+int kindIndex(int kind);
+// "[たしざん]", "[ひきざん]", "[かけざん]", "[わりざん]".
+QString kindLabel(int kind);
+// "＋", "－", "×", "÷".
+QString kindSign(int kind);
+// Where the kind's best time is kept in the settings list: 0, 1, 2 or 5.
+int bestTimeSlot(int kind);
+
+// "ハイスコア： 1分05秒".
+QString highScoreText(int best);
+
+struct ResultMessage
+{
+    Verdict verdict;
+    QString title;
+    // The time sentence, two carriage returns, the verdict line.
+    QString prompt;
+    // The kind's label and the time, for the clipboard.
+    QString clipboard;
+};
+
+ResultMessage resultMessage(int kind, int seconds, int best);
