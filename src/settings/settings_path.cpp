@@ -45,5 +45,8 @@ QString settingsFilePath(const QString& programFolder, const QString& userFolder
         if (const std::optional<QByteArray> text = Profile::readFile(beside))
             Profile::writeFile(own, *text);
     }
+    // With nowhere to write, the records beside the program can still be read.
+    if (!QFileInfo::exists(own) && QFileInfo::exists(beside))
+        return beside;
     return own;
 }

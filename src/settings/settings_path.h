@@ -10,5 +10,6 @@ QString settingsFilePath(const QString& programFolder);
 
 // The same with the user's configuration folder given; it is created when
 // needed, and a new file there starts as a copy of the one beside the
-// program, if there is one.
+// program, if there is one. When that folder cannot take the file either, the
+// one beside the program is still read.
 QString settingsFilePath(const QString& programFolder, const QString& userFolder);

@@ -109,6 +109,17 @@ void LocationTest::readOnlyProgramFolder()
     QCOMPARE(settingsFilePath(program, userFolder), path);
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(Profile::readFile(path), std::optional<QByteArray>("[Parameter]\r\nT_MinTM=50\r\n"));
+
+    // With no configuration folder to write either, the records beside the
+    // program are still read.
+    const QString lockedUser = scratch.filePath(u"locked"_s);
+    QVERIFY(QDir().mkdir(lockedUser));
+    QVERIFY(QFile::setPermissions(lockedUser, QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+    const QString fallback = settingsFilePath(program, lockedUser + u"/Varolin"_s);
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(lockedUser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(fallback, program + u"/Varolin.ini"_s);
 }
 
 void LocationTest::userFolderFromTheDesktop()
