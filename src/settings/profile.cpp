@@ -95,6 +95,17 @@ std::vector<Line> splitLines(QByteArrayView text)
     return lines;
 }
 
+// A value as it reads: without the blanks around it and one pair of matching
+// quotes.
+QByteArrayView valueAsRead(QByteArrayView stored)
+{
+    QByteArrayView value = trimmed(stored);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+        && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    return value;
+}
+
 Parsed parseLine(QByteArrayView content, bool firstLine)
 {
     // Editors on Windows like to open a UTF-8 file with a byte order mark.
@@ -114,11 +125,7 @@ Parsed parseLine(QByteArrayView content, bool firstLine)
     const qsizetype equals = line.indexOf('=');
     if (equals < 0)
         return {Kind::Other, {}, {}};
-    QByteArrayView value = trimmed(line.sliced(equals + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-        && value.back() == value.front())
-        value = value.sliced(1, value.size() - 2);
-    return {Kind::Key, trimmed(line.first(equals)), value};
+    return {Kind::Key, trimmed(line.first(equals)), valueAsRead(line.sliced(equals + 1))};
 }
 
 QByteArrayView contentOf(QByteArrayView text, const Line& line)
@@ -237,8 +244,8 @@ std::optional<QByteArray> writeValue(
     if (place.key) {
         const Line& line = lines[*place.key];
         const Parsed stored = parseLine(contentOf(text, line), *place.key == 0);
-        // A line that already holds the value keeps its own spelling.
-        if (stored.value == value)
+        // A line that already reads as the value keeps its own spelling.
+        if (stored.value == valueAsRead(value))
             return text.toByteArray();
         result.append(text.first(line.begin));
         result.append(stored.name).append('=').append(value);

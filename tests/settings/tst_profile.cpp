@@ -240,6 +240,9 @@ void ProfileTest::write_data()
     QTest::newRow("same value keeps the line as it is")
         << QByteArray("[P]\r\n  k = \"3\" \r\n") << QByteArray("P") << QByteArray("k")
         << QByteArray("3") << QByteArray("[P]\r\n  k = \"3\" \r\n");
+    QTest::newRow("a quoted blank is not an empty value")
+        << QByteArray("[P]\r\nk=' '\r\n") << QByteArray("P") << QByteArray("k") << QByteArray(" ")
+        << QByteArray("[P]\r\nk= \r\n");
     QTest::newRow("first of duplicate keys")
         << QByteArray("[P]\r\nk=1\r\nk=2\r\n") << QByteArray("P") << QByteArray("K")
         << QByteArray("3") << QByteArray("[P]\r\nk=3\r\nk=2\r\n");
@@ -295,7 +298,8 @@ void ProfileTest::write()
     const std::optional<QByteArray> written = Profile::writeValue(text, section, key, value);
     QVERIFY(written);
     QCOMPARE(*written, expected);
-    QCOMPARE(Profile::readValue(*written, section, key), std::optional<QByteArray>(value));
+    QCOMPARE(
+        Profile::readValue(*written, section, key), std::optional<QByteArray>(value.trimmed()));
 }
 
 void ProfileTest::refusedWrites_data()
