@@ -1,4 +1,49 @@
+#include "app/desktop.h"
 #include "app/form1.h"
 
+#include "scores/time_text.h"
+#include "settings/window_place.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::int16_t ClearedSeconds = 600;
+
+// The four best times, one line each, every line ended by CRLF.
+QString bestTimesList(const DrillState& state)
+{
+    return u"たしざん： "_s + minutesText(state.bestAdd) + u"\r\n"_s + u"ひきざん： "_s
+        + minutesText(state.bestSub) + u"\r\n"_s + u"かけざん： "_s + minutesText(state.bestMul)
+        + u"\r\n"_s + u"わりざん： "_s + minutesText(state.bestDiv) + u"\r\n"_s;
+}
+
+} // namespace
+
 void Form1::Label3_Click()
-{ }
+{
+    if (!state.idle)
+        return;
+
+    const QString list = bestTimesList(state);
+    if (ask(desktop(), this, u"ハイスコアをクリア(初期化)します。\r\n\r\n"_s + list + u"\r\n\r\n"_s,
+            u"ハイスコア"_s, Desktop::Buttons::YesNoCancel)
+        != Desktop::Answer::Yes)
+        return;
+    if (ask(desktop(), this, u"ほんとうに、クリアしていいですか？\r\n\r\n"_s + list + u"\r\n\r\n"_s,
+            u"もういちどかくにん"_s, Desktop::Buttons::YesNo)
+        != Desktop::Answer::Yes)
+        return;
+
+    state.settings[SettingsSlot::BestAdd] = ClearedSeconds;
+    state.settings[SettingsSlot::BestSub] = ClearedSeconds;
+    state.settings[SettingsSlot::BestMul] = ClearedSeconds;
+    state.settings[SettingsSlot::TimeLimit] = ClearedSeconds;
+    const QPoint position = normalPosition();
+    state.winPos[0] = WindowPlace::toTwips(position.y());
+    state.winPos[1] = WindowPlace::toTwips(position.x());
+    state.settings[SettingsSlot::BestDiv] = ClearedSeconds;
+    SaveSettings();
+    ApplySettings();
+    ShowKind();
+}

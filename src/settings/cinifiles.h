@@ -5,7 +5,11 @@
 #include <cstdint>
 
 // Reads and writes keys of one section of the settings file. Nothing is
-// cached: every call goes to the file.
+// cached: every call goes to the file, and every write replaces the file as
+// a whole or not at all.
+//
+// Each access first lets the window repaint and the clock tick (but takes no
+// clicks or keys), so other handlers may have run when a call returns.
 class CIniFiles
 {
 public:
@@ -14,9 +18,13 @@ public:
 
     // -1 when the file, the section or the key is missing.
     std::int32_t GetValues(const QString& KeyName);
-    // Empty when the key is missing or empty.
+    // Empty when the key is missing or empty, and when its value is the
+    // default marker "fuzakeruna"; at most 1023 characters.
     QString GetString(const QString& KeyName);
     void SetValues(const QString& KeyName, std::int32_t Value);
+    // Creates the file, the section and the key as needed. A write that fails
+    // leaves the file as it was; so does a file that exists but cannot be
+    // read, which is never replaced by one holding this key alone.
     void SetString(const QString& KeyName, const QString& Strings);
 
 private:

@@ -1,0 +1,304 @@
+#include "settings/profile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <vector>
+
+namespace Profile {
+namespace {
+
+// One line of the text: its content is [begin, end), its line end (if any)
+// [end, next).
+struct Line
+{
+    qsizetype begin;
+    qsizetype end;
+    qsizetype next;
+};
+
+enum class Kind { Blank, Comment, Section, Key, Other };
+
+struct Parsed
+{
+    Kind kind = Kind::Other;
+    QByteArrayView name;
+    QByteArrayView value;
+};
+
+constexpr QByteArrayView CrLf("\r\n");
+constexpr QByteArrayView Utf8Bom("\xEF\xBB\xBF");
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+QByteArrayView trimmed(QByteArrayView text)
+{
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && isBlank(text[from]))
+        ++from;
+    while (to > from && isBlank(text[to - 1]))
+        --to;
+    return text.sliced(from, to - from);
+}
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Only ASCII letters fold: folding other bytes could make two different
+// UTF-8 names equal.
+bool sameName(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool hasLineBreak(QByteArrayView text)
+{
+    return text.contains('\r') || text.contains('\n');
+}
+
+// The Windows functions read a UTF-16 file as such; writing UTF-8 lines into
+// one would wreck it, and reading it byte by byte finds nothing.
+bool isUtf16(QByteArrayView text)
+{
+    return text.startsWith("\xFF\xFE") || text.startsWith("\xFE\xFF");
+}
+
+std::vector<Line> splitLines(QByteArrayView text)
+{
+    std::vector<Line> lines;
+    qsizetype begin = 0;
+    const qsizetype size = text.size();
+    while (begin < size) {
+        qsizetype end = begin;
+        while (end < size && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        qsizetype next = end;
+        if (next < size && text[next] == '\r')
+            ++next;
+        if (next < size && text[next] == '\n')
+            ++next;
+        lines.push_back({begin, end, next});
+        begin = next;
+    }
+    return lines;
+}
+
+// A value as it reads: without the blanks around it and one pair of matching
+// quotes.
+QByteArrayView valueAsRead(QByteArrayView stored)
+{
+    QByteArrayView value = trimmed(stored);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+        && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    return value;
+}
+
+Parsed parseLine(QByteArrayView content, bool firstLine)
+{
+    // Editors on Windows like to open a UTF-8 file with a byte order mark.
+    if (firstLine && content.startsWith(Utf8Bom))
+        content = content.sliced(Utf8Bom.size());
+    const QByteArrayView line = trimmed(content);
+    if (line.isEmpty())
+        return {Kind::Blank, {}, {}};
+    if (line.front() == ';')
+        return {Kind::Comment, {}, {}};
+    if (line.front() == '[') {
+        const qsizetype close = line.lastIndexOf(']');
+        if (close > 0)
+            return {Kind::Section, trimmed(line.sliced(1, close - 1)), {}};
+        // Without its bracket the line is read as a key line, as Windows does.
+    }
+    const qsizetype equals = line.indexOf('=');
+    if (equals < 0)
+        return {Kind::Other, {}, {}};
+    return {Kind::Key, trimmed(line.first(equals)), valueAsRead(line.sliced(equals + 1))};
+}
+
+QByteArrayView contentOf(QByteArrayView text, const Line& line)
+{
+    return text.sliced(line.begin, line.end - line.begin);
+}
+
+// Where a section and a key stand in the text.
+struct Place
+{
+    std::optional<std::size_t> section; // index of the section's header line
+    std::optional<std::size_t> key; // index of the key's line
+    std::optional<std::size_t> lastKey; // index of the section's last key line
+};
+
+Place locate(
+    QByteArrayView text, const std::vector<Line>& lines, QByteArrayView section, QByteArrayView key)
+{
+    Place place;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Parsed parsed = parseLine(contentOf(text, lines[i]), i == 0);
+        if (!place.section) {
+            if (parsed.kind == Kind::Section && sameName(parsed.name, section))
+                place.section = i;
+            continue;
+        }
+        if (parsed.kind == Kind::Section)
+            break;
+        if (parsed.kind != Kind::Key)
+            continue;
+        place.lastKey = i;
+        if (!place.key && sameName(parsed.name, key))
+            place.key = i;
+    }
+    return place;
+}
+
+bool storableSection(QByteArrayView section)
+{
+    return !section.isEmpty() && trimmed(section) == section && !hasLineBreak(section);
+}
+
+bool storableKey(QByteArrayView key)
+{
+    return !key.isEmpty() && trimmed(key) == key && !hasLineBreak(key) && !key.contains('=')
+        && key.front() != ';' && key.front() != '[';
+}
+
+} // namespace
+
+std::optional<QByteArray> readValue(QByteArrayView text, QByteArrayView section, QByteArrayView key)
+{
+    if (isUtf16(text))
+        return std::nullopt;
+    const std::vector<Line> lines = splitLines(text);
+    const Place place = locate(text, lines, section, key);
+    if (!place.key)
+        return std::nullopt;
+    return parseLine(contentOf(text, lines[*place.key]), *place.key == 0).value.toByteArray();
+}
+
+std::int32_t leadingNumber(QByteArrayView value)
+{
+    qsizetype i = 0;
+    while (i < value.size() && isBlank(value[i]))
+        ++i;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
+        negative = value[i] == '-';
+        ++i;
+    }
+    // Unsigned arithmetic wraps modulo 2^32 without undefined behaviour.
+    std::uint32_t number = 0;
+    const QByteArrayView rest = value.sliced(i);
+    if (rest.size() >= 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X')) {
+        for (i += 2; i < value.size(); ++i) {
+            const char c = asciiLower(value[i]);
+            std::uint32_t digit = 0;
+            if (c >= '0' && c <= '9')
+                digit = static_cast<std::uint32_t>(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                digit = static_cast<std::uint32_t>(c - 'a' + 10);
+            else
+                break;
+            number = number * 16u + digit;
+        }
+    } else {
+        for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
+            number = number * 10u + static_cast<std::uint32_t>(value[i] - '0');
+    }
+    if (negative)
+        number = 0u - number;
+    return static_cast<std::int32_t>(number);
+}
+
+std::int32_t readInt(
+    QByteArrayView text, QByteArrayView section, QByteArrayView key, std::int32_t fallback)
+{
+    const std::optional<QByteArray> value = readValue(text, section, key);
+    if (!value || value->isEmpty())
+        return fallback;
+    return leadingNumber(*value);
+}
+
+std::optional<QByteArray> writeValue(
+    QByteArrayView text, QByteArrayView section, QByteArrayView key, QByteArrayView value)
+{
+    if (isUtf16(text) || !storableSection(section) || !storableKey(key) || hasLineBreak(value))
+        return std::nullopt;
+
+    const std::vector<Line> lines = splitLines(text);
+    const Place place = locate(text, lines, section, key);
+    QByteArray result;
+    result.reserve(text.size() + section.size() + key.size() + value.size() + 8);
+
+    if (place.key) {
+        const Line& line = lines[*place.key];
+        const Parsed stored = parseLine(contentOf(text, line), *place.key == 0);
+        // A line that already reads as the value keeps its own spelling.
+        if (stored.value == valueAsRead(value))
+            return text.toByteArray();
+        result.append(text.first(line.begin));
+        result.append(stored.name).append('=').append(value);
+        result.append(text.sliced(line.end));
+        return result;
+    }
+
+    const auto appendKeyLine = [&] { result.append(key).append('=').append(value).append(CrLf); };
+
+    if (place.section) {
+        const Line& after = lines[place.lastKey.value_or(*place.section)];
+        result.append(text.first(after.next));
+        // The line before a new one may be the last of the text, without an end.
+        if (after.next == after.end)
+            result.append(CrLf);
+        appendKeyLine();
+        result.append(text.sliced(after.next));
+        return result;
+    }
+
+    result.append(text);
+    if (!text.isEmpty() && !text.endsWith('\n') && !text.endsWith('\r'))
+        result.append(CrLf);
+    result.append('[').append(section).append(']').append(CrLf);
+    appendKeyLine();
+    return result;
+}
+
+std::optional<QByteArray> readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return text;
+}
+
+bool writeFile(const QString& path, const QByteArray& text)
+{
+    QSaveFile file(path);
+    // Writing straight into the old file could leave it cut short.
+    file.setDirectWriteFallback(false);
+    // Unbuffered, so that a short write (a full disk) shows here: a buffered
+    // one is flushed by commit(), which then renames a cut-short file over
+    // the old one and still reports success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    // Without a commit the temporary file is dropped and the old one stays.
+    if (file.write(text) != text.size())
+        return false;
+    return file.commit();
+}
+
+} // namespace Profile

@@ -1,0 +1,19 @@
+# The fuzz corpus of the INI profile functions, replayed through the fuzz
+# target built with the ordinary compiler.
+set(VAROLIN_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR}/fuzz)
+add_executable(settings_fuzz_replay ${VAROLIN_FUZZ_DIR}/fuzz_profile.cpp
+  ${VAROLIN_FUZZ_DIR}/replay_main.cpp)
+target_link_libraries(settings_fuzz_replay PRIVATE varolin_core)
+add_test(NAME settings.fuzz_corpus COMMAND settings_fuzz_replay ${VAROLIN_FUZZ_DIR}/corpus)
+
+# The libFuzzer program itself needs clang and is built on request.
+option(VAROLIN_BUILD_FUZZER "Build the libFuzzer target of the INI functions (needs clang)" OFF)
+if(VAROLIN_BUILD_FUZZER)
+  include(ExternalProject)
+  ExternalProject_Add(varolin_fuzzer
+    SOURCE_DIR ${VAROLIN_FUZZ_DIR}
+    BINARY_DIR ${CMAKE_BINARY_DIR}/fuzz
+    CMAKE_ARGS -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON)
+endif()
