@@ -21,6 +21,22 @@ for size in 32 48 64 128 256; do
 done
 grep -q '^Icon=varolin$' "$prefix/share/applications/org.varolin.Varolin.desktop" || fail "icon name"
 
+# A user who cannot write to the program's folder still gets a settings file
+# of their own.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    chmod 755 "$prefix"
+    home="$prefix/nobody"
+    mkdir -p "$home"
+    chown 65534:65534 "$home"
+    status=0
+    setpriv --reuid=65534 --regid=65534 --clear-groups \
+        env HOME="$home" XDG_CONFIG_HOME="$home/.config" timeout 3 "$prefix/bin/varolin" \
+        >/dev/null 2>&1 || status=$?
+    [ "$status" -eq 124 ] || fail "the installed program did not run for another user (status $status)"
+    [ ! -e "$(dirname "$program")/Varolin.ini" ] || fail "settings written into the program's folder"
+    [ -f "$home/.config/Varolin/Varolin.ini" ] || fail "no settings file in the user's folder"
+fi
+
 # Started through the link, it runs until it is stopped.
 status=0
 HOME="$prefix/home" XDG_CONFIG_HOME="$prefix/home/.config" timeout 3 "$prefix/bin/varolin" \
