@@ -6,6 +6,7 @@
 #include "app/twips.h"
 #include "settings/cinifiles.h"
 #include "settings/settings_path.h"
+#include "settings/window_place.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -236,9 +237,7 @@ void Form1::Form_Load()
     // A window seen for the first time opens in the middle of the screen;
     // that is also the place a new settings file records.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.left() + std::max(0, (area.width() - width()) / 2),
-            area.top() + std::max(0, (area.height() - height()) / 2));
+        move(WindowPlace::centred(frameGeometry().size(), screen->availableGeometry()));
     }
 
     LoadSettings();

@@ -93,6 +93,9 @@ public:
     // Top-left corner of the window frame as it is in the normal state, also
     // while the window is minimised or maximised.
     QPoint normalPosition() const;
+    // Stores the window's normal place in winPos, in twips, before the
+    // settings are saved.
+    void storeWindowPosition();
     // Leaves the event loop without another round of closing questions.
     void endProgram();
     bool hasEnded() const { return ended; }

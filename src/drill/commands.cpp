@@ -1,6 +1,5 @@
 #include "app/desktop.h"
 #include "app/form1.h"
-#include "app/twips.h"
 #include "drill/arithmetic.h"
 
 #include <QLabel>
@@ -19,14 +18,6 @@ bool confirmEnd(Form1& form)
         == Desktop::Answer::Yes;
 }
 
-// Records where the window stands before the settings are written.
-void storeWindowPosition(Form1& form)
-{
-    const QPoint position = form.normalPosition();
-    form.state.winPos[0] = static_cast<std::int32_t>(Twips::fromPixels(position.y()));
-    form.state.winPos[1] = static_cast<std::int32_t>(Twips::fromPixels(position.x()));
-}
-
 // Whether every column operand in play is a whole multiple, 1 to 9 times,
 // of the divisor of `row`: the captions are what answer entry checks.
 bool showsDivisionRow(const Form1& form, int row)
@@ -42,7 +33,7 @@ bool showsDivisionRow(const Form1& form, int row)
 void saveAndEnd(Form1& form)
 {
     form.StopClock();
-    storeWindowPosition(form);
+    form.storeWindowPosition();
     form.SaveSettings();
     form.endProgram();
 }
@@ -125,7 +116,7 @@ void Form1::Form_QueryUnload(bool& cancel)
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
         // No question while the window cannot be seen as it is, but the
         // records of this run are kept all the same.
-        storeWindowPosition(*this);
+        storeWindowPosition();
         SaveSettings();
         endProgram();
         return;

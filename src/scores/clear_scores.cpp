@@ -2,7 +2,6 @@
 #include "app/form1.h"
 
 #include "scores/time_text.h"
-#include "settings/window_place.h"
 
 using namespace Qt::StringLiterals;
 
@@ -39,9 +38,7 @@ void Form1::Label3_Click()
     state.settings[SettingsSlot::BestSub] = ClearedSeconds;
     state.settings[SettingsSlot::BestMul] = ClearedSeconds;
     state.settings[SettingsSlot::TimeLimit] = ClearedSeconds;
-    const QPoint position = normalPosition();
-    state.winPos[0] = WindowPlace::toTwips(position.y());
-    state.winPos[1] = WindowPlace::toTwips(position.x());
+    storeWindowPosition();
     state.settings[SettingsSlot::BestDiv] = ClearedSeconds;
     SaveSettings();
     ApplySettings();

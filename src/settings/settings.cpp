@@ -104,6 +104,13 @@ void Form1::ApplySettings()
     state.calcKind = state.settings[SettingsSlot::Kind];
 }
 
+void Form1::storeWindowPosition()
+{
+    const QPoint position = normalPosition();
+    state.winPos[0] = WindowPlace::toTwips(position.y());
+    state.winPos[1] = WindowPlace::toTwips(position.x());
+}
+
 void Form1::SaveSettings()
 {
     // The place the window comes back to: its normal place, also while it is
