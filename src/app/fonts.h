@@ -14,6 +14,11 @@ inline const QString Mincho = QStringLiteral("MS 明朝");
 // Safe to call more than once.
 void installSubstitutions();
 
+// The family to draw `requested` with: the family itself where it is
+// installed, otherwise its first installed substitute; unchanged when none
+// is installed.
+QString family(const QString& requested);
+
 // The Gothic face at `points`, bold or not.
 QFont gothic(double points, bool bold = false);
 

@@ -107,7 +107,8 @@ Form1::~Form1() = default;
 void Form1::createControls()
 {
     setWindowTitle(u"Varolin"_s);
-    setWindowIcon(QIcon(u":/varolin/varolin-32.png"_s));
+    // From a pixmap: an icon made from a file name loads every image plugin.
+    setWindowIcon(QIcon(QPixmap(u":/varolin/varolin-32.png"_s)));
     setFont(Fonts::gothic(11.25, true));
     setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight));
 

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -23,10 +24,51 @@ void QtDesktop::prepareBeep()
         openSound();
 }
 
+namespace {
+
+// libcanberra, loaded when the first drill starts rather than with the
+// program: it brings half a dozen audio libraries along, and a start-up
+// without them is noticeably quicker.
+struct Canberra
+{
+    using Create = int (*)(ca_context**);
+    using Destroy = int (*)(ca_context*);
+    using Open = int (*)(ca_context*);
+    using ChangeProps = int (*)(ca_context*, ...);
+    using Play = int (*)(ca_context*, std::uint32_t, ...);
+
+    Create create = nullptr;
+    Destroy destroy = nullptr;
+    Open open = nullptr;
+    ChangeProps changeProps = nullptr;
+    Play play = nullptr;
+
+    static const Canberra* load()
+    {
+        static const Canberra api = [] {
+            Canberra loaded;
+            QLibrary library(u"canberra"_s, 0);
+            if (!library.load())
+                return loaded;
+            loaded.create = reinterpret_cast<Create>(library.resolve("ca_context_create"));
+            loaded.destroy = reinterpret_cast<Destroy>(library.resolve("ca_context_destroy"));
+            loaded.open = reinterpret_cast<Open>(library.resolve("ca_context_open"));
+            loaded.changeProps
+                = reinterpret_cast<ChangeProps>(library.resolve("ca_context_change_props"));
+            loaded.play = reinterpret_cast<Play>(library.resolve("ca_context_play"));
+            return loaded;
+        }();
+        const bool complete = api.create && api.destroy && api.open && api.changeProps && api.play;
+        return complete ? &api : nullptr;
+    }
+};
+
+} // namespace
+
 QtDesktop::~QtDesktop()
 {
     if (sound)
-        ca_context_destroy(sound);
+        Canberra::load()->destroy(sound);
 }
 
 QString QtDesktop::displayText(const QString& prompt)
@@ -97,12 +139,15 @@ Desktop::Answer QtDesktop::showMessage(QWidget* parent, const Message& message)
 bool QtDesktop::openSound()
 {
     soundTried = true;
-    if (!sound && ca_context_create(&sound) != CA_SUCCESS) {
+    const Canberra* canberra = Canberra::load();
+    if (!canberra)
+        return false;
+    if (!sound && canberra->create(&sound) != CA_SUCCESS) {
         sound = nullptr;
         return false;
     }
-    ca_context_change_props(sound, CA_PROP_APPLICATION_NAME, "Varolin", nullptr);
-    return ca_context_open(sound) == CA_SUCCESS;
+    canberra->changeProps(sound, CA_PROP_APPLICATION_NAME, "Varolin", nullptr);
+    return canberra->open(sound) == CA_SUCCESS;
 }
 
 void QtDesktop::beep()
@@ -112,7 +157,7 @@ void QtDesktop::beep()
     if (!soundTried)
         openSound();
     if (sound
-        && ca_context_play(sound, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_EVENT_DESCRIPTION,
+        && Canberra::load()->play(sound, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_EVENT_DESCRIPTION,
                "wrong digit", nullptr)
             == CA_SUCCESS)
         return;

@@ -35,7 +35,7 @@ void paint(QPainter& painter, const Layout& sheet, double dpiX, double dpiY)
         = [sx, sy](const QPointF& twips) { return QPointF(twips.x() * sx, twips.y() * sy); };
 
     painter.setPen(Qt::black);
-    QFont font(Fonts::Mincho);
+    QFont font(Fonts::family(Fonts::Mincho));
     for (const Text& text : sheet.texts) {
         font.setPointSizeF(text.points);
         painter.setFont(font);

@@ -2,11 +2,13 @@
 // tip, font and colour; the board on one uniform pitch; the date label; the
 // state right after start-up.
 #include "app/date_text.h"
+#include "app/fonts.h"
 #include "app/twips.h"
 #include "form_fixture.h"
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,6 +32,8 @@ private Q_SLOTS:
     void dateLabelReadsTheDesktopClock();
     void stateAfterStartUp();
     void fixedClientArea();
+    void fontFamilies_data();
+    void fontFamilies();
     void accessibleNames_data();
     void accessibleNames();
 };
@@ -58,7 +62,7 @@ void WindowTest::boardGeometry()
 
     // Every board control shows the template's font, border and alignment.
     for (int k = 0; k <= 20; ++k) {
-        QCOMPARE(form.L[k]->font().family(), u"ＭＳ Ｐゴシック"_s);
+        QCOMPARE(form.L[k]->font().family(), Fonts::family(Fonts::Gothic));
         QCOMPARE(form.L[k]->font().pointSizeF(), 24.0);
         QCOMPARE(form.L[k]->frameStyle(), int(QFrame::Box | QFrame::Plain));
         QCOMPARE(form.L[k]->alignment(), Qt::AlignCenter);
@@ -237,6 +241,28 @@ void WindowTest::fixedClientArea()
     Form1& form = fixture.make();
     QCOMPARE(form.size(), QSize(Twips::toPixels(10740), Twips::toPixels(9585)));
     QCOMPARE(form.minimumSize(), form.maximumSize());
+}
+
+void WindowTest::fontFamilies_data()
+{
+    QTest::addColumn<QString>("requested");
+    QTest::addColumn<QString>("drawnWith");
+
+    QTest::newRow("gothic") << Fonts::Gothic << u"IPAPGothic"_s;
+    QTest::newRow("mincho") << Fonts::Mincho << u"IPAMincho"_s;
+    QTest::newRow("installed family as asked") << u"IPAGothic"_s << u"IPAGothic"_s;
+    QTest::newRow("unknown, no substitutes") << u"No Such Family"_s << u"No Such Family"_s;
+}
+
+void WindowTest::fontFamilies()
+{
+    QFETCH(QString, requested);
+    QFETCH(QString, drawnWith);
+    if (QFontDatabase::hasFamily(requested) && requested != drawnWith)
+        QSKIP("the Windows font itself is installed here");
+    if (!QFontDatabase::hasFamily(drawnWith) && drawnWith != requested)
+        QSKIP("the IPA fonts are not installed");
+    QCOMPARE(Fonts::family(requested), drawnWith);
 }
 
 void WindowTest::accessibleNames_data()
