@@ -84,7 +84,7 @@ bool measure(Display* display, const char* program, Sample& sample)
             fd_set fds;
             FD_ZERO(&fds);
             FD_SET(fd, &fds);
-            timeval timeout { 0, 100000 };
+            timeval timeout{0, 100000};
             select(fd + 1, &fds, nullptr, nullptr, &timeout);
         }
     }
@@ -97,7 +97,7 @@ bool measure(Display* display, const char* program, Sample& sample)
     return mapped;
 }
 
-template<typename T> T median(std::vector<T> values)
+template <typename T> T median(std::vector<T> values)
 {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
@@ -122,7 +122,7 @@ int main(int argc, char* argv[])
 
     std::vector<double> time[2];
     std::vector<long> memory[2];
-    const char* programs[2] = { argv[2], argv[3] };
+    const char* programs[2] = {argv[2], argv[3]};
     // One untimed start of each first, so both find their files in the cache.
     for (const char* program : programs) {
         Sample warm;
@@ -137,8 +137,8 @@ int main(int argc, char* argv[])
             }
             time[which].push_back(sample.milliseconds);
             memory[which].push_back(sample.residentKiB);
-            std::printf("run %2d  %-10s %8.1f ms %8ld KiB\n", run + 1, which ? "baseline" : "program",
-                sample.milliseconds, sample.residentKiB);
+            std::printf("run %2d  %-10s %8.1f ms %8ld KiB\n", run + 1,
+                which ? "baseline" : "program", sample.milliseconds, sample.residentKiB);
         }
     }
     const double t0 = median(time[0]), t1 = median(time[1]);
@@ -146,8 +146,8 @@ int main(int argc, char* argv[])
     std::printf("\nmedian over %d runs      start-up     resident\n", runs);
     std::printf("program   %-14s %8.1f ms %8ld KiB\n", "", t0, m0);
     std::printf("baseline  %-14s %8.1f ms %8ld KiB\n", "", t1, m1);
-    std::printf("ratio (program / baseline)   %5.2f        %5.2f\n", t0 / t1,
-        static_cast<double>(m0) / m1);
+    std::printf(
+        "ratio (program / baseline)   %5.2f        %5.2f\n", t0 / t1, static_cast<double>(m0) / m1);
     XCloseDisplay(display);
     return 0;
 }
