@@ -32,6 +32,7 @@ private Q_SLOTS:
     void dateLabelReadsTheDesktopClock();
     void stateAfterStartUp();
     void fixedClientArea();
+    void tabOrder();
     void fontFamilies_data();
     void fontFamilies();
     void accessibleNames_data();
@@ -241,6 +242,27 @@ void WindowTest::fixedClientArea()
     Form1& form = fixture.make();
     QCOMPARE(form.size(), QSize(Twips::toPixels(10740), Twips::toPixels(9585)));
     QCOMPARE(form.minimumSize(), form.maximumSize());
+}
+
+void WindowTest::tabOrder()
+{
+    FormFixture fixture;
+    Form1& form = fixture.make();
+    // The cells first, in index order, then the commands as the window is
+    // designed: the clock's box sits between "おわる" and "すうじ".
+    QList<QWidget*> expected(form.Data.begin(), form.Data.end());
+    expected << form.Btn[0] << form.Btn[1] << form.Btn[2] << form.Btn[3] << form.Text1
+             << form.Btn[4] << form.Btn[5] << form.Command1 << form.Btn[6] << form.Btn[7]
+             << form.Check1;
+    // Widgets that take no focus (labels) may sit in between; Tab skips them.
+    QList<QWidget*> chain;
+    QWidget* widget = form.Data[0];
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus)
+            chain.append(widget);
+        widget = widget->nextInFocusChain();
+    } while (widget != form.Data[0] && chain.size() <= expected.size());
+    QCOMPARE(chain, expected);
 }
 
 void WindowTest::fontFamilies_data()
