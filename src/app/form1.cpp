@@ -4,6 +4,7 @@
 #include "app/desktop.h"
 #include "app/fonts.h"
 #include "app/twips.h"
+#include "scores/verdict.h"
 #include "settings/cinifiles.h"
 #include "settings/settings_path.h"
 #include "settings/window_place.h"
@@ -326,12 +327,11 @@ void Form1::highlightCell(int cell, bool red)
 
 void Form1::updateAccessibleNames()
 {
-    static const char16_t* const kindNames[] = {u"たしざん", u"ひきざん", u"かけざん", u"わりざん"};
     static const char16_t* const operations[] = {u"たす", u"ひく", u"かける", u"わる"};
     const int kind = state.calcKind >= 0 && state.calcKind <= 3 ? state.calcKind : 0;
     const QString operation = QString::fromUtf16(operations[kind]);
 
-    L[0]->setAccessibleName(QString::fromUtf16(kindNames[kind]));
+    L[0]->setAccessibleName(kindName(kind));
     for (int i = 0; i < 10; ++i) {
         L[1 + i]->setAccessibleName(
             u"ひだり "_s + QString::number(i + 1) + u"ばんめ: "_s + L[1 + i]->text());

@@ -102,8 +102,6 @@ public:
 
     Desktop& desktop() const { return desk; }
     const QString& programFolder() const { return folder; }
-    // The generator every sheet is drawn from; seeded once per run.
-    QRandomGenerator& random() { return rng; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -117,6 +115,7 @@ private:
 
     Desktop& desk;
     QString folder;
+    // The generator every sheet is drawn from; seeded once per run.
     QRandomGenerator rng;
     QStyle* buttonStyle = nullptr;
     bool ended = false;

@@ -37,6 +37,22 @@ struct DrillState
     std::array<std::int16_t, 21> settings{};
 };
 
+// The field holding the best time of `kind`: addition, subtraction,
+// multiplication, and division for every other value.
+inline std::int16_t& bestTimeOf(DrillState& state, int kind)
+{
+    switch (kind) {
+    case 0:
+        return state.bestAdd;
+    case 1:
+        return state.bestSub;
+    case 2:
+        return state.bestMul;
+    default:
+        return state.bestDiv;
+    }
+}
+
 // Indexes into DrillState::settings.
 namespace SettingsSlot {
 inline constexpr int BestAdd = 0;

@@ -2,6 +2,7 @@
 #include "app/form1.h"
 
 #include "scores/time_text.h"
+#include "scores/verdict.h"
 
 using namespace Qt::StringLiterals;
 
@@ -10,11 +11,12 @@ namespace {
 constexpr std::int16_t ClearedSeconds = 600;
 
 // The four best times, one line each, every line ended by CRLF.
-QString bestTimesList(const DrillState& state)
+QString bestTimesList(DrillState& state)
 {
-    return u"たしざん： "_s + minutesText(state.bestAdd) + u"\r\n"_s + u"ひきざん： "_s
-        + minutesText(state.bestSub) + u"\r\n"_s + u"かけざん： "_s + minutesText(state.bestMul)
-        + u"\r\n"_s + u"わりざん： "_s + minutesText(state.bestDiv) + u"\r\n"_s;
+    QString list;
+    for (int kind = 0; kind < 4; ++kind)
+        list += kindName(kind) + u"： "_s + minutesText(bestTimeOf(state, kind)) + u"\r\n"_s;
+    return list;
 }
 
 } // namespace

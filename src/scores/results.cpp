@@ -6,26 +6,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// The drill-state field holding the best time of `kind`, filed as the kind
-// display files it.
-std::int16_t& bestTimeOf(DrillState& state, int kind)
-{
-    switch (kindIndex(kind)) {
-    case 0:
-        return state.bestAdd;
-    case 1:
-        return state.bestSub;
-    case 2:
-        return state.bestMul;
-    default:
-        return state.bestDiv;
-    }
-}
-
-} // namespace
-
 void Form1::ShowKind()
 {
     Label1->setText(highScoreText(bestTimeOf(state, state.calcKind)));

@@ -20,11 +20,15 @@ int kindIndex(int kind)
     return kind >= 0 && kind <= 2 ? kind : 3;
 }
 
+QString kindName(int kind)
+{
+    static const char16_t* const names[] = {u"たしざん", u"ひきざん", u"かけざん", u"わりざん"};
+    return QString::fromUtf16(names[kindIndex(kind)]);
+}
+
 QString kindLabel(int kind)
 {
-    static const char16_t* const labels[]
-        = {u"[たしざん]", u"[ひきざん]", u"[かけざん]", u"[わりざん]"};
-    return QString::fromUtf16(labels[kindIndex(kind)]);
+    return u'[' + kindName(kind) + u']';
 }
 
 QString kindSign(int kind)

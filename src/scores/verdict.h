@@ -16,7 +16,9 @@ Verdict judgeTime(int seconds, int best);
 // How a kind is filed: 0 addition, 1 subtraction, 2 multiplication; every
 // other value is filed as division, as the kind display shows it.
 int kindIndex(int kind);
-// "[たしざん]", "[ひきざん]", "[かけざん]", "[わりざん]".
+// "たしざん", "ひきざん", "かけざん", "わりざん".
+QString kindName(int kind);
+// The name in brackets, as the clipboard line starts: "[たしざん]".
 QString kindLabel(int kind);
 // "＋", "－", "×", "÷".
 QString kindSign(int kind);
