@@ -1,0 +1,100 @@
+#pragma once
+
+#include "drill/finished_sheet.h"
+#include "drill/kind.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// One stored sheet as the records window lists it.
+struct StoredSheet
+{
+    qint64 id = 0;
+    QDateTime finishedAt; // local time with the offset it was kept with
+    Kind kind = Kind::Addition;
+    int seconds = 0;
+    int wrongDigits = 0;
+    bool record = false;
+};
+
+// The best time of one day: the day is the local date the sheets were
+// finished on, as they were kept (a later change of time zone moves no
+// sheet to another day).
+struct DayBest
+{
+    QDate day;
+    int seconds = 0;
+};
+
+// How one fact went over the sheets asked about: `left` is the row operand,
+// `top` the column operand as on the board (for division the dividend).
+struct FactStat
+{
+    int left = 0;
+    int top = 0;
+    int answers = 0;
+    double averageMilliseconds = 0;
+    int wrongDigits = 0;
+};
+
+// Every finished sheet, kept in an SQLite database through Qt SQL. Nothing
+// here shows anything: failures are reported by return values and problem().
+class RecordStore
+{
+public:
+    enum class Problem {
+        None,
+        CannotOpen, // the file or its folder cannot be opened or created
+        Locked, // another program held the database longer than a moment
+        Damaged, // the file was no database of ours; it was moved aside
+        WriteFailed, // a sheet could not be stored
+    };
+
+    // `path` is the database file; its folder is created when needed.
+    explicit RecordStore(const QString& path);
+    ~RecordStore();
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
+
+    // records.sqlite in the user's data folder.
+    static QString defaultPath();
+
+    // Opens (creating or migrating) the database; false when it cannot be
+    // used. A damaged file is renamed aside, never deleted, and a new one
+    // begun: that is reported as Damaged but returns true.
+    bool open();
+    bool isOpen() const;
+    Problem problem() const;
+    // Where a damaged file was moved to; empty when none was.
+    QString movedAsideTo() const;
+    QString path() const;
+
+    // Stores the sheet in one transaction; false when it was not stored.
+    bool add(const FinishedSheet& sheet);
+
+    // Newest first; every kind when `kind` is empty; only sheets finished at
+    // or after `since` when it is valid.
+    QList<StoredSheet> sheets(std::optional<Kind> kind = {}, const QDateTime& since = {}) const;
+    // One entry per day with sheets of `kind`, from `from` on (every day
+    // when it is null), oldest first.
+    QList<DayBest> dailyBest(Kind kind, const QDate& from = {}) const;
+    // The days from `from` to `to` (both included) with a sheet of any kind.
+    QList<QDate> practiceDays(const QDate& from, const QDate& to) const;
+    // Every fact met in the newest `lastSheets` sheets of `kind`.
+    QList<FactStat> facts(Kind kind, int lastSheets = 10) const;
+    int count() const;
+
+    // Every stored sheet, one row each, with a header row; UTF-8, CRLF line
+    // ends.
+    QByteArray csv() const;
+    // Deletes every stored sheet.
+    bool clear();
+
+private:
+    struct Private;
+    Private* d;
+};
