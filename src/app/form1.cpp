@@ -2,8 +2,8 @@
 
 #include "app/date_text.h"
 #include "app/desktop.h"
-#include "app/fonts.h"
-#include "app/twips.h"
+#include "printing/fonts.h"
+#include "drill/twips.h"
 #include "scores/verdict.h"
 #include "settings/cinifiles.h"
 #include "settings/settings_path.h"

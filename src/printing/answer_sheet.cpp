@@ -1,6 +1,6 @@
 #include "printing/answer_sheet.h"
 
-#include "app/fonts.h"
+#include "printing/fonts.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
 #include "settings/window_place.h"
 
-#include "app/twips.h"
+#include "drill/twips.h"
 
 #include <algorithm>
 #include <cmath>

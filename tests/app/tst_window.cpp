@@ -2,8 +2,8 @@
 // tip, font and colour; the board on one uniform pitch; the date label; the
 // state right after start-up.
 #include "app/date_text.h"
-#include "app/fonts.h"
-#include "app/twips.h"
+#include "printing/fonts.h"
+#include "drill/twips.h"
 #include "form_fixture.h"
 
 #include <QAccessible>
