@@ -1,4 +1,4 @@
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/qt_desktop.h"
 
 #include <QApplication>
@@ -11,7 +11,7 @@ int main(int argc, char* argv[])
     QApplication::setDesktopFileName(QStringLiteral("org.varolin.Varolin"));
 
     QtDesktop desktop;
-    Form1 window(desktop, QCoreApplication::applicationDirPath());
+    MainWindow window(desktop, QCoreApplication::applicationDirPath());
     window.show();
     return QApplication::exec();
 }

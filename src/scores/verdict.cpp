@@ -1,6 +1,5 @@
 #include "scores/verdict.h"
 
-#include "drill/drill_state.h"
 #include "scores/time_text.h"
 
 using namespace Qt::StringLiterals;
@@ -35,13 +34,6 @@ QString kindSign(int kind)
 {
     static const char16_t* const signs[] = {u"＋", u"－", u"×", u"÷"};
     return QString::fromUtf16(signs[kindIndex(kind)]);
-}
-
-int bestTimeSlot(int kind)
-{
-    static constexpr int slots[] = {
-        SettingsSlot::BestAdd, SettingsSlot::BestSub, SettingsSlot::BestMul, SettingsSlot::BestDiv};
-    return slots[kindIndex(kind)];
 }
 
 QString highScoreText(int best)

@@ -22,8 +22,6 @@ QString kindName(int kind);
 QString kindLabel(int kind);
 // "＋", "－", "×", "÷".
 QString kindSign(int kind);
-// Where the kind's best time is kept in the settings list: 0, 1, 2 or 5.
-int bestTimeSlot(int kind);
 
 // "ハイスコア： 1分05秒".
 QString highScoreText(int best);

@@ -1,5 +1,5 @@
 #include "app/desktop.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "printing/answer_sheet.h"
 #include "printing/page_fit.h"
 #include "printing/print_error.h"
@@ -57,27 +57,26 @@ private:
     QPainter painter;
 };
 
-bool confirmPrint(Form1& form, const QString& question, const QString& title)
+bool confirmPrint(Desktop& desktop, QWidget* parent, const QString& question, const QString& title)
 {
-    Desktop& desktop = form.desktop();
-    if (ask(desktop, &form, question, title, Desktop::Buttons::YesNo) != Desktop::Answer::Yes)
+    if (ask(desktop, parent, question, title, Desktop::Buttons::YesNo) != Desktop::Answer::Yes)
         return false;
-    return ask(desktop, &form, u"プリンタの用意をして下さい。"_s, u"かくにん"_s,
+    return ask(desktop, parent, u"プリンタの用意をして下さい。"_s, u"かくにん"_s,
                Desktop::Buttons::OkCancel)
         == Desktop::Answer::Ok;
 }
 
-void reportPrintFailure(Form1& form)
+void reportPrintFailure(Desktop& desktop, QWidget* parent)
 {
-    ask(form.desktop(), &form, u"いんさつができません。"_s, u"いんさつ中止"_s, Desktop::Buttons::Ok,
+    ask(desktop, parent, u"いんさつができません。"_s, u"いんさつ中止"_s, Desktop::Buttons::Ok,
         Desktop::Icon::Warning);
 }
 
 // The window's client area as it is shown, on one page.
-void printWindowImage(Form1& form)
+void printWindowImage(Desktop& desktop, QWidget* window)
 {
-    const QPixmap image = form.grab();
-    PrintJob job(form.desktop());
+    const QPixmap image = window->grab();
+    PrintJob job(desktop);
     QPainter& painter = job.page();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF page(0, 0, job.device().width(), job.device().height());
@@ -87,36 +86,39 @@ void printWindowImage(Form1& form)
 
 } // namespace
 
-void Form1::PrintSheet()
+void MainWindow::printSheet()
 {
     std::array<QString, 21> captions;
-    for (int k = 0; k <= 20; ++k)
-        captions[k] = L[k]->text();
+    captions[0] = signLabel->text();
+    for (int i = 0; i < 10; ++i) {
+        captions[1 + i] = rowHeaders[i]->text();
+        captions[11 + i] = columnHeaders[i]->text();
+    }
     const AnswerSheet::Layout sheet = AnswerSheet::layout(captions);
 
-    PrintJob job(desktop());
+    PrintJob job(desktop);
     AnswerSheet::paint(job.page(), sheet, job.device().logicalDpiX(), job.device().logicalDpiY());
     job.finish();
 }
 
-void Form1::PrintCommand()
+void MainWindow::printCommand()
 {
-    if (!confirmPrint(*this, u"ひょうを　いんさつしますか？"_s, u"いんさつ"_s))
+    if (!confirmPrint(desktop, this, u"ひょうを　いんさつしますか？"_s, u"いんさつ"_s))
         return;
     try {
-        PrintSheet();
+        printSheet();
     } catch (const std::exception&) {
-        reportPrintFailure(*this);
+        reportPrintFailure(desktop, this);
     }
 }
 
-void Form1::ScreenCopyCommand()
+void MainWindow::screenCopyCommand()
 {
-    if (!confirmPrint(*this, u"がめんを　いんさつしますか？"_s, u"がめんコピー"_s))
+    if (!confirmPrint(desktop, this, u"がめんを　いんさつしますか？"_s, u"がめんコピー"_s))
         return;
     try {
-        printWindowImage(*this);
+        printWindowImage(desktop, this);
     } catch (const std::exception&) {
-        reportPrintFailure(*this);
+        reportPrintFailure(desktop, this);
     }
 }

@@ -1,0 +1,673 @@
+#include "app/main_window.h"
+
+#include "app/about_text.h"
+#include "app/date_text.h"
+#include "app/desktop.h"
+#include "drill/arithmetic.h"
+#include "drill/drill.h"
+#include "drill/twips.h"
+#include "printing/fonts.h"
+#include "scores/best_times.h"
+#include "scores/time_text.h"
+#include "scores/verdict.h"
+#include "settings/cinifiles.h"
+#include "settings/settings_path.h"
+#include "settings/window_place.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTimer>
+
+#include <algorithm>
+#include <map>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Design values of the window, in twips.
+constexpr double ClientWidth = 10740;
+constexpr double ClientHeight = 9585;
+constexpr double CornerLeft = 120;
+constexpr double CornerTop = 120;
+constexpr double CellSize = 700;
+constexpr double CellPitch = 760; // a cell and the gap after it
+
+enum Command { SwitchKind, Start, Stop, End, NewNumbers, Print, ScreenCopy, Mode };
+
+struct ButtonDesign
+{
+    const char* name;
+    const char16_t* caption;
+    const char16_t* toolTip;
+    double left, top, width, height;
+    double points;
+    bool bold;
+    QColor face;
+    int tabIndex;
+    bool hidden;
+};
+
+const ButtonDesign buttonDesigns[8] = {
+    {"switchKindButton", u"きりかえ", u"たしざん、ひきざん、かけざん、わりざんを切りかえます。",
+        8640, 840, 1695, 495, 14.25, true, QColor(192, 255, 255), 121, false},
+    {"startButton", u"はじめ", u"はじめます", 8640, 2520, 1695, 495, 14.25, true,
+        QColor(192, 192, 255), 122, false},
+    {"stopButton", u"やめる", u"ちゅうだんします", 8760, 5640, 1455, 495, 14.25, true,
+        QColor(255, 192, 255), 123, false},
+    {"endButton", u"おわる", u"Varolinをおわりにします", 8760, 6360, 1455, 495, 14.25, true,
+        QColor(255, 192, 192), 124, false},
+    {"newNumbersButton", u"すうじ", u"数字をへんこう", 8640, 1680, 1695, 495, 14.25, true,
+        QColor(255, 255, 192), 127, false},
+    {"printButton", u"いんさつ", u"いんさつします", 120, 8640, 1215, 495, 8.25, false,
+        QColor(Qt::white), 128, true},
+    {"screenCopyButton", u"がめんコピー", u"いんさつします", 120, 8880, 1215, 375, 8.25, false,
+        QColor(Qt::white), 131, true},
+    {"modeButton", u"モード", u"ハイスコアモード、リミットモードを切りかえます", 8760, 7800, 1335,
+        375, 12, false, QColor(192, 192, 192), 132, true},
+};
+
+const QColor Black(0, 0, 0);
+const QColor Red(255, 0, 0);
+
+// The design's colours are the window's own, whatever the desktop's theme:
+// text and face colours are set for the active and inactive groups only, so
+// a disabled control keeps the style's greyed look.
+void setColours(
+    QWidget* widget, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles)
+{
+    QPalette palette = widget->palette();
+    for (const auto& [role, colour] : roles) {
+        palette.setColor(QPalette::Active, role, colour);
+        palette.setColor(QPalette::Inactive, role, colour);
+    }
+    widget->setPalette(palette);
+}
+
+void setTextColour(QWidget* widget, const QColor& colour)
+{
+    setColours(widget, {{QPalette::WindowText, colour}, {QPalette::Text, colour}});
+}
+
+QLabel* boardLabel(QWidget* parent, const QString& name, const QRect& place)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setFont(Fonts::gothic(24));
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAutoFillBackground(true);
+    setColours(label, {{QPalette::Window, Qt::white}, {QPalette::WindowText, Black}});
+    return label;
+}
+
+constexpr int BackspaceCode = 8;
+
+} // namespace
+
+MainWindow::MainWindow(Desktop& desktop, const QString& programFolder, QWidget* parent)
+    : QWidget(parent)
+    , desktop(desktop)
+    , programFolder(programFolder)
+{
+    Fonts::installSubstitutions();
+    createControls();
+    startUp();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createControls()
+{
+    setObjectName(u"mainWindow"_s);
+    setWindowTitle(u"Varolin"_s);
+    // From a pixmap: an icon made from a file name loads every image plugin.
+    setWindowIcon(QIcon(QPixmap(u":/varolin/varolin-32.png"_s)));
+    setFont(Fonts::gothic(11.25, true));
+    setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight));
+    setColours(this, {{QPalette::Window, QColor(240, 240, 240)}, {QPalette::WindowText, Black}});
+    setAutoFillBackground(true);
+
+    // Buttons keep their face colours whatever the desktop's style is.
+    buttonStyle = QStyleFactory::create(u"Fusion"_s);
+    if (buttonStyle)
+        buttonStyle->setParent(this);
+
+    std::map<int, QWidget*> tabOrder;
+
+    const int cornerLeft = Twips::toPixels(CornerLeft);
+    const int cornerTop = Twips::toPixels(CornerTop);
+    const int size = Twips::toPixels(CellSize);
+    signLabel = boardLabel(this, u"signLabel"_s, QRect(cornerLeft, cornerTop, size, size));
+    setTextColour(signLabel, QColor(0, 0, 255));
+    for (int i = 0; i < 10; ++i) {
+        rowHeaders[i] = boardLabel(this, u"rowHeader%1"_s.arg(i),
+            QRect(cornerLeft, Twips::gridPixels(CornerTop, CellPitch, i + 1), size, size));
+        columnHeaders[i] = boardLabel(this, u"columnHeader%1"_s.arg(i),
+            QRect(Twips::gridPixels(CornerLeft, CellPitch, i + 1), cornerTop, size, size));
+    }
+
+    for (int cell = 0; cell < 100; ++cell) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(u"answerCell%1"_s.arg(cell));
+        box->setGeometry(Twips::gridPixels(CornerLeft, CellPitch, cell % 10 + 1),
+            Twips::gridPixels(CornerTop, CellPitch, cell / 10 + 1), size, size);
+        box->setFont(Fonts::gothic(24));
+        box->setAlignment(Qt::AlignCenter);
+        box->setEnabled(false);
+        setColours(box, {{QPalette::Base, Qt::white}, {QPalette::Text, Black}});
+        // A locked cell still shows its answer in black.
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Disabled, QPalette::Text, Black);
+        box->setPalette(palette);
+        // Digits go straight to the judge: no input method, no paste, no
+        // drag and drop, no context menu.
+        box->setAttribute(Qt::WA_InputMethodEnabled, false);
+        box->setInputMethodHints(Qt::ImhDigitsOnly | Qt::ImhNoPredictiveText);
+        box->setDragEnabled(false);
+        box->setAcceptDrops(false);
+        box->setContextMenuPolicy(Qt::NoContextMenu);
+        box->installEventFilter(this);
+        answerCells[cell] = box;
+        tabOrder[21 + cell] = box;
+    }
+
+    for (int i = 0; i < 8; ++i) {
+        const ButtonDesign& design = buttonDesigns[i];
+        auto* button = new QPushButton(QString::fromUtf16(design.caption), this);
+        button->setObjectName(QLatin1StringView(design.name));
+        button->setToolTip(QString::fromUtf16(design.toolTip));
+        button->setGeometry(Twips::rect(design.left, design.top, design.width, design.height));
+        button->setFont(Fonts::gothic(design.points, design.bold));
+        if (buttonStyle)
+            button->setStyle(buttonStyle);
+        setColours(button, {{QPalette::Button, design.face}, {QPalette::ButtonText, Black}});
+        // The face colour stays when disabled; only the caption greys.
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Disabled, QPalette::Button, design.face);
+        button->setPalette(palette);
+        button->setAutoDefault(false);
+        button->setHidden(design.hidden);
+        connect(button, &QPushButton::clicked, this, [this, i] { commandClicked(i); });
+        commandButtons[i] = button;
+        tabOrder[design.tabIndex] = button;
+    }
+
+    clockDisplay = new QLineEdit(u"0:00"_s, this);
+    clockDisplay->setObjectName(u"clockDisplay"_s);
+    clockDisplay->setToolTip(u"じかん"_s);
+    clockDisplay->setAccessibleName(u"じかん"_s);
+    clockDisplay->setGeometry(Twips::rect(5880, 8640, 2535, 420));
+    clockDisplay->setFont(Fonts::gothic(15.75, true));
+    setColours(clockDisplay, {{QPalette::Base, Qt::white}, {QPalette::Text, Red}});
+    clockDisplay->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The clock is for reading, not typing.
+    clockDisplay->setReadOnly(true);
+    clockDisplay->setContextMenuPolicy(Qt::NoContextMenu);
+    tabOrder[125] = clockDisplay;
+
+    bestTimeLabel = new QLabel(this);
+    bestTimeLabel->setObjectName(u"bestTimeLabel"_s);
+    bestTimeLabel->setToolTip(u"ハイスコア"_s);
+    bestTimeLabel->setGeometry(Twips::rect(3720, 8760, 1935, 255));
+    bestTimeLabel->setFont(Fonts::gothic(9.75));
+    setTextColour(bestTimeLabel, QColor(255, 0, 255));
+    bestTimeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    dateLabel = new QLabel(u"日付"_s, this);
+    dateLabel->setObjectName(u"dateLabel"_s);
+    dateLabel->setToolTip(u"ハイスコアの表示＆クリア"_s);
+    dateLabel->setGeometry(Twips::rect(8640, 240, 1215, 495));
+    dateLabel->setFont(Fonts::gothic(9.75));
+    setTextColour(dateLabel, QColor(0, 0, 255));
+    dateLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    dateLabel->setCursor(Qt::PointingHandCursor);
+    dateLabel->installEventFilter(this);
+
+    readmeButton = new QPushButton(u"？"_s, this);
+    readmeButton->setObjectName(u"readmeButton"_s);
+    readmeButton->setToolTip(u"ヘルプ"_s);
+    readmeButton->setGeometry(Twips::rect(8760, 8640, 375, 375));
+    readmeButton->setFont(Fonts::gothic(9.75));
+    if (buttonStyle)
+        readmeButton->setStyle(buttonStyle);
+    setColours(
+        readmeButton, {{QPalette::Button, QColor(192, 255, 192)}, {QPalette::ButtonText, Black}});
+    readmeButton->setAutoDefault(false);
+    connect(readmeButton, &QPushButton::clicked, this, &MainWindow::openReadme);
+    tabOrder[130] = readmeButton;
+
+    aboutPicture = new QLabel(this);
+    aboutPicture->setObjectName(u"aboutPicture"_s);
+    aboutPicture->setToolTip(u"about"_s);
+    aboutPicture->setGeometry(Twips::rect(9600, 8520, 480, 480));
+    aboutPicture->setPixmap(QPixmap(u":/varolin/about.png"_s));
+    aboutPicture->setAlignment(Qt::AlignCenter);
+    aboutPicture->setCursor(Qt::PointingHandCursor);
+    aboutPicture->installEventFilter(this);
+
+    randomLabel = new QLabel(u"ランダム"_s, this);
+    randomLabel->setObjectName(u"randomLabel"_s);
+    randomLabel->setGeometry(Twips::rect(9240, 7320, 975, 375));
+    randomLabel->setFont(Fonts::gothic(12));
+    randomLabel->hide();
+
+    randomCheck = new QCheckBox(u"Check1"_s, this);
+    randomCheck->setObjectName(u"randomCheck"_s);
+    randomCheck->setGeometry(Twips::rect(8760, 7320, 255, 255));
+    randomCheck->hide();
+    tabOrder[134] = randomCheck;
+
+    clockTimer = new QTimer(this);
+    clockTimer->setObjectName(u"clockTimer"_s);
+    clockTimer->setTimerType(Qt::PreciseTimer);
+    clockTimer->setSingleShot(true);
+    connect(clockTimer, &QTimer::timeout, this, &MainWindow::refreshClock);
+
+    QWidget* previous = nullptr;
+    for (const auto& [index, widget] : tabOrder) {
+        if (previous)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void MainWindow::startUp()
+{
+    settingsPath = settingsFilePath(programFolder);
+
+    // A window seen for the first time opens in the middle of the screen;
+    // that is also the place a new settings file records.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(WindowPlace::centred(frameGeometry().size(), screen->availableGeometry()));
+
+    loadSettings();
+    applySettings();
+
+    QElapsedTimer monotonic;
+    monotonic.start();
+    drill = new Drill(
+        settings.kind, desktop.randomSeed(), [monotonic] { return monotonic.elapsed(); }, this);
+    connectDrill();
+
+    showKind();
+    showOperands();
+    applyButtonPattern(false);
+
+    // Each half reads the clock on its own.
+    const QString year = yearText(desktop.now().date());
+    dateLabel->setText(year + u"\r\n"_s + dayText(desktop.now().date()));
+}
+
+void MainWindow::connectDrill()
+{
+    connect(drill, &Drill::kindChanged, this, &MainWindow::showKind);
+    connect(drill, &Drill::operandsChanged, this, &MainWindow::showOperands);
+    connect(drill, &Drill::cellTextChanged, this, [this](int cell, const QString& text) {
+        QLineEdit* box = answerCells[cell];
+        box->setText(text);
+        box->setCursorPosition(static_cast<int>(text.size()));
+    });
+    connect(drill, &Drill::openCellChanged, this, &MainWindow::showOpenCell);
+    connect(drill, &Drill::phaseChanged, this, &MainWindow::showPhase);
+    connect(drill, &Drill::wrongDigit, this, [this] { desktop.beep(); });
+    connect(drill, &Drill::sheetFinished, this, &MainWindow::fileFinishedSheet);
+}
+
+void MainWindow::showKind()
+{
+    const int kind = kindNumber(drill->kind());
+    settings.kind = drill->kind();
+    bestTimeLabel->setText(highScoreText(settings.best[kind]));
+    signLabel->setText(kindSign(kind));
+}
+
+void MainWindow::showOperands()
+{
+    const Sheet& sheet = drill->sheet();
+    for (int i = 0; i < 10; ++i) {
+        rowHeaders[i]->setText(QString::number(sheet.rowOperand(i)));
+        columnHeaders[i]->setText(QString::number(drill->shownColumnOperand(i)));
+    }
+    // Multiplication and division leave the tenth row and column out, and
+    // the answer sheet prints only a full board.
+    const bool fullBoard = sheet.size() == 10;
+    rowHeaders[9]->setEnabled(fullBoard);
+    columnHeaders[9]->setEnabled(fullBoard);
+    commandButtons[Print]->setEnabled(fullBoard);
+    commandButtons[ScreenCopy]->setEnabled(fullBoard);
+    updateAccessibleNames();
+}
+
+void MainWindow::showOpenCell(int previous, int cell)
+{
+    if (previous != Drill::NoCell) {
+        highlightCell(previous, false);
+        answerCells[previous]->setEnabled(false);
+    }
+    if (cell != Drill::NoCell) {
+        highlightCell(cell, true);
+        answerCells[cell]->setEnabled(true);
+        answerCells[cell]->setFocus();
+    }
+}
+
+void MainWindow::showPhase()
+{
+    switch (drill->phase()) {
+    case Drill::Phase::Running:
+        applyButtonPattern(true);
+        // The time shown stays until the first second has passed.
+        clockTimer->start(drill->millisecondsToNextSecond());
+        break;
+    case Drill::Phase::Paused:
+        clockTimer->stop();
+        break;
+    case Drill::Phase::Finished:
+        clockTimer->stop();
+        clockDisplay->setText(clockText(drill->elapsedSeconds()));
+        break;
+    case Drill::Phase::Idle:
+        clockTimer->stop();
+        applyButtonPattern(false);
+        for (QLineEdit* box : answerCells)
+            box->setEnabled(false);
+        for (int cell = 0; cell < 100; cell += 11)
+            highlightCell(cell, false);
+        commandButtons[Start]->setFocus();
+        break;
+    }
+}
+
+void MainWindow::refreshClock()
+{
+    clockDisplay->setText(clockText(drill->elapsedSeconds()));
+    if (drill->phase() == Drill::Phase::Running)
+        clockTimer->start(drill->millisecondsToNextSecond());
+}
+
+void MainWindow::fileFinishedSheet(const FinishedSheet& finished)
+{
+    const int kind = kindNumber(finished.kind());
+    const int seconds = finished.seconds;
+    const ResultMessage result = resultMessage(kind, seconds, settings.best[kind]);
+    const bool record = result.verdict == Verdict::Record;
+    if (record) {
+        settings.best[kind] = seconds;
+        // A record is kept the moment it is made, not only at the end.
+        storeWindowPosition();
+        saveSettings();
+    }
+
+    desktop.setClipboardText(result.clipboard);
+    ask(desktop, this, result.prompt, result.title, Desktop::Buttons::Ok);
+
+    // The old best time stays on show while the child reads the verdict.
+    if (record)
+        bestTimeLabel->setText(highScoreText(seconds));
+}
+
+void MainWindow::commandClicked(int index)
+{
+    switch (index) {
+    case SwitchKind:
+        drill->switchKind();
+        break;
+    case Start:
+        desktop.prepareBeep();
+        drill->start();
+        break;
+    case Stop:
+        stopCommand();
+        break;
+    case End:
+        endCommand();
+        break;
+    case NewNumbers:
+        drill->newNumbers();
+        break;
+    case Print:
+        printCommand();
+        break;
+    case ScreenCopy:
+        screenCopyCommand();
+        break;
+    default: // the mode button, hidden, does nothing
+        break;
+    }
+}
+
+void MainWindow::stopCommand()
+{
+    if (!drill->isActive())
+        return;
+    drill->pause();
+    if (ask(desktop, this, u"やめますか？"_s, u"かくにん"_s, Desktop::Buttons::YesNo)
+        == Desktop::Answer::Yes) {
+        drill->abandon();
+        clockDisplay->setText(u"0:00"_s);
+    } else {
+        drill->resume();
+        if (drill->openCell() != Drill::NoCell)
+            answerCells[drill->openCell()]->setFocus();
+    }
+}
+
+bool MainWindow::confirmEnd()
+{
+    return ask(desktop, this, u"おわりにしますか？"_s, u"かくにん"_s, Desktop::Buttons::YesNo)
+        == Desktop::Answer::Yes;
+}
+
+void MainWindow::endCommand()
+{
+    if (confirmEnd())
+        saveAndEnd();
+    else
+        commandButtons[Start]->setFocus();
+}
+
+void MainWindow::saveAndEnd()
+{
+    clockTimer->stop();
+    storeWindowPosition();
+    saveSettings();
+    endProgram();
+}
+
+void MainWindow::endProgram()
+{
+    ended = true;
+    close();
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::endWithoutQuestion()
+{
+    if (ended)
+        return;
+    // A sheet under way is given up, as a stop would.
+    drill->abandon();
+    saveAndEnd();
+}
+
+void MainWindow::bringToFront()
+{
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (ended) {
+        event->accept();
+        return;
+    }
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        // No question while the window cannot be seen as it is, but the
+        // records of this run are kept all the same.
+        storeWindowPosition();
+        saveSettings();
+        endProgram();
+        event->accept();
+        return;
+    }
+    if (confirmEnd()) {
+        saveAndEnd();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::clearBestTimes()
+{
+    if (drill->phase() != Drill::Phase::Idle)
+        return;
+    const QString list = bestTimesList(settings.best);
+    if (ask(desktop, this, clearQuestion(list), u"ハイスコア"_s, Desktop::Buttons::YesNoCancel)
+        != Desktop::Answer::Yes)
+        return;
+    if (ask(desktop, this, clearConfirmation(list), u"もういちどかくにん"_s,
+            Desktop::Buttons::YesNo)
+        != Desktop::Answer::Yes)
+        return;
+    settings.best.fill(ClearedSeconds);
+    settings.timeLimit = ClearedSeconds;
+    storeWindowPosition();
+    saveSettings();
+    showKind();
+}
+
+void MainWindow::showAbout()
+{
+    ask(desktop, this, aboutText(), u"Varolin"_s, Desktop::Buttons::Ok, Desktop::Icon::Question);
+}
+
+void MainWindow::openReadme()
+{
+    // Help is a convenience: without the file, or without a program to show
+    // it, the click simply does nothing.
+    const QString path = readmePath(programFolder);
+    if (QFileInfo(path).isFile())
+        desktop.openFile(path);
+}
+
+void MainWindow::applyButtonPattern(bool running)
+{
+    for (int i = SwitchKind; i <= NewNumbers; ++i) {
+        const bool enabled = (i == Stop) == running;
+        QPushButton* button = commandButtons[i];
+        button->setEnabled(enabled);
+        QFont font = button->font();
+        font.setBold(enabled);
+        button->setFont(font);
+    }
+}
+
+void MainWindow::setHeaderRed(QLabel* header, bool red)
+{
+    setTextColour(header, red ? Red : Black);
+}
+
+void MainWindow::highlightCell(int cell, bool red)
+{
+    setHeaderRed(rowHeaders[cell / 10], red);
+    setHeaderRed(columnHeaders[cell % 10], red);
+}
+
+void MainWindow::updateAccessibleNames()
+{
+    static const char16_t* const operations[] = {u"たす", u"ひく", u"かける", u"わる"};
+    const int kind = kindNumber(drill->kind());
+    const QString operation = QString::fromUtf16(operations[kind]);
+
+    signLabel->setAccessibleName(kindName(kind));
+    for (int i = 0; i < 10; ++i) {
+        rowHeaders[i]->setAccessibleName(
+            u"ひだり "_s + QString::number(i + 1) + u"ばんめ: "_s + rowHeaders[i]->text());
+        columnHeaders[i]->setAccessibleName(
+            u"うえ "_s + QString::number(i + 1) + u"ばんめ: "_s + columnHeaders[i]->text());
+    }
+    for (int cell = 0; cell < 100; ++cell) {
+        // The column operand comes first: the answer is top minus left, top
+        // divided by left.
+        answerCells[cell]->setAccessibleName(columnHeaders[cell % 10]->text() + u' ' + operation
+            + u' ' + rowHeaders[cell / 10]->text() + u" の こたえ"_s);
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == dateLabel) {
+            clearBestTimes();
+            return true;
+        }
+        if (watched == aboutPicture) {
+            showAbout();
+            return true;
+        }
+    }
+    if (auto* box = qobject_cast<QLineEdit*>(watched)) {
+        const auto found = std::find(answerCells.begin(), answerCells.end(), box);
+        if (found != answerCells.end())
+            return cellEvent(static_cast<int>(found - answerCells.begin()), event);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::cellEvent(int cell, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers commands
+            = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && !commands)
+            return false; // focus moves
+        // A locked cell takes nothing, whoever sends it keys. Shortcuts
+        // (paste, cut, undo, ...), Delete, the arrows, Home and End would
+        // edit or move in a cell behind the judge's back.
+        if (cell != drill->openCell() || commands)
+            return true;
+        if (key->key() == Qt::Key_Backspace)
+            drill->type(QChar(BackspaceCode));
+        else
+            drill->typeText(key->text());
+        return true;
+    }
+    case QEvent::InputMethod:
+        if (cell == drill->openCell())
+            drill->typeText(static_cast<QInputMethodEvent*>(event)->commitString());
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        // The middle button pastes the X selection into a line edit.
+        return static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+// What a best time is after it was cleared, or before one was ever made.
+inline constexpr int ClearedSeconds = 600;
+
+// The four best times, one line each in kind order, every line ended by
+// CRLF: "たしざん： 1分05秒".
+QString bestTimesList(const std::array<int, 4>& best);
+
+// The two questions asked before the best times are cleared.
+QString clearQuestion(const QString& list);
+QString clearConfirmation(const QString& list);
