@@ -143,7 +143,6 @@ void Drill::start()
         row = 0;
         Q_EMIT operandsChanged();
     }
-    ++sheetsStarted;
     startedAt = clock();
     pausedFor = 0;
     progress = FinishedSheet{};
@@ -182,11 +181,9 @@ void Drill::abandon()
 
 void Drill::typeText(const QString& text)
 {
-    // A sheet may end, and even a new one start while the verdict is shown,
-    // before the text is through: the rest belonged to the sheet that ended.
-    const int sheet = sheetsStarted;
+    // Text left over when the sheet ends belonged to that sheet.
     for (const QChar character : text) {
-        if (state != Phase::Running || sheet != sheetsStarted)
+        if (state != Phase::Running)
             break;
         type(character);
     }

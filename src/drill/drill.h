@@ -108,8 +108,6 @@ private:
 
     Clock clock;
     QRandomGenerator random;
-    // Counts the sheets started, so that typing stops at the end of its own.
-    int sheetsStarted = 0;
     Sheet current;
     Phase state = Phase::Idle;
     int open = NoCell;

@@ -35,3 +35,5 @@ struct FinishedSheet
 
     Kind kind() const { return sheet.kind; }
 };
+
+Q_DECLARE_METATYPE(FinishedSheet)
