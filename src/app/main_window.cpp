@@ -3,10 +3,12 @@
 #include "app/about_text.h"
 #include "app/date_text.h"
 #include "app/desktop.h"
+#include "app/records_window.h"
 #include "drill/arithmetic.h"
 #include "drill/drill.h"
 #include "drill/twips.h"
 #include "printing/fonts.h"
+#include "records/record_store.h"
 #include "scores/best_times.h"
 #include "scores/time_text.h"
 #include "scores/verdict.h"
@@ -147,7 +149,7 @@ void MainWindow::createControls()
     if (buttonStyle)
         buttonStyle->setParent(this);
 
-    std::map<int, QWidget*> tabOrder;
+    std::map<double, QWidget*> tabOrder;
 
     const int cornerLeft = Twips::toPixels(CornerLeft);
     const int cornerTop = Twips::toPixels(CornerTop);
@@ -206,6 +208,24 @@ void MainWindow::createControls()
         commandButtons[i] = button;
         tabOrder[design.tabIndex] = button;
     }
+
+    recordsButton = new QPushButton(u"きろく"_s, this);
+    recordsButton->setObjectName(u"recordsButton"_s);
+    recordsButton->setToolTip(u"これまでの きろくを みます"_s);
+    recordsButton->setGeometry(Twips::rect(8640, 3360, 1695, 495));
+    recordsButton->setFont(Fonts::gothic(14.25, true));
+    if (buttonStyle)
+        recordsButton->setStyle(buttonStyle);
+    setColours(
+        recordsButton, {{QPalette::Button, QColor(255, 224, 192)}, {QPalette::ButtonText, Black}});
+    {
+        QPalette palette = recordsButton->palette();
+        palette.setColor(QPalette::Disabled, QPalette::Button, QColor(255, 224, 192));
+        recordsButton->setPalette(palette);
+    }
+    recordsButton->setAutoDefault(false);
+    connect(recordsButton, &QPushButton::clicked, this, &MainWindow::showRecords);
+    tabOrder[127.5] = recordsButton;
 
     clockDisplay = new QLineEdit(u"0:00"_s, this);
     clockDisplay->setObjectName(u"clockDisplay"_s);
@@ -289,6 +309,7 @@ void MainWindow::createControls()
 void MainWindow::startUp()
 {
     settingsPath = settingsFilePath(programFolder);
+    recordsPath = RecordStore::defaultPath();
 
     // A window seen for the first time opens in the middle of the screen;
     // that is also the place a new settings file records.
@@ -412,6 +433,20 @@ void MainWindow::fileFinishedSheet(const FinishedSheet& finished)
         storeWindowPosition();
         saveSettings();
     }
+
+    // The sheet is kept before the child reads the verdict, so that nothing
+    // that happens later can lose it.
+    FinishedSheet filed = finished;
+    filed.finishedAt = desktop.now();
+    filed.record = record;
+    if (RecordStore* kept = records()) {
+        if (!kept->add(filed))
+            tellRecordsProblem(*kept);
+        else if (recordsWindow)
+            recordsWindow->refresh();
+    }
+    if (recordsWindow)
+        recordsWindow->setBestTimes(settings.best);
 
     desktop.setClipboardText(result.clipboard);
     ask(desktop, this, result.prompt, result.title, Desktop::Buttons::Ok);
@@ -556,6 +591,63 @@ void MainWindow::clearBestTimes()
     showKind();
 }
 
+RecordStore* MainWindow::records()
+{
+    if (!storeTried) {
+        storeTried = true;
+        store = std::make_unique<RecordStore>(recordsPath);
+        const bool opened = store->open();
+        if (store->problem() != RecordStore::Problem::None)
+            tellRecordsProblem(*store);
+        if (!opened)
+            store.reset();
+    }
+    return store.get();
+}
+
+void MainWindow::tellRecordsProblem(const RecordStore& problemStore)
+{
+    // Once a run: the drill goes on either way.
+    if (storeProblemTold)
+        return;
+    storeProblemTold = true;
+    QString prompt;
+    switch (problemStore.problem()) {
+    case RecordStore::Problem::Damaged:
+        prompt
+            = u"きろくの ファイルが こわれていました。\rもとの ファイルは つぎの なまえで のこして、あたらしい きろくを はじめます。\r\r"_s
+            + problemStore.movedAsideTo();
+        break;
+    default:
+        prompt = u"きろくを ほぞん できません。\rドリルは このまま つづけられます。\r\r"_s
+            + problemStore.path();
+        break;
+    }
+    ask(desktop, this, prompt, u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+}
+
+void MainWindow::showRecords()
+{
+    if (drill->phase() != Drill::Phase::Idle)
+        return;
+    if (recordsWindow) {
+        recordsWindow->setKind(drill->kind());
+        recordsWindow->setBestTimes(settings.best);
+        recordsWindow->refresh();
+        recordsWindow->showNormal();
+        recordsWindow->raise();
+        recordsWindow->activateWindow();
+        return;
+    }
+    RecordStore* kept = records();
+    if (!kept)
+        return;
+    recordsWindow = new RecordsWindow(*kept, drill->kind(), desktop, this);
+    recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
+    recordsWindow->setBestTimes(settings.best);
+    recordsWindow->show();
+}
+
 void MainWindow::showAbout()
 {
     ask(desktop, this, aboutText(), u"Varolin"_s, Desktop::Buttons::Ok, Desktop::Icon::Question);
@@ -572,9 +664,9 @@ void MainWindow::openReadme()
 
 void MainWindow::applyButtonPattern(bool running)
 {
-    for (int i = SwitchKind; i <= NewNumbers; ++i) {
+    for (int i = SwitchKind; i <= NewNumbers + 1; ++i) {
         const bool enabled = (i == Stop) == running;
-        QPushButton* button = commandButtons[i];
+        QPushButton* button = i <= NewNumbers ? commandButtons[i] : recordsButton;
         button->setEnabled(enabled);
         QFont font = button->font();
         font.setBold(enabled);

@@ -17,6 +17,8 @@ class QLineEdit;
 class QPushButton;
 class QStyle;
 class QTimer;
+class RecordStore;
+class RecordsWindow;
 struct FinishedSheet;
 
 // The one window of Varolin: the board, the commands, the clock and the
@@ -61,6 +63,11 @@ private:
     void endCommand();
     void clearBestTimes();
     void showAbout();
+    void showRecords();
+    // The store of finished sheets, opened on first use; null when it cannot
+    // be used (the user has been told).
+    RecordStore* records();
+    void tellRecordsProblem(const RecordStore& problemStore);
     void printCommand();
     void screenCopyCommand();
     // Throws PrintError when the printer cannot be used.
@@ -98,6 +105,7 @@ private:
     QLineEdit* clockDisplay = nullptr;
     QLabel* bestTimeLabel = nullptr;
     QLabel* dateLabel = nullptr;
+    QPushButton* recordsButton = nullptr;
     QPushButton* readmeButton = nullptr;
     QLabel* aboutPicture = nullptr;
     QLabel* randomLabel = nullptr;
@@ -115,5 +123,11 @@ private:
     };
     Settings settings;
     QString settingsPath;
+    QString recordsPath;
     bool ended = false;
+
+    std::unique_ptr<RecordStore> store;
+    bool storeTried = false;
+    bool storeProblemTold = false;
+    QPointer<RecordsWindow> recordsWindow;
 };
