@@ -157,31 +157,35 @@ void SettingsFileTest::newFileHoldsTheTenLines()
 
 void SettingsFileTest::oneSaveIsOneReplacement_data()
 {
-    QTest::addColumn<bool>("existing");
+    QTest::addColumn<QByteArray>("existing"); // empty: no file
     QTest::addColumn<Settings>("settings");
     QTest::addColumn<int>("replacements");
 
-    QTest::newRow("new file") << false << values({1, 2, 3, 4}, Kind::Division, 5) << 1;
-    QTest::newRow("every key changes") << true << values({1, 2, 3, 4}, Kind::Division, 5) << 1;
-    QTest::newRow("nothing changes")
-        << true << values({600, 600, 600, 600}, Kind::Addition, 600) << 0;
+    const QByteArray ours = settingsText("", Settings()).value();
+    const Settings changed = values({1, 2, 3, 4}, Kind::Division, 5);
+    QTest::newRow("new file") << QByteArray() << changed << 1;
+    QTest::newRow("every key changes") << ours << changed << 1;
+    QTest::newRow("nothing changes") << ours << Settings() << 0;
+    // No key can be written into it: a failure, not a silent success.
+    QTest::newRow("UTF-16 file") << QByteArray("\xFF\xFE[\0P\0]\0", 8) << changed << 0;
 }
 
 // Counted by the kernel: files renamed into the folder, files made in it.
 void SettingsFileTest::oneSaveIsOneReplacement()
 {
-    QFETCH(bool, existing);
+    QFETCH(QByteArray, existing);
     QFETCH(Settings, settings);
     QFETCH(int, replacements);
 
     QTemporaryDir dir;
     const SettingsFile file(SettingsLocation{dir.filePath(u"Varolin.ini"_s)});
-    if (existing)
-        QVERIFY(file.save(values({600, 600, 600, 600}, Kind::Addition, 600)));
+    if (!existing.isEmpty())
+        QVERIFY(Profile::writeFile(file.path(), existing));
     const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     QVERIFY(watch >= 0);
     QVERIFY(inotify_add_watch(watch, QFile::encodeName(dir.path()), IN_MOVED_TO | IN_CREATE) >= 0);
-    QVERIFY(file.save(settings));
+    const bool changes = existing.isEmpty() || existing.startsWith("[");
+    QCOMPARE(file.save(settings), changes);
 
     alignas(inotify_event) char events[4096];
     const ssize_t size = ::read(watch, events, sizeof events);
@@ -196,7 +200,7 @@ void SettingsFileTest::oneSaveIsOneReplacement()
     }
     QCOMPARE(renamed, replacements);
     QCOMPARE(created, replacements);
-    QCOMPARE(file.load(start).settings, settings);
+    QCOMPARE(contents(file.path()), changes ? settingsText(existing, settings).value() : existing);
 }
 
 void SettingsFileTest::refusedFileBesideTheProgram_data()
@@ -235,10 +239,13 @@ void SettingsFileTest::refusedFileBesideTheProgram()
         QVERIFY(QDir().mkdir(beside));
     else
         QVERIFY(QFile(beside).open(QIODevice::WriteOnly) && QFile::resize(beside, big.size()));
-    struct stat before
-    {
+    const auto status = [&target] {
+        struct stat info = {};
+        ::lstat(target.constData(), &info);
+        return QList<qint64>{qint64(info.st_ino), info.st_mode, info.st_size, info.st_ctim.tv_sec,
+            info.st_ctim.tv_nsec};
     };
-    QCOMPARE(::lstat(target.constData(), &before), 0);
+    const QList<qint64> before = status();
 
     // A pipe or device that is opened waits or runs on: the test ends, failed.
     ::alarm(10);
@@ -259,17 +266,14 @@ void SettingsFileTest::refusedFileBesideTheProgram()
     // With the user's file refused as well: the defaults, and that is said.
     QVERIFY(QFile::rename(location.path, location.path + u".old"_s));
     QVERIFY(QFile::link(beside, location.path));
-    QVERIFY(!locateSettingsFile(program, user).usable);
+    const SettingsLocation none = locateSettingsFile(program, user);
+    QCOMPARE(none.path, location.path);
+    QVERIFY(!none.usable);
+    QCOMPARE(SettingsFile(none).load(start).status, SettingsFile::Status::Unusable);
     QVERIFY(clock.elapsed() < 1000);
     ::alarm(0);
 
-    struct stat after
-    {
-    };
-    QCOMPARE(::lstat(target.constData(), &after), 0);
-    QCOMPARE(after.st_ino, before.st_ino);
-    QCOMPARE(after.st_mode, before.st_mode);
-    QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    QCOMPARE(status(), before);
     QCOMPARE(contents(elsewhere), theirs);
     if (what == u"big"_s)
         QCOMPARE(contents(beside), big);
