@@ -293,9 +293,7 @@ std::optional<QByteArray> writeValue(
 
 Entry inspect(const QString& path)
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return errno == ENOENT ? Entry::Missing : Entry::Refused;
     return fitsAsFile(info) ? Entry::File : Entry::Refused;
@@ -313,9 +311,7 @@ std::optional<QByteArray> readFile(const QString& path)
     if (fd < 0)
         return std::nullopt;
     const FileDescriptor guard{fd};
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::fstat(fd, &info) != 0 || !fitsAsFile(info))
         return std::nullopt;
     // The file may grow while it is read; one byte more than the limit shows it.
@@ -342,9 +338,7 @@ bool writeFile(const QString& path, const QByteArray& text)
     if (text.size() > MaxFileSize)
         return false;
     const QByteArray target = QFile::encodeName(path);
-    struct stat old
-    {
-    };
+    struct stat old = {};
     bool existed = false;
     if (::lstat(target.constData(), &old) == 0) {
         if (!fitsAsFile(old))

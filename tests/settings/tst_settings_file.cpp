@@ -306,7 +306,8 @@ void SettingsFileTest::unreadableFileInReadOnlyFolder()
             if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
                 ::_exit(3);
         });
-    helper.start(u"" VAROLIN_SETTINGS_HELPER ""_s, {u"locate"_s, program, user + u"/config"_s});
+    helper.start(QString::fromLocal8Bit(VAROLIN_SETTINGS_HELPER),
+        {u"locate"_s, program, user + u"/config"_s});
     QVERIFY(helper.waitForFinished(5000));
     QCOMPARE(helper.exitCode(), 0);
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
