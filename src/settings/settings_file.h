@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <optional>
 
 // What the program keeps between runs.
