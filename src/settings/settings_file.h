@@ -58,7 +58,7 @@ public:
     enum class Status {
         Loaded, // read from the file; repairs reach it at the next save
         Created, // there was no file: one was written with the defaults
-        Unusable, // no file can be used: the defaults, and no save succeeds
+        Unusable, // no file can be used: the defaults; say so once
     };
 
     struct Loaded
