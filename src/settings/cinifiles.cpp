@@ -2,9 +2,6 @@
 
 #include "settings/profile.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -14,17 +11,10 @@ const QString MissingMarker = u"fuzakeruna"_s;
 // The read buffer holds 1024 characters, the last of them the terminator.
 constexpr qsizetype BufferSize = 1024;
 
-void processPendingEvents()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 } // namespace
 
 std::int32_t CIniFiles::GetValues(const QString& KeyName)
 {
-    processPendingEvents();
     const std::optional<QByteArray> text = Profile::readFile(fileName);
     if (!text)
         return -1;
@@ -33,7 +23,6 @@ std::int32_t CIniFiles::GetValues(const QString& KeyName)
 
 QString CIniFiles::GetString(const QString& KeyName)
 {
-    processPendingEvents();
     QString result = MissingMarker;
     if (const std::optional<QByteArray> text = Profile::readFile(fileName)) {
         if (const auto value = Profile::readValue(*text, section.toUtf8(), KeyName.toUtf8()))
@@ -56,10 +45,9 @@ void CIniFiles::SetValues(const QString& KeyName, std::int32_t Value)
 
 void CIniFiles::SetString(const QString& KeyName, const QString& Strings)
 {
-    processPendingEvents();
     std::optional<QByteArray> text = Profile::readFile(fileName);
     if (!text) {
-        if (QFileInfo::exists(fileName))
+        if (Profile::inspect(fileName) != Profile::Entry::Missing)
             return;
         text.emplace();
     }

@@ -6,10 +6,7 @@
 
 // Reads and writes keys of one section of the settings file. Nothing is
 // cached: every call goes to the file, and every write replaces the file as
-// a whole or not at all.
-//
-// Each access first lets the window repaint and the clock tick (but takes no
-// clicks or keys), so other handlers may have run when a call returns.
+// a whole or not at all. No call runs the event loop.
 class CIniFiles
 {
 public:
@@ -24,7 +21,8 @@ public:
     void SetValues(const QString& KeyName, std::int32_t Value);
     // Creates the file, the section and the key as needed. A write that fails
     // leaves the file as it was; so does a file that exists but cannot be
-    // read, which is never replaced by one holding this key alone.
+    // read (or is a link, pipe, device, folder or too big), which is never
+    // replaced by one holding this key alone.
     void SetString(const QString& KeyName, const QString& Strings);
 
 private:

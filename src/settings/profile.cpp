@@ -1,9 +1,14 @@
 #include "settings/profile.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
 #include <vector>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Profile {
 namespace {
@@ -174,6 +179,18 @@ bool storableKey(QByteArrayView key)
         && key.front() != ';' && key.front() != '[';
 }
 
+// A regular file small enough to be a settings file.
+bool fitsAsFile(const struct stat& info)
+{
+    return S_ISREG(info.st_mode) && info.st_size <= MaxFileSize;
+}
+
+struct FileDescriptor
+{
+    int fd;
+    ~FileDescriptor() { ::close(fd); }
+};
+
 } // namespace
 
 std::optional<QByteArray> readValue(QByteArrayView text, QByteArrayView section, QByteArrayView key)
@@ -274,31 +291,114 @@ std::optional<QByteArray> writeValue(
     return result;
 }
 
+Entry inspect(const QString& path)
+{
+    struct stat info = {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return errno == ENOENT ? Entry::Missing : Entry::Refused;
+    return fitsAsFile(info) ? Entry::File : Entry::Refused;
+}
+
 std::optional<QByteArray> readFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file is ever opened: opening a device can have effects
+    // of its own, and opening a pipe waits for a writer.
+    if (inspect(path) != Entry::File)
         return std::nullopt;
-    QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    // The path may have changed since: the descriptor says what was opened.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+        O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
+    const FileDescriptor guard{fd};
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !fitsAsFile(info))
+        return std::nullopt;
+    // The file may grow while it is read; one byte more than the limit shows it.
+    QByteArray text(MaxFileSize + 1, Qt::Uninitialized);
+    qsizetype size = 0;
+    while (size < text.size()) {
+        const ssize_t got = ::read(fd, text.data() + size, static_cast<size_t>(text.size() - size));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        size += got;
+    }
+    if (size > MaxFileSize)
+        return std::nullopt;
+    text.truncate(size);
     return text;
 }
 
 bool writeFile(const QString& path, const QByteArray& text)
 {
-    QSaveFile file(path);
-    // Writing straight into the old file could leave it cut short.
-    file.setDirectWriteFallback(false);
-    // Unbuffered, so that a short write (a full disk) shows here: a buffered
-    // one is flushed by commit(), which then renames a cut-short file over
-    // the old one and still reports success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (text.size() > MaxFileSize)
         return false;
-    // Without a commit the temporary file is dropped and the old one stays.
-    if (file.write(text) != text.size())
+    const QByteArray target = QFile::encodeName(path);
+    struct stat old = {};
+    bool existed = false;
+    if (::lstat(target.constData(), &old) == 0) {
+        if (!fitsAsFile(old))
+            return false;
+        existed = true;
+    } else if (errno != ENOENT) {
         return false;
-    return file.commit();
+    }
+
+    // Beside the file, so that the rename stays on one file system. A new
+    // file gets what the umask leaves of 0666, as any new file would.
+    const int slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".")
+        : slash == 0                    ? QByteArray("/")
+                                        : target.first(slash);
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temporary = target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36)
+            + ".tmp";
+        fd = ::open(
+            temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+
+    bool written = true;
+    {
+        const FileDescriptor guard{fd};
+        qsizetype done = 0;
+        while (written && done < text.size()) {
+            const ssize_t put
+                = ::write(fd, text.constData() + done, static_cast<size_t>(text.size() - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            written = put > 0;
+            if (written)
+                done += put;
+        }
+        if (written && existed)
+            written = ::fchmod(fd, old.st_mode & 07777) == 0;
+        // On disk before the rename, or a power cut could leave an empty file
+        // under the old name.
+        written = written && ::fsync(fd) == 0;
+    }
+    // rename() replaces a link that appeared meanwhile; it never writes
+    // through it.
+    if (!written || ::rename(temporary.constData(), target.constData()) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return true;
 }
 
 } // namespace Profile

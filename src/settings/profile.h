@@ -50,13 +50,30 @@ std::int32_t readInt(
 std::optional<QByteArray> writeValue(
     QByteArrayView text, QByteArrayView section, QByteArrayView key, QByteArrayView value);
 
-// The whole file; nothing when it is missing or cannot be read.
+// The largest settings file read or written. Anything bigger is not a file
+// this program wrote, and reading it whole could take all memory.
+inline constexpr qint64 MaxFileSize = 64 * 1024;
+
+// What stands at a path, found without opening it or following a link.
+enum class Entry {
+    Missing, // nothing, so a file may be made there
+    File, // a regular file of at most MaxFileSize bytes
+    Refused, // a link, pipe, device, folder, bigger file, or a path that cannot be examined
+};
+Entry inspect(const QString& path);
+
+// The whole file; nothing when it is missing, cannot be read or is not a
+// File entry. Never follows a link, never waits on a pipe or device and
+// never reads more than MaxFileSize bytes.
 std::optional<QByteArray> readFile(const QString& path);
 
-// Replaces the file with `text` through a temporary file renamed over it, so
-// that a crash or a full disk leaves either the old file or the new one.
-// Returns false when the file could not be written; the old file is then as
-// it was. A missing folder is not created.
+// Replaces the file with `text` through a temporary file in the same folder,
+// flushed to disk and renamed over it, so that a crash, a power cut or a full
+// disk leaves either the old file or the new one. An existing file keeps its
+// permissions. Returns false when the file could not be written; the old file
+// is then as it was. A missing folder is not created, and only a Missing or
+// File entry is ever replaced (never a link); nor is text longer than
+// MaxFileSize written.
 bool writeFile(const QString& path, const QByteArray& text);
 
 } // namespace Profile

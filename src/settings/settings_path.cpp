@@ -3,8 +3,11 @@
 #include "settings/profile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -12,41 +15,80 @@ namespace {
 
 const QString FileName = u"Varolin.ini"_s;
 
+bool accessible(const QString& path, int mode)
+{
+    return ::access(QFile::encodeName(path).constData(), mode) == 0;
+}
+
+// A file whose records can be read. Anything that is not a plain file of
+// settings size is never opened.
+bool readableFile(const QString& path)
+{
+    return Profile::inspect(path) == Profile::Entry::File && accessible(path, R_OK);
+}
+
+bool writableFolder(const QString& folder)
+{
+    return QFileInfo(folder).isDir() && accessible(folder, W_OK | X_OK);
+}
+
 // A settings file is replaced by renaming a new file over it, which needs a
-// writable folder; a read-only file is never replaced.
+// writable folder; a file that cannot be read is never replaced, since its
+// records would be lost.
 bool replaceable(const QString& folder, const QString& path)
 {
-    const QFileInfo folderInfo(folder);
-    if (!folderInfo.isDir() || !folderInfo.isWritable())
+    if (!writableFolder(folder))
         return false;
-    const QFileInfo file(path);
-    return !file.exists() || file.isWritable();
+    switch (Profile::inspect(path)) {
+    case Profile::Entry::Missing:
+        return true;
+    case Profile::Entry::File:
+        return accessible(path, R_OK | W_OK);
+    case Profile::Entry::Refused:
+        break;
+    }
+    return false;
 }
 
 } // namespace
 
-QString settingsFilePath(const QString& programFolder)
-{
-    return settingsFilePath(
-        programFolder, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-}
-
-QString settingsFilePath(const QString& programFolder, const QString& userFolder)
+SettingsLocation locateSettingsFile(const QString& programFolder, const QString& userFolder)
 {
     // The separator is always added, also after a root folder.
     const QString beside = programFolder + QDir::separator() + FileName;
-    if (replaceable(programFolder, beside) || userFolder.isEmpty())
-        return beside;
+    if (replaceable(programFolder, beside))
+        return {beside, true};
+    const bool besideReadable = readableFile(beside);
+    if (userFolder.isEmpty())
+        return {beside, besideReadable || Profile::inspect(beside) == Profile::Entry::Missing};
 
     QDir().mkpath(userFolder);
     const QString own = QDir(userFolder).filePath(FileName);
-    if (!QFileInfo::exists(own)) {
+    if (Profile::inspect(own) == Profile::Entry::Missing && besideReadable) {
         // Records kept beside the program before stay with the user.
         if (const std::optional<QByteArray> text = Profile::readFile(beside))
             Profile::writeFile(own, *text);
     }
+    if (readableFile(own) || replaceable(userFolder, own))
+        return {own, true};
     // With nowhere to write, the records beside the program can still be read.
-    if (!QFileInfo::exists(own) && QFileInfo::exists(beside))
-        return beside;
-    return own;
+    if (besideReadable)
+        return {beside, true};
+    return {own, false};
+}
+
+SettingsLocation locateSettingsFile(const QString& programFolder)
+{
+    return locateSettingsFile(
+        programFolder, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+}
+
+QString settingsFilePath(const QString& programFolder)
+{
+    return locateSettingsFile(programFolder).path;
+}
+
+QString settingsFilePath(const QString& programFolder, const QString& userFolder)
+{
+    return locateSettingsFile(programFolder, userFolder).path;
 }

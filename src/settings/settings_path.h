@@ -2,14 +2,34 @@
 
 #include <QString>
 
-// Where Varolin.ini lives for a program in `programFolder`: beside the
-// program when the file there can be replaced (the folder is writable, and
-// so is the file if it exists); otherwise in the user's configuration folder,
-// so that a program installed where it cannot write still keeps its records.
-QString settingsFilePath(const QString& programFolder);
+// The settings file chosen for a program: where it is, and whether it can be
+// used at all.
+struct SettingsLocation
+{
+    QString path;
+    // False when neither the file beside the program nor the user's own can
+    // be used: the program runs on its defaults and saves nothing. `path` is
+    // then the user's file (the one beside the program when there is no
+    // user folder), to be named to the user.
+    bool usable = true;
+};
 
-// The same with the user's configuration folder given; it is created when
-// needed, and a new file there starts as a copy of the one beside the
-// program, if there is one. When that folder cannot take the file either, the
-// one beside the program is still read.
+// Where Varolin.ini lives for a program in `programFolder`.
+//
+// Beside the program when the folder is writable and the file there is
+// missing, or a regular file (not a link) of at most 64 KiB that can be read
+// and written. Otherwise the user's configuration folder, created when
+// needed, with the same checks on the file there; a new file there starts as
+// a copy of a readable regular file beside the program. When the user's
+// folder cannot take the file, a readable regular file beside the program is
+// still read (its saves then fail). Anything else beside the program (a link,
+// pipe, device, folder, bigger or unreadable file) is left untouched: it is
+// never opened for writing, replaced or followed.
+SettingsLocation locateSettingsFile(const QString& programFolder, const QString& userFolder);
+
+// The same with the user's configuration folder of the desktop.
+SettingsLocation locateSettingsFile(const QString& programFolder);
+
+// The path alone, for callers that do not ask whether the file is usable.
+QString settingsFilePath(const QString& programFolder);
 QString settingsFilePath(const QString& programFolder, const QString& userFolder);

@@ -16,12 +16,14 @@ QPoint centred(QSize size, const QRect& area)
 
 QPoint place(QPoint saved, QSize size, const QList<QRect>& screens, const QRect& primary)
 {
-    const QRect window(saved, size);
-    const int needWidth = std::min(GrabWidth, size.width());
-    const int needHeight = std::min(GrabHeight, size.height());
+    // The whole width of the window's top rows; some stretch of it, as wide
+    // as the band, must fall on one screen with its full height.
+    const int bandHeight = std::min(TitleBandHeight, size.height());
+    const int bandWidth = std::min(TitleBandWidth, size.width());
+    const QRect top(saved, QSize(size.width(), bandHeight));
     for (const QRect& screen : screens) {
-        const QRect seen = window.intersected(screen);
-        if (!seen.isEmpty() && seen.width() >= needWidth && seen.height() >= needHeight)
+        const QRect seen = top.intersected(screen);
+        if (!seen.isEmpty() && seen.height() == bandHeight && seen.width() >= bandWidth)
             return saved;
     }
     return centred(size, primary);

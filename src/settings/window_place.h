@@ -9,14 +9,17 @@
 
 namespace WindowPlace {
 
-// How much of the window must lie on one screen for the user to see and grab
-// it, in pixels (less when the window itself is smaller).
-inline constexpr int GrabWidth = 32;
-inline constexpr int GrabHeight = 32;
+// The band of the title bar, at the window's top, that must lie on one screen
+// for the user to grab the window and drag it back, in pixels (less when the
+// window itself is smaller).
+inline constexpr int TitleBandWidth = 64;
+inline constexpr int TitleBandHeight = 16;
 
-// Where a window of `size` stored at `saved` opens: there when enough of it
-// lies on one of the `screens` (their available areas); otherwise in the
-// middle of `primary`, as a window seen for the first time does.
+// Where a window of `size` (its frame) stored at `saved` opens: there when a
+// title band of it lies on one of the `screens` (their available areas);
+// otherwise in the middle of `primary`, as a window seen for the first time
+// does. A window that shows much of itself but not its title bar cannot be
+// moved, so it is moved here.
 QPoint place(QPoint saved, QSize size, const QList<QRect>& screens, const QRect& primary);
 
 // The middle of `area` for a window of `size`, never above or left of it.

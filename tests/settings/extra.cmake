@@ -17,3 +17,13 @@ if(VAROLIN_BUILD_FUZZER)
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
 endif()
+
+# A child process for the settings tests: saves in a loop until killed, or
+# locates the file as another user.
+add_executable(settings_helper ${CMAKE_CURRENT_LIST_DIR}/settings_helper.cpp)
+target_link_libraries(settings_helper PRIVATE varolin_core)
+foreach(test IN ITEMS test_settings_settings_file test_settings_save_faults)
+  add_dependencies(${test} settings_helper)
+  target_compile_definitions(${test} PRIVATE
+    VAROLIN_SETTINGS_HELPER="$<TARGET_FILE:settings_helper>")
+endforeach()

@@ -1,6 +1,7 @@
-// A saved window position opens the window where the user can see it: kept
-// on any screen (also far beyond 16 bits of twips), moved to the middle of
-// the primary screen when no screen shows enough of it.
+// A saved window position opens the window where the user can drag it: kept
+// on any screen (also far beyond 16 bits of twips) while a 64 x 16 band of its
+// title bar lies on one screen, moved to the middle of the primary screen
+// otherwise.
 #include "settings/window_place.h"
 
 #include <QtTest>
@@ -44,10 +45,17 @@ void WindowPlaceTest::place_data()
     QTest::newRow("on a screen left of the primary")
         << QPoint(-1000, 400) << window << three << QPoint(-1000, 400);
     QTest::newRow("second screen gone") << QPoint(3000, 300) << window << one << middle;
-    QTest::newRow("mostly off the screen, still grabbable")
+    QTest::newRow("mostly off the screen, title bar reachable")
         << QPoint(-600, 100) << window << one << QPoint(-600, 100);
-    QTest::newRow("a sliver at the right edge") << QPoint(1900, 100) << window << one << middle;
-    QTest::newRow("a sliver at the bottom") << QPoint(100, 1020) << window << one << middle;
+    QTest::newRow("64 pixels of title bar at the right edge")
+        << QPoint(1856, 100) << window << one << QPoint(1856, 100);
+    QTest::newRow("63 pixels of title bar at the right edge")
+        << QPoint(1857, 100) << window << one << middle;
+    QTest::newRow("only the title bar above the bottom edge")
+        << QPoint(100, 1024) << window << one << QPoint(100, 1024);
+    QTest::newRow("title bar cut by the bottom edge") << QPoint(100, 1025) << window << one << middle;
+    QTest::newRow("title bar a pixel above the screen, the rest on it")
+        << QPoint(100, -1) << window << one << middle;
     QTest::newRow("above every screen") << QPoint(100, -700) << window << one << middle;
     QTest::newRow("straddling two screens")
         << QPoint(1900, 100) << window << three << QPoint(1900, 100);

@@ -1,0 +1,133 @@
+#include "settings/settings_file.h"
+
+#include "settings/profile.h"
+
+#include <utility>
+
+namespace {
+
+constexpr QByteArrayView General = "General";
+constexpr QByteArrayView Parameter = "Parameter";
+constexpr QByteArrayView WindowTop = "Win_Top";
+constexpr QByteArrayView WindowLeft = "Win_Lft";
+constexpr QByteArrayView KindKey = "Calc_Md";
+constexpr QByteArrayView TimeLimitKey = "LimTM";
+
+// In the order a new file lists them; the kind and the time limit stand
+// between multiplication and division.
+constexpr std::array<QByteArrayView, 4> BestTimeKeys = {"T_MinTM", "H_MinTM", "K_MonTM", "W_MinTM"};
+
+// What a missing or empty key reads as. No position this program writes is
+// -1 twips (a pixel is 15), and -1 is no valid time or kind either.
+constexpr std::int32_t Missing = -1;
+
+// The drill counts seconds in 16 bits.
+constexpr std::int32_t MaxSeconds = 32767;
+
+int bestSeconds(std::int32_t stored)
+{
+    return stored >= 1 && stored <= MaxSeconds ? stored : Settings::DefaultSeconds;
+}
+
+int limitSeconds(std::int32_t stored)
+{
+    return stored >= 0 && stored <= MaxSeconds ? stored : Settings::DefaultSeconds;
+}
+
+} // namespace
+
+Settings settingsFromText(QByteArrayView text, QPoint startTwips)
+{
+    Settings settings;
+    const std::int32_t top = Profile::readInt(text, General, WindowTop, Missing);
+    const std::int32_t left = Profile::readInt(text, General, WindowLeft, Missing);
+    if (top != Missing || left != Missing)
+        settings.windowTwips = QPoint(
+            left == Missing ? startTwips.x() : left, top == Missing ? startTwips.y() : top);
+
+    for (const Kind kind : AllKinds)
+        settings.setBestTime(kind,
+            bestSeconds(Profile::readInt(text, Parameter,
+                BestTimeKeys[static_cast<std::size_t>(kindNumber(kind))], Missing)));
+    settings.kind = kindFromNumber(Profile::readInt(text, Parameter, KindKey, Missing));
+    settings.timeLimit = limitSeconds(Profile::readInt(text, Parameter, TimeLimitKey, Missing));
+    return settings;
+}
+
+std::optional<QByteArray> settingsText(QByteArrayView text, const Settings& settings)
+{
+    std::optional<QByteArray> result = text.toByteArray();
+    const auto set = [&result](QByteArrayView section, QByteArrayView key, int value) {
+        if (result)
+            result = Profile::writeValue(*result, section, key, QByteArray::number(value));
+    };
+    if (settings.windowTwips) {
+        set(General, WindowTop, settings.windowTwips->y());
+        set(General, WindowLeft, settings.windowTwips->x());
+    }
+    set(Parameter, BestTimeKeys[0], settings.bestTime(Kind::Addition));
+    set(Parameter, BestTimeKeys[1], settings.bestTime(Kind::Subtraction));
+    set(Parameter, BestTimeKeys[2], settings.bestTime(Kind::Multiplication));
+    set(Parameter, KindKey, kindNumber(settings.kind));
+    set(Parameter, TimeLimitKey, settings.timeLimit);
+    set(Parameter, BestTimeKeys[3], settings.bestTime(Kind::Division));
+    return result;
+}
+
+SettingsFile SettingsFile::forProgram(const QString& programFolder)
+{
+    return SettingsFile(locateSettingsFile(programFolder));
+}
+
+SettingsFile::SettingsFile(SettingsLocation location)
+    : location(std::move(location))
+{ }
+
+SettingsFile::Loaded SettingsFile::load(QPoint startTwips) const
+{
+    if (!location.usable)
+        return {Settings(), Status::Unusable};
+    switch (Profile::inspect(location.path)) {
+    case Profile::Entry::Missing: {
+        Settings defaults;
+        defaults.windowTwips = startTwips;
+        return {defaults, save(defaults) ? Status::Created : Status::Unusable};
+    }
+    case Profile::Entry::File:
+        if (const std::optional<QByteArray> text = Profile::readFile(location.path))
+            return {settingsFromText(*text, startTwips), Status::Loaded};
+        break;
+    case Profile::Entry::Refused:
+        break;
+    }
+    return {Settings(), Status::Unusable};
+}
+
+bool SettingsFile::save(const Settings& settings) const
+{
+    if (!location.usable)
+        return false;
+    QByteArray old;
+    bool existed = false;
+    switch (Profile::inspect(location.path)) {
+    case Profile::Entry::Missing:
+        break;
+    case Profile::Entry::File:
+        // Keys written into nothing would throw away the records it holds.
+        if (const std::optional<QByteArray> text = Profile::readFile(location.path)) {
+            old = *text;
+            existed = true;
+            break;
+        }
+        return false;
+    case Profile::Entry::Refused:
+        return false;
+    }
+    const std::optional<QByteArray> text = settingsText(old, settings);
+    if (!text)
+        return false;
+    // Rewriting the same bytes would only wear the disk.
+    if (existed && *text == old)
+        return true;
+    return Profile::writeFile(location.path, *text);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "settings/settings_file.h"
+
+// The two settings the save loop of settings_helper writes in turn. Their
+// texts differ in length, so that a file cut short or mixed from both shows.
+inline Settings saveLoopSettings(bool second)
+{
+    Settings settings;
+    settings.windowTwips = second ? QPoint(1234567, 7654321) : QPoint(15, 30);
+    settings.bestTimes
+        = second ? std::array<int, 4>{437, 1, 32767, 59} : std::array<int, 4>{600, 600, 600, 600};
+    settings.kind = second ? Kind::Division : Kind::Addition;
+    settings.timeLimit = second ? 30000 : 600;
+    return settings;
+}

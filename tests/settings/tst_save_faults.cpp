@@ -1,0 +1,97 @@
+// A save killed at any moment leaves the settings file as it was before or
+// as the save makes it, byte for byte: never empty, cut short or mixed.
+#include "save_loop.h"
+#include "settings/profile.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+class SaveFaultsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void killedSaveLeavesOldOrNewFile();
+};
+
+namespace {
+
+// Starts the save loop on `path`; its pid, once it has begun saving, or -1.
+pid_t startSaveLoop(const QByteArray& path)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ready[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, ready[0]);
+    const char* helper = VAROLIN_SETTINGS_HELPER;
+    char* const argv[] = {const_cast<char*>(helper), const_cast<char*>("save-loop"),
+        const_cast<char*>(path.constData()), nullptr};
+    pid_t pid = -1;
+    if (posix_spawn(&pid, helper, &actions, nullptr, argv, environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(ready[1]);
+    pollfd waitFor{ready[0], POLLIN, 0};
+    char byte = 0;
+    // A helper that cannot start fails the test in seconds, not minutes.
+    if (pid > 0 && (::poll(&waitFor, 1, 5000) != 1 || ::read(ready[0], &byte, 1) != 1)) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+    ::close(ready[0]);
+    return pid;
+}
+
+} // namespace
+
+void SaveFaultsTest::killedSaveLeavesOldOrNewFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"Varolin.ini"_s);
+    // Lines the program does not write must come through every save too.
+    const QByteArray foreign = "; kept by hand\r\n[Other]\r\nMemo=\x83\x81\x83\x82\r\n";
+    const QByteArray first = settingsText(foreign, saveLoopSettings(false)).value();
+    const QByteArray second = settingsText(first, saveLoopSettings(true)).value();
+    QCOMPARE(settingsText(second, saveLoopSettings(false)).value(), first);
+    QVERIFY(Profile::writeFile(path, first));
+
+    int newSeen = 0;
+    for (int round = 0; round < 200; ++round) {
+        const pid_t pid = startSaveLoop(QFile::encodeName(path));
+        QVERIFY(pid > 0);
+        ::usleep(QRandomGenerator::global()->bounded(3000u));
+        QCOMPARE(::kill(pid, SIGKILL), 0);
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        // Anything but our kill (a failed save) ends the loop early.
+        QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL,
+            qPrintable(u"round %1: the save loop ended by itself"_s.arg(round)));
+
+        const std::optional<QByteArray> text = Profile::readFile(path);
+        QVERIFY2(text && (*text == first || *text == second),
+            qPrintable(u"round %1: %2"_s.arg(round).arg(
+                text ? QString::fromLatin1(text->toPercentEncoding()) : u"unreadable"_s)));
+        if (*text == second)
+            ++newSeen;
+    }
+    // Kills that always came before the first save would prove nothing.
+    QVERIFY(newSeen > 0);
+}
+
+QTEST_GUILESS_MAIN(SaveFaultsTest)
+#include "tst_save_faults.moc"
