@@ -12,8 +12,6 @@
 #include "scores/best_times.h"
 #include "scores/time_text.h"
 #include "scores/verdict.h"
-#include "settings/cinifiles.h"
-#include "settings/settings_path.h"
 #include "settings/window_place.h"
 
 #include <QCheckBox>
@@ -308,7 +306,6 @@ void MainWindow::createControls()
 
 void MainWindow::startUp()
 {
-    settingsPath = settingsFilePath(programFolder);
     recordsPath = RecordStore::defaultPath();
 
     // A window seen for the first time opens in the middle of the screen;
@@ -353,7 +350,7 @@ void MainWindow::showKind()
 {
     const int kind = kindNumber(drill->kind());
     settings.kind = drill->kind();
-    bestTimeLabel->setText(highScoreText(settings.best[kind]));
+    bestTimeLabel->setText(highScoreText(settings.bestTimes[kind]));
     signLabel->setText(kindSign(kind));
 }
 
@@ -425,10 +422,10 @@ void MainWindow::fileFinishedSheet(const FinishedSheet& finished)
 {
     const int kind = kindNumber(finished.kind());
     const int seconds = finished.seconds;
-    const ResultMessage result = resultMessage(kind, seconds, settings.best[kind]);
+    const ResultMessage result = resultMessage(kind, seconds, settings.bestTimes[kind]);
     const bool record = result.verdict == Verdict::Record;
     if (record) {
-        settings.best[kind] = seconds;
+        settings.bestTimes[kind] = seconds;
         // A record is kept the moment it is made, not only at the end.
         storeWindowPosition();
         saveSettings();
@@ -446,7 +443,7 @@ void MainWindow::fileFinishedSheet(const FinishedSheet& finished)
             recordsWindow->refresh();
     }
     if (recordsWindow)
-        recordsWindow->setBestTimes(settings.best);
+        recordsWindow->setBestTimes(settings.bestTimes);
 
     desktop.setClipboardText(result.clipboard);
     ask(desktop, this, result.prompt, result.title, Desktop::Buttons::Ok);
@@ -576,7 +573,7 @@ void MainWindow::clearBestTimes()
 {
     if (drill->phase() != Drill::Phase::Idle)
         return;
-    const QString list = bestTimesList(settings.best);
+    const QString list = bestTimesList(settings.bestTimes);
     if (ask(desktop, this, clearQuestion(list), u"ハイスコア"_s, Desktop::Buttons::YesNoCancel)
         != Desktop::Answer::Yes)
         return;
@@ -584,7 +581,7 @@ void MainWindow::clearBestTimes()
             Desktop::Buttons::YesNo)
         != Desktop::Answer::Yes)
         return;
-    settings.best.fill(ClearedSeconds);
+    settings.bestTimes.fill(ClearedSeconds);
     settings.timeLimit = ClearedSeconds;
     storeWindowPosition();
     saveSettings();
@@ -632,7 +629,7 @@ void MainWindow::showRecords()
         return;
     if (recordsWindow) {
         recordsWindow->setKind(drill->kind());
-        recordsWindow->setBestTimes(settings.best);
+        recordsWindow->setBestTimes(settings.bestTimes);
         recordsWindow->refresh();
         recordsWindow->showNormal();
         recordsWindow->raise();
@@ -644,7 +641,7 @@ void MainWindow::showRecords()
         return;
     recordsWindow = new RecordsWindow(*kept, drill->kind(), desktop, this);
     recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
-    recordsWindow->setBestTimes(settings.best);
+    recordsWindow->setBestTimes(settings.bestTimes);
     recordsWindow->show();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drill/kind.h"
+#include "settings/settings_file.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -88,7 +89,9 @@ private:
     // Settings.
     void loadSettings();
     void applySettings();
+    // False when the settings could not be kept; the user is told once.
     bool saveSettings();
+    void tellSettingsProblem(const QString& prompt);
     QPoint normalPosition() const;
     void storeWindowPosition();
 
@@ -113,16 +116,9 @@ private:
     QTimer* clockTimer = nullptr;
     QStyle* buttonStyle = nullptr;
 
-    struct Settings
-    {
-        std::array<int, 4> best{600, 600, 600, 600};
-        Kind kind = Kind::Addition;
-        int timeLimit = 600;
-        std::int32_t top = 0; // twips
-        std::int32_t left = 0;
-    };
     Settings settings;
-    QString settingsPath;
+    std::unique_ptr<SettingsFile> settingsFile;
+    bool settingsProblemTold = false;
     QString recordsPath;
     bool ended = false;
 
