@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QtCharts/QChartView>
@@ -229,8 +230,8 @@ void RecordsWindow::buildControls()
     facts->setFont(font());
     facts->setAccessibleName(u"にがてな もんだい"_s);
     mapRow->addWidget(facts);
-    auto* legend = new QLabel(u"さいごの 10かい\nいろが こいほど\nじかんが かかった\n"
-                              u"あかい まるは\nまちがえた"_s,
+    auto* legend = new QLabel(
+        u"さいごの 10かい\n\nいろが こいほど\nじかんが かかった\n\nあかい まるは\nまちがえた"_s,
         factsBox);
     legend->setFont(small);
     legend->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -254,6 +255,8 @@ void RecordsWindow::buildControls()
     sheetTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sheetTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     sheetTable->setWordWrap(false);
+    // Tab moves on to the next part of the window, not from cell to cell.
+    sheetTable->setTabKeyNavigation(false);
     sheetTable->setAlternatingRowColors(true);
     sheetTable->verticalHeader()->hide();
     sheetTable->verticalHeader()->setDefaultSectionSize(sheetTable->fontMetrics().height() + 6);
@@ -265,8 +268,13 @@ void RecordsWindow::buildControls()
     sheetTable->setColumnWidth(0, metrics.horizontalAdvance(u"2026年12月30日(水) 23:59"_s) + 16);
     sheetTable->setColumnWidth(1, metrics.horizontalAdvance(u"しゅるい"_s) + 24);
     sheetTable->setColumnWidth(2, metrics.horizontalAdvance(u"10分00秒"_s) + 16);
-    sheetTable->setMinimumWidth(sheetTable->columnWidth(0) + sheetTable->columnWidth(1)
-        + sheetTable->columnWidth(2) + metrics.horizontalAdvance(u"まちがい"_s) + 48);
+    sheetTable->setColumnWidth(3, metrics.horizontalAdvance(u"まちがい"_s) + 24);
+    sheetTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    int tableWidth
+        = 2 * sheetTable->frameWidth() + sheetTable->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < 4; ++column)
+        tableWidth += sheetTable->columnWidth(column);
+    sheetTable->setMinimumWidth(tableWidth);
     tableLayout->addWidget(sheetTable);
     body->addWidget(tableBox, 1, 1);
     body->setRowStretch(0, 3);
@@ -385,9 +393,16 @@ void RecordsWindow::refreshGraph()
         hasBest ? QList<QPointF>{{start, qreal(best)}, {end, qreal(best)}} : QList<QPointF>{});
     bestLine->setVisible(hasBest);
 
-    const int highest = std::max(hasBest ? best : 0, slowestSeconds);
-    secondsAxis->setRange(0, std::max(60, highest + highest / 10));
-    secondsAxis->applyNiceNumbers();
+    // Whole steps a child can read: 10, 20 or 30 seconds, whole minutes.
+    const int highest = std::max({hasBest ? best : 0, slowestSeconds, 50});
+    int step = 10;
+    for (int wider : {20, 30, 60, 120, 300}) {
+        if (highest + highest / 10 > step * 6)
+            step = wider;
+    }
+    const int top = (highest + highest / 10 + step - 1) / step * step;
+    secondsAxis->setRange(0, top);
+    secondsAxis->setTickCount(top / step + 1);
 
     const QList<StoredSheet>& stored = sheetModel->sheets();
     const auto newest = std::find_if(stored.begin(), stored.end(),
