@@ -20,7 +20,6 @@ class QLabel;
 class QLineSeries;
 class QPushButton;
 class QRadioButton;
-class QScatterSeries;
 class QTableView;
 class QValueAxis;
 class SheetTableModel;
@@ -47,7 +46,8 @@ public:
 
     // The parts, for tests and for the benchmark.
     QChartView* graph() const { return chartView; }
-    QScatterSeries* sheetDots() const { return dots; }
+    // Each sheet a dot: a series drawn as points only.
+    QLineSeries* sheetDots() const { return dots; }
     QLineSeries* dayBestLine() const { return dayBest; }
     QLineSeries* bestTimeLine() const { return bestLine; }
     QLabel* graphSummaryLabel() const { return summary; }
@@ -83,7 +83,7 @@ private:
     QButtonGroup* kinds = nullptr;
     QChart* chart = nullptr;
     QChartView* chartView = nullptr;
-    QScatterSeries* dots = nullptr;
+    QLineSeries* dots = nullptr;
     QLineSeries* dayBest = nullptr;
     QLineSeries* bestLine = nullptr;
     QDateTimeAxis* dayAxis = nullptr;

@@ -19,7 +19,6 @@
 #include <QTimeZone>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
-#include <QtCharts/QScatterSeries>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
