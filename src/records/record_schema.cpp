@@ -48,25 +48,65 @@ QStringList migrationStep(int from)
     return from >= 0 && from < schemaVersion() ? migrations[from] : QStringList();
 }
 
+namespace {
+
+bool fitsByte(int value)
+{
+    return value >= 0 && value <= 255;
+}
+
 QByteArray packCell(const AnsweredCell& cell)
 {
     const int milliseconds = std::clamp(cell.milliseconds, 0, 0xffffff);
-    QByteArray bytes(CellBytes, '\0');
-    bytes[0] = char(cell.cell);
-    bytes[1] = char(cell.left);
-    bytes[2] = char(cell.top);
-    bytes[3] = char(cell.answer);
-    bytes[4] = char(milliseconds >> 16);
-    bytes[5] = char(milliseconds >> 8);
-    bytes[6] = char(milliseconds);
-    bytes[7] = char(std::clamp(cell.wrongDigits, 0, 255));
-    return bytes;
+    const char bytes[CellBytes] = {char(cell.cell), char(cell.left), char(cell.top),
+        char(cell.answer), char(milliseconds >> 16), char(milliseconds >> 8), char(milliseconds),
+        char(std::clamp(cell.wrongDigits, 0, 255))};
+    return QByteArray(bytes, CellBytes);
 }
 
-AnsweredCell unpackCell(const QByteArray& bytes)
+} // namespace
+
+std::optional<PackedSheet> pack(const FinishedSheet& finished)
 {
-    const auto at = [&bytes](int i) { return int(quint8(bytes[i])); };
-    return {at(0), at(1), at(2), at(3), at(4) << 16 | at(5) << 8 | at(6), at(7)};
+    if (finished.cells.size() > 100)
+        return {};
+    PackedSheet packed;
+    // Qt binds a null array as NULL; a sheet with no answered cell has an
+    // empty list, not a missing one.
+    packed.cells = QByteArray("");
+    for (int row = 0; row < 10; ++row) {
+        if (!fitsByte(finished.sheet.rows[row]))
+            return {};
+        packed.rows += char(finished.sheet.rows[row]);
+        for (int column = 0; column < 10; ++column) {
+            const int value = finished.sheet.columns[row][column];
+            if (!fitsByte(value))
+                return {};
+            packed.columns += char(value);
+        }
+    }
+    for (const AnsweredCell& cell : finished.cells) {
+        if (cell.cell < 0 || cell.cell > 99 || !fitsByte(cell.left) || !fitsByte(cell.top)
+            || !fitsByte(cell.answer))
+            return {};
+        packed.cells += packCell(cell);
+    }
+    return packed;
+}
+
+void unpack(const PackedSheet& packed, FinishedSheet& finished)
+{
+    const auto byte = [](const QByteArray& bytes, qsizetype at) { return int(quint8(bytes[at])); };
+    for (int row = 0; row < 10 && row < packed.rows.size(); ++row)
+        finished.sheet.rows[row] = byte(packed.rows, row);
+    for (int i = 0; i < 100 && i < packed.columns.size(); ++i)
+        finished.sheet.columns[i / 10][i % 10] = byte(packed.columns, i);
+    finished.cells.clear();
+    for (qsizetype at = 0; at + CellBytes <= packed.cells.size(); at += CellBytes) {
+        const auto field = [&](int n) { return byte(packed.cells, at + n); };
+        finished.cells.push_back({field(0), field(1), field(2), field(3),
+            field(4) << 16 | field(5) << 8 | field(6), field(7)});
+    }
 }
 
 QByteArray byteValues()

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The layout of the records database, kept apart from the code that opens
 // it so the whole file format reads in one place.
 
@@ -27,8 +29,11 @@ struct PackedSheet
 // One answered cell: cell, left, top, answer, milliseconds (three bytes, high
 // byte first, at most 16777215) and wrong digits (at most 255).
 inline constexpr int CellBytes = 8;
-QByteArray packCell(const AnsweredCell& cell);
-AnsweredCell unpackCell(const QByteArray& bytes);
+// Empty when a value does not fit its byte: the drill never makes such a
+// sheet, and one stored wrapped would be a wrong record.
+std::optional<PackedSheet> pack(const FinishedSheet& finished);
+// Fills the operands and answered cells of `finished`.
+void unpack(const PackedSheet& packed, FinishedSheet& finished);
 
 // Per fact (left, top) over the newest sheets of a kind: answers, average
 // milliseconds, wrong digits. Bind byteValues(), the kind and the number of

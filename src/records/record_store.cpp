@@ -26,16 +26,12 @@ namespace {
 // enough that a child finishing a sheet does not notice.
 constexpr int BusyTimeoutMilliseconds = 1000;
 
-// SQLite's primary result codes, as Qt SQL reports them in nativeErrorCode().
+// SQLite's result codes that decide what went wrong; Qt SQL reports them,
+// extended or not, in nativeErrorCode().
 enum SqliteCode {
-    SqlitePerm = 3,
     SqliteBusy = 5,
     SqliteLocked = 6,
-    SqliteReadOnly = 8,
-    SqliteIoError = 10,
     SqliteCorrupt = 11,
-    SqliteFull = 13,
-    SqliteCantOpen = 14,
     SqliteNotADatabase = 26,
 };
 
@@ -73,13 +69,6 @@ QString dayText(const QDate& day)
     return day.toString(Qt::ISODate);
 }
 
-// Sheets come from the drill, so out-of-range values are a fault upstream;
-// they are refused rather than stored wrapped.
-bool fitsByte(int value)
-{
-    return value >= 0 && value <= 255;
-}
-
 // One field of a CSV row, quoted when it holds a comma, a quote or a line
 // break (RFC 4180).
 QString csvField(const QString& field)
@@ -88,31 +77,6 @@ QString csvField(const QString& field)
         && !field.contains(u'\n'))
         return field;
     return u'"' + QString(field).replace(u"\""_s, u"\"\""_s) + u'"';
-}
-
-std::optional<PackedSheet> packSheet(const FinishedSheet& finished)
-{
-    if (finished.cells.size() > 100)
-        return {};
-    PackedSheet packed;
-    for (int row = 0; row < 10; ++row) {
-        if (!fitsByte(finished.sheet.rows[row]))
-            return {};
-        packed.rows += char(finished.sheet.rows[row]);
-        for (int column = 0; column < 10; ++column) {
-            const int value = finished.sheet.columns[row][column];
-            if (!fitsByte(value))
-                return {};
-            packed.columns += char(value);
-        }
-    }
-    for (const AnsweredCell& cell : finished.cells) {
-        if (cell.cell < 0 || cell.cell > 99 || !fitsByte(cell.left) || !fitsByte(cell.top)
-            || !fitsByte(cell.answer))
-            return {};
-        packed.cells += packCell(cell);
-    }
-    return packed;
 }
 
 } // namespace
@@ -171,8 +135,11 @@ struct RecordStore::Private
 
     class Transaction;
 
+    Problem failure() const;
+    bool connect(bool readOnly);
     Problem openFile();
-    Problem checkAndMigrate();
+    Problem inspect(int& version);
+    Problem prepare(int version);
     bool moveAside();
 };
 
@@ -203,6 +170,26 @@ private:
     bool committed = false;
 };
 
+Problem RecordStore::Private::failure() const
+{
+    if (isBusy(lastError))
+        return Problem::Locked;
+    return isDamage(lastError) ? Problem::Damaged : Problem::CannotOpen;
+}
+
+bool RecordStore::Private::connect(bool readOnly)
+{
+    close();
+    db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection);
+    db.setDatabaseName(path);
+    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1%2"_s.arg(BusyTimeoutMilliseconds)
+                             .arg(readOnly ? u";QSQLITE_OPEN_READONLY"_s : QString()));
+    if (db.open())
+        return true;
+    lastError = db.lastError();
+    return false;
+}
+
 Problem RecordStore::Private::openFile()
 {
     const QFileInfo file(path);
@@ -215,26 +202,25 @@ Problem RecordStore::Private::openFile()
     if (!QSqlDatabase::isDriverAvailable(u"QSQLITE"_s))
         return Problem::CannotOpen;
 
-    db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection);
-    db.setDatabaseName(path);
-    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(BusyTimeoutMilliseconds));
-    if (!db.open()) {
-        lastError = db.lastError();
-        return Problem::CannotOpen;
+    int version = 0;
+    if (file.exists()) {
+        const Problem found = inspect(version);
+        close();
+        if (found != Problem::None)
+            return found;
     }
-    return checkAndMigrate();
+    if (!connect(false))
+        return Problem::CannotOpen;
+    return prepare(version);
 }
 
-Problem RecordStore::Private::checkAndMigrate()
+// Looks at an existing file through a read-only connection, which neither
+// checkpoints nor deletes its journal on closing: a file found damaged is
+// moved aside exactly as it was.
+Problem RecordStore::Private::inspect(int& version)
 {
-    const auto failure = [this] {
-        if (isBusy(lastError))
-            return Problem::Locked;
-        return isDamage(lastError) ? Problem::Damaged : Problem::CannotOpen;
-    };
-
-    // The first read of the file: anything but a sound SQLite database shows
-    // here.
+    if (!connect(true))
+        return Problem::CannotOpen;
     auto check = run(u"PRAGMA quick_check"_s);
     if (!check)
         return failure();
@@ -242,19 +228,30 @@ Problem RecordStore::Private::checkAndMigrate()
         return Problem::Damaged;
     check.reset();
 
-    const auto version = value(u"PRAGMA user_version"_s);
-    const auto tables = value(u"SELECT count(*) FROM sqlite_schema"_s);
-    if (!version || !tables)
+    const auto stored = value(u"PRAGMA user_version"_s);
+    const auto tables = value(u"SELECT count(*) FROM sqlite_schema WHERE type = 'table'"_s);
+    const auto ours = value(u"SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN "
+                            u"('sheets', 'sheet_cells')"_s);
+    if (!stored || !tables || !ours)
         return failure();
+    version = stored->toInt();
     // A file from a newer program is left as it is: nothing here knows its
     // layout, and writing to it could spoil it for that program.
-    if (version->toInt() > schemaVersion())
+    if (version > schemaVersion())
         return Problem::CannotOpen;
-    // Version 0 is a new, empty file; one that holds tables already belongs
-    // to something else.
-    if (version->toInt() == 0 && tables->toInt() > 0)
+    // Version 0 is a new, empty file; one that holds tables belongs to
+    // something else, and one of ours has its tables.
+    if (version == 0 ? tables->toInt() > 0 : ours->toInt() != 2)
         return Problem::Damaged;
+    return Problem::None;
+}
 
+Problem RecordStore::Private::prepare(int version)
+{
+    // Set before the first write of a new file; a sheet's packed cells fill
+    // 8 KiB pages better than the default 4 KiB.
+    if (version == 0 && !run(u"PRAGMA page_size = 8192"_s))
+        return failure();
     const auto journal = value(u"PRAGMA journal_mode = WAL"_s);
     if (!journal)
         return failure();
@@ -265,18 +262,13 @@ Problem RecordStore::Private::checkAndMigrate()
     if (!runAll({u"PRAGMA synchronous = NORMAL"_s, u"PRAGMA foreign_keys = ON"_s}))
         return failure();
 
-    for (int from = version->toInt(); from < schemaVersion(); ++from) {
+    for (int from = version; from < schemaVersion(); ++from) {
         Transaction transaction(*this);
         if (!transaction.isBegun() || !runAll(migrationStep(from))
             || !run(u"PRAGMA user_version = %1"_s.arg(from + 1)) || !transaction.commit())
             return failure();
     }
-
-    const auto ours = value(u"SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN "
-                            u"('sheets', 'sheet_cells')"_s);
-    if (!ours)
-        return failure();
-    return ours->toInt() == 2 ? Problem::None : Problem::Damaged;
+    return Problem::None;
 }
 
 // Renames the file and its journal files to "<name>.damaged-<when>", next
@@ -367,7 +359,7 @@ bool RecordStore::add(const FinishedSheet& sheet)
             d->problem = Problem::CannotOpen;
         return false;
     }
-    const auto packed = packSheet(sheet);
+    const auto packed = pack(sheet);
     if (!packed) {
         d->problem = Problem::WriteFailed;
         return false;
@@ -407,15 +399,9 @@ std::optional<FinishedSheet> RecordStore::sheet(qint64 id) const
     sheet.seconds = query->value(2).toInt();
     sheet.wrongDigits = query->value(3).toInt();
     sheet.record = query->value(4).toBool();
-    const QByteArray rows = query->value(5).toByteArray();
-    const QByteArray columns = query->value(6).toByteArray();
-    const QByteArray cells = query->value(7).toByteArray();
-    for (int row = 0; row < 10 && row < rows.size(); ++row)
-        sheet.sheet.rows[row] = quint8(rows[row]);
-    for (int i = 0; i < 100 && i < columns.size(); ++i)
-        sheet.sheet.columns[i / 10][i % 10] = quint8(columns[i]);
-    for (qsizetype at = 0; at + CellBytes <= cells.size(); at += CellBytes)
-        sheet.cells.push_back(unpackCell(cells.mid(at, CellBytes)));
+    unpack({query->value(5).toByteArray(), query->value(6).toByteArray(),
+               query->value(7).toByteArray()},
+        sheet);
     return sheet;
 }
 
