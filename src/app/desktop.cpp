@@ -2,6 +2,11 @@
 
 Desktop::~Desktop() = default;
 
+QString Desktop::saveFileName(QWidget*, const QString&, const QString&, const QString&)
+{
+    return {};
+}
+
 Desktop::Answer ask(Desktop& desktop, QWidget* parent, const QString& prompt, const QString& title,
     Desktop::Buttons buttons, Desktop::Icon icon)
 {

@@ -11,7 +11,8 @@ class QWidget;
 
 // Everything the program does outside its own process goes through here, so
 // that tests can watch and script it: message boxes, the beep, the clipboard,
-// opening files, the printer, the clock and the random seed.
+// opening files, choosing where to save one, the printer, the clock and the
+// random seed.
 class Desktop
 {
 public:
@@ -41,6 +42,9 @@ public:
     // The printer to print on, or null when none can be used.
     virtual std::unique_ptr<QPrinter> printer() = 0;
     virtual QDateTime now() = 0;
+    // Asks where to save a file; empty when the user cancelled.
+    virtual QString saveFileName(
+        QWidget* parent, const QString& title, const QString& suggestedPath, const QString& filter);
     virtual std::uint32_t randomSeed() = 0;
 };
 

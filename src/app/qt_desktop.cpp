@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QMessageBox>
@@ -188,6 +189,12 @@ std::unique_ptr<QPrinter> QtDesktop::printer()
 QDateTime QtDesktop::now()
 {
     return QDateTime::currentDateTime();
+}
+
+QString QtDesktop::saveFileName(
+    QWidget* parent, const QString& title, const QString& suggestedPath, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, title, suggestedPath, filter);
 }
 
 std::uint32_t QtDesktop::randomSeed()

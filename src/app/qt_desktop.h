@@ -21,6 +21,8 @@ public:
     bool openFile(const QString& path) override;
     std::unique_ptr<QPrinter> printer() override;
     QDateTime now() override;
+    QString saveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
+        const QString& filter) override;
     std::uint32_t randomSeed() override;
 
     // Message texts may separate lines with a lone carriage return; a Qt box

@@ -87,6 +87,9 @@ public:
     // Every fact met in the newest `lastSheets` sheets of `kind`.
     QList<FactStat> facts(Kind kind, int lastSheets = 10) const;
     int count() const;
+    // The whole stored sheet: operands, time and every answered cell in the
+    // order answered; empty when there is no sheet `id`.
+    std::optional<FinishedSheet> sheet(qint64 id) const;
 
     // Every stored sheet, one row each, with a header row; UTF-8, CRLF line
     // ends.

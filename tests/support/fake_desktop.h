@@ -27,6 +27,12 @@ public:
     bool openFile(const QString& path) override;
     std::unique_ptr<QPrinter> printer() override;
     QDateTime now() override { return clock; }
+    QString saveFileName(
+        QWidget*, const QString&, const QString& suggestedPath, const QString&) override
+    {
+        saveSuggestions.append(suggestedPath);
+        return savePath;
+    }
     std::uint32_t randomSeed() override { return seed; }
 
     // Answers for the next boxes, in order. A box with no scripted answer
@@ -45,6 +51,9 @@ public:
     // Where printer() prints to as PDF; empty means no printer is available.
     QString pdfPath;
     int printerRequests = 0;
+    // What the save dialog answers (empty: cancelled) and what it suggested.
+    QString savePath;
+    QStringList saveSuggestions;
     QDateTime clock{QDate(2025, 2, 10), QTime(9, 30)};
     std::uint32_t seed = 20250210;
 };

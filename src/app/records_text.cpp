@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/records_text.h"
+
+#include "app/date_text.h"
+#include "scores/time_text.h"
+#include "scores/verdict.h"
+
+#include <QDate>
+#include <QStringList>
+
+#include <algorithm>
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A best time of ten minutes is the value of one never set or cleared.
+constexpr int NoBestTime = 600;
+
+} // namespace
+
+FactAxes factAxes(Kind kind)
+{
+    switch (kind) {
+    case Kind::Addition:
+        return {0, 0, 10};
+    case Kind::Subtraction:
+        return {0, 10, 10};
+    case Kind::Multiplication:
+    case Kind::Division:
+        return {1, 1, 9};
+    }
+    return {};
+}
+
+std::optional<std::pair<int, int>> factPlace(Kind kind, const FactStat& fact)
+{
+    const FactAxes axes = factAxes(kind);
+    int column = fact.top;
+    if (kind == Kind::Division) {
+        if (fact.left == 0 || fact.top % fact.left != 0)
+            return {};
+        column = fact.top / fact.left;
+    }
+    const int row = fact.left - axes.firstRow;
+    column -= axes.firstColumn;
+    if (row < 0 || row >= axes.size || column < 0 || column >= axes.size)
+        return {};
+    return std::pair{row, column};
+}
+
+QString factText(Kind kind, int row, int column)
+{
+    const QString sign = kindSign(kindNumber(kind));
+    // The board asks the column operand first: top minus left, top divided
+    // by left; the map's division columns are quotients.
+    const int first = kind == Kind::Division ? row * column : column;
+    return QString::number(first) + sign + QString::number(row);
+}
+
+QString factDetail(Kind kind, int row, int column, const FactStat* stat)
+{
+    const QString fact = factText(kind, row, column) + u"： "_s;
+    if (!stat || stat->answers == 0)
+        return fact + u"まだ でて いません"_s;
+    return fact + u"へいきん "_s + QString::number(stat->averageMilliseconds / 1000.0, 'f', 1)
+        + u"秒、まちがい "_s + QString::number(stat->wrongDigits);
+}
+
+QString slowestSentence(Kind kind, const QList<FactStat>& facts)
+{
+    struct Placed
+    {
+        FactStat stat;
+        int row;
+        int column;
+    };
+    QList<Placed> met;
+    for (const FactStat& fact : facts) {
+        const auto place = factPlace(kind, fact);
+        if (place && fact.answers > 0)
+            met.append({fact, place->first, place->second});
+    }
+    // Slowest first; among equal times the one with more wrong digits, then
+    // the map's reading order, so the sentence does not change from one
+    // opening to the next.
+    std::stable_sort(met.begin(), met.end(), [](const Placed& a, const Placed& b) {
+        if (a.stat.averageMilliseconds != b.stat.averageMilliseconds)
+            return a.stat.averageMilliseconds > b.stat.averageMilliseconds;
+        if (a.stat.wrongDigits != b.stat.wrongDigits)
+            return a.stat.wrongDigits > b.stat.wrongDigits;
+        return std::pair{a.row, a.column} < std::pair{b.row, b.column};
+    });
+
+    const FactAxes axes = factAxes(kind);
+    QStringList slowest;
+    for (const Placed& fact : met.first(std::min<qsizetype>(met.size(), 5)))
+        slowest.append(factText(kind, axes.firstRow + fact.row, axes.firstColumn + fact.column));
+    if (slowest.isEmpty())
+        return u"おそい もんだい： まだ ありません"_s;
+    return u"おそい もんだい： "_s + slowest.join(u"、"_s);
+}
+
+QDate calendarStart(const QDate& today)
+{
+    // dayOfWeek() counts Monday as 1.
+    return today.addDays(-(today.dayOfWeek() - 1) - 7 * 7);
+}
+
+QString weekText(int practiceDays)
+{
+    return u"こんしゅう "_s + QString::number(practiceDays) + u"/4 にち"_s;
+}
+
+QString sheetDateText(const QDateTime& finishedAt)
+{
+    // The day and hour the sheet was kept with, not moved into today's zone.
+    return yearText(finishedAt.date()) + dayText(finishedAt.date()) + u' '
+        + finishedAt.time().toString(u"H:mm"_s);
+}
+
+QString graphSummary(const StoredSheet* newest, int best, int sheetsShown, bool allDays)
+{
+    QString text = newest ? u"さいごの タイム "_s + minutesText(newest->seconds)
+                          : u"まだ きろくが ありません"_s;
+    text += best < NoBestTime ? u"、ハイスコア "_s + minutesText(best) : u"、ハイスコア なし"_s;
+    text += (allDays ? u"、ぜんぶで "_s : u"、30にちで "_s) + QString::number(sheetsShown)
+        + u"かい"_s;
+    return text;
+}
+
+QString sheetCountList(const QList<StoredSheet>& sheets)
+{
+    std::array<int, 4> counts{};
+    for (const StoredSheet& sheet : sheets)
+        ++counts[kindNumber(sheet.kind)];
+    QString list;
+    for (Kind kind : AllKinds) {
+        list += kindName(kindNumber(kind)) + u"： "_s + QString::number(counts[kindNumber(kind)])
+            + u"かい\r\n"_s;
+    }
+    return list;
+}

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "drill/kind.h"
+#include "records/record_store.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class QDate;
+
+// What the records window says, apart from the widgets that say it.
+
+// The weak-facts map of a kind: the row operand runs down from `firstRow`,
+// the column operand across from `firstColumn`, `size` of each, as on a
+// sorted board. Subtraction's columns are the minuends 10 to 19; division's
+// columns are the quotients.
+struct FactAxes
+{
+    int firstRow = 0;
+    int firstColumn = 0;
+    int size = 10;
+};
+FactAxes factAxes(Kind kind);
+
+// Where a stored fact sits on its kind's map, as (row, column) indexes from
+// 0; empty for a fact that has no square there.
+std::optional<std::pair<int, int>> factPlace(Kind kind, const FactStat& fact);
+
+// A fact as the board asks it, the column operand first: "3＋4", "13－6",
+// "8×7", "56÷8". `row` and `column` are operands on the map's axes.
+QString factText(Kind kind, int row, int column);
+
+// "8×7： へいきん 2.4秒、まちがい 2", or "… まだ でて いません" for a fact
+// not met.
+QString factDetail(Kind kind, int row, int column, const FactStat* stat);
+
+// "おそい もんだい： 8×7、9×6" with up to five facts, slowest first.
+QString slowestSentence(Kind kind, const QList<FactStat>& facts);
+
+// The Monday that opens the eight weeks ending with today's week.
+QDate calendarStart(const QDate& today);
+// "こんしゅう 3/4 にち".
+QString weekText(int practiceDays);
+
+// "2025年2月10日(月) 9:30".
+QString sheetDateText(const QDateTime& finishedAt);
+
+// One sentence for the graph: the newest time, the best time and how many
+// sheets the graph shows. `newest` is null when the kind has no sheet yet;
+// `best` 600 or more is no best time yet.
+QString graphSummary(const StoredSheet* newest, int best, int sheetsShown, bool allDays);
+
+// The four kinds with their number of stored sheets, one line each, every
+// line ended by CRLF: "たしざん： 12かい".
+QString sheetCountList(const QList<StoredSheet>& sheets);

@@ -1,0 +1,297 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/records_widgets.h"
+
+#include "app/date_text.h"
+#include "app/records_text.h"
+#include "printing/fonts.h"
+#include "scores/verdict.h"
+
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QSet>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Squares draw their own colours, so they read the same on light and dark
+// desktops.
+const QColor Empty(255, 255, 255);
+const QColor Edge(170, 170, 170);
+const QColor Practised(60, 150, 60);
+const QColor Quick(255, 230, 170);
+const QColor Slow(200, 50, 0);
+const QColor Dot(230, 0, 0);
+const QColor FocusEdge(0, 0, 255);
+
+QColor mix(const QColor& from, const QColor& to, double share)
+{
+    auto channel = [share](int a, int b) { return qRound(a + (b - a) * share); };
+    return QColor(channel(from.red(), to.red()), channel(from.green(), to.green()),
+        channel(from.blue(), to.blue()));
+}
+
+QLabel* headLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setFont(Fonts::gothic(9));
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+} // namespace
+
+Square::Square(int side, QWidget* parent)
+    : QWidget(parent)
+    , side(side)
+{
+    setFixedSize(side, side);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void Square::setLook(const QColor& fill, bool marked, bool outlined)
+{
+    fillColour = fill;
+    dot = marked;
+    outline = outlined;
+    update();
+}
+
+void Square::setText(const QString& text)
+{
+    setToolTip(text);
+    setAccessibleName(text);
+}
+
+void Square::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect box = rect().adjusted(0, 0, -1, -1);
+    painter.fillRect(box, fillColour.isValid() ? fillColour : Empty);
+    painter.setPen(QPen(outline ? Qt::black : Edge, outline ? 2 : 1));
+    painter.drawRect(outline ? box.adjusted(1, 1, 0, 0) : box);
+    if (dot) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Empty, 1));
+        painter.setBrush(Dot);
+        const double radius = side / 5.0;
+        painter.drawEllipse(QPointF(side - radius - 2, radius + 2), radius, radius);
+    }
+    if (hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(FocusEdge, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
+}
+
+void Square::enterEvent(QEnterEvent* event)
+{
+    QWidget::enterEvent(event);
+    Q_EMIT pointed(this);
+}
+
+void Square::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+    Q_EMIT pointed(this);
+}
+
+void Square::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void Square::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+        Q_EMIT stepped(this, -1, 0);
+        break;
+    case Qt::Key_Down:
+        Q_EMIT stepped(this, 1, 0);
+        break;
+    case Qt::Key_Left:
+        Q_EMIT stepped(this, 0, -1);
+        break;
+    case Qt::Key_Right:
+        Q_EMIT stepped(this, 0, 1);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+PracticeCalendar::PracticeCalendar(QWidget* parent)
+    : QWidget(parent)
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* grid = new QGridLayout;
+    grid->setSpacing(3);
+    const QString weekdays = u"月火水木金土日"_s;
+    for (int column = 0; column < 7; ++column)
+        grid->addWidget(headLabel(weekdays.mid(column, 1), this), 0, column);
+    for (int i = 0; i < Weeks * 7; ++i) {
+        auto* day = new Square(18, this);
+        // A day still to come keeps its place in the week.
+        QSizePolicy policy = day->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        day->setSizePolicy(policy);
+        grid->addWidget(day, 1 + i / 7, i % 7);
+        days[i] = day;
+    }
+    layout->addLayout(grid);
+
+    week = new QLabel(this);
+    week->setObjectName(u"thisWeek"_s);
+    week->setFont(Fonts::gothic(14.25, true));
+    layout->addSpacing(12);
+    layout->addWidget(week, 0, Qt::AlignVCenter);
+    layout->addStretch();
+}
+
+void PracticeCalendar::setDays(const QDate& today, const QList<QDate>& practised)
+{
+    first = calendarStart(today);
+    const QSet<QDate> done(practised.begin(), practised.end());
+    const QDate monday = today.addDays(1 - today.dayOfWeek());
+    int thisWeek = 0;
+    for (int i = 0; i < Weeks * 7; ++i) {
+        const QDate day = first.addDays(i);
+        Square* square = days[i];
+        square->setVisible(day <= today);
+        const bool filled = done.contains(day);
+        square->setLook(filled ? Practised : QColor(), false, day == today);
+        square->setText(dayText(day) + (filled ? u"： れんしゅう した"_s : u"： やすみ"_s));
+        if (filled && day >= monday && day <= today)
+            ++thisWeek;
+    }
+    week->setText(weekText(thisWeek));
+    week->setAccessibleName(week->text());
+}
+
+Square* PracticeCalendar::square(const QDate& day) const
+{
+    const qint64 i = first.daysTo(day);
+    return i >= 0 && i < Weeks * 7 ? days[i] : nullptr;
+}
+
+FactMap::FactMap(QWidget* parent)
+    : QWidget(parent)
+{
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(2);
+    corner = headLabel({}, this);
+    grid->addWidget(corner, 0, 0);
+    for (int i = 0; i < Size; ++i) {
+        rowHeads[i] = headLabel({}, this);
+        grid->addWidget(rowHeads[i], i + 1, 0);
+        columnHeads[i] = headLabel({}, this);
+        grid->addWidget(columnHeads[i], 0, i + 1);
+    }
+    for (int i = 0; i < Size * Size; ++i) {
+        auto* square = new Square(22, this);
+        square->setFocusPolicy(Qt::ClickFocus);
+        connect(square, &Square::pointed, this, &FactMap::point);
+        connect(square, &Square::stepped, this, &FactMap::step);
+        grid->addWidget(square, i / Size + 1, i % Size + 1);
+        squares[i] = square;
+    }
+    detail = new QLabel(this);
+    detail->setObjectName(u"factDetail"_s);
+    detail->setMinimumHeight(detail->fontMetrics().height());
+    grid->addWidget(detail, Size + 1, 0, 1, Size + 1);
+    makeCurrent(squares[0]);
+}
+
+void FactMap::setFacts(Kind newKind, const QList<FactStat>& facts)
+{
+    kind = newKind;
+    const FactAxes axes = factAxes(kind);
+    size = axes.size;
+
+    std::array<const FactStat*, Size * Size> byPlace{};
+    double quickest = 0;
+    double slowest = 0;
+    bool any = false;
+    for (const FactStat& fact : facts) {
+        const auto place = factPlace(kind, fact);
+        if (!place || fact.answers == 0)
+            continue;
+        byPlace[place->first * Size + place->second] = &fact;
+        quickest = any ? std::min(quickest, fact.averageMilliseconds) : fact.averageMilliseconds;
+        slowest = any ? std::max(slowest, fact.averageMilliseconds) : fact.averageMilliseconds;
+        any = true;
+    }
+    // Shades spread over at least a second, so that a handful of
+    // milliseconds between the quickest and the slowest fact does not look
+    // like a weakness.
+    const double spread = std::max(slowest - quickest, 1000.0);
+
+    corner->setText(kindSign(kindNumber(kind)));
+    for (int i = 0; i < Size; ++i) {
+        const bool used = i < size;
+        rowHeads[i]->setVisible(used);
+        columnHeads[i]->setVisible(used);
+        rowHeads[i]->setText(QString::number(axes.firstRow + i));
+        columnHeads[i]->setText(QString::number(axes.firstColumn + i));
+    }
+    for (int row = 0; row < Size; ++row) {
+        for (int column = 0; column < Size; ++column) {
+            Square* square = squares[row * Size + column];
+            const bool used = row < size && column < size;
+            square->setVisible(used);
+            if (!used)
+                continue;
+            const FactStat* stat = byPlace[row * Size + column];
+            if (stat) {
+                square->setLook(mix(Quick, Slow, (stat->averageMilliseconds - quickest) / spread),
+                    stat->wrongDigits > 0);
+            } else {
+                square->setLook({}, false);
+            }
+            square->setText(factDetail(kind, axes.firstRow + row, axes.firstColumn + column, stat));
+        }
+    }
+    if (!current->isVisibleTo(this))
+        makeCurrent(squares[0]);
+    detail->clear();
+}
+
+Square* FactMap::square(int row, int column) const
+{
+    if (row < 0 || row >= size || column < 0 || column >= size)
+        return nullptr;
+    return squares[row * Size + column];
+}
+
+void FactMap::point(Square* square)
+{
+    detail->setText(square->text());
+    if (square->hasFocus())
+        makeCurrent(square);
+}
+
+void FactMap::step(Square* from, int rows, int columns)
+{
+    const auto at = std::find(squares.begin(), squares.end(), from) - squares.begin();
+    Square* to = square(at / Size + rows, at % Size + columns);
+    if (to)
+        to->setFocus(Qt::OtherFocusReason);
+}
+
+void FactMap::makeCurrent(Square* square)
+{
+    // Only one square is a Tab stop: the map is one stop in the window's
+    // Tab chain, not a hundred.
+    if (current)
+        current->setFocusPolicy(Qt::ClickFocus);
+    current = square;
+    current->setFocusPolicy(Qt::StrongFocus);
+}

@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "drill/kind.h"
+#include "records/record_store.h"
+
+#include <QColor>
+#include <QDate>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+
+// One square of the calendar or the weak-facts map: a fill (none leaves it
+// blank), a red dot in its corner when marked. Its text is both its tool tip
+// and its accessible name.
+class Square : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Square(int side, QWidget* parent = nullptr);
+
+    void setLook(const QColor& fill, bool marked, bool outlined = false);
+    QColor fill() const { return fillColour; }
+    bool marked() const { return dot; }
+    void setText(const QString& text);
+    QString text() const { return toolTip(); }
+
+    QSize sizeHint() const override { return {side, side}; }
+
+Q_SIGNALS:
+    // The pointer came over the square or the focus went to it.
+    void pointed(Square* square);
+    // An arrow key was pressed on it: one step down (rows) and across.
+    void stepped(Square* square, int rows, int columns);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    int side;
+    QColor fillColour;
+    bool dot = false;
+    bool outline = false;
+};
+
+// The last eight weeks, a row a week from Monday to Sunday with today's week
+// last, a square filled on every day with a sheet; beside it this week's
+// practice days against four.
+class PracticeCalendar : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PracticeCalendar(QWidget* parent = nullptr);
+
+    void setDays(const QDate& today, const QList<QDate>& practised);
+    // The square of `day`; null outside the eight weeks.
+    Square* square(const QDate& day) const;
+    QDate firstDay() const { return first; }
+    QLabel* weekLabel() const { return week; }
+
+    static constexpr int Weeks = 8;
+
+private:
+    std::array<Square*, Weeks * 7> days{};
+    QLabel* week = nullptr;
+    QDate first;
+};
+
+// The facts of one kind over its last sheets, a square each, shaded from
+// pale (quick) to dark (slow) by average answer time, a red dot where a
+// wrong digit was typed, blank where the fact has not come up. Arrow keys
+// move between the squares; Tab enters and leaves the map at the square
+// last visited.
+class FactMap : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FactMap(QWidget* parent = nullptr);
+
+    void setFacts(Kind kind, const QList<FactStat>& facts);
+    // Row and column indexes from 0 on the kind's axes; null off the map.
+    Square* square(int row, int column) const;
+    // Where the text of the square pointed at is shown.
+    QLabel* detailLabel() const { return detail; }
+
+    static constexpr int Size = 10;
+
+private:
+    void point(Square* square);
+    void step(Square* square, int rows, int columns);
+    void makeCurrent(Square* square);
+
+    Kind kind = Kind::Addition;
+    int size = Size;
+    QLabel* corner = nullptr;
+    std::array<QLabel*, Size> rowHeads{};
+    std::array<QLabel*, Size> columnHeads{};
+    std::array<Square*, Size * Size> squares{};
+    Square* current = nullptr;
+    QLabel* detail = nullptr;
+};

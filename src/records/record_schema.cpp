@@ -1,0 +1,141 @@
+#include "records/record_schema.h"
+
+#include <algorithm>
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Migration steps in order: entry n takes version n to n + 1. A new version
+// appends a step; a released step is never changed, since files out there
+// were built by it.
+const std::array<QStringList, 1> migrations = {
+    // 0 -> 1: the first layout.
+    QStringList{
+        u"CREATE TABLE sheets ("
+        u" id INTEGER PRIMARY KEY,"
+        u" finished_at TEXT NOT NULL," // 2026-12-07T19:30:05+09:00
+        u" local_date TEXT NOT NULL," // 2026-12-07, the day as it was where it was done
+        u" finished_utc INTEGER NOT NULL," // seconds since 1970 UTC, for the order
+        u" kind INTEGER NOT NULL CHECK (kind BETWEEN 0 AND 3),"
+        u" seconds INTEGER NOT NULL,"
+        u" wrong_digits INTEGER NOT NULL,"
+        u" record INTEGER NOT NULL CHECK (record IN (0, 1)))"_s,
+        u"CREATE TABLE sheet_cells ("
+        u" sheet_id INTEGER PRIMARY KEY REFERENCES sheets (id) ON DELETE CASCADE,"
+        u" row_operands BLOB NOT NULL,"
+        u" column_operands BLOB NOT NULL,"
+        u" cells BLOB NOT NULL)"_s,
+        // The sheets of a kind, newest first, and the newest for the facts.
+        u"CREATE INDEX sheets_by_kind ON sheets (kind, finished_utc)"_s,
+        // The best of each day, read from the index alone.
+        u"CREATE INDEX sheets_by_kind_day ON sheets (kind, local_date, seconds)"_s,
+        // The days practised, of any kind.
+        u"CREATE INDEX sheets_by_day ON sheets (local_date)"_s,
+    },
+};
+
+} // namespace
+
+int schemaVersion()
+{
+    return int(migrations.size());
+}
+
+QStringList migrationStep(int from)
+{
+    return from >= 0 && from < schemaVersion() ? migrations[from] : QStringList();
+}
+
+namespace {
+
+bool fitsByte(int value)
+{
+    return value >= 0 && value <= 255;
+}
+
+QByteArray packCell(const AnsweredCell& cell)
+{
+    const int milliseconds = std::clamp(cell.milliseconds, 0, 0xffffff);
+    const char bytes[CellBytes] = {char(cell.cell), char(cell.left), char(cell.top),
+        char(cell.answer), char(milliseconds >> 16), char(milliseconds >> 8), char(milliseconds),
+        char(std::clamp(cell.wrongDigits, 0, 255))};
+    return QByteArray(bytes, CellBytes);
+}
+
+} // namespace
+
+std::optional<PackedSheet> pack(const FinishedSheet& finished)
+{
+    if (finished.cells.size() > 100)
+        return {};
+    PackedSheet packed;
+    // Qt binds a null array as NULL; a sheet with no answered cell has an
+    // empty list, not a missing one.
+    packed.cells = QByteArray("");
+    for (int row = 0; row < 10; ++row) {
+        if (!fitsByte(finished.sheet.rows[row]))
+            return {};
+        packed.rows += char(finished.sheet.rows[row]);
+        for (int column = 0; column < 10; ++column) {
+            const int value = finished.sheet.columns[row][column];
+            if (!fitsByte(value))
+                return {};
+            packed.columns += char(value);
+        }
+    }
+    for (const AnsweredCell& cell : finished.cells) {
+        if (cell.cell < 0 || cell.cell > 99 || !fitsByte(cell.left) || !fitsByte(cell.top)
+            || !fitsByte(cell.answer))
+            return {};
+        packed.cells += packCell(cell);
+    }
+    return packed;
+}
+
+void unpack(const PackedSheet& packed, FinishedSheet& finished)
+{
+    const auto byte = [](const QByteArray& bytes, qsizetype at) { return int(quint8(bytes[at])); };
+    for (int row = 0; row < 10 && row < packed.rows.size(); ++row)
+        finished.sheet.rows[row] = byte(packed.rows, row);
+    for (int i = 0; i < 100 && i < packed.columns.size(); ++i)
+        finished.sheet.columns[i / 10][i % 10] = byte(packed.columns, i);
+    finished.cells.clear();
+    for (qsizetype at = 0; at + CellBytes <= packed.cells.size(); at += CellBytes) {
+        const auto field = [&](int n) { return byte(packed.cells, at + n); };
+        finished.cells.push_back({field(0), field(1), field(2), field(3),
+            field(4) << 16 | field(5) << 8 | field(6), field(7)});
+    }
+}
+
+QByteArray byteValues()
+{
+    QByteArray bytes(256, '\0');
+    for (int i = 0; i < 256; ++i)
+        bytes[i] = char(i);
+    return bytes;
+}
+
+QString factsQuery()
+{
+    // b(n) reads byte n (1-based) of a packed cell at slot i.
+    const auto b = [](int n) {
+        return u"(instr(byte_values, substr(cells, %1 * i + %2, 1)) - 1)"_s.arg(CellBytes).arg(n);
+    };
+    return u"WITH RECURSIVE"
+           u" lookup(byte_values) AS (SELECT ?),"
+           u" recent(cells) AS (SELECT c.cells FROM sheets s JOIN sheet_cells c ON c.sheet_id = "
+           u"s.id"
+           u"  WHERE s.kind = ? ORDER BY s.finished_utc DESC, s.id DESC LIMIT ?),"
+           u" slot(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM slot WHERE i < 99),"
+           u" answered(left_operand, top_operand, milliseconds, wrong_digits) AS ("
+           u"  SELECT "_s
+        + b(2) + u", "_s + b(3) + u", "_s + b(5) + u" * 65536 + "_s + b(6) + u" * 256 + "_s + b(7)
+        + u", "_s + b(8)
+        + u" FROM recent, slot, lookup WHERE %1 * i < length(cells))"
+          u" SELECT left_operand, top_operand, count(*), avg(milliseconds),"
+          u" sum(wrong_digits) FROM answered"
+          u" GROUP BY left_operand, top_operand ORDER BY left_operand, top_operand"_s.arg(
+              CellBytes);
+}

@@ -1,0 +1,515 @@
+#include "records/record_store.h"
+
+#include "records/record_schema.h"
+#include "scores/verdict.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QVariant>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+
+using namespace Qt::StringLiterals;
+using Problem = RecordStore::Problem;
+
+namespace {
+
+// A moment: long enough to wait out another program's short write, short
+// enough that a child finishing a sheet does not notice.
+constexpr int BusyTimeoutMilliseconds = 1000;
+
+// SQLite's result codes that decide what went wrong; Qt SQL reports them,
+// extended or not, in nativeErrorCode().
+enum SqliteCode {
+    SqliteBusy = 5,
+    SqliteLocked = 6,
+    SqliteCorrupt = 11,
+    SqliteNotADatabase = 26,
+};
+
+int sqliteCode(const QSqlError& error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? code & 0xff : -1;
+}
+
+bool isBusy(const QSqlError& error)
+{
+    const int code = sqliteCode(error);
+    return code == SqliteBusy || code == SqliteLocked;
+}
+
+bool isDamage(const QSqlError& error)
+{
+    const int code = sqliteCode(error);
+    return code == SqliteCorrupt || code == SqliteNotADatabase;
+}
+
+// "2026-12-07T19:30:05+09:00": the local time and the offset it had, so the
+// day a sheet belongs to never changes afterwards.
+QString isoWithOffset(const QDateTime& time)
+{
+    const int offset = time.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return time.toString(u"yyyy-MM-dd'T'HH:mm:ss"_s) + (offset < 0 ? u'-' : u'+')
+        + u"%1:%2"_s.arg(minutes / 60, 2, 10, QChar(u'0')).arg(minutes % 60, 2, 10, QChar(u'0'));
+}
+
+QString dayText(const QDate& day)
+{
+    return day.toString(Qt::ISODate);
+}
+
+// One field of a CSV row, quoted when it holds a comma, a quote or a line
+// break (RFC 4180).
+QString csvField(const QString& field)
+{
+    if (!field.contains(u',') && !field.contains(u'"') && !field.contains(u'\r')
+        && !field.contains(u'\n'))
+        return field;
+    return u'"' + QString(field).replace(u"\""_s, u"\"\""_s) + u'"';
+}
+
+} // namespace
+
+struct RecordStore::Private
+{
+    QString path;
+    QString connection;
+    QSqlDatabase db;
+    Problem problem = Problem::None;
+    QString movedAsideTo;
+    mutable QSqlError lastError;
+
+    // Prepares, binds and runs one statement; on failure the error is kept in
+    // lastError and nothing is returned.
+    std::optional<QSqlQuery> run(const QString& sql, const QVariantList& values = {}) const
+    {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.prepare(sql)) {
+            lastError = query.lastError();
+            return {};
+        }
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        if (!query.exec()) {
+            lastError = query.lastError();
+            return {};
+        }
+        return query;
+    }
+
+    // Runs statements one after the other, stopping at the first failure.
+    bool runAll(const QStringList& statements) const
+    {
+        return std::all_of(statements.begin(), statements.end(),
+            [this](const QString& sql) { return run(sql).has_value(); });
+    }
+
+    std::optional<QVariant> value(const QString& sql, const QVariantList& values = {}) const
+    {
+        auto query = run(sql, values);
+        if (!query)
+            return {};
+        return query->next() ? query->value(0) : QVariant();
+    }
+
+    void close()
+    {
+        if (!db.isValid())
+            return;
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connection);
+    }
+
+    class Transaction;
+
+    Problem failure() const;
+    bool connect(bool readOnly);
+    Problem openFile();
+    Problem inspect(int& version);
+    Problem prepare(int version);
+    bool moveAside();
+};
+
+// Rolls back unless committed, so an early return leaves nothing half done.
+// BEGIN IMMEDIATE takes the write lock at once: a database held by another
+// program fails here, before any statement, within the busy timeout.
+class RecordStore::Private::Transaction
+{
+public:
+    explicit Transaction(const Private& d)
+        : d(d)
+        , begun(d.run(u"BEGIN IMMEDIATE"_s).has_value())
+    { }
+    ~Transaction()
+    {
+        if (begun && !committed)
+            d.run(u"ROLLBACK"_s);
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool isBegun() const { return begun; }
+    bool commit() { return committed = begun && d.run(u"COMMIT"_s).has_value(); }
+
+private:
+    const Private& d;
+    bool begun = false;
+    bool committed = false;
+};
+
+Problem RecordStore::Private::failure() const
+{
+    if (isBusy(lastError))
+        return Problem::Locked;
+    return isDamage(lastError) ? Problem::Damaged : Problem::CannotOpen;
+}
+
+bool RecordStore::Private::connect(bool readOnly)
+{
+    close();
+    db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection);
+    db.setDatabaseName(path);
+    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1%2"_s.arg(BusyTimeoutMilliseconds)
+                             .arg(readOnly ? u";QSQLITE_OPEN_READONLY"_s : QString()));
+    if (db.open())
+        return true;
+    lastError = db.lastError();
+    return false;
+}
+
+Problem RecordStore::Private::openFile()
+{
+    const QFileInfo file(path);
+    if (!QDir().mkpath(file.absolutePath()))
+        return Problem::CannotOpen;
+    // The journal files live beside the database, so the folder must take
+    // new files as well.
+    if (!QFileInfo(file.absolutePath()).isWritable() || (file.exists() && !file.isWritable()))
+        return Problem::CannotOpen;
+    if (!QSqlDatabase::isDriverAvailable(u"QSQLITE"_s))
+        return Problem::CannotOpen;
+
+    int version = 0;
+    if (file.exists()) {
+        const Problem found = inspect(version);
+        close();
+        if (found != Problem::None)
+            return found;
+    }
+    if (!connect(false))
+        return Problem::CannotOpen;
+    return prepare(version);
+}
+
+// Looks at an existing file through a read-only connection, which neither
+// checkpoints nor deletes its journal on closing: a file found damaged is
+// moved aside exactly as it was.
+Problem RecordStore::Private::inspect(int& version)
+{
+    if (!connect(true))
+        return Problem::CannotOpen;
+    auto check = run(u"PRAGMA quick_check"_s);
+    if (!check)
+        return failure();
+    if (!check->next() || check->value(0).toString() != "ok"_L1)
+        return Problem::Damaged;
+    check.reset();
+
+    const auto stored = value(u"PRAGMA user_version"_s);
+    const auto tables = value(u"SELECT count(*) FROM sqlite_schema WHERE type = 'table'"_s);
+    const auto ours = value(u"SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN "
+                            u"('sheets', 'sheet_cells')"_s);
+    if (!stored || !tables || !ours)
+        return failure();
+    version = stored->toInt();
+    // A file from a newer program is left as it is: nothing here knows its
+    // layout, and writing to it could spoil it for that program.
+    if (version > schemaVersion())
+        return Problem::CannotOpen;
+    // Version 0 is a new, empty file; one that holds tables belongs to
+    // something else, and one of ours has its tables.
+    if (version == 0 ? tables->toInt() > 0 : ours->toInt() != 2)
+        return Problem::Damaged;
+    return Problem::None;
+}
+
+Problem RecordStore::Private::prepare(int version)
+{
+    // Set before the first write of a new file; a sheet's packed cells fill
+    // 8 KiB pages better than the default 4 KiB.
+    if (version == 0 && !run(u"PRAGMA page_size = 8192"_s))
+        return failure();
+    const auto journal = value(u"PRAGMA journal_mode = WAL"_s);
+    if (!journal)
+        return failure();
+    if (journal->toString() != "wal"_L1)
+        return Problem::CannotOpen;
+    // In WAL mode NORMAL keeps every committed sheet through a crash or kill
+    // of the program; only a power cut may lose the last one.
+    if (!runAll({u"PRAGMA synchronous = NORMAL"_s, u"PRAGMA foreign_keys = ON"_s}))
+        return failure();
+
+    for (int from = version; from < schemaVersion(); ++from) {
+        Transaction transaction(*this);
+        if (!transaction.isBegun() || !runAll(migrationStep(from))
+            || !run(u"PRAGMA user_version = %1"_s.arg(from + 1)) || !transaction.commit())
+            return failure();
+    }
+    return Problem::None;
+}
+
+// Renames the file and its journal files to "<name>.damaged-<when>", next
+// to it; it is never deleted.
+bool RecordStore::Private::moveAside()
+{
+    const QString stamp = QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
+    QString target = path + u".damaged-"_s + stamp;
+    for (int n = 2; QFile::exists(target); ++n)
+        target = path + u".damaged-"_s + stamp + u'-' + QString::number(n);
+    if (!QFile::rename(path, target))
+        return false;
+    for (const QString& suffix : {u"-wal"_s, u"-shm"_s}) {
+        if (QFile::exists(path + suffix))
+            QFile::rename(path + suffix, target + suffix);
+    }
+    movedAsideTo = target;
+    return true;
+}
+
+RecordStore::RecordStore(const QString& path)
+    : d(new Private)
+{
+    static std::atomic<int> stores = 0;
+    d->path = path;
+    d->connection = u"varolin-records-%1"_s.arg(++stores);
+}
+
+RecordStore::~RecordStore()
+{
+    d->close();
+    delete d;
+}
+
+QString RecordStore::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u"/records.sqlite"_s;
+}
+
+bool RecordStore::open()
+{
+    d->close();
+    d->movedAsideTo.clear();
+    d->problem = d->openFile();
+    if (d->problem == Problem::Damaged) {
+        d->close();
+        if (!d->moveAside()) {
+            d->problem = Problem::CannotOpen;
+            return false;
+        }
+        const Problem second = d->openFile();
+        d->problem = second == Problem::None ? Problem::Damaged : second;
+        if (second != Problem::None) {
+            d->close();
+            return false;
+        }
+        return true;
+    }
+    if (d->problem != Problem::None)
+        d->close();
+    return d->problem == Problem::None;
+}
+
+bool RecordStore::isOpen() const
+{
+    return d->db.isValid() && d->db.isOpen();
+}
+
+RecordStore::Problem RecordStore::problem() const
+{
+    return d->problem;
+}
+
+QString RecordStore::movedAsideTo() const
+{
+    return d->movedAsideTo;
+}
+
+QString RecordStore::path() const
+{
+    return d->path;
+}
+
+bool RecordStore::add(const FinishedSheet& sheet)
+{
+    if (!isOpen()) {
+        if (d->problem == Problem::None)
+            d->problem = Problem::CannotOpen;
+        return false;
+    }
+    const auto packed = pack(sheet);
+    if (!packed) {
+        d->problem = Problem::WriteFailed;
+        return false;
+    }
+    const QDateTime finishedAt
+        = sheet.finishedAt.isValid() ? sheet.finishedAt : QDateTime::currentDateTime();
+
+    Private::Transaction transaction(*d);
+    const bool stored = transaction.isBegun()
+        && d->run(u"INSERT INTO sheets (finished_at, local_date, finished_utc, kind, seconds, "
+                  u"wrong_digits, record) VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
+            {isoWithOffset(finishedAt), dayText(finishedAt.date()), finishedAt.toSecsSinceEpoch(),
+                kindNumber(sheet.kind()), sheet.seconds, sheet.wrongDigits, int(sheet.record)})
+        && d->run(u"INSERT INTO sheet_cells (sheet_id, row_operands, column_operands, cells) "
+                  u"VALUES (last_insert_rowid(), ?, ?, ?)"_s,
+            {packed->rows, packed->columns, packed->cells})
+        && transaction.commit();
+    if (!stored) {
+        d->problem = isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed;
+        return false;
+    }
+    d->problem = Problem::None;
+    return true;
+}
+
+std::optional<FinishedSheet> RecordStore::sheet(qint64 id) const
+{
+    auto query = d->run(u"SELECT s.finished_at, s.kind, s.seconds, s.wrong_digits, s.record, "
+                        u"c.row_operands, c.column_operands, c.cells FROM sheets s "
+                        u"JOIN sheet_cells c ON c.sheet_id = s.id WHERE s.id = ?"_s,
+        {id});
+    if (!query || !query->next())
+        return {};
+    FinishedSheet sheet;
+    sheet.finishedAt = QDateTime::fromString(query->value(0).toString(), Qt::ISODate);
+    sheet.sheet.kind = kindFromNumber(query->value(1).toInt());
+    sheet.seconds = query->value(2).toInt();
+    sheet.wrongDigits = query->value(3).toInt();
+    sheet.record = query->value(4).toBool();
+    unpack({query->value(5).toByteArray(), query->value(6).toByteArray(),
+               query->value(7).toByteArray()},
+        sheet);
+    return sheet;
+}
+
+QList<StoredSheet> RecordStore::sheets(std::optional<Kind> kind, const QDateTime& since) const
+{
+    QString sql = u"SELECT id, finished_at, kind, seconds, wrong_digits, record FROM sheets"_s;
+    QStringList conditions;
+    QVariantList values;
+    if (kind) {
+        conditions << u"kind = ?"_s;
+        values << kindNumber(*kind);
+    }
+    if (since.isValid()) {
+        conditions << u"finished_utc >= ?"_s;
+        values << since.toSecsSinceEpoch();
+    }
+    if (!conditions.isEmpty())
+        sql += u" WHERE "_s + conditions.join(u" AND "_s);
+    sql += u" ORDER BY finished_utc DESC, id DESC"_s;
+
+    QList<StoredSheet> sheets;
+    auto query = d->run(sql, values);
+    while (query && query->next()) {
+        sheets.append({query->value(0).toLongLong(),
+            QDateTime::fromString(query->value(1).toString(), Qt::ISODate),
+            kindFromNumber(query->value(2).toInt()), query->value(3).toInt(),
+            query->value(4).toInt(), query->value(5).toBool()});
+    }
+    return sheets;
+}
+
+QList<DayBest> RecordStore::dailyBest(Kind kind, const QDate& from) const
+{
+    // Every day when `from` is null: the first day that can be written.
+    const QString first = from.isValid() ? dayText(from) : u"0000-00-00"_s;
+    QList<DayBest> days;
+    auto query = d->run(u"SELECT local_date, min(seconds) FROM sheets WHERE kind = ? "
+                        u"AND local_date >= ? GROUP BY local_date ORDER BY local_date"_s,
+        {kindNumber(kind), first});
+    while (query && query->next())
+        days.append(
+            {QDate::fromString(query->value(0).toString(), Qt::ISODate), query->value(1).toInt()});
+    return days;
+}
+
+QList<QDate> RecordStore::practiceDays(const QDate& from, const QDate& to) const
+{
+    QList<QDate> days;
+    auto query = d->run(u"SELECT DISTINCT local_date FROM sheets WHERE local_date BETWEEN ? AND ? "
+                        u"ORDER BY local_date"_s,
+        {dayText(from), dayText(to)});
+    while (query && query->next())
+        days.append(QDate::fromString(query->value(0).toString(), Qt::ISODate));
+    return days;
+}
+
+QList<FactStat> RecordStore::facts(Kind kind, int lastSheets) const
+{
+    QList<FactStat> facts;
+    auto query = d->run(factsQuery(), {byteValues(), kindNumber(kind), lastSheets});
+    while (query && query->next()) {
+        facts.append({query->value(0).toInt(), query->value(1).toInt(), query->value(2).toInt(),
+            query->value(3).toDouble(), query->value(4).toInt()});
+    }
+    return facts;
+}
+
+int RecordStore::count() const
+{
+    const auto count = d->value(u"SELECT count(*) FROM sheets"_s);
+    return count ? count->toInt() : 0;
+}
+
+QByteArray RecordStore::csv() const
+{
+    // The byte-order mark makes spreadsheets read the file as UTF-8 rather
+    // than the system's code page.
+    QString text = u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,きろく\r\n"_s;
+    auto query = d->run(u"SELECT finished_at, kind, seconds, wrong_digits, record FROM sheets "
+                        u"ORDER BY finished_utc, id"_s);
+    while (query && query->next()) {
+        const QString finishedAt = query->value(0).toString();
+        // "UTC+09:00" rather than "+09:00", which a spreadsheet would take
+        // for a formula.
+        const QStringList fields
+            = {finishedAt.left(10), finishedAt.mid(11, 8), u"UTC"_s + finishedAt.mid(19),
+                kindName(query->value(1).toInt()), QString::number(query->value(2).toInt()),
+                QString::number(query->value(3).toInt()), QString::number(query->value(4).toInt())};
+        QStringList quoted;
+        for (const QString& field : fields)
+            quoted << csvField(field);
+        text += quoted.join(u',') + u"\r\n"_s;
+    }
+    return text.toUtf8();
+}
+
+bool RecordStore::clear()
+{
+    if (!isOpen())
+        return false;
+    Private::Transaction transaction(*d);
+    const bool cleared = transaction.isBegun()
+        && d->runAll({u"DELETE FROM sheet_cells"_s, u"DELETE FROM sheets"_s})
+        && transaction.commit();
+    if (!cleared) {
+        d->problem = isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed;
+        return false;
+    }
+    d->problem = Problem::None;
+    return true;
+}

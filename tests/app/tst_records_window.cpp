@@ -1,0 +1,456 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The records window shows what the store holds: every sheet in the table,
+// newest first, in the day and hour it was kept with; the practice days of
+// the last eight weeks and this week's count; each fact of the kind on its
+// own square of the map with its average time and wrong digits; the five
+// slowest facts; the graph of the kind chosen. Erasing asks twice and a No
+// leaves everything; the CSV goes where the user chose, and a failure is
+// told.
+#include "app/records_widgets.h"
+#include "app/records_window.h"
+#include "fake_desktop.h"
+
+#include <QAbstractItemModel>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Wednesday.
+const QDate Today(2025, 2, 12);
+
+struct Fact
+{
+    int left;
+    int top;
+    int milliseconds;
+    int wrongDigits = 0;
+};
+
+FinishedSheet sheet(
+    Kind kind, const QDateTime& at, int seconds, int wrongDigits = 0, const QList<Fact>& facts = {})
+{
+    FinishedSheet finished;
+    finished.sheet.kind = kind;
+    finished.seconds = seconds;
+    finished.wrongDigits = wrongDigits;
+    finished.finishedAt = at;
+    int cell = 0;
+    // A sheet is stored with its answers; with no facts asked for, one answer
+    // that lies off every kind's map stands in for them.
+    for (const Fact& fact : facts.isEmpty() ? QList<Fact>{{0, 20, 1000}} : facts)
+        finished.cells.push_back(
+            {cell++, fact.left, fact.top, 0, fact.milliseconds, fact.wrongDigits});
+    return finished;
+}
+
+QDateTime at(int daysBeforeToday, int hour = 18)
+{
+    return QDateTime(Today.addDays(-daysBeforeToday), QTime(hour, 0));
+}
+
+struct Fixture
+{
+    Fixture()
+        : store(folder.filePath(u"records.sqlite"_s))
+    {
+        desktop.clock = QDateTime(Today, QTime(19, 30));
+        store.open();
+    }
+
+    void add(const FinishedSheet& finished) { QVERIFY(store.add(finished)); }
+
+    RecordsWindow& open(Kind kind = Kind::Addition)
+    {
+        window = std::make_unique<RecordsWindow>(store, kind, desktop);
+        return *window;
+    }
+
+    QTemporaryDir folder;
+    RecordStore store;
+    FakeDesktop desktop;
+    std::unique_ptr<RecordsWindow> window;
+};
+
+QStringList tableRow(const QTableView* table, int row)
+{
+    QStringList texts;
+    for (int column = 0; column < table->model()->columnCount(); ++column)
+        texts.append(table->model()->index(row, column).data().toString());
+    return texts;
+}
+
+} // namespace
+
+class RecordsWindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void table();
+    void calendar_data();
+    void calendar();
+    void weakFacts_data();
+    void weakFacts();
+    void slowestFacts_data();
+    void slowestFacts();
+    void factMapKeyboard();
+    void graph();
+    void kindSwitch();
+    void clearing_data();
+    void clearing();
+    void csv_data();
+    void csv();
+};
+
+void RecordsWindowTest::table()
+{
+    Fixture fixture;
+    // Kept in Tokyo: shown at the hour it was kept, whatever the zone now.
+    const QTimeZone tokyo = QTimeZone(9 * 3600);
+    fixture.add(sheet(Kind::Subtraction, QDateTime(Today, QTime(7, 5), tokyo), 65, 2));
+    fixture.add(sheet(Kind::Division, at(2, 20), 600, 0));
+    fixture.add(sheet(Kind::Addition, at(0, 19), 45, 12));
+    RecordsWindow& window = fixture.open();
+
+    const QTableView* table = window.table();
+    QCOMPARE(table->model()->rowCount(), 3);
+    QStringList headers;
+    for (int column = 0; column < 4; ++column)
+        headers.append(table->model()->headerData(column, Qt::Horizontal).toString());
+    QCOMPARE(headers, (QStringList{u"ひづけ"_s, u"しゅるい"_s, u"タイム"_s, u"まちがい"_s}));
+    QCOMPARE(tableRow(table, 0),
+        (QStringList{u"2025年2月12日(水) 19:00"_s, u"たしざん"_s, u"0分45秒"_s, u"12"_s}));
+    QCOMPARE(tableRow(table, 2),
+        (QStringList{u"2025年2月10日(月) 20:00"_s, u"わりざん"_s, u"10分00秒"_s, u"0"_s}));
+    QCOMPARE(tableRow(table, 1),
+        (QStringList{u"2025年2月12日(水) 7:05"_s, u"ひきざん"_s, u"1分05秒"_s, u"2"_s}));
+}
+
+void RecordsWindowTest::calendar_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QList<QDate>>("practised");
+    QTest::addColumn<QString>("week");
+
+    QTest::newRow("Sunday and Monday: only Monday is this week")
+        << QDate(2025, 2, 10) << QList<QDate>{QDate(2025, 2, 9), QDate(2025, 2, 10)}
+        << u"こんしゅう 1/4 にち"_s;
+    QTest::newRow("Monday to Sunday, Sunday today")
+        << QDate(2025, 2, 16)
+        << QList<QDate>{QDate(2025, 2, 10), QDate(2025, 2, 12), QDate(2025, 2, 13),
+               QDate(2025, 2, 15), QDate(2025, 2, 16)}
+        << u"こんしゅう 5/4 にち"_s;
+    QTest::newRow("first day of the eight weeks; the day before is off them") << QDate(2025, 2,
+        12) << QList<QDate>{QDate(2024, 12, 22), QDate(2024, 12, 23)} << u"こんしゅう 0/4 にち"_s;
+    QTest::newRow("nothing") << QDate(2025, 2, 12) << QList<QDate>{} << u"こんしゅう 0/4 にち"_s;
+}
+
+void RecordsWindowTest::calendar()
+{
+    QFETCH(QDate, today);
+    QFETCH(QList<QDate>, practised);
+    QFETCH(QString, week);
+
+    Fixture fixture;
+    fixture.desktop.clock = QDateTime(today, QTime(20, 0));
+    for (const QDate& day : practised) {
+        // Two sheets of two kinds on one day are one practice day.
+        fixture.add(sheet(Kind::Multiplication, QDateTime(day, QTime(7, 0)), 90));
+        fixture.add(sheet(Kind::Division, QDateTime(day, QTime(23, 59)), 120));
+    }
+    const PracticeCalendar* calendar = fixture.open().calendar();
+
+    // Eight weeks from a Monday, today's week last.
+    QCOMPARE(calendar->firstDay().dayOfWeek(), 1);
+    QCOMPARE(calendar->firstDay().daysTo(today), 7 * 7 + today.dayOfWeek() - 1);
+    for (int i = 0; i < 8 * 7; ++i) {
+        const QDate day = calendar->firstDay().addDays(i);
+        const Square* square = calendar->square(day);
+        QVERIFY(square);
+        QCOMPARE(square->fill().isValid(), practised.contains(day));
+        QCOMPARE(square->isVisibleTo(calendar), day <= today);
+    }
+    QVERIFY(!calendar->square(calendar->firstDay().addDays(-1)));
+    QCOMPARE(calendar->weekLabel()->text(), week);
+    QCOMPARE(calendar->weekLabel()->accessibleName(), week);
+}
+
+void RecordsWindowTest::weakFacts_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("fact");
+    QTest::addColumn<int>("quickLeft");
+    QTest::addColumn<int>("quickTop");
+    QTest::addColumn<int>("quickRow");
+    QTest::addColumn<int>("quickColumn");
+
+    // Each kind's slow fact with its place on the map, and a quick fact in a
+    // corner of the map.
+    QTest::newRow("addition") << Kind::Addition << 4 << 3 << 4 << 3 << u"3＋4"_s << 9 << 9 << 9
+                              << 9;
+    QTest::newRow("subtraction, minuends across")
+        << Kind::Subtraction << 6 << 13 << 6 << 3 << u"13－6"_s << 0 << 10 << 0 << 0;
+    QTest::newRow("multiplication, from 1")
+        << Kind::Multiplication << 7 << 8 << 6 << 7 << u"8×7"_s << 1 << 1 << 0 << 0;
+    QTest::newRow("division, quotients across")
+        << Kind::Division << 8 << 56 << 7 << 6 << u"56÷8"_s << 9 << 81 << 8 << 8;
+}
+
+void RecordsWindowTest::weakFacts()
+{
+    QFETCH(Kind, kind);
+    QFETCH(int, left);
+    QFETCH(int, top);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, fact);
+    QFETCH(int, quickLeft);
+    QFETCH(int, quickTop);
+    QFETCH(int, quickRow);
+    QFETCH(int, quickColumn);
+
+    Fixture fixture;
+    fixture.add(sheet(kind, at(2), 100, 0, {{left, top, 2000}, {quickLeft, quickTop, 700}}));
+    fixture.add(sheet(kind, at(1), 90, 3, {{left, top, 3200, 3}, {quickLeft, quickTop, 500}}));
+    const FactMap* map = fixture.open(kind).factMap();
+
+    const Square* slow = map->square(row, column);
+    QVERIFY(slow);
+    QCOMPARE(slow->text(), fact + u"： へいきん 2.6秒、まちがい 3"_s);
+    QCOMPARE(slow->accessibleName(), slow->text());
+    QVERIFY(slow->marked());
+
+    const Square* quick = map->square(quickRow, quickColumn);
+    QVERIFY(quick->text().endsWith(u"へいきん 0.6秒、まちがい 0"_s));
+    QVERIFY(!quick->marked());
+    QVERIFY(quick->fill().isValid());
+    QVERIFY2(slow->fill().lightness() < quick->fill().lightness(), "the slow fact is darker");
+
+    // Every other fact of the map is blank and has not come up.
+    int blank = 0;
+    for (int r = 0; r < boardSize(kind); ++r) {
+        for (int c = 0; c < boardSize(kind); ++c) {
+            const Square* square = map->square(r, c);
+            if (square != slow && square != quick) {
+                blank += !square->fill().isValid() && !square->marked()
+                    && square->text().endsWith(u"まだ でて いません"_s);
+            }
+        }
+    }
+    QCOMPARE(blank, boardSize(kind) * boardSize(kind) - 2);
+    QVERIFY(!map->square(boardSize(kind), 0));
+}
+
+void RecordsWindowTest::slowestFacts_data()
+{
+    QTest::addColumn<QList<Fact>>("facts");
+    QTest::addColumn<QString>("sentence");
+
+    QTest::newRow("seven facts, five named, slowest first") << QList<Fact>{{7, 8, 4000},
+        {6, 9, 3900}, {2, 2, 500}, {9, 9, 3000}, {3, 4, 3000, 1}, {8, 8, 2500},
+        {1, 1, 400}} << u"おそい もんだい： 8×7、9×6、4×3、9×9、8×8"_s;
+    QTest::newRow("two facts") << QList<Fact>{{2, 3, 900}, {4, 5, 1900}}
+                               << u"おそい もんだい： 5×4、3×2"_s;
+    QTest::newRow("none yet") << QList<Fact>{} << u"おそい もんだい： まだ ありません"_s;
+}
+
+void RecordsWindowTest::slowestFacts()
+{
+    QFETCH(QList<Fact>, facts);
+    QFETCH(QString, sentence);
+
+    Fixture fixture;
+    fixture.add(sheet(Kind::Multiplication, at(0), 80, 0, facts));
+    RecordsWindow& window = fixture.open(Kind::Multiplication);
+    QCOMPARE(window.slowestLabel()->text(), sentence);
+    QCOMPARE(window.slowestLabel()->accessibleName(), sentence);
+}
+
+void RecordsWindowTest::factMapKeyboard()
+{
+    Fixture fixture;
+    fixture.add(sheet(Kind::Addition, at(0), 80, 0, {{0, 1, 1500, 2}}));
+    RecordsWindow& window = fixture.open();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    FactMap* map = window.factMap();
+
+    map->square(0, 0)->setFocus();
+    QTRY_VERIFY(map->square(0, 0)->hasFocus());
+    QTest::keyClick(map->square(0, 0), Qt::Key_Right);
+    QVERIFY(map->square(0, 1)->hasFocus());
+    QCOMPARE(map->detailLabel()->text(), u"1＋0： へいきん 1.5秒、まちがい 2"_s);
+    QTest::keyClick(map->square(0, 1), Qt::Key_Up);
+    QVERIFY(map->square(0, 1)->hasFocus());
+
+    // Tab leaves the map and comes back to the square last visited.
+    QTest::keyClick(map->square(0, 1), Qt::Key_Tab);
+    QVERIFY(!map->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QVERIFY(map->square(0, 1)->hasFocus());
+}
+
+void RecordsWindowTest::graph()
+{
+    Fixture fixture;
+    fixture.add(sheet(Kind::Addition, at(0, 7), 65));
+    fixture.add(sheet(Kind::Addition, at(5, 8), 90));
+    fixture.add(sheet(Kind::Addition, at(5, 9), 70));
+    fixture.add(sheet(Kind::Addition, at(40), 200));
+    fixture.add(sheet(Kind::Subtraction, at(0, 19), 50));
+    RecordsWindow& window = fixture.open();
+
+    QCOMPARE(window.sheetDots()->count(), 3);
+    QCOMPARE(window.dayBestLine()->count(), 2);
+    QCOMPARE(window.dayBestLine()->at(0).y(), 70.0);
+    QCOMPARE(window.dayBestLine()->at(1).y(), 65.0);
+    QVERIFY(!window.bestTimeLine()->isVisible());
+    QCOMPARE(window.graphSummaryLabel()->text(),
+        u"さいごの タイム 1分05秒、ハイスコア なし、30にちで 3かい"_s);
+
+    window.setBestTimes({60, 600, 600, 600});
+    QVERIFY(window.bestTimeLine()->isVisible());
+    QCOMPARE(window.bestTimeLine()->at(0).y(), 60.0);
+    window.setShowsAllDays(true);
+    QCOMPARE(window.sheetDots()->count(), 4);
+    QCOMPARE(window.dayBestLine()->count(), 3);
+    const QString summary = u"さいごの タイム 1分05秒、ハイスコア 1分00秒、ぜんぶで 4かい"_s;
+    QCOMPARE(window.graphSummaryLabel()->text(), summary);
+    QCOMPARE(window.graph()->accessibleDescription(), summary);
+}
+
+void RecordsWindowTest::kindSwitch()
+{
+    Fixture fixture;
+    fixture.add(sheet(Kind::Addition, at(1), 65, 0, {{0, 0, 900}}));
+    fixture.add(sheet(Kind::Division, at(2), 300, 0, {{9, 81, 5000}}));
+    fixture.add(sheet(Kind::Division, at(3), 320));
+    RecordsWindow& window = fixture.open(Kind::Addition);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.sheetDots()->count(), 1);
+
+    QTest::mouseClick(window.kindButton(Kind::Division), Qt::LeftButton);
+    QCOMPARE(window.kind(), Kind::Division);
+    QVERIFY(window.kindButton(Kind::Division)->isChecked());
+    QVERIFY(!window.kindButton(Kind::Addition)->isChecked());
+    QCOMPARE(window.sheetDots()->count(), 2);
+    QCOMPARE(window.slowestLabel()->text(), u"おそい もんだい： 81÷9"_s);
+    QVERIFY(!window.factMap()->square(9, 9));
+    QVERIFY(window.factMap()->square(8, 8)->marked() == false);
+    QVERIFY(window.factMap()->square(8, 8)->fill().isValid());
+    // The table keeps every kind.
+    QCOMPARE(window.table()->model()->rowCount(), 3);
+
+    window.setKind(Kind::Multiplication);
+    QVERIFY(window.kindButton(Kind::Multiplication)->isChecked());
+    QCOMPARE(window.sheetDots()->count(), 0);
+    QCOMPARE(window.graphSummaryLabel()->text(),
+        u"まだ きろくが ありません、ハイスコア なし、30にちで 0かい"_s);
+}
+
+void RecordsWindowTest::clearing_data()
+{
+    QTest::addColumn<QList<Desktop::Answer>>("answers");
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<bool>("cleared");
+
+    using A = Desktop::Answer;
+    QTest::newRow("cancel") << QList<A>{A::Cancel} << 1 << false;
+    QTest::newRow("no") << QList<A>{A::No} << 1 << false;
+    QTest::newRow("yes, then no") << QList<A>{A::Yes, A::No} << 2 << false;
+    QTest::newRow("yes, yes") << QList<A>{A::Yes, A::Yes} << 2 << true;
+}
+
+void RecordsWindowTest::clearing()
+{
+    QFETCH(QList<Desktop::Answer>, answers);
+    QFETCH(int, boxes);
+    QFETCH(bool, cleared);
+
+    Fixture fixture;
+    fixture.add(sheet(Kind::Addition, at(0), 65));
+    fixture.add(sheet(Kind::Addition, at(1), 70));
+    fixture.add(sheet(Kind::Division, at(1), 300));
+    RecordsWindow& window = fixture.open();
+    fixture.desktop.answers = answers;
+    QTest::mouseClick(window.clearButton(), Qt::LeftButton);
+
+    QCOMPARE(fixture.desktop.shown.size(), boxes);
+    const QString list = u"たしざん： 2かい\r\nひきざん： 0かい\r\nかけざん： 0かい\r\n"
+                         u"わりざん： 1かい\r\n"_s;
+    const Desktop::Message& first = fixture.desktop.shown[0].message;
+    QCOMPARE(first.title, u"きろく"_s);
+    QCOMPARE(first.buttons, Desktop::Buttons::YesNoCancel);
+    QCOMPARE(first.prompt,
+        u"きろくを ぜんぶ けします。ハイスコアは のこります。\r\n\r\n"_s + list + u"\r\n\r\n"_s);
+    if (boxes == 2) {
+        const Desktop::Message& second = fixture.desktop.shown[1].message;
+        QCOMPARE(second.title, u"もういちどかくにん"_s);
+        QCOMPARE(second.buttons, Desktop::Buttons::YesNo);
+        QCOMPARE(
+            second.prompt, u"ほんとうに、けして いいですか？\r\n\r\n"_s + list + u"\r\n\r\n"_s);
+    }
+    QCOMPARE(fixture.store.count(), cleared ? 0 : 3);
+    QCOMPARE(window.table()->model()->rowCount(), cleared ? 0 : 3);
+    QCOMPARE(window.calendar()->square(Today)->fill().isValid(), !cleared);
+    QCOMPARE(window.clearButton()->isEnabled(), !cleared);
+}
+
+void RecordsWindowTest::csv_data()
+{
+    QTest::addColumn<QString>("fileName"); // empty: the dialog is cancelled
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("chosen path") << u"out.csv"_s << true;
+    QTest::newRow("cancelled") << QString() << false;
+    QTest::newRow("folder missing") << u"missing/out.csv"_s << false;
+}
+
+void RecordsWindowTest::csv()
+{
+    QFETCH(QString, fileName);
+    QFETCH(bool, written);
+
+    Fixture fixture;
+    fixture.add(sheet(Kind::Addition, at(0), 65));
+    fixture.add(sheet(Kind::Division, at(1), 300, 4));
+    RecordsWindow& window = fixture.open();
+    const QString path = fileName.isEmpty() ? QString() : fixture.folder.filePath(fileName);
+    fixture.desktop.savePath = path;
+    QTest::mouseClick(window.csvButton(), Qt::LeftButton);
+
+    QCOMPARE(fixture.desktop.saveSuggestions.size(), 1);
+    QVERIFY(fixture.desktop.saveSuggestions[0].endsWith(u"きろく-2025-02-12.csv"_s));
+    QFile file(path);
+    QCOMPARE(file.exists(), written);
+    if (written) {
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), fixture.store.csv());
+    }
+    // Told when it was asked for and could not be written; silent otherwise.
+    const bool failed = !path.isEmpty() && !written;
+    QCOMPARE(fixture.desktop.shown.size(), failed ? 1 : 0);
+    if (failed) {
+        QVERIFY(fixture.desktop.shown[0].message.prompt.startsWith(
+            u"CSV を かきだせませんでした。\r\n"_s));
+        QCOMPARE(fixture.desktop.shown[0].message.icon, Desktop::Icon::Warning);
+    }
+}
+
+QTEST_MAIN(RecordsWindowTest)
+#include "tst_records_window.moc"

@@ -1,0 +1,354 @@
+// Every finished sheet is kept as it was, the records window's questions are
+// answered from the local date each sheet was kept with, and a database that
+// cannot be used never costs the drill anything: a damaged file is kept
+// aside, byte for byte.
+#include "records/record_store.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QDateTime at(const QString& iso)
+{
+    return QDateTime::fromString(iso, Qt::ISODate);
+}
+
+FinishedSheet sheetAt(
+    const QString& iso, Kind kind, int seconds, std::vector<AnsweredCell> cells = {})
+{
+    FinishedSheet sheet;
+    sheet.sheet.kind = kind;
+    sheet.seconds = seconds;
+    sheet.finishedAt = at(iso);
+    sheet.cells = std::move(cells);
+    return sheet;
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A connection of its own, as another program would have; SQL is run
+// straight, not through the store.
+class OtherConnection
+{
+public:
+    explicit OtherConnection(const QString& path)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(path);
+        db.open();
+    }
+    ~OtherConnection() { QSqlDatabase::removeDatabase(name); }
+
+    QVariant run(const QString& sql)
+    {
+        QSqlQuery query(QSqlDatabase::database(name));
+        if (!query.exec(sql))
+            qWarning() << sql << query.lastError().text();
+        return query.next() ? query.value(0) : QVariant();
+    }
+
+private:
+    QString name = u"other-%1"_s.arg(quintptr(this));
+};
+
+} // namespace
+
+class RecordStoreTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString path;
+    int runs = 0;
+
+private Q_SLOTS:
+    // A folder of its own for every test and every row.
+    void init() { path = dir.filePath(u"%1/records.sqlite"_s.arg(++runs)); }
+
+    void roundTrip()
+    {
+        FinishedSheet sheet = sheetAt(u"2026-12-07T19:30:05-03:30"_s, Kind::Division, 421,
+            {{11, 7, 63, 9, 70123, 3}, {10, 7, 14, 2, 0, 0}, {12, 7, 35, 5, 16777215, 255}});
+        sheet.sheet.rows = {3, 7, 1, 9, 2, 8, 4, 6, 5, 0};
+        for (int row = 0; row < 10; ++row)
+            for (int column = 0; column < 10; ++column)
+                sheet.sheet.columns[row][column] = (row * 7 + column * 3) % 82;
+        sheet.wrongDigits = 258;
+        sheet.record = true;
+
+        RecordStore store(path);
+        QVERIFY(store.open());
+        QVERIFY(store.add(sheet));
+        const QList<StoredSheet> stored = store.sheets();
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored[0].finishedAt, sheet.finishedAt);
+        QCOMPARE(stored[0].finishedAt.offsetFromUtc(), -12600);
+        QCOMPARE(stored[0].kind, Kind::Division);
+        QCOMPARE(stored[0].seconds, 421);
+        QCOMPARE(stored[0].wrongDigits, 258);
+        QCOMPARE(stored[0].record, true);
+
+        const auto back = store.sheet(stored[0].id);
+        QVERIFY(back);
+        QCOMPARE(back->sheet, sheet.sheet);
+        QCOMPARE(back->cells, sheet.cells);
+        QCOMPARE(back->finishedAt.toString(Qt::ISODate), u"2026-12-07T19:30:05-03:30"_s);
+    }
+
+    // A file as the first released layout wrote it, by hand: a division sheet
+    // whose cell 0 (8 / 2 = 4) took 1.5 s (0x0005DC) with one wrong digit.
+    void migratesFromVersion1()
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        {
+            OtherConnection v1(path);
+            for (const QString& sql :
+                {u"CREATE TABLE sheets (id INTEGER PRIMARY KEY, finished_at TEXT NOT NULL, local_date TEXT NOT NULL, finished_utc INTEGER NOT NULL, kind INTEGER NOT NULL CHECK (kind BETWEEN 0 AND 3), seconds INTEGER NOT NULL, wrong_digits INTEGER NOT NULL, record INTEGER NOT NULL CHECK (record IN (0, 1)))"_s,
+                    u"CREATE TABLE sheet_cells (sheet_id INTEGER PRIMARY KEY REFERENCES sheets (id) ON DELETE CASCADE, row_operands BLOB NOT NULL, column_operands BLOB NOT NULL, cells BLOB NOT NULL)"_s,
+                    u"INSERT INTO sheets VALUES (7, '2026-12-07T08:00:00+09:00', '2026-12-07', 1796857200, 3, 95, 1, 0)"_s,
+                    u"INSERT INTO sheet_cells VALUES (7, x'02000000000000000000', zeroblob(100), x'000208040005DC01')"_s,
+                    u"PRAGMA user_version = 1"_s})
+                v1.run(sql);
+        }
+        RecordStore store(path);
+        QVERIFY(store.open());
+        QCOMPARE(store.problem(), RecordStore::Problem::None);
+        QCOMPARE(store.count(), 1);
+        QCOMPARE(store.dailyBest(Kind::Division).value(0).seconds, 95);
+        const QList<FactStat> facts = store.facts(Kind::Division);
+        QCOMPARE(facts.size(), 1);
+        QCOMPARE(facts[0].left, 2);
+        QCOMPARE(facts[0].top, 8);
+        QCOMPARE(facts[0].averageMilliseconds, 1500.0);
+        QCOMPARE(facts[0].wrongDigits, 1);
+        QCOMPARE(store.sheet(7)->cells, (std::vector<AnsweredCell>{{0, 2, 8, 4, 1500, 1}}));
+        QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Division, 90)));
+        QCOMPARE(store.count(), 2);
+    }
+
+    void damagedFileMovedAside_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("journal"); // an -wal file beside it, when not empty
+        QTest::newRow("not a database") << QByteArray(4096, 'x') << QByteArray("wal bytes");
+        QTest::newRow("someone else's database") << QByteArray() << QByteArray();
+        QTest::newRow("page overwritten") << QByteArray() << QByteArray();
+    }
+    void damagedFileMovedAside()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, journal);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (QTest::currentDataTag() == "someone else's database"_L1) {
+            OtherConnection(path).run(u"CREATE TABLE notes (text TEXT)"_s);
+        } else if (bytes.isEmpty()) {
+            {
+                RecordStore store(path);
+                QVERIFY(store.open());
+                for (int n = 0; n < 40; ++n)
+                    store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, n,
+                        std::vector<AnsweredCell>(100)));
+            }
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            file.seek(8192);
+            file.write(QByteArray(8192, '\xA5'));
+        } else {
+            write(path, bytes);
+        }
+        if (!journal.isEmpty())
+            write(path + u"-wal"_s, journal);
+        const QByteArray original = contents(path);
+
+        RecordStore store(path);
+        QVERIFY(store.open());
+        QCOMPARE(store.problem(), RecordStore::Problem::Damaged);
+        QVERIFY(store.movedAsideTo().startsWith(path + u".damaged-"_s));
+        QCOMPARE(contents(store.movedAsideTo()), original);
+        if (!journal.isEmpty())
+            QCOMPARE(contents(store.movedAsideTo() + u"-wal"_s), journal);
+        QCOMPARE(store.count(), 0);
+        QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
+    }
+
+    void unusableFileLeftAlone_data()
+    {
+        QTest::addColumn<QString>("setUp");
+        QTest::newRow("folder is a file") << u"file"_s;
+        QTest::newRow("read-only file") << u"read-only"_s;
+        QTest::newRow("newer layout") << u"newer"_s;
+    }
+    void unusableFileLeftAlone()
+    {
+        QFETCH(QString, setUp);
+        const QString folder = QFileInfo(path).absolutePath();
+        QDir().mkpath(folder);
+        if (setUp == "file"_L1) {
+            write(folder + u"/data"_s, "a file");
+            path = folder + u"/data/records.sqlite"_s;
+        } else if (setUp == "read-only"_L1) {
+            RecordStore(path).open();
+            QFile::setPermissions(path, QFile::ReadOwner);
+            if (QFile(path).open(QIODevice::ReadWrite))
+                QSKIP("permissions do not bind this user");
+        } else {
+            OtherConnection(path).run(u"PRAGMA user_version = 99"_s);
+        }
+        const QStringList before = QDir(folder).entryList(QDir::Files);
+        const QByteArray original = contents(path);
+
+        RecordStore store(path);
+        QVERIFY(!store.open());
+        QCOMPARE(store.problem(), RecordStore::Problem::CannotOpen);
+        QVERIFY(!store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), before);
+        QCOMPARE(contents(path), original);
+    }
+
+    void lockedDatabase()
+    {
+        RecordStore store(path);
+        QVERIFY(store.open());
+        OtherConnection other(path);
+        other.run(u"BEGIN EXCLUSIVE"_s);
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(!store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
+        QCOMPARE(store.problem(), RecordStore::Problem::Locked);
+        QCOMPARE_LT(waited.elapsed(), 3000);
+        other.run(u"ROLLBACK"_s);
+        QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
+        QCOMPARE(store.problem(), RecordStore::Problem::None);
+        QCOMPARE(store.count(), 1);
+    }
+
+    // Sheets finished around the Sunday-Monday boundary, kept in four time
+    // zones: each counts on the date its own clock showed.
+    void daysAsKept_data()
+    {
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QList<QDate>>("practised");
+        QTest::addColumn<QList<int>>("best"); // addition, per practised day from `from`
+        const QDate sunday(2026, 11, 29), monday(2026, 11, 30), nextSunday(2026, 12, 6),
+            nextMonday(2026, 12, 7);
+        QTest::newRow("one week, Monday to Sunday")
+            << monday << nextSunday << QList<QDate>{monday, nextSunday} << QList<int>{200, 180};
+        QTest::newRow("Sunday to the Monday after")
+            << sunday << nextMonday << QList<QDate>{sunday, monday, nextSunday, nextMonday}
+            << QList<int>{300, 200, 180};
+        QTest::newRow("the last Monday alone")
+            << nextMonday << nextMonday << QList<QDate>{nextMonday} << QList<int>{};
+    }
+    void daysAsKept()
+    {
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        QFETCH(QList<QDate>, practised);
+        QFETCH(QList<int>, best);
+        RecordStore store(path);
+        QVERIFY(store.open());
+        for (const FinishedSheet& sheet : {
+                 sheetAt(u"2026-11-29T23:50:00+09:00"_s, Kind::Addition, 300),
+                 sheetAt(u"2026-11-30T00:10:00+09:00"_s, Kind::Addition, 200), // Sunday in UTC
+                 sheetAt(u"2026-11-30T20:00:00-08:00"_s, Kind::Addition, 250), // Tuesday in UTC
+                 sheetAt(u"2026-12-06T22:00:00-05:00"_s, Kind::Addition, 180), // Monday in UTC
+                 sheetAt(u"2026-12-07T01:00:00+14:00"_s, Kind::Subtraction, 100), // Sunday in UTC
+             })
+            QVERIFY(store.add(sheet));
+        QCOMPARE(store.practiceDays(from, to), practised);
+        QList<int> seconds;
+        for (const DayBest& day : store.dailyBest(Kind::Addition, from))
+            seconds << day.seconds;
+        QCOMPARE(seconds, best);
+    }
+
+    // Eleven addition sheets; the fact 3 + 5 took 1000 ms more on each newer
+    // sheet, and 90 s with 5 wrong digits on the oldest, kept last.
+    void factsOfNewestSheets_data()
+    {
+        QTest::addColumn<int>("lastSheets");
+        QTest::addColumn<int>("answers");
+        QTest::addColumn<double>("average");
+        QTest::addColumn<int>("wrong");
+        QTest::addColumn<int>("facts");
+        QTest::newRow("last ten") << 10 << 10 << 6500.0 << 10 << 1;
+        QTest::newRow("last three") << 3 << 3 << 10000.0 << 3 << 1;
+        QTest::newRow("all eleven") << 20 << 11 << 14000.0 << 15 << 2;
+    }
+    void factsOfNewestSheets()
+    {
+        QFETCH(int, lastSheets);
+        RecordStore store(path);
+        QVERIFY(store.open());
+        for (int n = 1; n <= 10; ++n)
+            QVERIFY(store.add(sheetAt(u"2026-12-%1T08:00:00+09:00"_s.arg(n + 10), Kind::Addition,
+                60, {{35, 3, 5, 8, 1000 + 1000 * n, 1}})));
+        QVERIFY(store.add(
+            sheetAt(u"2026-12-21T08:00:00+09:00"_s, Kind::Subtraction, 60, {{35, 3, 5, 2, 1, 0}})));
+        QVERIFY(store.add(sheetAt(u"2026-12-01T08:00:00+09:00"_s, Kind::Addition, 60,
+            {{35, 3, 5, 8, 89000, 5}, {99, 9, 9, 18, 1, 0}})));
+
+        const QList<FactStat> facts = store.facts(Kind::Addition, lastSheets);
+        QTEST(int(facts.size()), "facts");
+        QCOMPARE(facts[0].left, 3);
+        QCOMPARE(facts[0].top, 5);
+        QTEST(facts[0].answers, "answers");
+        QTEST(facts[0].averageMilliseconds, "average");
+        QTEST(facts[0].wrongDigits, "wrong");
+    }
+
+    void csvBytes()
+    {
+        RecordStore store(path);
+        QVERIFY(store.open());
+        FinishedSheet record = sheetAt(u"2026-12-07T19:30:05+09:00"_s, Kind::Multiplication, 65);
+        record.wrongDigits = 2;
+        record.record = true;
+        QVERIFY(store.add(record));
+        QVERIFY(store.add(sheetAt(u"2026-12-06T23:59:59-05:00"_s, Kind::Subtraction, 600)));
+        QCOMPARE(store.csv(),
+            QByteArray("\xEF\xBB\xBF"
+                       "ひづけ,じこく,じさ,しゅるい,びょう,まちがい,きろく\r\n"
+                       "2026-12-06,23:59:59,UTC-05:00,ひきざん,600,0,0\r\n"
+                       "2026-12-07,19:30:05,UTC+09:00,かけざん,65,2,1\r\n"));
+    }
+
+    void clearDeletesEverySheet()
+    {
+        RecordStore store(path);
+        QVERIFY(store.open());
+        for (int n = 0; n < 3; ++n)
+            QVERIFY(store.add(sheetAt(
+                u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60 + n, {{0, 0, 0, 0, 100, 0}})));
+        QVERIFY(store.clear());
+        QCOMPARE(store.count(), 0);
+        QVERIFY(store.facts(Kind::Addition).isEmpty());
+        QCOMPARE(OtherConnection(path).run(u"SELECT count(*) FROM sheet_cells"_s).toInt(), 0);
+        QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50)));
+        QCOMPARE(store.count(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(RecordStoreTest)
+#include "tst_record_store.moc"
