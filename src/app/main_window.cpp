@@ -112,6 +112,10 @@ QLabel* boardLabel(QWidget* parent, const QString& name, const QRect& place)
     label->setAlignment(Qt::AlignCenter);
     label->setAutoFillBackground(true);
     setColours(label, {{QPalette::Window, Qt::white}, {QPalette::WindowText, Black}});
+    // An operand out of play keeps the board's face; only its number greys.
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Window, Qt::white);
+    label->setPalette(palette);
     return label;
 }
 
@@ -173,6 +177,7 @@ void MainWindow::createControls()
         // A locked cell still shows its answer in black.
         QPalette palette = box->palette();
         palette.setColor(QPalette::Disabled, QPalette::Text, Black);
+        palette.setColor(QPalette::Disabled, QPalette::Base, QColor(240, 240, 240));
         box->setPalette(palette);
         // Digits go straight to the judge: no input method, no paste, no
         // drag and drop, no context menu.
