@@ -2,7 +2,8 @@
 // question box; the help button hands the read-me beside the program to the
 // desktop, and does nothing visible when it cannot. Neither touches a drill.
 #include "app/qt_desktop.h"
-#include "form_fixture.h"
+#include "sheet_player.h"
+#include "window_fixture.h"
 
 #include <QDir>
 #include <QLabel>
@@ -20,7 +21,6 @@ class AboutTest : public QObject
 
 private Q_SLOTS:
     void aboutMessage();
-    void aboutByClickingThePicture();
     void readme_data();
     void readme();
     void bothWhileADrillRuns();
@@ -29,9 +29,9 @@ private Q_SLOTS:
 
 void AboutTest::aboutMessage()
 {
-    FormFixture fixture;
-    Form1& form = fixture.make();
-    form.Image1_Click();
+    WindowFixture fixture;
+    fixture.make();
+    QTest::mouseClick(fixture.find(u"aboutPicture"_s), Qt::LeftButton);
 
     QCOMPARE(fixture.desktop.shown.size(), 1);
     const Desktop::Message& message = fixture.desktop.shown.front().message;
@@ -50,16 +50,6 @@ void AboutTest::aboutMessage()
 
     // The real box shows them as three lines.
     QCOMPARE(QtDesktop::displayText(message.prompt).split(u'\n'), lines);
-}
-
-void AboutTest::aboutByClickingThePicture()
-{
-    FormFixture fixture;
-    Form1& form = fixture.make();
-    form.show();
-    QTest::mouseClick(form.Image1, Qt::LeftButton);
-    QCOMPARE(fixture.desktop.shown.size(), 1);
-    QCOMPARE(fixture.desktop.shown.front().message.title, u"Varolin"_s);
 }
 
 void AboutTest::readme_data()
@@ -82,15 +72,15 @@ void AboutTest::readme()
     QFETCH(bool, opens);
     QFETCH(bool, handedOver);
 
-    FormFixture fixture;
+    WindowFixture fixture;
     if (present)
         fixture.writeFile(u"readme.txt"_s, "Varolin\n");
     if (folderInstead)
         QVERIFY(QDir(fixture.folder.path()).mkdir(u"readme.txt"_s));
     fixture.desktop.openSucceeds = opens;
-    Form1& form = fixture.make();
+    fixture.make();
 
-    form.Command1->click();
+    fixture.click(u"readmeButton"_s);
 
     const QStringList expected
         = handedOver ? QStringList{fixture.folder.path() + u"/readme.txt"_s} : QStringList{};
@@ -101,20 +91,20 @@ void AboutTest::readme()
 
 void AboutTest::bothWhileADrillRuns()
 {
-    FormFixture fixture;
+    WindowFixture fixture;
     fixture.writeFile(u"readme.txt"_s, "Varolin\n");
-    Form1& form = fixture.make();
-    form.Btn_Click(1);
-    form.Data[0]->setText(u"1"_s);
-    const auto state = [&form] {
-        return std::tuple{form.state.idle, form.state.currentCell, form.state.elapsedSeconds,
-            form.Timer1->isActive(), form.Data[0]->isEnabled(), form.Data[0]->text(),
-            form.Btn[2]->isEnabled()};
+    fixture.make();
+    fixture.click(u"startButton"_s);
+    QVERIFY(SheetPlayer::answerOpenCell(fixture) == 0);
+    auto* clockTimer = fixture.find<QTimer>(u"clockTimer"_s);
+    const auto state = [&] {
+        return std::tuple{SheetPlayer::enabledCell(fixture), fixture.cell(0)->text(),
+            clockTimer->isActive(), fixture.button(u"stopButton"_s)->isEnabled()};
     };
     const auto before = state();
 
-    form.Image1_Click();
-    form.Command1_Click();
+    QTest::mouseClick(fixture.find(u"aboutPicture"_s), Qt::LeftButton);
+    fixture.click(u"readmeButton"_s);
 
     QCOMPARE(fixture.desktop.shown.size(), 1);
     QCOMPARE(fixture.desktop.openedFiles.size(), 1);

@@ -1,10 +1,13 @@
-// The window as designed: every control in its place, with its text, tool
-// tip, font and colour; the board on one uniform pitch; the date label; the
-// state right after start-up.
+// The window as designed: every control in its place with its font and
+// colours, the board on one uniform pitch, the tab order, the names screen
+// readers read, the date label; and the look of what cannot be used: a
+// disabled command and the unused tenth headers of × and ÷ are greyed, the
+// enabled commands bold.
 #include "app/date_text.h"
-#include "printing/fonts.h"
 #include "drill/twips.h"
-#include "form_fixture.h"
+#include "printing/fonts.h"
+#include "sheet_player.h"
+#include "window_fixture.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -17,6 +20,34 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+const QStringList commands{u"switchKindButton"_s, u"startButton"_s, u"stopButton"_s, u"endButton"_s,
+    u"newNumbersButton"_s};
+
+// Pixels drawn in (nearly) black: captions, digits and frames in the design's
+// black. A greyed control has none.
+int blackPixels(QWidget* widget)
+{
+    const QImage image = widget->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 64)
+                ++count;
+        }
+    }
+    return count;
+}
+
+void clickTimes(const WindowFixture& fixture, const QString& button, int times)
+{
+    for (int i = 0; i < times; ++i)
+        fixture.click(button);
+}
+
+} // namespace
+
 class WindowTest : public QObject
 {
     Q_OBJECT
@@ -25,155 +56,112 @@ private Q_SLOTS:
     void boardGeometry();
     void controlPlaces_data();
     void controlPlaces();
-    void buttonDesign_data();
-    void buttonDesign();
     void dateText_data();
     void dateText();
     void dateLabelReadsTheDesktopClock();
     void stateAfterStartUp();
-    void fixedClientArea();
     void tabOrder();
     void fontFamilies_data();
     void fontFamilies();
     void accessibleNames_data();
     void accessibleNames();
+    void commandsLook();
+    void tenthHeadersStayGreyed();
 };
 
 void WindowTest::boardGeometry()
 {
-    FormFixture fixture;
-    Form1& form = fixture.make();
+    WindowFixture fixture;
+    MainWindow& window = fixture.make();
+    QCOMPARE(window.size(), QSize(Twips::toPixels(10740), Twips::toPixels(9585)));
+    QCOMPARE(window.minimumSize(), window.maximumSize());
 
-    const QRect corner = form.L[0]->geometry();
+    auto* sign = fixture.find<QLabel>(u"signLabel"_s);
+    const QRect corner = sign->geometry();
     QCOMPARE(corner, Twips::rect(120, 120, 700, 700));
     const int pitch = Twips::toPixels(760);
     const int size = Twips::toPixels(700);
-    for (int k = 1; k <= 10; ++k) {
-        QCOMPARE(form.L[k]->geometry(), QRect(corner.left(), corner.top() + pitch * k, size, size));
-        QCOMPARE(
-            form.L[10 + k]->geometry(), QRect(corner.left() + pitch * k, corner.top(), size, size));
+    QList<QLabel*> labels{sign};
+    for (int k = 0; k < 10; ++k) {
+        QCOMPARE(fixture.rowHeader(k)->geometry(),
+            QRect(corner.left(), corner.top() + pitch * (k + 1), size, size));
+        QCOMPARE(fixture.columnHeader(k)->geometry(),
+            QRect(corner.left() + pitch * (k + 1), corner.top(), size, size));
+        labels << fixture.rowHeader(k) << fixture.columnHeader(k);
     }
-    for (int r = 0; r < 10; ++r) {
-        for (int c = 0; c < 10; ++c) {
-            const QRect cell = form.Data[10 * r + c]->geometry();
-            QCOMPARE(cell,
-                QRect(corner.left() + pitch * (c + 1), corner.top() + pitch * (r + 1), size, size));
-        }
+    for (int cell = 0; cell < 100; ++cell) {
+        QLineEdit* box = fixture.cell(cell);
+        QCOMPARE(box->geometry(),
+            QRect(corner.left() + pitch * (cell % 10 + 1), corner.top() + pitch * (cell / 10 + 1),
+                size, size));
+        QCOMPARE(box->font().pointSizeF(), 24.0);
+        QCOMPARE(box->alignment(), Qt::AlignCenter);
     }
-
-    // Every board control shows the template's font, border and alignment.
-    for (int k = 0; k <= 20; ++k) {
-        QCOMPARE(form.L[k]->font().family(), Fonts::family(Fonts::Gothic));
-        QCOMPARE(form.L[k]->font().pointSizeF(), 24.0);
-        QCOMPARE(form.L[k]->frameStyle(), int(QFrame::Box | QFrame::Plain));
-        QCOMPARE(form.L[k]->alignment(), Qt::AlignCenter);
-    }
-    for (QLineEdit* cell : form.Data) {
-        QCOMPARE(cell->font().pointSizeF(), 24.0);
-        QCOMPARE(cell->alignment(), Qt::AlignCenter);
+    for (QLabel* label : labels) {
+        QCOMPARE(label->font().family(), Fonts::family(Fonts::Gothic));
+        QCOMPARE(label->font().pointSizeF(), 24.0);
+        QCOMPARE(label->frameStyle(), int(QFrame::Box | QFrame::Plain));
+        QCOMPARE(label->alignment(), Qt::AlignCenter);
     }
 }
 
 void WindowTest::controlPlaces_data()
 {
-    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("twips");
-    QTest::addColumn<QString>("toolTip");
     QTest::addColumn<double>("points");
-    QTest::addColumn<bool>("bold");
     QTest::addColumn<bool>("visible");
+    QTest::addColumn<QColor>("face"); // of a button
 
-    QTest::newRow("Text1") << u"Text1"_s << QRect(5880, 8640, 2535, 420) << u"じかん"_s << 15.75
-                           << true << true;
-    QTest::newRow("Label1") << u"Label1"_s << QRect(3720, 8760, 1935, 255) << u"ハイスコア"_s
-                            << 9.75 << false << true;
-    QTest::newRow("Label3") << u"Label3"_s << QRect(8640, 240, 1215, 495)
-                            << u"ハイスコアの表示＆クリア"_s << 9.75 << false << true;
-    QTest::newRow("Command1") << u"Command1"_s << QRect(8760, 8640, 375, 375) << u"ヘルプ"_s << 9.75
-                              << false << true;
-    QTest::newRow("Image1") << u"Image1"_s << QRect(9600, 8520, 480, 480) << u"about"_s << 11.25
-                            << true << true;
-    QTest::newRow("Label2") << u"Label2"_s << QRect(9240, 7320, 975, 375) << QString() << 12.0
-                            << false << false;
-    QTest::newRow("Check1") << u"Check1"_s << QRect(8760, 7320, 255, 255) << QString() << 11.25
-                            << true << false;
+    const QColor none;
+    QTest::newRow("clock") << u"clockDisplay"_s << QRect(5880, 8640, 2535, 420) << 15.75 << true
+                           << none;
+    QTest::newRow("best time") << u"bestTimeLabel"_s << QRect(3720, 8760, 1935, 255) << 9.75 << true
+                               << none;
+    QTest::newRow("date") << u"dateLabel"_s << QRect(8640, 240, 1215, 495) << 9.75 << true << none;
+    QTest::newRow("read-me") << u"readmeButton"_s << QRect(8760, 8640, 375, 375) << 9.75 << true
+                             << QColor(192, 255, 192);
+    QTest::newRow("about") << u"aboutPicture"_s << QRect(9600, 8520, 480, 480) << 11.25 << true
+                           << none;
+    QTest::newRow("random label") << u"randomLabel"_s << QRect(9240, 7320, 975, 375) << 12.0
+                                  << false << none;
+    QTest::newRow("random check") << u"randomCheck"_s << QRect(8760, 7320, 255, 255) << 11.25
+                                  << false << none;
+    QTest::newRow("きりかえ") << u"switchKindButton"_s << QRect(8640, 840, 1695, 495) << 14.25
+                              << true << QColor(192, 255, 255);
+    QTest::newRow("はじめ") << u"startButton"_s << QRect(8640, 2520, 1695, 495) << 14.25 << true
+                            << QColor(192, 192, 255);
+    QTest::newRow("やめる") << u"stopButton"_s << QRect(8760, 5640, 1455, 495) << 14.25 << true
+                            << QColor(255, 192, 255);
+    QTest::newRow("おわる") << u"endButton"_s << QRect(8760, 6360, 1455, 495) << 14.25 << true
+                            << QColor(255, 192, 192);
+    QTest::newRow("すうじ") << u"newNumbersButton"_s << QRect(8640, 1680, 1695, 495) << 14.25
+                            << true << QColor(255, 255, 192);
+    QTest::newRow("いんさつ") << u"printButton"_s << QRect(120, 8640, 1215, 495) << 8.25 << false
+                              << QColor(Qt::white);
+    QTest::newRow("がめんコピー") << u"screenCopyButton"_s << QRect(120, 8880, 1215, 375) << 8.25
+                                  << false << QColor(Qt::white);
+    QTest::newRow("モード") << u"modeButton"_s << QRect(8760, 7800, 1335, 375) << 12.0 << false
+                            << QColor(192, 192, 192);
 }
 
 void WindowTest::controlPlaces()
 {
-    QFETCH(QString, control);
+    QFETCH(QString, name);
     QFETCH(QRect, twips);
-    QFETCH(QString, toolTip);
     QFETCH(double, points);
-    QFETCH(bool, bold);
     QFETCH(bool, visible);
+    QFETCH(QColor, face);
 
-    FormFixture fixture;
-    Form1& form = fixture.make();
-    form.show();
-    const QHash<QString, QWidget*> controls{
-        {u"Text1"_s, form.Text1},
-        {u"Label1"_s, form.Label1},
-        {u"Label3"_s, form.Label3},
-        {u"Command1"_s, form.Command1},
-        {u"Image1"_s, form.Image1},
-        {u"Label2"_s, form.Label2},
-        {u"Check1"_s, form.Check1},
-    };
-    QWidget* widget = controls.value(control);
+    WindowFixture fixture;
+    fixture.make();
+    auto* widget = fixture.find(name);
     QVERIFY(widget);
     QCOMPARE(widget->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
-    QCOMPARE(widget->toolTip(), toolTip);
     QCOMPARE(widget->font().pointSizeF(), points);
-    QCOMPARE(widget->font().bold(), bold);
     QCOMPARE(widget->isVisible(), visible);
-}
-
-void WindowTest::buttonDesign_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<QColor>("face");
-    QTest::addColumn<double>("points");
-    QTest::addColumn<bool>("visible");
-
-    QTest::newRow("0 switch") << 0 << u"きりかえ"_s << QRect(8640, 840, 1695, 495)
-                              << QColor(192, 255, 255) << 14.25 << true;
-    QTest::newRow("1 start") << 1 << u"はじめ"_s << QRect(8640, 2520, 1695, 495)
-                             << QColor(192, 192, 255) << 14.25 << true;
-    QTest::newRow("2 stop") << 2 << u"やめる"_s << QRect(8760, 5640, 1455, 495)
-                            << QColor(255, 192, 255) << 14.25 << true;
-    QTest::newRow("3 end") << 3 << u"おわる"_s << QRect(8760, 6360, 1455, 495)
-                           << QColor(255, 192, 192) << 14.25 << true;
-    QTest::newRow("4 numbers") << 4 << u"すうじ"_s << QRect(8640, 1680, 1695, 495)
-                               << QColor(255, 255, 192) << 14.25 << true;
-    QTest::newRow("5 print") << 5 << u"いんさつ"_s << QRect(120, 8640, 1215, 495)
-                             << QColor(Qt::white) << 8.25 << false;
-    QTest::newRow("6 screen copy") << 6 << u"がめんコピー"_s << QRect(120, 8880, 1215, 375)
-                                   << QColor(Qt::white) << 8.25 << false;
-    QTest::newRow("7 mode") << 7 << u"モード"_s << QRect(8760, 7800, 1335, 375)
-                            << QColor(192, 192, 192) << 12.0 << false;
-}
-
-void WindowTest::buttonDesign()
-{
-    QFETCH(int, index);
-    QFETCH(QString, caption);
-    QFETCH(QRect, twips);
-    QFETCH(QColor, face);
-    QFETCH(double, points);
-    QFETCH(bool, visible);
-
-    FormFixture fixture;
-    Form1& form = fixture.make();
-    form.show();
-    QPushButton* button = form.Btn[index];
-    QCOMPARE(button->text(), caption);
-    QCOMPARE(button->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
-    QCOMPARE(button->palette().color(QPalette::Button), face);
-    QCOMPARE(button->font().pointSizeF(), points);
-    QCOMPARE(button->isVisible(), visible);
+    if (face.isValid())
+        QCOMPARE(widget->palette().color(QPalette::Active, QPalette::Button), face);
 }
 
 void WindowTest::dateText_data()
@@ -204,64 +192,55 @@ void WindowTest::dateText()
 
 void WindowTest::dateLabelReadsTheDesktopClock()
 {
-    FormFixture fixture;
-    fixture.desktop.clock = QDateTime(QDate(2025, 2, 10), QTime(8, 0));
-    Form1& form = fixture.make();
-    QCOMPARE(form.Label3->text(), u"2025年\r\n2月10日(月)"_s);
+    WindowFixture fixture;
+    fixture.desktop.clock = QDateTime(QDate(2025, 2, 11), QTime(8, 0));
+    fixture.make();
+    QCOMPARE(fixture.find<QLabel>(u"dateLabel"_s)->text(), u"2025年\r\n2月11日(火)"_s);
 }
 
 void WindowTest::stateAfterStartUp()
 {
-    FormFixture fixture;
-    Form1& form = fixture.make();
-
-    for (QLineEdit* cell : form.Data) {
-        QVERIFY(cell->text().isEmpty());
-        QVERIFY(!cell->isEnabled());
+    WindowFixture fixture;
+    MainWindow& window = fixture.make();
+    for (int cell = 0; cell < 100; ++cell) {
+        QVERIFY(fixture.cell(cell)->text().isEmpty());
+        QVERIFY(!fixture.cell(cell)->isEnabled());
     }
-    const bool expected[5] = {true, true, false, true, true};
-    for (int i = 0; i < 5; ++i) {
-        QCOMPARE(form.Btn[i]->isEnabled(), expected[i]);
-        QCOMPARE(form.Btn[i]->font().bold(), expected[i]);
+    for (const QString& name : commands) {
+        const bool enabled = name != u"stopButton"_s;
+        QCOMPARE(fixture.button(name)->isEnabled(), enabled);
+        QCOMPARE(fixture.button(name)->font().bold(), enabled);
     }
-    QCOMPARE(form.Text1->text(), u"0:00"_s);
-    QVERIFY(form.state.idle);
-    QCOMPARE(form.state.elapsedSeconds, 0);
-    QCOMPARE(form.state.digitCount, 0);
-    QVERIFY(!form.Timer1->isActive());
-    QCOMPARE(form.Timer1->timerType(), Qt::PreciseTimer);
-    QCOMPARE(form.L[0]->text(), u"＋"_s);
-    QCOMPARE(form.windowTitle(), u"Varolin"_s);
-    QVERIFY(!form.windowIcon().isNull());
-    QCOMPARE(form.Image1->pixmap().size(), QSize(32, 32));
-}
-
-void WindowTest::fixedClientArea()
-{
-    FormFixture fixture;
-    Form1& form = fixture.make();
-    QCOMPARE(form.size(), QSize(Twips::toPixels(10740), Twips::toPixels(9585)));
-    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QCOMPARE(fixture.find<QLineEdit>(u"clockDisplay"_s)->text(), u"0:00"_s);
+    auto* clockTimer = fixture.find<QTimer>(u"clockTimer"_s);
+    QVERIFY(clockTimer && !clockTimer->isActive());
+    QCOMPARE(fixture.find<QLabel>(u"signLabel"_s)->text(), u"＋"_s);
+    QCOMPARE(window.windowTitle(), u"Varolin"_s);
+    QVERIFY(!window.windowIcon().isNull());
+    QCOMPARE(fixture.find<QLabel>(u"aboutPicture"_s)->pixmap().size(), QSize(32, 32));
 }
 
 void WindowTest::tabOrder()
 {
-    FormFixture fixture;
-    Form1& form = fixture.make();
+    WindowFixture fixture;
+    fixture.make();
     // The cells first, in index order, then the commands as the window is
-    // designed: the clock's box sits between "おわる" and "すうじ".
-    QList<QWidget*> expected(form.Data.begin(), form.Data.end());
-    expected << form.Btn[0] << form.Btn[1] << form.Btn[2] << form.Btn[3] << form.Text1
-             << form.Btn[4] << form.Btn[5] << form.Command1 << form.Btn[6] << form.Btn[7]
-             << form.Check1;
+    // designed: the clock's box sits between おわる and すうじ.
+    QList<QWidget*> expected;
+    for (int cell = 0; cell < 100; ++cell)
+        expected << fixture.cell(cell);
+    for (const QString& name : {u"switchKindButton"_s, u"startButton"_s, u"stopButton"_s,
+             u"endButton"_s, u"clockDisplay"_s, u"newNumbersButton"_s, u"printButton"_s,
+             u"readmeButton"_s, u"screenCopyButton"_s, u"modeButton"_s, u"randomCheck"_s})
+        expected << fixture.find(name);
     // Widgets that take no focus (labels) may sit in between; Tab skips them.
     QList<QWidget*> chain;
-    QWidget* widget = form.Data[0];
+    QWidget* widget = fixture.cell(0);
     do {
         if (widget->focusPolicy() & Qt::TabFocus)
             chain.append(widget);
         widget = widget->nextInFocusChain();
-    } while (widget != form.Data[0] && chain.size() <= expected.size());
+    } while (widget != fixture.cell(0) && chain.size() <= expected.size());
     QCOMPARE(chain, expected);
 }
 
@@ -272,7 +251,6 @@ void WindowTest::fontFamilies_data()
 
     QTest::newRow("gothic") << Fonts::Gothic << u"IPAPGothic"_s;
     QTest::newRow("mincho") << Fonts::Mincho << u"IPAMincho"_s;
-    QTest::newRow("installed family as asked") << u"IPAGothic"_s << u"IPAGothic"_s;
     QTest::newRow("unknown, no substitutes") << u"No Such Family"_s << u"No Such Family"_s;
 }
 
@@ -305,26 +283,83 @@ void WindowTest::accessibleNames()
     QFETCH(QString, operation);
     QFETCH(QString, kindName);
 
-    FormFixture fixture;
-    Form1& form = fixture.make();
-    for (int i = 0; i < switches; ++i)
-        form.Btn_Click(0);
+    WindowFixture fixture;
+    fixture.make();
+    clickTimes(fixture, u"switchKindButton"_s, switches);
     if (switches == 3) {
-        // A division row drawn later renames the cells of that row too.
-        form.state.currentCell = 40;
-        form.MakeDivisionRow();
+        // A division row shown later renames the cells below its headers.
+        fixture.click(u"startButton"_s);
+        for (int cell = 0; cell < 9; ++cell)
+            QCOMPARE(SheetPlayer::answerOpenCell(fixture), cell);
     }
 
-    QCOMPARE(form.L[0]->accessibleName(), kindName);
+    QCOMPARE(fixture.find<QLabel>(u"signLabel"_s)->accessibleName(), kindName);
     for (int cell : {0, 9, 23, 45, 88, 99}) {
-        const QString expected = form.L[11 + cell % 10]->text() + u' ' + operation + u' '
-            + form.L[1 + cell / 10]->text() + u" の こたえ"_s;
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(form.Data[cell]);
+        const QString expected = fixture.columnHeader(cell % 10)->text() + u' ' + operation + u' '
+            + fixture.rowHeader(cell / 10)->text() + u" の こたえ"_s;
+        QAccessibleInterface* accessible
+            = QAccessible::queryAccessibleInterface(fixture.cell(cell));
         QVERIFY(accessible);
         QCOMPARE(accessible->text(QAccessible::Name), expected);
     }
-    QCOMPARE(form.L[3]->accessibleName(), u"ひだり 3ばんめ: "_s + form.L[3]->text());
-    QCOMPARE(form.L[14]->accessibleName(), u"うえ 4ばんめ: "_s + form.L[14]->text());
+    QCOMPARE(fixture.rowHeader(2)->accessibleName(),
+        u"ひだり 3ばんめ: "_s + fixture.rowHeader(2)->text());
+    QCOMPARE(fixture.columnHeader(3)->accessibleName(),
+        u"うえ 4ばんめ: "_s + fixture.columnHeader(3)->text());
+}
+
+void WindowTest::commandsLook()
+{
+    // A command that cannot be used shows the style's greyed caption, not
+    // the design's black; one that can is bold.
+    WindowFixture fixture;
+    fixture.make();
+    const auto check = [&](const char* when) {
+        for (const QString& name : commands) {
+            QPushButton* button = fixture.button(name);
+            const int ink = blackPixels(button);
+            const QString what = u"%1 %2: ink %3"_s.arg(name, QLatin1StringView(when)).arg(ink);
+            QVERIFY2(button->font().bold() == button->isEnabled(), qPrintable(what));
+            QVERIFY2((ink > 0) == button->isEnabled(), qPrintable(what));
+        }
+    };
+    check("at start-up");
+    fixture.click(u"startButton"_s);
+    check("while running");
+    fixture.desktop.answers = {Desktop::Answer::Yes};
+    fixture.click(u"stopButton"_s);
+    check("after a stop");
+}
+
+void WindowTest::tenthHeadersStayGreyed()
+{
+    // × and ÷ leave the tenth row and column out: their headers are greyed,
+    // whatever the board went through before.
+    WindowFixture fixture;
+    fixture.make();
+    const auto check = [&](bool greyed, const char* when) {
+        for (QLabel* header : {fixture.rowHeader(9), fixture.columnHeader(9)}) {
+            const QString what = header->objectName() + u' ' + QLatin1StringView(when);
+            QVERIFY2(header->isEnabled() != greyed, qPrintable(what));
+            QVERIFY2((blackPixels(header) == 0) == greyed, qPrintable(what));
+        }
+        QVERIFY(blackPixels(fixture.rowHeader(8)) > 0);
+    };
+    check(false, "in addition");
+    clickTimes(fixture, u"switchKindButton"_s, 2);
+    check(true, "in multiplication");
+    fixture.click(u"startButton"_s);
+    for (int cell = 0; cell < 12; ++cell)
+        QVERIFY(SheetPlayer::answerOpenCell(fixture) >= 0);
+    fixture.desktop.answers = {Desktop::Answer::Yes};
+    fixture.click(u"stopButton"_s);
+    check(true, "after a stop");
+    fixture.click(u"switchKindButton"_s);
+    check(true, "in division");
+    QVERIFY(SheetPlayer::playSheet(fixture));
+    check(true, "after a division sheet");
+    fixture.click(u"switchKindButton"_s);
+    check(false, "back in addition");
 }
 
 QTEST_MAIN(WindowTest)

@@ -1,8 +1,8 @@
 // A click on the date lists the four best times and, after two Yes answers,
-// sets them and the time limit back to 600 in the drill and in the file at
-// once, without moving the window. Any other answer changes nothing.
-#include "app/form1.h"
-#include "form_fixture.h"
+// sets every one of them and the time limit back to 600 in the window and
+// in the file at once, without moving the window. Any other answer, or a
+// click while a sheet is under way, changes nothing.
+#include "window_fixture.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -24,36 +24,47 @@ namespace {
 
 using Answer = Desktop::Answer;
 
-const QString list = u"たしざん： 1分05秒\r\n"
-                     "ひきざん： 10分00秒\r\n"
-                     "かけざん： 0分45秒\r\n"
-                     "わりざん： 10分00秒\r\n"_s;
+const QString list = u"たしざん： 1分51秒\r\n"
+                     "ひきざん： 3分42秒\r\n"
+                     "かけざん： 5分33秒\r\n"
+                     "わりざん： 7分24秒\r\n"_s;
 const QString firstPrompt = u"ハイスコアをクリア(初期化)します。\r\n\r\n"_s + list + u"\r\n\r\n"_s;
 const QString secondPrompt = u"ほんとうに、クリアしていいですか？\r\n\r\n"_s + list + u"\r\n\r\n"_s;
 
-// Best times 65, 600, 45 and 600 seconds, kind multiplication, a time limit
-// of 300, the window at (90, 20): as a file of an earlier run leaves them.
+// Best times 111, 222, 333 and 444 seconds (none of them 600, so that a
+// kind the clearing forgets shows), kind multiplication, a time limit of
+// 300, the window at (90, 20): as a file of an earlier run leaves them.
 const QByteArray kept = "[General]\r\nWin_Top=300\r\nWin_Lft=1350\r\n[Parameter]\r\n"
-                        "T_MinTM=65\r\nH_MinTM=600\r\nK_MonTM=45\r\nCalc_Md=2\r\n"
-                        "LimTM=300\r\nW_MinTM=600\r\n";
+                        "T_MinTM=111\r\nH_MinTM=222\r\nK_MonTM=333\r\nCalc_Md=2\r\n"
+                        "LimTM=300\r\nW_MinTM=444\r\n";
 
-Form1& makeWithRecords(FormFixture& fixture)
+void makeWithRecords(WindowFixture& fixture)
 {
     fixture.writeFile(u"Varolin.ini"_s, kept);
-    return fixture.make();
+    fixture.make();
+}
+
+void clickDate(const WindowFixture& fixture)
+{
+    QTest::mouseClick(fixture.find(u"dateLabel"_s), Qt::LeftButton);
+}
+
+QString bestTimeText(const WindowFixture& fixture)
+{
+    return fixture.find<QLabel>(u"bestTimeLabel"_s)->text();
 }
 
 } // namespace
 
 void ClearScoresTest::nothingWhileADrillRuns()
 {
-    FormFixture fixture;
-    Form1& form = makeWithRecords(fixture);
-    form.state.idle = false;
+    WindowFixture fixture;
+    makeWithRecords(fixture);
+    fixture.click(u"startButton"_s);
     fixture.desktop.answers = {Answer::Yes, Answer::Yes};
-    form.Label3_Click();
+    clickDate(fixture);
     QVERIFY(fixture.desktop.shown.isEmpty());
-    QCOMPARE(form.state.bestAdd, 65);
+    QCOMPARE(bestTimeText(fixture), u"ハイスコア： 5分33秒"_s);
     QCOMPARE(fixture.readFile(u"Varolin.ini"_s), kept);
 }
 
@@ -72,11 +83,10 @@ void ClearScoresTest::declined()
     QFETCH(QList<Answer>, answers);
     QFETCH(int, boxes);
 
-    FormFixture fixture;
-    Form1& form = makeWithRecords(fixture);
-    const QString shown = form.Label1->text();
+    WindowFixture fixture;
+    makeWithRecords(fixture);
     fixture.desktop.answers = answers;
-    form.Label3_Click();
+    clickDate(fixture);
 
     QCOMPARE(fixture.desktop.shown.size(), boxes);
     const Desktop::Message& first = fixture.desktop.shown[0].message;
@@ -91,41 +101,35 @@ void ClearScoresTest::declined()
         QCOMPARE(second.buttons, Desktop::Buttons::YesNo);
         QCOMPARE(second.icon, Desktop::Icon::None);
     }
-
-    QCOMPARE(form.state.bestAdd, 65);
-    QCOMPARE(form.state.bestMul, 45);
-    QCOMPARE(form.state.timeLimit, 300);
-    QCOMPARE(form.state.settings[SettingsSlot::BestAdd], 65);
-    QCOMPARE(form.Label1->text(), shown);
+    QCOMPARE(bestTimeText(fixture), u"ハイスコア： 5分33秒"_s);
     QCOMPARE(fixture.readFile(u"Varolin.ini"_s), kept);
 }
 
 void ClearScoresTest::clearedAfterTwoYes()
 {
-    FormFixture fixture;
-    Form1& form = makeWithRecords(fixture);
-    QCOMPARE(form.Label1->text(), u"ハイスコア： 0分45秒"_s);
+    WindowFixture fixture;
+    makeWithRecords(fixture);
+    MainWindow& window = *fixture.window;
     // The window has moved since start-up; clearing keeps it there.
-    form.move(150, 40);
+    window.move(150, 40);
 
     fixture.desktop.answers = {Answer::Yes, Answer::Yes};
-    form.Label3_Click();
+    clickDate(fixture);
 
     QCOMPARE(fixture.desktop.shown.size(), 2);
     QCOMPARE(fixture.desktop.shown[1].message.prompt, secondPrompt);
-    QCOMPARE(form.pos(), QPoint(150, 40));
-    for (const std::int16_t best :
-        {form.state.bestAdd, form.state.bestSub, form.state.bestMul, form.state.bestDiv})
-        QCOMPARE(best, 600);
-    QCOMPARE(form.state.timeLimit, 600);
-    QCOMPARE(form.state.calcKind, 2);
-    QCOMPARE(form.L[0]->text(), u"×"_s);
-    QCOMPARE(form.Label1->text(), u"ハイスコア： 10分00秒"_s);
+    QCOMPARE(window.pos(), QPoint(150, 40));
+    QCOMPARE(fixture.find<QLabel>(u"signLabel"_s)->text(), u"×"_s);
     QCOMPARE(fixture.readFile(u"Varolin.ini"_s),
         QByteArray("[General]\r\nWin_Top=600\r\nWin_Lft=2250\r\n[Parameter]\r\n"
                    "T_MinTM=600\r\nH_MinTM=600\r\nK_MonTM=600\r\nCalc_Md=2\r\n"
                    "LimTM=600\r\nW_MinTM=600\r\n"));
-    QVERIFY(!form.hasEnded());
+    // Every kind shows the cleared time, not only the one on show.
+    for (int kind = 0; kind < 4; ++kind) {
+        QCOMPARE(bestTimeText(fixture), u"ハイスコア： 10分00秒"_s);
+        fixture.click(u"switchKindButton"_s);
+    }
+    QVERIFY(window.isVisible());
 }
 
 QTEST_MAIN(ClearScoresTest)

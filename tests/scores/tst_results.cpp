@@ -1,28 +1,44 @@
-// The verdict as the window shows it: the best time taken over only on a
-// record, in the drill state and the settings list, the clipboard written
-// for every verdict, one OK box without an icon, and the high-score label
-// changed only once the record's box is closed.
-#include "form_fixture.h"
+// The verdict as the window shows it after a played sheet: one OK box
+// without an icon, the clipboard written before it for every verdict, a
+// record written to the settings file under its own kind's key before the
+// box opens, and the best-time label changed only once the box is closed.
+// The best-time label and the sign follow the kind.
+#include "sheet_player.h"
+#include "window_fixture.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-std::int16_t& bestOf(DrillState& state, int kind)
+const QStringList bestKeys{u"T_MinTM"_s, u"H_MinTM"_s, u"K_MonTM"_s, u"W_MinTM"_s};
+const QStringList kindNames{u"たしざん"_s, u"ひきざん"_s, u"かけざん"_s, u"わりざん"_s};
+
+// A file of an earlier run: best times that differ from each other and from
+// anything the program writes by itself, and the kind given.
+QByteArray settingsFile(int kind, int playedKindBest)
 {
-    switch (kind) {
-    case 0:
-        return state.bestAdd;
-    case 1:
-        return state.bestSub;
-    case 2:
-        return state.bestMul;
-    default:
-        return state.bestDiv;
-    }
+    QList<int> best{111, 222, 333, 444};
+    best[kind] = playedKindBest;
+    return u"[General]\r\nWin_Top=300\r\nWin_Lft=1350\r\n[Parameter]\r\n"
+           "T_MinTM=%1\r\nH_MinTM=%2\r\nK_MonTM=%3\r\nCalc_Md=%5\r\nLimTM=300\r\nW_MinTM=%4\r\n"_s
+               .arg(best[0])
+               .arg(best[1])
+               .arg(best[2])
+               .arg(best[3])
+               .arg(kind)
+               .toLatin1();
+}
+
+int iniValue(const QByteArray& file, const QString& key)
+{
+    const QRegularExpressionMatch match = QRegularExpression(u"\\b"_s + key + u"=(-?\\d+)\\r\\n"_s)
+                                              .match(QString::fromLatin1(file));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
 } // namespace
@@ -32,116 +48,96 @@ class ResultsTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void showResult_data();
-    void showResult();
-    void showKind_data();
-    void showKind();
+    void verdictAfterASheet_data();
+    void verdictAfterASheet();
+    void bestTimeFollowsKind();
 };
 
-void ResultsTest::showResult_data()
+void ResultsTest::verdictAfterASheet_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("seconds");
-    QTest::addColumn<int>("best");
-    QTest::addColumn<int>("slot");
+    QTest::addColumn<int>("best"); // of the kind played
     QTest::addColumn<bool>("record");
     QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("clipboard");
-    QTest::addColumn<QString>("highScore"); // Label1 after a record
 
-    QTest::newRow("addition record, 65") << 0 << 65 << 600 << 0 << true << u"きろくこうしん！！"_s
-                                         << u"[たしざん]1分05秒"_s << u"ハイスコア： 1分05秒"_s;
-    QTest::newRow("subtraction record") << 1 << 100 << 101 << 1 << true << u"きろくこうしん！！"_s
-                                        << u"[ひきざん]1分40秒"_s << u"ハイスコア： 1分40秒"_s;
-    QTest::newRow("multiplication record") << 2 << 45 << 600 << 2 << true << u"きろくこうしん！！"_s
-                                           << u"[かけざん]45秒"_s << u"ハイスコア： 0分45秒"_s;
-    QTest::newRow("division record in slot 5")
-        << 3 << 59 << 600 << 5 << true << u"きろくこうしん！！"_s << u"[わりざん]59秒"_s
-        << u"ハイスコア： 0分59秒"_s;
-    QTest::newRow("addition near miss")
-        << 0 << 600 << 600 << 0 << false << u"おしい！"_s << u"[たしざん]10分00秒"_s << QString();
-    QTest::newRow("division miss")
-        << 3 << 610 << 600 << 5 << false << u"ざんねん"_s << u"[わりざん]10分10秒"_s << QString();
+    QTest::newRow("addition record") << 0 << 600 << true << u"きろくこうしん！！"_s;
+    QTest::newRow("subtraction record") << 1 << 599 << true << u"きろくこうしん！！"_s;
+    QTest::newRow("multiplication record") << 2 << 598 << true << u"きろくこうしん！！"_s;
+    QTest::newRow("division record") << 3 << 597 << true << u"きろくこうしん！！"_s;
+    // A sheet played by keys takes well under ten seconds.
+    QTest::newRow("addition near miss") << 0 << 0 << false << u"おしい！"_s;
+    QTest::newRow("division near miss") << 3 << 0 << false << u"おしい！"_s;
 }
 
-void ResultsTest::showResult()
+void ResultsTest::verdictAfterASheet()
 {
     QFETCH(int, kind);
-    QFETCH(int, seconds);
     QFETCH(int, best);
-    QFETCH(int, slot);
     QFETCH(bool, record);
     QFETCH(QString, title);
-    QFETCH(QString, clipboard);
-    QFETCH(QString, highScore);
 
-    FormFixture fixture;
-    Form1& form = fixture.make();
-    form.state.calcKind = static_cast<std::int16_t>(kind);
-    bestOf(form.state, kind) = static_cast<std::int16_t>(best);
-    form.state.settings[slot] = static_cast<std::int16_t>(best);
-    form.ShowKind();
-    const QString labelBefore = form.Label1->text();
-    const auto settingsBefore = form.state.settings;
-    form.state.elapsedSeconds = static_cast<std::int16_t>(seconds);
+    WindowFixture fixture;
+    const QByteArray kept = settingsFile(kind, best);
+    fixture.writeFile(u"Varolin.ini"_s, kept);
+    fixture.make();
+    auto* bestTime = fixture.find<QLabel>(u"bestTimeLabel"_s);
+    auto* clock = fixture.find<QLineEdit>(u"clockDisplay"_s);
+    const QString labelBefore = bestTime->text();
 
     bool checked = false;
+    QString clockShown;
+    QByteArray fileWhileShown;
     fixture.desktop.onMessage = [&](const Desktop::Message& message) {
         checked = true;
+        clockShown = clock->text();
+        fileWhileShown = fixture.readFile(u"Varolin.ini"_s);
         QCOMPARE(message.title, title);
         QCOMPARE(message.buttons, Desktop::Buttons::Ok);
         QCOMPARE(message.icon, Desktop::Icon::None);
-        // Written before the box, whatever the verdict.
-        QCOMPARE(fixture.desktop.clipboard, clipboard);
-        QCOMPARE(form.Label1->text(), labelBefore);
+        QCOMPARE(bestTime->text(), labelBefore);
+        QCOMPARE(fixture.desktop.clipboardWrites, 1);
     };
-    form.ShowResult();
+    QVERIFY(SheetPlayer::playSheet(fixture));
     QVERIFY(checked);
     QCOMPARE(fixture.desktop.shown.size(), 1);
-    QCOMPARE(fixture.desktop.clipboardWrites, 1);
 
-    auto settingsAfter = settingsBefore;
+    // The time on the clock is the time reported.
+    const QRegularExpressionMatch time = QRegularExpression(u"^0:(\\d\\d)$"_s).match(clockShown);
+    QVERIFY2(time.hasMatch(), qPrintable(clockShown));
+    const int seconds = time.captured(1).toInt();
+    QCOMPARE(fixture.desktop.clipboard, u"[%1]%2秒"_s.arg(kindNames[kind], time.captured(1)));
+    QVERIFY(fixture.desktop.shown[0].message.prompt.startsWith(time.captured(1) + u"秒でした。"_s));
+
     if (record) {
-        settingsAfter[slot] = static_cast<std::int16_t>(seconds);
-        QCOMPARE(int(bestOf(form.state, kind)), seconds);
-        QCOMPARE(form.Label1->text(), highScore);
+        for (int other = 0; other < 4; ++other) {
+            QCOMPARE(iniValue(fileWhileShown, bestKeys[other]),
+                other == kind ? seconds : iniValue(kept, bestKeys[other]));
+        }
+        QCOMPARE(iniValue(fileWhileShown, u"Calc_Md"_s), kind);
+        QCOMPARE(iniValue(fileWhileShown, u"LimTM"_s), 300);
+        QCOMPARE(bestTime->text(), u"ハイスコア： 0分%1秒"_s.arg(time.captured(1)));
     } else {
-        QCOMPARE(int(bestOf(form.state, kind)), best);
-        QCOMPARE(form.Label1->text(), labelBefore);
+        QCOMPARE(fileWhileShown, kept);
+        QCOMPARE(bestTime->text(), labelBefore);
     }
-    // The kind and the time limit are never touched by the evaluation.
-    QCOMPARE(form.state.settings, settingsAfter);
 }
 
-void ResultsTest::showKind_data()
+void ResultsTest::bestTimeFollowsKind()
 {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("best");
-    QTest::addColumn<QString>("sign");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("addition, default") << 0 << 600 << u"＋"_s << u"ハイスコア： 10分00秒"_s;
-    QTest::newRow("subtraction, 45") << 1 << 45 << u"－"_s << u"ハイスコア： 0分45秒"_s;
-    QTest::newRow("multiplication, 65") << 2 << 65 << u"×"_s << u"ハイスコア： 1分05秒"_s;
-    QTest::newRow("division, 0") << 3 << 0 << u"÷"_s << u"ハイスコア： 0分00秒"_s;
-    QTest::newRow("kind 9 as division") << 9 << 61 << u"÷"_s << u"ハイスコア： 1分01秒"_s;
-}
-
-void ResultsTest::showKind()
-{
-    QFETCH(int, kind);
-    QFETCH(int, best);
-    QFETCH(QString, sign);
-    QFETCH(QString, label);
-
-    FormFixture fixture;
-    Form1& form = fixture.make();
-    form.state.calcKind = static_cast<std::int16_t>(kind);
-    bestOf(form.state, kind) = static_cast<std::int16_t>(best);
-    form.ShowKind();
-    QCOMPARE(form.L[0]->text(), sign);
-    QCOMPARE(form.Label1->text(), label);
-    QCOMPARE(form.Label1->toolTip(), u"ハイスコア"_s);
-    QCOMPARE(int(form.state.settings[3]), kind);
+    WindowFixture fixture;
+    fixture.writeFile(u"Varolin.ini"_s, settingsFile(3, 444));
+    fixture.make();
+    auto* bestTime = fixture.find<QLabel>(u"bestTimeLabel"_s);
+    auto* sign = fixture.find<QLabel>(u"signLabel"_s);
+    QCOMPARE(sign->text(), u"÷"_s);
+    QCOMPARE(bestTime->text(), u"ハイスコア： 7分24秒"_s);
+    const QStringList signs{u"＋"_s, u"－"_s, u"×"_s, u"÷"_s};
+    const QStringList times{u"1分51秒"_s, u"3分42秒"_s, u"5分33秒"_s, u"7分24秒"_s};
+    for (int kind = 0; kind < 4; ++kind) {
+        fixture.click(u"switchKindButton"_s);
+        QCOMPARE(sign->text(), signs[kind]);
+        QCOMPARE(bestTime->text(), u"ハイスコア： "_s + times[kind]);
+    }
 }
 
 QTEST_MAIN(ResultsTest)

@@ -17,8 +17,6 @@ private Q_SLOTS:
     void message();
     void timeTexts_data();
     void timeTexts();
-    void kinds_data();
-    void kinds();
 };
 
 void VerdictTest::message_data()
@@ -109,31 +107,6 @@ void VerdictTest::timeTexts()
     QCOMPARE(minutesText(seconds), minutes);
     QCOMPARE(shortText(seconds), shortForm);
     QCOMPARE(clockText(seconds), clock);
-}
-
-void VerdictTest::kinds_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("sign");
-    QTest::addColumn<int>("slot");
-    QTest::newRow("addition") << 0 << u"[たしざん]"_s << u"＋"_s << 0;
-    QTest::newRow("subtraction") << 1 << u"[ひきざん]"_s << u"－"_s << 1;
-    QTest::newRow("multiplication") << 2 << u"[かけざん]"_s << u"×"_s << 2;
-    QTest::newRow("division in slot 5") << 3 << u"[わりざん]"_s << u"÷"_s << 5;
-    QTest::newRow("4 as division") << 4 << u"[わりざん]"_s << u"÷"_s << 5;
-    QTest::newRow("-1 as division") << -1 << u"[わりざん]"_s << u"÷"_s << 5;
-}
-
-void VerdictTest::kinds()
-{
-    QFETCH(int, kind);
-    QFETCH(QString, label);
-    QFETCH(QString, sign);
-    QFETCH(int, slot);
-    QCOMPARE(kindLabel(kind), label);
-    QCOMPARE(kindSign(kind), sign);
-    QCOMPARE(bestTimeSlot(kind), slot);
 }
 
 QTEST_APPLESS_MAIN(VerdictTest)

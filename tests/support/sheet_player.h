@@ -1,71 +1,119 @@
 #pragma once
 
-#include "app/form1.h"
+#include "window_fixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QList>
 #include <QString>
 #include <QTest>
 
-// Plays sheets the way a child does: reads the two operand labels of the open
-// cell, works the answer out and types it into the cell as key presses.
+// Plays sheets through the window the way a child does: finds the open
+// cell by its two red headers, works the answer out on its own (not through
+// the program's arithmetic) and types it as key presses. It gives up at
+// once, with a warning, when the board does not show one open cell or a
+// right answer is not taken, and after MaxAnswers answers in any case.
 namespace SheetPlayer {
 
-inline int leftOperand(const Form1& form, int cell)
+inline constexpr int MaxAnswers = 200;
+
+inline bool isRed(const QLabel* label)
 {
-    return form.L[cell / 10 + 1]->text().toInt();
+    return label->palette().color(QPalette::Active, QPalette::WindowText) == QColor(255, 0, 0);
 }
 
-inline int topOperand(const Form1& form, int cell)
+// The one enabled answer cell; -1 when none is, -2 when more than one is.
+inline int enabledCell(const WindowFixture& fixture)
 {
-    return form.L[cell % 10 + 11]->text().toInt();
-}
-
-// Worked out on its own, not through the program's arithmetic.
-inline int answer(const Form1& form, int cell)
-{
-    const int left = leftOperand(form, cell);
-    const int top = topOperand(form, cell);
-    switch (form.state.calcKind) {
-    case 1:
-        return top - left;
-    case 2:
-        return top * left;
-    case 3:
-        return top / left;
-    default:
-        return top + left;
+    int found = -1;
+    for (int cell = 0; cell < 100; ++cell) {
+        if (fixture.cell(cell)->isEnabled()) {
+            if (found >= 0)
+                return -2;
+            found = cell;
+        }
     }
+    return found;
 }
 
-inline QString answerText(const Form1& form, int cell)
+// The cell whose row and column headers are red; -1 unless exactly one row
+// and one column header are.
+inline int redCell(const WindowFixture& fixture)
 {
-    return QString::number(answer(form, cell));
+    QList<int> rows;
+    QList<int> columns;
+    for (int i = 0; i < 10; ++i) {
+        if (isRed(fixture.rowHeader(i)))
+            rows.append(i);
+        if (isRed(fixture.columnHeader(i)))
+            columns.append(i);
+    }
+    return rows.size() == 1 && columns.size() == 1 ? 10 * rows[0] + columns[0] : -1;
 }
 
-// Key presses for `text` into the cell, digits from the main row.
-inline void type(QWidget* target, const QString& text)
+// The answer of `cell` from its headers and the sign shown.
+inline int answer(const WindowFixture& fixture, int cell)
 {
-    QTest::keyClicks(target, text);
+    const int left = fixture.rowHeader(cell / 10)->text().toInt();
+    const int top = fixture.columnHeader(cell % 10)->text().toInt();
+    const QString sign = fixture.find<QLabel>(QStringLiteral("signLabel"))->text();
+    if (sign == u"－")
+        return top - left;
+    if (sign == u"×")
+        return top * left;
+    if (sign == u"÷")
+        return left ? top / left : -1;
+    return top + left;
 }
 
-// Types the right answer of the open cell; returns the cell answered.
-inline int answerOpenCell(Form1& form)
+// The open cell as the board shows it: enabled, its headers red and the
+// window's focus on it; -1 (with a warning) when the board disagrees.
+inline int openCell(const WindowFixture& fixture)
 {
-    const int cell = form.state.currentCell;
-    type(form.Data[cell], answerText(form, cell));
+    const int cell = redCell(fixture);
+    if (cell < 0 || enabledCell(fixture) != cell) {
+        qWarning("no open cell: red headers at %d, enabled cell %d", cell, enabledCell(fixture));
+        return -1;
+    }
+    if (fixture.window->focusWidget() != fixture.cell(cell)) {
+        qWarning("cell %d is open but has no focus", cell);
+        return -1;
+    }
     return cell;
 }
 
-// Starts a sheet and answers it to the end; returns the cells answered in
-// order (stops after 200 answers should the sheet never end).
-inline QList<int> playSheet(Form1& form)
+// Types the right answer of the open cell; returns the cell answered, or -1
+// (with a warning) when there was none or the answer was not taken.
+inline int answerOpenCell(const WindowFixture& fixture)
 {
-    QList<int> answered;
-    form.Btn_Click(1);
-    while (!form.state.idle && answered.size() < 200)
-        answered.append(answerOpenCell(form));
-    return answered;
+    const int cell = openCell(fixture);
+    if (cell < 0)
+        return -1;
+    QTest::keyClicks(fixture.cell(cell), QString::number(answer(fixture, cell)));
+    if (fixture.cell(cell)->isEnabled()) {
+        qWarning("the answer %d for cell %d was not taken", answer(fixture, cell), cell);
+        return -1;
+    }
+    return cell;
+}
+
+// Clicks はじめ and answers until no cell is open; false (with a warning)
+// when the sheet could not be played to its end. `answered` gets the cells
+// in the order answered.
+inline bool playSheet(const WindowFixture& fixture, QList<int>* answered = nullptr)
+{
+    fixture.click(QStringLiteral("startButton"));
+    for (int answers = 0; answers < MaxAnswers; ++answers) {
+        if (enabledCell(fixture) == -1)
+            return answers > 0;
+        const int cell = answerOpenCell(fixture);
+        if (cell < 0)
+            return false;
+        if (answered)
+            answered->append(cell);
+    }
+    qWarning("the sheet did not end after %d answers", MaxAnswers);
+    return false;
 }
 
 } // namespace SheetPlayer

@@ -1,0 +1,344 @@
+// The board wired to the drill: real keys and clicks reach it, the cells,
+// headers, buttons and clock follow it through a stop and the end of a
+// sheet, and nothing but the judged keys (no editing key, paste, middle
+// click or drop) ever changes a cell.
+#include "sheet_player.h"
+#include "window_fixture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum Input { MainKeys, Keypad, FullWidth };
+
+QList<int> redHeaders(const WindowFixture& fixture)
+{
+    QList<int> red;
+    for (int i = 0; i < 10; ++i) {
+        if (SheetPlayer::isRed(fixture.rowHeader(i)))
+            red.append(i);
+        if (SheetPlayer::isRed(fixture.columnHeader(i)))
+            red.append(10 + i);
+    }
+    return red;
+}
+
+// Starts a sheet and answers cells until the open one asks for two digits.
+int openTwoDigitCell(const WindowFixture& fixture)
+{
+    fixture.click(u"startButton"_s);
+    for (int answers = 0; answers < 100; ++answers) {
+        const int cell = SheetPlayer::openCell(fixture);
+        if (cell < 0 || SheetPlayer::answer(fixture, cell) >= 10)
+            return cell;
+        if (SheetPlayer::answerOpenCell(fixture) < 0)
+            return -1;
+    }
+    return -1;
+}
+
+// The idle pattern: every command but やめる enabled and bold.
+void checkCommands(const WindowFixture& fixture, bool running)
+{
+    for (const QString& name :
+        {u"switchKindButton"_s, u"startButton"_s, u"endButton"_s, u"newNumbersButton"_s}) {
+        QCOMPARE(fixture.button(name)->isEnabled(), !running);
+        QCOMPARE(fixture.button(name)->font().bold(), !running);
+    }
+    QCOMPARE(fixture.button(u"stopButton"_s)->isEnabled(), running);
+    QCOMPARE(fixture.button(u"stopButton"_s)->font().bold(), running);
+}
+
+void checkEmptyBoard(const WindowFixture& fixture)
+{
+    for (int cell = 0; cell < 100; ++cell) {
+        QVERIFY(fixture.cell(cell)->text().isEmpty());
+        QVERIFY(!fixture.cell(cell)->isEnabled());
+    }
+    QCOMPARE(redHeaders(fixture), QList<int>{});
+}
+
+} // namespace
+
+class BoardTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void keysReachTheDrill_data();
+    void keysReachTheDrill();
+    void editingKeysChangeNothing_data();
+    void editingKeysChangeNothing();
+    void dropChangesNothing();
+    void middleClickDoesNotPaste();
+    void inputMethodText();
+    void stopAnsweredNoThenYes();
+    void endOfSheet();
+};
+
+void BoardTest::keysReachTheDrill_data()
+{
+    // T and O are the tens and ones digits of the open cell's answer, W a
+    // digit that is neither.
+    QTest::addColumn<int>("input");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text"); // of the cell afterwards
+    QTest::addColumn<int>("beeps");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("right answer") << int(MainKeys) << u"TO"_s << u"TO"_s << 0 << true;
+    QTest::newRow("keypad digits") << int(Keypad) << u"TO"_s << u"TO"_s << 0 << true;
+    QTest::newRow("full-width digits") << int(FullWidth) << u"TO"_s << u"TO"_s << 0 << true;
+    QTest::newRow("wrong first digit beeps") << int(MainKeys) << u"W"_s << QString() << 1 << false;
+    QTest::newRow("wrong ones digit beeps") << int(MainKeys) << u"TW"_s << u"T"_s << 1 << false;
+    QTest::newRow("Backspace empties") << int(MainKeys) << u"T\b"_s << QString() << 0 << false;
+    QTest::newRow("letters and signs ignored")
+        << int(MainKeys) << u"Ta -+."_s << u"T"_s << 0 << false;
+}
+
+void BoardTest::keysReachTheDrill()
+{
+    QFETCH(int, input);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(int, beeps);
+    QFETCH(bool, accepted);
+
+    WindowFixture fixture;
+    fixture.make();
+    const int cell = openTwoDigitCell(fixture);
+    QVERIFY(cell >= 0);
+    const int answer = SheetPlayer::answer(fixture, cell);
+    const QChar tens(u'0' + answer / 10);
+    const QChar ones(u'0' + answer % 10);
+    QChar wrong = u'0';
+    while (wrong == tens || wrong == ones)
+        wrong = QChar(wrong.unicode() + 1);
+    const auto digits
+        = [&](QString s) { return s.replace(u'T', tens).replace(u'O', ones).replace(u'W', wrong); };
+
+    QLineEdit* box = fixture.cell(cell);
+    for (const QChar key : digits(keys)) {
+        if (input == Keypad)
+            QTest::keyClick(box, Qt::Key(Qt::Key_0 + key.digitValue()), Qt::KeypadModifier);
+        else if (input == FullWidth)
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown,
+                QString(QChar(u'０' + key.digitValue())), Qt::NoModifier);
+        else
+            QTest::keyClick(box, key.toLatin1());
+    }
+
+    QCOMPARE(box->text(), digits(text));
+    QCOMPARE(fixture.desktop.beeps, beeps);
+    QCOMPARE(box->isEnabled(), !accepted);
+    QCOMPARE(SheetPlayer::openCell(fixture), accepted ? cell + 1 : cell);
+}
+
+void BoardTest::editingKeysChangeNothing_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Delete") << int(Qt::Key_Delete) << int(Qt::NoModifier);
+    QTest::newRow("Left") << int(Qt::Key_Left) << int(Qt::NoModifier);
+    QTest::newRow("Right") << int(Qt::Key_Right) << int(Qt::NoModifier);
+    QTest::newRow("Home") << int(Qt::Key_Home) << int(Qt::NoModifier);
+    QTest::newRow("End") << int(Qt::Key_End) << int(Qt::NoModifier);
+    QTest::newRow("Shift+Home") << int(Qt::Key_Home) << int(Qt::ShiftModifier);
+    QTest::newRow("Ctrl+V") << int(Qt::Key_V) << int(Qt::ControlModifier);
+    QTest::newRow("Shift+Insert") << int(Qt::Key_Insert) << int(Qt::ShiftModifier);
+    QTest::newRow("Ctrl+X") << int(Qt::Key_X) << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+Backspace") << int(Qt::Key_Backspace) << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+4") << int(Qt::Key_4) << int(Qt::ControlModifier);
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << int(Qt::NoModifier);
+    QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+}
+
+void BoardTest::editingKeysChangeNothing()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QGuiApplication::clipboard()->setText(u"99"_s);
+
+    WindowFixture fixture;
+    fixture.make();
+    const int cell = openTwoDigitCell(fixture);
+    QVERIFY(cell >= 0);
+    const QString answer = QString::number(SheetPlayer::answer(fixture, cell));
+    QLineEdit* box = fixture.cell(cell);
+    QTest::keyClick(box, answer[0].toLatin1());
+    // With the caret before the digit, Delete or a paste would change it.
+    box->setCursorPosition(0);
+    QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(box->text(), answer.left(1));
+    QCOMPARE(fixture.desktop.beeps, 0);
+    // Whatever the key did to the caret, the ones digit still completes it.
+    QTest::keyClick(box, answer[1].toLatin1());
+    QCOMPARE(box->text(), answer);
+    QVERIFY(!box->isEnabled());
+}
+
+void BoardTest::dropChangesNothing()
+{
+    WindowFixture fixture;
+    fixture.make();
+    const int cell = openTwoDigitCell(fixture);
+    QVERIFY(cell >= 0);
+    const QString answer = QString::number(SheetPlayer::answer(fixture, cell));
+    QLineEdit* box = fixture.cell(cell);
+    QTest::keyClick(box, answer[0].toLatin1());
+
+    QMimeData dropped;
+    dropped.setText(answer.right(1));
+    const QPoint middle = box->rect().center();
+    QDragEnterEvent enter(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    QDropEvent drop(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &drop);
+
+    QCOMPARE(box->text(), answer.left(1));
+    QVERIFY(box->isEnabled());
+    QCOMPARE(fixture.desktop.beeps, 0);
+}
+
+void BoardTest::middleClickDoesNotPaste()
+{
+    // The middle button pastes the X selection into a line edit.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection())
+        QSKIP("no selection to paste on this platform (run it under xcb)");
+    WindowFixture fixture;
+    fixture.make();
+    const int cell = openTwoDigitCell(fixture);
+    QVERIFY(cell >= 0);
+    const QString answer = QString::number(SheetPlayer::answer(fixture, cell));
+    QLineEdit* box = fixture.cell(cell);
+    QTest::keyClick(box, answer[0].toLatin1());
+    clipboard->setText(answer.right(1), QClipboard::Selection);
+    QTest::mouseClick(box, Qt::MiddleButton);
+    QTest::mouseDClick(box, Qt::MiddleButton);
+    QCOMPARE(box->text(), answer.left(1));
+    QVERIFY(box->isEnabled());
+}
+
+void BoardTest::inputMethodText()
+{
+    // Committed text goes to the open cell, and on to the next once the
+    // answer is taken; a locked cell takes none.
+    WindowFixture fixture;
+    fixture.make();
+    fixture.click(u"startButton"_s);
+    const QString first = QString::number(SheetPlayer::answer(fixture, 0));
+    const QString second = QString::number(SheetPlayer::answer(fixture, 1));
+    QInputMethodEvent commit;
+    commit.setCommitString(first + second);
+    QApplication::sendEvent(fixture.cell(0), &commit);
+    QCOMPARE(fixture.cell(0)->text(), first);
+    QCOMPARE(fixture.cell(1)->text(), second);
+    QCOMPARE(SheetPlayer::openCell(fixture), 2);
+
+    QInputMethodEvent late;
+    late.setCommitString(u"5"_s);
+    QApplication::sendEvent(fixture.cell(0), &late);
+    QCOMPARE(fixture.cell(0)->text(), first);
+    QVERIFY(fixture.cell(2)->text().isEmpty());
+    QCOMPARE(fixture.desktop.beeps, 0);
+}
+
+void BoardTest::stopAnsweredNoThenYes()
+{
+    WindowFixture fixture;
+    MainWindow& window = fixture.make();
+    auto* clockTimer = fixture.find<QTimer>(u"clockTimer"_s);
+    fixture.click(u"startButton"_s);
+    checkCommands(fixture, true);
+    QVERIFY(clockTimer->isActive());
+    QCOMPARE(SheetPlayer::answerOpenCell(fixture), 0);
+    QCOMPARE(SheetPlayer::answerOpenCell(fixture), 1);
+    auto* clockDisplay = fixture.find<QLineEdit>(u"clockDisplay"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(clockDisplay->text(), u"0:01"_s, 2000);
+
+    bool clockHeld = false;
+    fixture.desktop.onMessage = [&](const Desktop::Message& message) {
+        QCOMPARE(message.prompt, u"やめますか？"_s);
+        QCOMPARE(message.buttons, Desktop::Buttons::YesNo);
+        clockHeld = !clockTimer->isActive();
+    };
+    fixture.desktop.answers = {Desktop::Answer::No, Desktop::Answer::Yes};
+    fixture.click(u"stopButton"_s);
+    QVERIFY(clockHeld);
+    // No: the sheet goes on where it was.
+    QVERIFY(clockTimer->isActive());
+    checkCommands(fixture, true);
+    QCOMPARE(fixture.cell(1)->text(), QString::number(SheetPlayer::answer(fixture, 1)));
+    QCOMPARE(SheetPlayer::answerOpenCell(fixture), 2);
+
+    clockHeld = false;
+    fixture.click(u"stopButton"_s);
+    QVERIFY(clockHeld);
+    QCOMPARE(fixture.desktop.shown.size(), 2);
+    // Yes: the board is emptied and the commands are back.
+    checkEmptyBoard(fixture);
+    if (QTest::currentTestFailed())
+        return;
+    checkCommands(fixture, false);
+    QVERIFY(!clockTimer->isActive());
+    QCOMPARE(clockDisplay->text(), u"0:00"_s);
+    QCOMPARE(window.focusWidget(), fixture.button(u"startButton"_s));
+    QVERIFY(fixture.desktop.clipboard.isEmpty());
+}
+
+void BoardTest::endOfSheet()
+{
+    WindowFixture fixture;
+    MainWindow& window = fixture.make();
+    auto* clockTimer = fixture.find<QTimer>(u"clockTimer"_s);
+
+    bool boardShown = false;
+    bool clearedBeforeInput = false;
+    QString typedInto;
+    fixture.desktop.onMessage = [&](const Desktop::Message&) {
+        boardShown = !clockTimer->isActive() && redHeaders(fixture).isEmpty();
+        for (int cell = 0; cell < 100; ++cell)
+            boardShown = boardShown
+                && fixture.cell(cell)->text().toInt() == SheetPlayer::answer(fixture, cell)
+                && !fixture.cell(cell)->text().isEmpty();
+        // A click on はじめ and a digit waiting while the box is open must
+        // find the board already cleared, not be handled in between.
+        QTimer::singleShot(0, &window, [&] {
+            clearedBeforeInput = fixture.cell(99)->text().isEmpty();
+            QTest::mouseClick(fixture.button(u"startButton"_s), Qt::LeftButton);
+            const QString answer = QString::number(SheetPlayer::answer(fixture, 0));
+            QTest::keyClick(fixture.cell(0), answer[0].toLatin1());
+            typedInto = fixture.cell(0)->text();
+        });
+    };
+    QVERIFY(SheetPlayer::playSheet(fixture));
+    QVERIFY(boardShown);
+    QCOMPARE(fixture.desktop.shown.size(), 1);
+
+    // Right after the box the board is cleared and the commands are back.
+    checkEmptyBoard(fixture);
+    if (QTest::currentTestFailed())
+        return;
+    checkCommands(fixture, false);
+    QVERIFY(!clockTimer->isActive());
+    QCOMPARE(window.focusWidget(), fixture.button(u"startButton"_s));
+
+    QTRY_VERIFY_WITH_TIMEOUT(!typedInto.isEmpty(), 1000);
+    QVERIFY(clearedBeforeInput);
+    // The waiting input started the next sheet and was judged there.
+    checkCommands(fixture, true);
+    QCOMPARE(fixture.cell(0)->text(), typedInto);
+}
+
+QTEST_MAIN(BoardTest)
+#include "tst_board.moc"

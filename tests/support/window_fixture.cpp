@@ -1,0 +1,68 @@
+#include "window_fixture.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+WindowFixture::WindowFixture()
+{
+    // Whatever the window looks for in the user's folders, it finds in a
+    // test folder instead.
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+QString WindowFixture::path(const QString& fileName) const
+{
+    return folder.filePath(fileName);
+}
+
+void WindowFixture::writeFile(const QString& fileName, const QByteArray& contents) const
+{
+    QFile file(path(fileName));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(contents);
+}
+
+QByteArray WindowFixture::readFile(const QString& fileName) const
+{
+    QFile file(path(fileName));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+MainWindow& WindowFixture::make()
+{
+    window = std::make_unique<MainWindow>(desktop, folder.path());
+    window->show();
+    return *window;
+}
+
+QLabel* WindowFixture::rowHeader(int row) const
+{
+    return find<QLabel>(u"rowHeader%1"_s.arg(row));
+}
+
+QLabel* WindowFixture::columnHeader(int column) const
+{
+    return find<QLabel>(u"columnHeader%1"_s.arg(column));
+}
+
+QLineEdit* WindowFixture::cell(int cell) const
+{
+    return find<QLineEdit>(u"answerCell%1"_s.arg(cell));
+}
+
+QPushButton* WindowFixture::button(const QString& name) const
+{
+    return find<QPushButton>(name);
+}
+
+void WindowFixture::click(const QString& buttonName) const
+{
+    if (QPushButton* target = button(buttonName))
+        QTest::mouseClick(target, Qt::LeftButton);
+}

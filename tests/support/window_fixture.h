@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/main_window.h"
+#include "fake_desktop.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The main window on a fake desktop, with a temporary folder playing the
+// program's folder. Files can be put there before the window is made. The
+// controls are reached by their object names, as a screen reader would.
+struct WindowFixture
+{
+    WindowFixture();
+
+    QString path(const QString& fileName) const;
+    void writeFile(const QString& fileName, const QByteArray& contents) const;
+    QByteArray readFile(const QString& fileName) const;
+
+    // Makes the window (which runs its start-up) and shows it.
+    MainWindow& make();
+
+    template <typename T = QWidget> T* find(const QString& name) const
+    {
+        return window ? window->findChild<T*>(name) : nullptr;
+    }
+    QLabel* rowHeader(int row) const;
+    QLabel* columnHeader(int column) const;
+    QLineEdit* cell(int cell) const;
+    QPushButton* button(const QString& name) const;
+    // A left click on a command button, as the child makes it.
+    void click(const QString& buttonName) const;
+
+    QTemporaryDir folder;
+    FakeDesktop desktop;
+    std::unique_ptr<MainWindow> window;
+};
