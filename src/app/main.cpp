@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 #include "app/qt_desktop.h"
+#include "app/single_instance.h"
+#include "app/termination.h"
 
 #include <QApplication>
 
@@ -10,8 +12,20 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(VAROLIN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.varolin.Varolin"));
 
+    // A second start brings the running copy forward and ends before it
+    // makes a window.
+    SingleInstance instance(QStringLiteral("varolin"));
+    if (!instance.claim())
+        return 0;
+    Termination termination;
+
     QtDesktop desktop;
     MainWindow window(desktop, QCoreApplication::applicationDirPath());
+    QObject::connect(
+        &instance, &SingleInstance::activationRequested, &window, &MainWindow::bringToFront);
+    // Logout, shutdown or a signal: the settings are kept without a question.
+    QObject::connect(
+        &termination, &Termination::requested, &window, &MainWindow::endWithoutQuestion);
     window.show();
     return QApplication::exec();
 }
