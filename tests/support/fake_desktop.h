@@ -26,6 +26,9 @@ public:
     }
     bool openFile(const QString& path) override;
     std::unique_ptr<QPrinter> printer() override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+    void previewPrint(
+        QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
     QDateTime now() override { return clock; }
     std::uint32_t randomSeed() override { return seed; }
 
@@ -45,6 +48,13 @@ public:
     // Where printer() prints to as PDF; empty means no printer is available.
     QString pdfPath;
     int printerRequests = 0;
+    // The print dialog: where the user chooses to print, as PDF; empty means
+    // they cancel it.
+    QString chosenPdfPath;
+    int printerChoices = 0;
+    // The preview paints its pages once, as PDF to here.
+    QString previewPdfPath;
+    int previews = 0;
     QDateTime clock{QDate(2025, 2, 10), QTime(9, 30)};
     std::uint32_t seed = 20250210;
 };
