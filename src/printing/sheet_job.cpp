@@ -4,6 +4,7 @@
 #include "printing/print_job.h"
 #include "printing/sheet_pages.h"
 
+#include <QPageRanges>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPrinter>
@@ -29,19 +30,27 @@ int pageCount(int sheets, bool answerKeys)
 
 namespace {
 
+// `ranges`: the pages the user chose in the print dialog (from 1), empty for
+// all of them.
 void paintPages(QPainter& painter, const std::function<void()>& newPage,
-    const std::vector<Sheet>& sheets, bool answerKeys, const PrintProgress& progress)
+    const std::vector<Sheet>& sheets, bool answerKeys, const QPageRanges& ranges,
+    const PrintProgress& progress)
 {
     const int count = int(sheets.size());
-    const int total = pageCount(count, answerKeys);
+    std::vector<int> pages;
+    for (int page = 0; page < pageCount(count, answerKeys); ++page) {
+        if (ranges.isEmpty() || ranges.contains(page + 1))
+            pages.push_back(page);
+    }
+    const int total = int(pages.size());
     if (progress && !progress(0, total))
         throw PrintCancelled();
-    for (int page = 0; page < total; ++page) {
-        if (page > 0)
+    for (int done = 0; done < total; ++done) {
+        if (done > 0)
             newPage();
-        const int sheet = page % count;
-        SheetPages::paint(painter, sheets[sheet], sheet + 1, page >= count);
-        if (progress && !progress(page + 1, total))
+        const int sheet = pages[done] % count;
+        SheetPages::paint(painter, sheets[sheet], sheet + 1, pages[done] >= count);
+        if (progress && !progress(done + 1, total))
             throw PrintCancelled();
     }
 }
@@ -63,7 +72,8 @@ void printSheets(QPrinter* printer, const std::vector<Sheet>& sheets, bool answe
     printer->setPageOrientation(SheetPages::orientation(sheets.front().kind));
     PrintJob job(printer);
     paintPages(
-        job.painter(), [&job] { job.newPage(); }, sheets, answerKeys, progress);
+        job.painter(), [&job] { job.newPage(); }, sheets, answerKeys, printer->pageRanges(),
+        progress);
     job.finish();
 }
 
@@ -82,7 +92,7 @@ void paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets, bo
                 if (!device.newPage())
                     throw PrintError("the device cannot start a page");
             },
-            sheets, answerKeys, progress);
+            sheets, answerKeys, device.pageRanges(), progress);
     } catch (...) {
         painter.end();
         throw;

@@ -11,6 +11,7 @@
 #include "printing/sheet_pages.h"
 
 #include <QDir>
+#include <QPageRanges>
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -171,6 +172,7 @@ private Q_SLOTS:
     void sheetsOfAJob();
     void pagesOfAJob_data();
     void pagesOfAJob();
+    void pageRange();
     void gridPages_data();
     void gridPages();
     void divisionPages();
@@ -271,6 +273,18 @@ void SheetJobTest::pagesOfAJob()
         QCOMPARE(band(sheets + 1), bandText(true, 1));
         QCOMPARE(band(pages), bandText(true, sheets));
     }
+}
+
+void SheetJobTest::pageRange()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(u"range.pdf"_s));
+    printer.setPageRanges(QPageRanges::fromString(u"3-4"_s));
+    printSheets(&printer, freshSheets(Kind::Addition, 3, 1), true);
+    QCOMPARE(Pdf::pages(printer.outputFileName()), 2);
+    QCOMPARE(gridPage(printer.outputFileName(), 1).band, bandText(false, 3));
+    QCOMPARE(gridPage(printer.outputFileName(), 2).band, bandText(true, 1));
 }
 
 void SheetJobTest::gridPages_data()
