@@ -38,6 +38,7 @@ PrintDialog::PrintDialog(
 
     kindBox = new QComboBox(this);
     kindBox->setObjectName(u"kind"_s);
+    kindBox->setAccessibleName(u"けいさんの しゅるい"_s);
     for (Kind kind : AllKinds)
         kindBox->addItem(kindName(kindNumber(kind)), kindNumber(kind));
     kindBox->setCurrentIndex(kindBox->findData(kindNumber(board.kind)));

@@ -33,8 +33,11 @@ QString partialNameFor(const QString& fileName)
     const QFileInfo info(fileName);
     // Hidden, unique, and with the file's own suffix, which tells the
     // printer which format to write.
-    return info.dir().filePath(u".%1.%2.part.%3"_s.arg(info.completeBaseName(),
-        QString::number(QRandomGenerator::global()->generate64(), 36), info.suffix()));
+    QString name = u".%1.%2.part"_s.arg(
+        info.completeBaseName(), QString::number(QRandomGenerator::global()->generate64(), 36));
+    if (!info.suffix().isEmpty())
+        name += u'.' + info.suffix();
+    return info.dir().filePath(name);
 }
 
 bool replaceFile(const QString& from, const QString& to)

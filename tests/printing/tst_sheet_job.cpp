@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QPageRanges>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -57,8 +58,14 @@ QRectF inTwips(const Pdf::Word& word)
         word.box.height() * 20};
 }
 
-QString print(const QString& path, const std::vector<Sheet>& sheets, bool keys)
+QString print(
+    const QString& path, const std::vector<Sheet>& sheets, bool keys, bool onPdfWriter = false)
 {
+    if (onPdfWriter) {
+        QPdfWriter writer(path);
+        paintSheets(writer, sheets, keys);
+        return path;
+    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
@@ -239,13 +246,17 @@ void SheetJobTest::pagesOfAJob_data()
     QTest::addColumn<bool>("keys");
     QTest::addColumn<int>("pages");
     QTest::addColumn<bool>("landscape");
+    QTest::addColumn<bool>("onPdfWriter");
 
-    QTest::newRow("addition, 40 sheets") << Kind::Addition << 40 << false << 40 << false;
+    QTest::newRow("addition, 40 sheets") << Kind::Addition << 40 << false << 40 << false << false;
     QTest::newRow("subtraction, 40 sheets and keys")
-        << Kind::Subtraction << 40 << true << 80 << false;
-    QTest::newRow("division, 40 sheets and keys") << Kind::Division << 40 << true << 80 << true;
+        << Kind::Subtraction << 40 << true << 80 << false << false;
+    QTest::newRow("division, 40 sheets and keys")
+        << Kind::Division << 40 << true << 80 << true << false;
+    QTest::newRow("division on a PDF writer, 2 sheets and keys")
+        << Kind::Division << 2 << true << 4 << true << true;
     QTest::newRow("multiplication, 1 sheet and key")
-        << Kind::Multiplication << 1 << true << 2 << false;
+        << Kind::Multiplication << 1 << true << 2 << false << false;
 }
 
 void SheetJobTest::pagesOfAJob()
@@ -255,8 +266,10 @@ void SheetJobTest::pagesOfAJob()
     QFETCH(bool, keys);
     QFETCH(int, pages);
     QFETCH(bool, landscape);
+    QFETCH(bool, onPdfWriter);
 
-    const QString pdf = print(dir.filePath(u"pages.pdf"_s), freshSheets(kind, sheets, 7), keys);
+    const QString pdf
+        = print(dir.filePath(u"pages.pdf"_s), freshSheets(kind, sheets, 7), keys, onPdfWriter);
     QCOMPARE(Pdf::pages(pdf), pages);
     const QSizeF size = Pdf::pageSize(pdf);
     QCOMPARE(size.width() > size.height(), landscape);
