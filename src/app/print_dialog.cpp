@@ -116,6 +116,9 @@ void PrintDialog::print()
 {
     const SheetJob chosen = job();
     QPrinter printer(QPrinter::HighResolution);
+    // Names the job in the printer's queue, and the file Qt proposes when
+    // printing to PDF.
+    printer.setDocName(u"Varolin %1"_s.arg(kindName(kindNumber(chosen.kind))));
     if (!desktop.choosePrinter(this, printer))
         return;
     if (printOn(printer, jobSheets(chosen, board, random), chosen.answerKeys))
