@@ -38,9 +38,10 @@ using PrintProgress = std::function<bool(int done, int total)>;
 int pageCount(int sheets, bool answerKeys);
 
 // Prints the pages on `printer` as one job, upright or on their side as the
-// kind needs; only the pages in the printer's page ranges when it has any. Throws PrintCancelled
-// when `progress` stops it, PrintError when there is no printer or it fails; either way nothing is
-// printed, and a file printed to is left as it was (no partial file).
+// kind needs; only the pages in the printer's page ranges when it has any.
+// Throws PrintCancelled when `progress` stops it, PrintError when there is
+// no printer or it fails; either way nothing is printed, and a file printed
+// to is left as it was (no partial file).
 void printSheets(QPrinter* printer, const std::vector<Sheet>& sheets, bool answerKeys,
     const PrintProgress& progress = {});
 
