@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QPrinter;
@@ -41,6 +42,15 @@ public:
     virtual bool openFile(const QString& path) = 0;
     // The printer to print on, or null when none can be used.
     virtual std::unique_ptr<QPrinter> printer() = 0;
+    // Lets the user choose where `printer` prints (any printer, or a PDF
+    // file, also when no printer is configured) and how; false when they
+    // cancel.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
+    // Shows the pages `paint` draws as they will print; the user may print
+    // them from there, through `paint` again.
+    virtual void previewPrint(
+        QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& paint)
+        = 0;
     virtual QDateTime now() = 0;
     // Asks where to save a file; empty when the user cancelled.
     virtual QString saveFileName(

@@ -27,6 +27,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
@@ -301,6 +302,9 @@ void MainWindow::createControls()
     clockTimer->setSingleShot(true);
     connect(clockTimer, &QTimer::timeout, this, &MainWindow::refreshClock);
 
+    auto* print = new QShortcut(QKeySequence::Print, this);
+    connect(print, &QShortcut::activated, this, &MainWindow::showPrintDialog);
+
     QWidget* previous = nullptr;
     for (const auto& [index, widget] : tabOrder) {
         if (previous)
@@ -326,6 +330,7 @@ void MainWindow::startUp()
     drill = new Drill(
         settings.kind, desktop.randomSeed(), [monotonic] { return monotonic.elapsed(); }, this);
     connectDrill();
+    printRandom.seed(desktop.randomSeed() ^ 0x9e3779b9u);
 
     showKind();
     showOperands();

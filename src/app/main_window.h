@@ -4,6 +4,7 @@
 #include "settings/settings_file.h"
 
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QWidget>
 
 #include <array>
@@ -70,6 +71,7 @@ private:
     RecordStore* records();
     void tellRecordsProblem(const RecordStore& problemStore);
     void printCommand();
+    void showPrintDialog();
     void screenCopyCommand();
     // Throws PrintError when the printer cannot be used.
     void printSheet();
@@ -114,6 +116,8 @@ private:
     QLabel* randomLabel = nullptr;
     QCheckBox* randomCheck = nullptr;
     QTimer* clockTimer = nullptr;
+    // Fresh sheets for printing are drawn apart from the board's.
+    QRandomGenerator printRandom;
     QStyle* buttonStyle = nullptr;
 
     Settings settings;

@@ -1,11 +1,10 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
-#include "printing/answer_sheet.h"
-#include "printing/page_fit.h"
-#include "printing/print_error.h"
+#include "app/print_dialog.h"
+#include "drill/drill.h"
+#include "printing/print_job.h"
 
 #include <QLabel>
-#include <QPainter>
 #include <QPixmap>
 #include <QPrinter>
 
@@ -14,48 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// One page on the desktop's printer. The job is sent only by finish(); a
-// job left unfinished (an error on the way) is abandoned rather than sent
-// half drawn.
-class PrintJob
-{
-public:
-    explicit PrintJob(Desktop& desktop)
-        : printer(desktop.printer())
-    {
-        if (!printer)
-            throw PrintError("no printer is available");
-        if (!painter.begin(printer.get()))
-            throw PrintError("the printer cannot start a job");
-    }
-
-    ~PrintJob()
-    {
-        if (painter.isActive()) {
-            printer->abort();
-            painter.end();
-        }
-    }
-
-    PrintJob(const PrintJob&) = delete;
-    PrintJob& operator=(const PrintJob&) = delete;
-
-    QPainter& page() { return painter; }
-    const QPrinter& device() const { return *printer; }
-
-    void finish()
-    {
-        const bool ended = painter.end();
-        const QPrinter::PrinterState state = printer->printerState();
-        if (!ended || state == QPrinter::Error || state == QPrinter::Aborted)
-            throw PrintError("the print job failed");
-    }
-
-private:
-    std::unique_ptr<QPrinter> printer;
-    QPainter painter;
-};
 
 bool confirmPrint(Desktop& desktop, QWidget* parent, const QString& question, const QString& title)
 {
@@ -72,41 +29,20 @@ void reportPrintFailure(Desktop& desktop, QWidget* parent)
         Desktop::Icon::Warning);
 }
 
-// The window's client area as it is shown, on one page.
-void printWindowImage(Desktop& desktop, QWidget* window)
-{
-    const QPixmap image = window->grab();
-    PrintJob job(desktop);
-    QPainter& painter = job.page();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRectF page(0, 0, job.device().width(), job.device().height());
-    painter.drawPixmap(fitOnPage(image.deviceIndependentSize(), page), image, image.rect());
-    job.finish();
-}
-
 } // namespace
 
-void MainWindow::printSheet()
+void MainWindow::printCommand()
 {
+    if (!confirmPrint(desktop, this, u"ひょうを　いんさつしますか？"_s, u"いんさつ"_s))
+        return;
     std::array<QString, 21> captions;
     captions[0] = signLabel->text();
     for (int i = 0; i < 10; ++i) {
         captions[1 + i] = rowHeaders[i]->text();
         captions[11 + i] = columnHeaders[i]->text();
     }
-    const AnswerSheet::Layout sheet = AnswerSheet::layout(captions);
-
-    PrintJob job(desktop);
-    AnswerSheet::paint(job.page(), sheet, job.device().logicalDpiX(), job.device().logicalDpiY());
-    job.finish();
-}
-
-void MainWindow::printCommand()
-{
-    if (!confirmPrint(desktop, this, u"ひょうを　いんさつしますか？"_s, u"いんさつ"_s))
-        return;
     try {
-        printSheet();
+        printAnswerSheet(desktop.printer().get(), captions);
     } catch (const std::exception&) {
         reportPrintFailure(desktop, this);
     }
@@ -117,8 +53,18 @@ void MainWindow::screenCopyCommand()
     if (!confirmPrint(desktop, this, u"がめんを　いんさつしますか？"_s, u"がめんコピー"_s))
         return;
     try {
-        printWindowImage(desktop, this);
+        // The window's client area as it is shown, on one page.
+        printPicture(desktop.printer().get(), grab());
     } catch (const std::exception&) {
         reportPrintFailure(desktop, this);
     }
+}
+
+void MainWindow::showPrintDialog()
+{
+    // Sheets are printed between drills, never from under a running one.
+    if (drill->phase() != Drill::Phase::Idle)
+        return;
+    PrintDialog dialog(drill->sheet(), printRandom, desktop, this);
+    dialog.exec();
 }

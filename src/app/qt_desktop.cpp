@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -184,6 +186,21 @@ std::unique_ptr<QPrinter> QtDesktop::printer()
     if (info.isNull())
         return nullptr;
     return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+}
+
+bool QtDesktop::choosePrinter(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtDesktop::previewPrint(
+    QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& paint)
+{
+    QPrintPreviewDialog dialog(&printer, parent);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+        [&paint](QPrinter* target) { paint(*target); });
+    dialog.exec();
 }
 
 QDateTime QtDesktop::now()

@@ -20,6 +20,9 @@ public:
     void setClipboardText(const QString& text) override;
     bool openFile(const QString& path) override;
     std::unique_ptr<QPrinter> printer() override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+    void previewPrint(
+        QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
     QDateTime now() override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
         const QString& filter) override;

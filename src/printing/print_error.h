@@ -10,3 +10,13 @@ class PrintError : public std::runtime_error
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Raised when the user stops a job on its way. It is a PrintError, so that
+// whoever only knows failures still stops; who tells the user tells it apart.
+class PrintCancelled : public PrintError
+{
+public:
+    PrintCancelled()
+        : PrintError("the print job was cancelled")
+    { }
+};

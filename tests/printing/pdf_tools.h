@@ -41,10 +41,15 @@ struct Word
     QRectF box; // points from the page's top-left corner
 };
 
-inline QList<Word> words(const QString& pdf)
+// The words of page `page` (from 1), or of every page when it is 0.
+inline QList<Word> words(const QString& pdf, int page = 0)
 {
-    const QString html = QString::fromUtf8(
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
+    QStringList arguments{QStringLiteral("-bbox")};
+    if (page > 0)
+        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+                  << QString::number(page);
+    arguments << pdf << QStringLiteral("-");
+    const QString html = QString::fromUtf8(run(QStringLiteral("pdftotext"), arguments));
     static const QRegularExpression pattern(QStringLiteral(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">(.*?)</word>)re"));
     QList<Word> found;
@@ -64,6 +69,16 @@ inline int pages(const QString& pdf)
         QStringLiteral(R"(^Pages:\s+(\d+)$)"), QRegularExpression::MultilineOption);
     const QRegularExpressionMatch m = pattern.match(info);
     return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The size of the first page, in points.
+inline QSizeF pageSize(const QString& pdf)
+{
+    const QString info = QString::fromUtf8(run(QStringLiteral("pdfinfo"), {pdf}));
+    static const QRegularExpression pattern(QStringLiteral(R"(^Page size:\s+([\d.]+) x ([\d.]+))"),
+        QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch m = pattern.match(info);
+    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
 }
 
 // The first page in grey at `dpi` dots per inch.

@@ -44,3 +44,24 @@ std::unique_ptr<QPrinter> FakeDesktop::printer()
     printer->setOutputFileName(pdfPath);
     return printer;
 }
+
+bool FakeDesktop::choosePrinter(QWidget* parent, QPrinter& printer)
+{
+    Q_UNUSED(parent);
+    ++printerChoices;
+    if (chosenPdfPath.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(chosenPdfPath);
+    return true;
+}
+
+void FakeDesktop::previewPrint(
+    QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& paint)
+{
+    Q_UNUSED(parent);
+    ++previews;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(previewPdfPath);
+    paint(printer);
+}

@@ -26,6 +26,9 @@ public:
     }
     bool openFile(const QString& path) override;
     std::unique_ptr<QPrinter> printer() override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+    void previewPrint(
+        QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
     QDateTime now() override { return clock; }
     QString saveFileName(
         QWidget*, const QString&, const QString& suggestedPath, const QString&) override
@@ -54,6 +57,13 @@ public:
     // What the save dialog answers (empty: cancelled) and what it suggested.
     QString savePath;
     QStringList saveSuggestions;
+    // The print dialog: where the user chooses to print, as PDF; empty means
+    // they cancel it.
+    QString chosenPdfPath;
+    int printerChoices = 0;
+    // The preview paints its pages once, as PDF to here.
+    QString previewPdfPath;
+    int previews = 0;
     QDateTime clock{QDate(2025, 2, 10), QTime(9, 30)};
     std::uint32_t seed = 20250210;
 };

@@ -1,0 +1,164 @@
+#include "app/print_dialog.h"
+
+#include "app/desktop.h"
+#include "printing/print_error.h"
+#include "scores/verdict.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Title = u"いんさつ"_s;
+
+} // namespace
+
+PrintDialog::PrintDialog(
+    const Sheet& board, QRandomGenerator& random, Desktop& desktop, QWidget* parent)
+    : QDialog(parent)
+    , board(board)
+    , random(random)
+    , desktop(desktop)
+{
+    setObjectName(u"printDialog"_s);
+    setWindowTitle(Title);
+
+    kindBox = new QComboBox(this);
+    kindBox->setObjectName(u"kind"_s);
+    kindBox->setAccessibleName(u"けいさんの しゅるい"_s);
+    for (Kind kind : AllKinds)
+        kindBox->addItem(kindName(kindNumber(kind)), kindNumber(kind));
+    kindBox->setCurrentIndex(kindBox->findData(kindNumber(board.kind)));
+
+    boardButton = new QRadioButton(u"いまの もんだい"_s, this);
+    boardButton->setObjectName(u"boardSheet"_s);
+    freshButton = new QRadioButton(u"あたらしい もんだい"_s, this);
+    freshButton->setObjectName(u"freshSheets"_s);
+    boardButton->setChecked(true);
+
+    countBox = new QSpinBox(this);
+    countBox->setObjectName(u"sheetCount"_s);
+    countBox->setRange(1, SheetJob::MaxFreshSheets);
+    countBox->setSuffix(u" まい"_s);
+    countBox->setAccessibleName(u"まいすう"_s);
+    countBox->setEnabled(false);
+
+    keysBox = new QCheckBox(u"こたえも いんさつする"_s, this);
+    keysBox->setObjectName(u"answerKeys"_s);
+
+    auto* buttons = new QDialogButtonBox(this);
+    printButton = buttons->addButton(u"いんさつ…"_s, QDialogButtonBox::ActionRole);
+    printButton->setObjectName(u"print"_s);
+    previewButton = buttons->addButton(u"プレビュー"_s, QDialogButtonBox::ActionRole);
+    previewButton->setObjectName(u"preview"_s);
+    QPushButton* closeButton = buttons->addButton(u"とじる"_s, QDialogButtonBox::RejectRole);
+    printButton->setDefault(true);
+
+    auto* fresh = new QHBoxLayout;
+    fresh->addWidget(freshButton);
+    fresh->addWidget(countBox);
+    fresh->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(kindBox);
+    layout->addWidget(boardButton);
+    layout->addLayout(fresh);
+    layout->addWidget(keysBox);
+    layout->addWidget(buttons);
+
+    connect(kindBox, &QComboBox::currentIndexChanged, this, &PrintDialog::kindChosen);
+    connect(freshButton, &QRadioButton::toggled, this, &PrintDialog::sourceChosen);
+    connect(printButton, &QPushButton::clicked, this, &PrintDialog::print);
+    connect(previewButton, &QPushButton::clicked, this, &PrintDialog::preview);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+PrintDialog::~PrintDialog() = default;
+
+SheetJob PrintDialog::job() const
+{
+    SheetJob job;
+    job.kind = kindFromNumber(kindBox->currentData().toInt());
+    job.source = freshButton->isChecked() ? SheetJob::Source::Fresh : SheetJob::Source::Board;
+    job.freshSheets = countBox->value();
+    job.answerKeys = keysBox->isChecked();
+    return job;
+}
+
+void PrintDialog::kindChosen()
+{
+    // The board's sheet is of the board's kind: another kind can only be
+    // printed on fresh sheets.
+    const bool boardKind = job().kind == board.kind;
+    if (!boardKind)
+        freshButton->setChecked(true);
+    boardButton->setEnabled(boardKind);
+}
+
+void PrintDialog::sourceChosen()
+{
+    countBox->setEnabled(freshButton->isChecked());
+}
+
+void PrintDialog::print()
+{
+    const SheetJob chosen = job();
+    QPrinter printer(QPrinter::HighResolution);
+    // Names the job in the printer's queue, and the file Qt proposes when
+    // printing to PDF.
+    printer.setDocName(u"Varolin %1"_s.arg(kindName(kindNumber(chosen.kind))));
+    if (!desktop.choosePrinter(this, printer))
+        return;
+    if (printOn(printer, jobSheets(chosen, board, random), chosen.answerKeys))
+        accept();
+}
+
+void PrintDialog::preview()
+{
+    const SheetJob chosen = job();
+    // Drawn once: the preview repaints its pages whenever its view changes,
+    // and printing from it prints the sheets that were shown.
+    const std::vector<Sheet> sheets = jobSheets(chosen, board, random);
+    QPrinter printer(QPrinter::HighResolution);
+    desktop.previewPrint(
+        this, printer, [&](QPrinter& target) { printOn(target, sheets, chosen.answerKeys); });
+}
+
+bool PrintDialog::printOn(QPrinter& printer, const std::vector<Sheet>& sheets, bool answerKeys)
+{
+    QProgressDialog progress(
+        u"いんさつしています…"_s, u"やめる"_s, 0, pageCount(int(sheets.size()), answerKeys), this);
+    progress.setWindowTitle(Title);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(400);
+    try {
+        printSheets(&printer, sheets, answerKeys, [&progress](int done, int) {
+            progress.setValue(done);
+            // The box shows only for a long job. Until then timers and
+            // repaints still run between pages, clicks and keys do not.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return !progress.wasCanceled();
+        });
+        return true;
+    } catch (const PrintCancelled&) {
+        progress.reset();
+        ask(desktop, this, u"いんさつを やめました。"_s, Title, Desktop::Buttons::Ok);
+    } catch (const std::exception&) {
+        progress.reset();
+        ask(desktop, this, u"いんさつができません。"_s, u"いんさつ中止"_s, Desktop::Buttons::Ok,
+            Desktop::Icon::Warning);
+    }
+    return false;
+}

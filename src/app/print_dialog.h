@@ -1,0 +1,57 @@
+#pragma once
+
+#include "drill/sheet.h"
+#include "printing/sheet_job.h"
+
+#include <QDialog>
+
+#include <vector>
+
+class Desktop;
+class QCheckBox;
+class QComboBox;
+class QPrinter;
+class QPushButton;
+class QRadioButton;
+class QRandomGenerator;
+class QSpinBox;
+
+// 「いんさつ」: prints the sheet on the board, or fresh sheets of any kind,
+// with or without their answer keys, on a printer or to a PDF file the user
+// chooses, or shows them first in a preview. A job that fails or is stopped
+// is told through the desktop and changes nothing; the board is never
+// touched.
+class PrintDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Fresh sheets are drawn from `random` when a job starts.
+    PrintDialog(
+        const Sheet& board, QRandomGenerator& random, Desktop& desktop, QWidget* parent = nullptr);
+    ~PrintDialog() override;
+
+    // The job as the controls describe it.
+    SheetJob job() const;
+
+private:
+    void kindChosen();
+    void sourceChosen();
+    void print();
+    void preview();
+    // Prints `sheets` on `printer` with a progress box that can stop the job;
+    // tells the user when it failed or was stopped. True when it printed.
+    bool printOn(QPrinter& printer, const std::vector<Sheet>& sheets, bool answerKeys);
+
+    const Sheet board;
+    QRandomGenerator& random;
+    Desktop& desktop;
+
+    QComboBox* kindBox = nullptr;
+    QRadioButton* boardButton = nullptr;
+    QRadioButton* freshButton = nullptr;
+    QSpinBox* countBox = nullptr;
+    QCheckBox* keysBox = nullptr;
+    QPushButton* printButton = nullptr;
+    QPushButton* previewButton = nullptr;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QPainter>
+#include <QString>
+
+#include <array>
+
+class QPixmap;
+class QPrinter;
+
+// One job on a printer, pages painted through painter(). Nothing reaches the
+// printer or the disk until finish(): a job destroyed unfinished (an error,
+// a cancel) is abandoned. A job printed to a file is written beside it under
+// a temporary name and renamed over it by finish(), so an abandoned job
+// leaves no partial file and keeps an older file of that name as it was.
+class PrintJob
+{
+public:
+    // Throws PrintError when `printer` is null or cannot start a job.
+    explicit PrintJob(QPrinter* printer);
+    ~PrintJob();
+
+    PrintJob(const PrintJob&) = delete;
+    PrintJob& operator=(const PrintJob&) = delete;
+
+    QPainter& painter() { return paint; }
+    const QPrinter& device() const { return *printer; }
+    double dpiX() const;
+    double dpiY() const;
+
+    // Throws PrintError when the printer cannot start another page.
+    void newPage();
+    // Ends the job and sends it; throws PrintError when it failed.
+    void finish();
+
+private:
+    void abandon();
+    void restoreFileName();
+
+    QPrinter* printer;
+    QPainter paint;
+    QString fileName; // the file the job replaces, empty when it goes to a printer
+    QString partialName; // where the file is written until the job is finished
+};
+
+// The answer sheet of the window's header captions ([0] the sign, [1..10]
+// the row operands, [11..20] the column operands), blank answer cells, on
+// one page. Throws PrintError.
+void printAnswerSheet(QPrinter* printer, const std::array<QString, 21>& captions);
+
+// `picture` as large as fits one page, centred across, at the top. Throws
+// PrintError.
+void printPicture(QPrinter* printer, const QPixmap& picture);

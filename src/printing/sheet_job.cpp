@@ -1,0 +1,102 @@
+#include "printing/sheet_job.h"
+
+#include "printing/print_error.h"
+#include "printing/print_job.h"
+#include "printing/sheet_pages.h"
+
+#include <QPageRanges>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrinter>
+
+#include <algorithm>
+
+std::vector<Sheet> jobSheets(const SheetJob& job, const Sheet& board, QRandomGenerator& random)
+{
+    if (job.source == SheetJob::Source::Board)
+        return {board};
+    std::vector<Sheet> sheets;
+    const int count = std::clamp(job.freshSheets, 1, SheetJob::MaxFreshSheets);
+    sheets.reserve(count);
+    for (int i = 0; i < count; ++i)
+        sheets.push_back(drawSheet(job.kind, random));
+    return sheets;
+}
+
+int pageCount(int sheets, bool answerKeys)
+{
+    return answerKeys ? 2 * sheets : sheets;
+}
+
+namespace {
+
+// `ranges`: the pages the user chose in the print dialog (from 1), empty for
+// all of them.
+void paintPages(QPainter& painter, const std::function<void()>& newPage,
+    const std::vector<Sheet>& sheets, bool answerKeys, const QPageRanges& ranges,
+    const PrintProgress& progress)
+{
+    const int count = int(sheets.size());
+    std::vector<int> pages;
+    for (int page = 0; page < pageCount(count, answerKeys); ++page) {
+        if (ranges.isEmpty() || ranges.contains(page + 1))
+            pages.push_back(page);
+    }
+    const int total = int(pages.size());
+    if (progress && !progress(0, total))
+        throw PrintCancelled();
+    for (int done = 0; done < total; ++done) {
+        if (done > 0)
+            newPage();
+        const int sheet = pages[done] % count;
+        SheetPages::paint(painter, sheets[sheet], sheet + 1, pages[done] >= count);
+        if (progress && !progress(done + 1, total))
+            throw PrintCancelled();
+    }
+}
+
+void checkSheets(const std::vector<Sheet>& sheets)
+{
+    if (sheets.empty())
+        throw PrintError("there is no sheet to print");
+}
+
+} // namespace
+
+void printSheets(QPrinter* printer, const std::vector<Sheet>& sheets, bool answerKeys,
+    const PrintProgress& progress)
+{
+    checkSheets(sheets);
+    if (!printer)
+        throw PrintError("no printer is available");
+    printer->setPageOrientation(SheetPages::orientation(sheets.front().kind));
+    PrintJob job(printer);
+    paintPages(
+        job.painter(), [&job] { job.newPage(); }, sheets, answerKeys, printer->pageRanges(),
+        progress);
+    job.finish();
+}
+
+void paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets, bool answerKeys,
+    const PrintProgress& progress)
+{
+    checkSheets(sheets);
+    device.setPageOrientation(SheetPages::orientation(sheets.front().kind));
+    QPainter painter;
+    if (!painter.begin(&device))
+        throw PrintError("the device cannot start a document");
+    try {
+        paintPages(
+            painter,
+            [&device] {
+                if (!device.newPage())
+                    throw PrintError("the device cannot start a page");
+            },
+            sheets, answerKeys, device.pageRanges(), progress);
+    } catch (...) {
+        painter.end();
+        throw;
+    }
+    if (!painter.end())
+        throw PrintError("the document failed");
+}

@@ -1,0 +1,475 @@
+// A print job of sheets is one document: every sheet, then every answer key
+// in the same order, each page numbered and with the name line. Addition,
+// subtraction and multiplication print on the answer sheet's grid (the
+// unused tenth row and column of multiplication blank), division as nine
+// rows of nine whole problems; every answer in a key is the right one. Fresh
+// sheets are drawn as the board draws them. A stopped or failed job leaves
+// no file behind and an older file as it was. Read back with poppler.
+#include "pdf_tools.h"
+#include "printing/print_error.h"
+#include "printing/sheet_job.h"
+#include "printing/sheet_pages.h"
+
+#include <QDir>
+#include <QPageRanges>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <map>
+#include <set>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(Kind)
+
+namespace {
+
+// The answer sheet's grid, in twips from the top-left of the printable area.
+constexpr double GridLeft = 400;
+constexpr double GridTop = 567;
+constexpr double Pitch = 826;
+constexpr double GridBottom = GridTop + 11 * Pitch;
+constexpr double Tolerance = 30; // twips, 1.5 points
+
+const QString NameLine = u"ねんくみなまえ："_s;
+
+int rightAnswer(Kind kind, int top, int left)
+{
+    switch (kind) {
+    case Kind::Addition:
+        return top + left;
+    case Kind::Subtraction:
+        return top - left;
+    case Kind::Multiplication:
+        return top * left;
+    case Kind::Division:
+        return top / left;
+    }
+    return -1;
+}
+
+// A word in twips of the printable area (both test papers have 10-point
+// margins).
+QRectF inTwips(const Pdf::Word& word)
+{
+    return {(word.box.left() - 10) * 20, (word.box.top() - 10) * 20, word.box.width() * 20,
+        word.box.height() * 20};
+}
+
+QString print(
+    const QString& path, const std::vector<Sheet>& sheets, bool keys, bool onPdfWriter = false)
+{
+    if (onPdfWriter) {
+        QPdfWriter writer(path);
+        paintSheets(writer, sheets, keys);
+        return path;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printSheets(&printer, sheets, keys);
+    return path;
+}
+
+std::vector<Sheet> freshSheets(Kind kind, int count, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    return jobSheets({kind, SheetJob::Source::Fresh, count, false}, Sheet{}, random);
+}
+
+// What a page shows: the band above the content, the name line below, and
+// in between the text of each place (a grid cell, or a division problem).
+// Words are joined without spaces: poppler splits texts at spaces.
+struct PageText
+{
+    QString band;
+    QString below;
+    std::map<std::pair<int, int>, QString> places;
+    QRectF extent; // of all words, in twips
+    QStringList misplaced; // words out of their place within a place
+};
+
+PageText gridPage(const QString& pdf, int page)
+{
+    PageText read;
+    for (const Pdf::Word& word : Pdf::words(pdf, page)) {
+        const QRectF box = inTwips(word);
+        read.extent |= box;
+        if (box.center().y() < GridTop) {
+            read.band += word.text;
+        } else if (box.center().y() > GridBottom) {
+            read.below += word.text;
+        } else {
+            const int row = int((box.center().y() - GridTop) / Pitch);
+            const int column = int((box.left() + Tolerance - GridLeft) / Pitch);
+            const bool header = row == 0 || column == 0;
+            // Operands stand at the top-left of their cell, answers in the
+            // middle of theirs.
+            const double expected
+                = header ? GridLeft + column * Pitch : GridLeft + (column + 0.5) * Pitch;
+            if (std::abs((header ? box.left() : box.center().x()) - expected) > Tolerance)
+                read.misplaced << word.text;
+            // The sign and the first column operand may be read as one word.
+            if (row == 0 && column == 0 && word.text.size() > 1) {
+                read.places[{0, 0}] += word.text.left(1);
+                read.places[{0, 1}] += word.text.mid(1);
+            } else {
+                read.places[{row, column}] += word.text;
+            }
+        }
+    }
+    return read;
+}
+
+PageText divisionPage(const QString& pdf, int page)
+{
+    PageText read;
+    for (const Pdf::Word& word : Pdf::words(pdf, page)) {
+        const QRectF box = inTwips(word);
+        read.extent |= box;
+        bool placed = false;
+        for (int row = 0; row < 9 && !placed; ++row) {
+            for (int column = 0; column < 9 && !placed; ++column) {
+                const QRectF problem = SheetPages::problemRect(row, column);
+                const QRectF answer = SheetPages::answerBox(row, column);
+                if (problem.contains(box.center())) {
+                    if (box.right() > answer.left())
+                        read.misplaced << word.text;
+                    placed = true;
+                } else if (answer.contains(box.center())) {
+                    if (!answer.contains(box.adjusted(5, 5, -5, -5)))
+                        read.misplaced << word.text;
+                    placed = true;
+                }
+                if (placed)
+                    read.places[{row, column}] += word.text;
+            }
+        }
+        if (placed)
+            continue;
+        if (box.center().y() < SheetPages::ProblemsTop)
+            read.band += word.text;
+        else
+            read.below += word.text;
+    }
+    return read;
+}
+
+// The printable area of the paper, in twips.
+QRectF printable(const QString& pdf)
+{
+    const QSizeF paper = Pdf::pageSize(pdf);
+    return {0, 0, (paper.width() - 20) * 20, (paper.height() - 20) * 20};
+}
+
+QString bandText(bool key, int number)
+{
+    return (key ? u"こたえ"_s : QString()) + u"No.%1"_s.arg(number);
+}
+
+} // namespace
+
+class SheetJobTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void sheetsOfAJob_data();
+    void sheetsOfAJob();
+    void pagesOfAJob_data();
+    void pagesOfAJob();
+    void pageRange();
+    void gridPages_data();
+    void gridPages();
+    void divisionPages();
+    void stoppedOrFailedJob_data();
+    void stoppedOrFailedJob();
+
+private:
+    QTemporaryDir dir;
+};
+
+void SheetJobTest::initTestCase()
+{
+    if (!Pdf::toolsPresent())
+        QSKIP("poppler-utils (pdftotext, pdfinfo, pdftoppm) are not installed");
+    QVERIFY(dir.isValid());
+}
+
+void SheetJobTest::sheetsOfAJob_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<int>("drawn");
+
+    QTest::newRow("addition, 40") << Kind::Addition << 40 << 40;
+    QTest::newRow("subtraction, 40") << Kind::Subtraction << 40 << 40;
+    QTest::newRow("multiplication, 40") << Kind::Multiplication << 40 << 40;
+    QTest::newRow("division, 40") << Kind::Division << 40 << 40;
+    QTest::newRow("41 asked, 40 drawn") << Kind::Addition << 41 << 40;
+    QTest::newRow("none asked, one drawn") << Kind::Division << 0 << 1;
+}
+
+void SheetJobTest::sheetsOfAJob()
+{
+    QFETCH(Kind, kind);
+    QFETCH(int, asked);
+    QFETCH(int, drawn);
+
+    const quint32 seed = 20250210;
+    const std::vector<Sheet> sheets = freshSheets(kind, asked, seed);
+    QCOMPARE(int(sheets.size()), drawn);
+    // Drawn as the board draws a sheet, one after the other.
+    QRandomGenerator board(seed);
+    QCOMPARE(sheets.front(), drawSheet(kind, board));
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        QCOMPARE(sheets[i].kind, kind);
+        for (std::size_t j = 0; j < i; ++j)
+            QVERIFY2(!(sheets[i] == sheets[j]), qPrintable(u"%1 and %2"_s.arg(j + 1).arg(i + 1)));
+    }
+
+    // The board's sheet is printed as it is, and nothing is drawn for it.
+    QRandomGenerator random(seed);
+    const Sheet onBoard = sheets.back();
+    const std::vector<Sheet> boardJob
+        = jobSheets({kind, SheetJob::Source::Board, asked, true}, onBoard, random);
+    QCOMPARE(int(boardJob.size()), 1);
+    QCOMPARE(boardJob.front(), onBoard);
+    QCOMPARE(random.generate(), QRandomGenerator(seed).generate());
+}
+
+void SheetJobTest::pagesOfAJob_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<int>("sheets");
+    QTest::addColumn<bool>("keys");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<bool>("onPdfWriter");
+
+    QTest::newRow("addition, 40 sheets") << Kind::Addition << 40 << false << 40 << false << false;
+    QTest::newRow("subtraction, 40 sheets and keys")
+        << Kind::Subtraction << 40 << true << 80 << false << false;
+    QTest::newRow("division, 40 sheets and keys")
+        << Kind::Division << 40 << true << 80 << true << false;
+    QTest::newRow("division on a PDF writer, 2 sheets and keys")
+        << Kind::Division << 2 << true << 4 << true << true;
+    QTest::newRow("multiplication, 1 sheet and key")
+        << Kind::Multiplication << 1 << true << 2 << false << false;
+}
+
+void SheetJobTest::pagesOfAJob()
+{
+    QFETCH(Kind, kind);
+    QFETCH(int, sheets);
+    QFETCH(bool, keys);
+    QFETCH(int, pages);
+    QFETCH(bool, landscape);
+    QFETCH(bool, onPdfWriter);
+
+    const QString pdf
+        = print(dir.filePath(u"pages.pdf"_s), freshSheets(kind, sheets, 7), keys, onPdfWriter);
+    QCOMPARE(Pdf::pages(pdf), pages);
+    const QSizeF size = Pdf::pageSize(pdf);
+    QCOMPARE(size.width() > size.height(), landscape);
+
+    // The sheets first, then the keys in the same order.
+    auto band = [&](int page) {
+        const PageText read
+            = kind == Kind::Division ? divisionPage(pdf, page) : gridPage(pdf, page);
+        return read.band;
+    };
+    QCOMPARE(band(1), bandText(false, 1));
+    QCOMPARE(band(sheets), bandText(false, sheets));
+    if (keys) {
+        QCOMPARE(band(sheets + 1), bandText(true, 1));
+        QCOMPARE(band(pages), bandText(true, sheets));
+    }
+}
+
+void SheetJobTest::pageRange()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(u"range.pdf"_s));
+    printer.setPageRanges(QPageRanges::fromString(u"3-4"_s));
+    printSheets(&printer, freshSheets(Kind::Addition, 3, 1), true);
+    QCOMPARE(Pdf::pages(printer.outputFileName()), 2);
+    QCOMPARE(gridPage(printer.outputFileName(), 1).band, bandText(false, 3));
+    QCOMPARE(gridPage(printer.outputFileName(), 2).band, bandText(true, 1));
+}
+
+void SheetJobTest::gridPages_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("sign");
+
+    QTest::newRow("addition") << Kind::Addition << u"＋"_s;
+    QTest::newRow("subtraction") << Kind::Subtraction << u"－"_s;
+    QTest::newRow("multiplication, tenth row and column blank") << Kind::Multiplication << u"×"_s;
+}
+
+void SheetJobTest::gridPages()
+{
+    QFETCH(Kind, kind);
+    QFETCH(QString, sign);
+
+    const std::vector<Sheet> sheets = freshSheets(kind, 2, 99);
+    const QString pdf = print(dir.filePath(u"grid.pdf"_s), sheets, true);
+    QCOMPARE(Pdf::pages(pdf), 4);
+
+    for (int page = 1; page <= 4; ++page) {
+        const bool key = page > 2;
+        const Sheet& sheet = sheets[(page - 1) % 2];
+        const int size = sheet.size();
+        const PageText read = gridPage(pdf, page);
+        QCOMPARE(read.band, bandText(key, (page - 1) % 2 + 1));
+        QCOMPARE(read.below, NameLine);
+        QCOMPARE(read.misplaced, QStringList());
+
+        std::map<std::pair<int, int>, QString> expected;
+        expected[{0, 0}] = sign;
+        for (int i = 0; i < size; ++i) {
+            expected[{0, i + 1}] = QString::number(sheet.columns[0][i]);
+            expected[{i + 1, 0}] = QString::number(sheet.rows[i]);
+        }
+        for (int row = 0; key && row < size; ++row)
+            for (int column = 0; column < size; ++column)
+                expected[{row + 1, column + 1}]
+                    = QString::number(rightAnswer(kind, sheet.columns[0][column], sheet.rows[row]));
+        QCOMPARE(read.places, expected);
+
+        QVERIFY(printable(pdf).contains(read.extent));
+    }
+}
+
+void SheetJobTest::divisionPages()
+{
+    const std::vector<Sheet> sheets = freshSheets(Kind::Division, 2, 4321);
+    const QString pdf = print(dir.filePath(u"division.pdf"_s), sheets, true);
+    QCOMPARE(Pdf::pages(pdf), 4);
+    static const QRegularExpression problem(u"^(\\d+)÷(\\d+)＝(\\d*)$"_s);
+
+    for (int page = 1; page <= 4; ++page) {
+        const bool key = page > 2;
+        const Sheet& sheet = sheets[(page - 1) % 2];
+        const PageText read = divisionPage(pdf, page);
+        QCOMPARE(read.band, bandText(key, (page - 1) % 2 + 1));
+        QCOMPARE(read.below, NameLine);
+        QCOMPARE(read.misplaced, QStringList());
+        QCOMPARE(int(read.places.size()), 81);
+        for (int row = 0; row < 9; ++row) {
+            std::set<int> quotients;
+            for (int column = 0; column < 9; ++column) {
+                const QString text = read.places.at({row, column});
+                const QRegularExpressionMatch m = problem.match(text);
+                QVERIFY2(m.hasMatch(), qPrintable(text));
+                const int top = m.captured(1).toInt();
+                const int divisor = m.captured(2).toInt();
+                // One row per divisor, in the sheet's order, every problem whole.
+                QCOMPARE(divisor, sheet.rows[row]);
+                QCOMPARE(top, sheet.columns[row][column]);
+                QCOMPARE(top % divisor, 0);
+                const int quotient = top / divisor;
+                QVERIFY(quotient >= 1 && quotient <= 9);
+                quotients.insert(quotient);
+                QCOMPARE(m.captured(3), key ? QString::number(quotient) : QString());
+            }
+            QCOMPARE(int(quotients.size()), 9);
+        }
+        QVERIFY(printable(pdf).contains(read.extent));
+    }
+
+    // Every answer box is drawn, and empty on the sheet.
+    const int dpi = 100;
+    const QImage image = Pdf::render(pdf, dpi);
+    QVERIFY(!image.isNull());
+    auto inked = [&](QPointF twips) {
+        const QPoint at(
+            int((twips.x() / 20 + 10) * dpi / 72), int((twips.y() / 20 + 10) * dpi / 72));
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (qGray(image.pixel(at + QPoint(dx, dy))) < 160)
+                    return true;
+        return false;
+    };
+    for (int row = 0; row < 9; ++row) {
+        for (int column = 0; column < 9; ++column) {
+            const QRectF box = SheetPages::answerBox(row, column);
+            QVERIFY(inked({box.left(), box.center().y()}) && inked({box.right(), box.top() + 100}));
+            QVERIFY(!inked(box.center()));
+        }
+    }
+}
+
+void SheetJobTest::stoppedOrFailedJob_data()
+{
+    QTest::addColumn<QString>("pdfName"); // empty: no printer
+    QTest::addColumn<int>("stopAt"); // pages done when the job is stopped; -1 never
+    QTest::addColumn<bool>("printed");
+
+    QTest::newRow("stopped before the first page") << u"sheets.pdf"_s << 0 << false;
+    QTest::newRow("stopped halfway") << u"sheets.pdf"_s << 3 << false;
+    QTest::newRow("stopped after the last page") << u"sheets.pdf"_s << 6 << false;
+    QTest::newRow("no printer") << QString() << -1 << false;
+    QTest::newRow("printer refuses the job") << u"no such folder/sheets.pdf"_s << -1 << false;
+    QTest::newRow("finished job replaces the old file") << u"sheets.pdf"_s << -1 << true;
+}
+
+void SheetJobTest::stoppedOrFailedJob()
+{
+    QFETCH(QString, pdfName);
+    QFETCH(int, stopAt);
+    QFETCH(bool, printed);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(u"sheets.pdf"_s);
+    const QByteArray old = "an older file of the same name";
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
+    QPrinter pdfPrinter(QPrinter::HighResolution);
+    pdfPrinter.setOutputFormat(QPrinter::PdfFormat);
+    pdfPrinter.setOutputFileName(folder.filePath(pdfName));
+    QPrinter* printer = pdfName.isEmpty() ? nullptr : &pdfPrinter;
+
+    int calls = 0;
+    const PrintProgress progress = [&](int done, int total) {
+        ++calls;
+        return calls < 20 && total == 6 && done != stopAt;
+    };
+    const std::vector<Sheet> sheets = freshSheets(Kind::Subtraction, 3, 5);
+    bool cancelled = false;
+    bool failed = false;
+    if (pdfName.contains(u'/'))
+        QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+    try {
+        printSheets(printer, sheets, true, progress);
+    } catch (const PrintCancelled&) {
+        cancelled = true;
+    } catch (const PrintError&) {
+        failed = true;
+    }
+    QCOMPARE(cancelled, stopAt >= 0);
+    QCOMPARE(failed, !printed && stopAt < 0);
+    // The printer still prints where it was told to.
+    QCOMPARE(pdfPrinter.outputFileName(), folder.filePath(pdfName));
+
+    QCOMPARE(QDir(folder.path())
+                 .entryList(QDir::Files | QDir::Hidden | QDir::AllDirs | QDir::NoDotAndDotDot),
+        QStringList{u"sheets.pdf"_s});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    if (printed)
+        QCOMPARE(Pdf::pages(path), 6);
+    else
+        QCOMPARE(file.readAll(), old);
+}
+
+QTEST_MAIN(SheetJobTest)
+#include "tst_sheet_job.moc"
