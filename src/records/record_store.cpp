@@ -312,24 +312,17 @@ bool RecordStore::open()
 {
     d->close();
     d->movedAsideTo.clear();
-    d->problem = d->openFile();
-    if (d->problem == Problem::Damaged) {
+    Problem found = d->openFile();
+    bool begunAnew = false;
+    if (found == Problem::Damaged) {
         d->close();
-        if (!d->moveAside()) {
-            d->problem = Problem::CannotOpen;
-            return false;
-        }
-        const Problem second = d->openFile();
-        d->problem = second == Problem::None ? Problem::Damaged : second;
-        if (second != Problem::None) {
-            d->close();
-            return false;
-        }
-        return true;
+        found = d->moveAside() ? d->openFile() : Problem::CannotOpen;
+        begunAnew = found == Problem::None;
     }
-    if (d->problem != Problem::None)
+    if (found != Problem::None)
         d->close();
-    return d->problem == Problem::None;
+    d->problem = begunAnew ? Problem::Damaged : found;
+    return found == Problem::None;
 }
 
 bool RecordStore::isOpen() const

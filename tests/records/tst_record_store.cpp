@@ -148,20 +148,21 @@ private Q_SLOTS:
 
     void damagedFileMovedAside_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QByteArray>("journal"); // an -wal file beside it, when not empty
-        QTest::newRow("not a database") << QByteArray(4096, 'x') << QByteArray("wal bytes");
-        QTest::newRow("someone else's database") << QByteArray() << QByteArray();
-        QTest::newRow("page overwritten") << QByteArray() << QByteArray();
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("not a database, with a journal") << u"garbage"_s;
+        QTest::newRow("someone else's database") << u"foreign"_s;
+        QTest::newRow("a page overwritten") << u"overwritten"_s;
     }
     void damagedFileMovedAside()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QByteArray, journal);
+        QFETCH(QString, damage);
         QDir().mkpath(QFileInfo(path).absolutePath());
-        if (QTest::currentDataTag() == "someone else's database"_L1) {
+        if (damage == "garbage"_L1) {
+            write(path, QByteArray(4096, 'x'));
+            write(path + u"-wal"_s, "journal bytes");
+        } else if (damage == "foreign"_L1) {
             OtherConnection(path).run(u"CREATE TABLE notes (text TEXT)"_s);
-        } else if (bytes.isEmpty()) {
+        } else {
             {
                 RecordStore store(path);
                 QVERIFY(store.open());
@@ -173,20 +174,16 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::ReadWrite));
             file.seek(8192);
             file.write(QByteArray(8192, '\xA5'));
-        } else {
-            write(path, bytes);
         }
-        if (!journal.isEmpty())
-            write(path + u"-wal"_s, journal);
         const QByteArray original = contents(path);
+        const QByteArray journal = contents(path + u"-wal"_s);
 
         RecordStore store(path);
         QVERIFY(store.open());
         QCOMPARE(store.problem(), RecordStore::Problem::Damaged);
         QVERIFY(store.movedAsideTo().startsWith(path + u".damaged-"_s));
         QCOMPARE(contents(store.movedAsideTo()), original);
-        if (!journal.isEmpty())
-            QCOMPARE(contents(store.movedAsideTo() + u"-wal"_s), journal);
+        QCOMPARE(contents(store.movedAsideTo() + u"-wal"_s), journal);
         QCOMPARE(store.count(), 0);
         QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
     }
