@@ -454,6 +454,9 @@ QList<QDate> RecordStore::practiceDays(const QDate& from, const QDate& to) const
 QList<FactStat> RecordStore::facts(Kind kind, int lastSheets) const
 {
     QList<FactStat> facts;
+    // SQLite takes a negative LIMIT for none at all.
+    if (lastSheets <= 0)
+        return facts;
     auto query = d->run(factsQuery(), {byteValues(), kindNumber(kind), lastSheets});
     while (query && query->next()) {
         facts.append({query->value(0).toInt(), query->value(1).toInt(), query->value(2).toInt(),

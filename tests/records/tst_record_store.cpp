@@ -193,6 +193,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("setUp");
         QTest::newRow("folder is a file") << u"file"_s;
         QTest::newRow("read-only file") << u"read-only"_s;
+        QTest::newRow("read-only folder") << u"read-only folder"_s;
         QTest::newRow("newer layout") << u"newer"_s;
     }
     void unusableFileLeftAlone()
@@ -208,6 +209,10 @@ private Q_SLOTS:
             QFile::setPermissions(path, QFile::ReadOwner);
             if (QFile(path).open(QIODevice::ReadWrite))
                 QSKIP("permissions do not bind this user");
+        } else if (setUp == "read-only folder"_L1) {
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+            if (QFile(folder + u"/probe"_s).open(QIODevice::WriteOnly))
+                QSKIP("permissions do not bind this user");
         } else {
             OtherConnection(path).run(u"PRAGMA user_version = 99"_s);
         }
@@ -222,12 +227,25 @@ private Q_SLOTS:
         QCOMPARE(contents(path), original);
     }
 
+    // Another program holds the write lock: before the store opens (reading
+    // still works), or while it is open.
+    void lockedDatabase_data()
+    {
+        QTest::addColumn<bool>("beforeOpening");
+        QTest::newRow("locked after opening") << false;
+        QTest::newRow("locked before opening") << true;
+    }
     void lockedDatabase()
     {
+        QFETCH(bool, beforeOpening);
+        QVERIFY(RecordStore(path).open());
         RecordStore store(path);
-        QVERIFY(store.open());
+        if (!beforeOpening)
+            QVERIFY(store.open());
         OtherConnection other(path);
         other.run(u"BEGIN EXCLUSIVE"_s);
+        if (beforeOpening)
+            QVERIFY(store.open());
         QElapsedTimer waited;
         waited.start();
         QVERIFY(!store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
