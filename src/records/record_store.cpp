@@ -475,7 +475,7 @@ QByteArray RecordStore::csv() const
 {
     // The byte-order mark makes spreadsheets read the file as UTF-8 rather
     // than the system's code page.
-    QString text = u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,きろく\r\n"_s;
+    QString text = u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア\r\n"_s;
     auto query = d->run(u"SELECT finished_at, kind, seconds, wrong_digits, record FROM sheets "
                         u"ORDER BY finished_utc, id"_s);
     while (query && query->next()) {

@@ -344,7 +344,7 @@ private Q_SLOTS:
         QVERIFY(store.add(sheetAt(u"2026-12-06T23:59:59-05:00"_s, Kind::Subtraction, 600)));
         QCOMPARE(store.csv(),
             QByteArray("\xEF\xBB\xBF"
-                       "ひづけ,じこく,じさ,しゅるい,びょう,まちがい,きろく\r\n"
+                       "ひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア\r\n"
                        "2026-12-06,23:59:59,UTC-05:00,ひきざん,600,0,0\r\n"
                        "2026-12-07,19:30:05,UTC+09:00,かけざん,65,2,1\r\n"));
     }
