@@ -17,18 +17,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QDateTime at(const QString& iso)
-{
-    return QDateTime::fromString(iso, Qt::ISODate);
-}
-
 FinishedSheet sheetAt(
     const QString& iso, Kind kind, int seconds, std::vector<AnsweredCell> cells = {})
 {
     FinishedSheet sheet;
     sheet.sheet.kind = kind;
     sheet.seconds = seconds;
-    sheet.finishedAt = at(iso);
+    sheet.finishedAt = QDateTime::fromString(iso, Qt::ISODate);
     sheet.cells = std::move(cells);
     return sheet;
 }
@@ -299,7 +294,7 @@ private Q_SLOTS:
     }
 
     // Eleven addition sheets; the fact 3 + 5 took 1000 ms more on each newer
-    // sheet, and 90 s with 5 wrong digits on the oldest, kept last.
+    // sheet, and 89 s with 5 wrong digits on the oldest, kept last.
     void factsOfNewestSheets_data()
     {
         QTest::addColumn<int>("lastSheets");
