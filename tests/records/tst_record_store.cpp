@@ -110,6 +110,23 @@ private Q_SLOTS:
         QCOMPARE(back->finishedAt.toString(Qt::ISODate), u"2026-12-07T19:30:05-03:30"_s);
     }
 
+    // The files as a killed program leaves them: the sheet sits in the journal,
+    // never folded back into the database file.
+    void storedSheetOutlivesAKill()
+    {
+        RecordStore store(path);
+        QVERIFY(store.open());
+        QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 61)));
+        const QString copy = path + u"-killed.sqlite"_s;
+        QVERIFY(QFile::copy(path, copy));
+        QVERIFY(QFile::copy(path + u"-wal"_s, copy + u"-wal"_s));
+
+        RecordStore next(copy);
+        QVERIFY(next.open());
+        QCOMPARE(next.problem(), RecordStore::Problem::None);
+        QCOMPARE(next.sheets().value(0).seconds, 61);
+    }
+
     // A file as the first released layout wrote it, by hand: a division sheet
     // whose cell 0 (8 / 2 = 4) took 1.5 s (0x0005DC) with one wrong digit.
     void migratesFromVersion1()
