@@ -185,7 +185,7 @@ void RecordsWindow::buildControls()
     dots->setName(u"まいかい"_s);
     dots->setPen(QPen(QColor(80, 120, 220), 1, Qt::NoPen));
     dots->setPointsVisible(true);
-    dots->setMarkerSize(6);
+    dots->setMarkerSize(3.5); // the radius of each point
     dayBest = new QLineSeries(chart);
     dayBest->setName(u"その ひの いちばん"_s);
     dayBest->setPen(QPen(QColor(0, 0, 160), 2));
@@ -209,7 +209,7 @@ void RecordsWindow::buildControls()
     }
     chartView = new QChartView(chart, graphBox);
     chartView->setRenderHint(QPainter::Antialiasing);
-    chartView->setMinimumSize(560, 280);
+    chartView->setMinimumSize(560, 250);
     chartView->setAccessibleName(u"タイムの グラフ"_s);
     graphLayout->addWidget(chartView, 1);
 
@@ -405,10 +405,11 @@ void RecordsWindow::refreshGraph()
     const bool hasBest = best < NoBestTime;
     // Whole steps a child can read: 10, 20 or 30 seconds, whole minutes.
     const int highest = std::max({hasBest ? best : 0, slowestSeconds, 50});
-    int step = 10;
-    for (int wider : {20, 30, 60, 120, 300}) {
-        if (highest + highest / 10 > step * 6)
-            step = wider;
+    int step = 0;
+    for (int each : {10, 20, 30, 60, 120, 300, 600, 1200, 3000, 6000}) {
+        step = each;
+        if (highest + highest / 10 <= step * 6)
+            break;
     }
     const int top = (highest + highest / 10 + step - 1) / step * step;
 

@@ -44,7 +44,7 @@ public:
     bool showsAllDays() const;
     void setShowsAllDays(bool all);
 
-    // The parts, for tests and for the benchmark.
+    // The parts, for tests.
     QChartView* graph() const { return chartView; }
     // Each sheet a dot: a series drawn as points only.
     QLineSeries* sheetDots() const { return dots; }

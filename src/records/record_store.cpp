@@ -312,24 +312,17 @@ bool RecordStore::open()
 {
     d->close();
     d->movedAsideTo.clear();
-    d->problem = d->openFile();
-    if (d->problem == Problem::Damaged) {
+    Problem found = d->openFile();
+    bool begunAnew = false;
+    if (found == Problem::Damaged) {
         d->close();
-        if (!d->moveAside()) {
-            d->problem = Problem::CannotOpen;
-            return false;
-        }
-        const Problem second = d->openFile();
-        d->problem = second == Problem::None ? Problem::Damaged : second;
-        if (second != Problem::None) {
-            d->close();
-            return false;
-        }
-        return true;
+        found = d->moveAside() ? d->openFile() : Problem::CannotOpen;
+        begunAnew = found == Problem::None;
     }
-    if (d->problem != Problem::None)
+    if (found != Problem::None)
         d->close();
-    return d->problem == Problem::None;
+    d->problem = begunAnew ? Problem::Damaged : found;
+    return found == Problem::None;
 }
 
 bool RecordStore::isOpen() const
@@ -461,6 +454,9 @@ QList<QDate> RecordStore::practiceDays(const QDate& from, const QDate& to) const
 QList<FactStat> RecordStore::facts(Kind kind, int lastSheets) const
 {
     QList<FactStat> facts;
+    // SQLite takes a negative LIMIT for none at all.
+    if (lastSheets <= 0)
+        return facts;
     auto query = d->run(factsQuery(), {byteValues(), kindNumber(kind), lastSheets});
     while (query && query->next()) {
         facts.append({query->value(0).toInt(), query->value(1).toInt(), query->value(2).toInt(),
@@ -479,7 +475,7 @@ QByteArray RecordStore::csv() const
 {
     // The byte-order mark makes spreadsheets read the file as UTF-8 rather
     // than the system's code page.
-    QString text = u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,きろく\r\n"_s;
+    QString text = u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア\r\n"_s;
     auto query = d->run(u"SELECT finished_at, kind, seconds, wrong_digits, record FROM sheets "
                         u"ORDER BY finished_utc, id"_s);
     while (query && query->next()) {

@@ -68,6 +68,8 @@ public:
     // begun: that is reported as Damaged but returns true.
     bool open();
     bool isOpen() const;
+    // What went wrong in the last open(), add() or clear(); None once one of
+    // them succeeded. Adding or clearing needs an open store.
     Problem problem() const;
     // Where a damaged file was moved to; empty when none was.
     QString movedAsideTo() const;
