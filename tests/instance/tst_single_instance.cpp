@@ -23,6 +23,7 @@ enum Leftover {
     KilledCopyLockOnly,
     EmptyLock,
     FolderAsLock,
+    ForeignLock,
 };
 
 QString lockPath(const QTemporaryDir& runtime)
@@ -93,6 +94,7 @@ void SingleInstanceTest::leftoversDoNotBlock_data()
     QTest::newRow("empty lock file") << int(EmptyLock) << true;
     // Nothing can lock there: each copy runs rather than none.
     QTest::newRow("folder in place of the lock") << int(FolderAsLock) << false;
+    QTest::newRow("lock file of another user") << int(ForeignLock) << false;
 }
 
 void SingleInstanceTest::leftoversDoNotBlock()
@@ -121,6 +123,16 @@ void SingleInstanceTest::leftoversDoNotBlock()
     case FolderAsLock:
         QVERIFY(QDir(runtime.path()).mkdir(QFileInfo(lockPath(runtime)).fileName()));
         break;
+    case ForeignLock: {
+        if (::getuid() != 0)
+            QSKIP("only root can give a file to another user");
+        // Names a process that runs, so that it does not look stale.
+        QFile lock(lockPath(runtime));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(::getpid()) + "\ntest_instance_single_instance\n\n");
+        QCOMPARE(::fchown(lock.handle(), 65534, 65534), 0);
+        break;
+    }
     }
     if (QTest::currentTestFailed())
         return;
