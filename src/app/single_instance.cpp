@@ -94,8 +94,9 @@ bool SingleInstance::claim()
     }
 
     // No copy answers. A lock that names no process (a copy killed while it wrote the lock) is
-    // never judged stale, but nobody holds its file lock, and removing it fails while a copy that
-    // hangs still does. One copy at a time removes it, as QLockFile does with stale locks.
+    // never judged stale. But a copy that runs, even one that hangs, holds a file lock on it, so
+    // the removal succeeds only when nobody does. One copy at a time removes it, as QLockFile
+    // does with stale locks.
     {
         QLockFile removal(lockPath_ + u".rmlock"_s);
         if (removal.tryLock(0))
