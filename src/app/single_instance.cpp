@@ -26,11 +26,12 @@ constexpr int retryPauseMs = 20;
 // Room in sockaddr_un::sun_path, less its terminating zero.
 constexpr qsizetype longestSocketPath = 107;
 
-// Something other than a lock file in the lock's place: a folder, a link, a device.
+// Something in the lock's place that no copy of this user made: a folder, a link, a device, or in
+// the shared temporary folder a file of another user.
 bool isNoLockFile(const QString& path)
 {
     const QFileInfo info(path);
-    return info.isSymLink() || (info.exists() && !info.isFile());
+    return info.isSymLink() || (info.exists() && (!info.isFile() || info.ownerId() != ::getuid()));
 }
 
 } // namespace
@@ -93,8 +94,9 @@ bool SingleInstance::claim()
     }
 
     // No copy answers. A lock that names no process (a copy killed while it wrote the lock) is
-    // never judged stale, but nobody holds its file lock, and removing it fails while a copy that
-    // hangs still does. One copy at a time removes it, as QLockFile does with stale locks.
+    // never judged stale. But a copy that runs, even one that hangs, holds a file lock on it, so
+    // the removal succeeds only when nobody does. One copy at a time removes it, as QLockFile
+    // does with stale locks.
     {
         QLockFile removal(lockPath_ + u".rmlock"_s);
         if (removal.tryLock(0))
@@ -124,6 +126,7 @@ void SingleInstance::listen()
     // in use is never taken away.
     QLocalServer::removeServer(serverPath_);
     server_ = new QLocalServer(this);
+    // For the user alone: in the temporary folder others could reach it otherwise.
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {

@@ -30,17 +30,13 @@ public:
     // this copy runs unguarded rather than not at all.
     bool claim();
 
-    QString lockFilePath() const { return lockPath_; }
-    QString serverPath() const { return serverPath_; }
-
-    // The user's runtime folder, or the temporary folder where there is none.
-    static QString defaultFolder();
-
 Q_SIGNALS:
     // A later copy asked this one to show itself: raise and activate the window.
     void activationRequested();
 
 private:
+    // The user's runtime folder, or the temporary folder where there is none.
+    static QString defaultFolder();
     bool takeLock();
     void listen();
     bool askRunningCopyToShow() const;

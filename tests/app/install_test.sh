@@ -9,6 +9,12 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# The program's one-copy lock goes to a runtime folder of the test's own: a copy
+# the user runs elsewhere neither stops these starts nor is raised by them.
+export XDG_RUNTIME_DIR="$prefix/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
 [ -L "$prefix/bin/varolin" ] || fail "bin/varolin is not a link"
 program=$(readlink -f "$prefix/bin/varolin")
 [ -x "$program" ] || fail "the link does not lead to the program"
@@ -27,10 +33,12 @@ if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     chmod 755 "$prefix"
     home="$prefix/nobody"
     mkdir -p "$home"
-    chown 65534:65534 "$home"
+    mkdir -m 700 "$home/run"
+    chown -R 65534:65534 "$home"
     status=0
     setpriv --reuid=65534 --regid=65534 --clear-groups \
-        env HOME="$home" XDG_CONFIG_HOME="$home/.config" timeout 3 "$prefix/bin/varolin" \
+        env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/run" \
+        timeout 3 "$prefix/bin/varolin" \
         >/dev/null 2>&1 || status=$?
     [ "$status" -eq 124 ] || fail "the installed program did not run for another user (status $status)"
     [ ! -e "$(dirname "$program")/Varolin.ini" ] || fail "settings written into the program's folder"

@@ -6,3 +6,9 @@ foreach(test single_instance termination)
   target_compile_definitions(test_instance_${test} PRIVATE
     INSTANCE_HELPER="$<TARGET_FILE:instance_helper>")
 endforeach()
+
+# The program as main() wires both together.
+add_test(NAME instance.program
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/program_test.sh $<TARGET_FILE:varolin>)
+set_tests_properties(instance.program PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 60)

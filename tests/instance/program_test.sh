@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The program itself, as main() wires it: a second start hands over to the
+# running copy and ends with status 0 before it makes a window; SIGTERM ends the
+# running copy with status 0 once it has kept its settings, and it leaves
+# neither its lock nor its socket behind.
+#   program_test.sh PROGRAM
+set -euo pipefail
+work=$(mktemp -d)
+first=
+trap '[ -z "$first" ] || kill -KILL "$first" 2>/dev/null || true; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# A copy of its own, so that its settings are kept in the temporary folder.
+cp "$1" "$work/varolin"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$HOME"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+lock="$XDG_RUNTIME_DIR/varolin-$(id -u).lock"
+socket="$XDG_RUNTIME_DIR/varolin-$(id -u).socket"
+
+# Waits at most five seconds for a condition.
+within5s() { for _ in $(seq 50); do if "$@"; then return 0; fi; sleep 0.1; done; "$@"; }
+
+"$work/varolin" 2>/dev/null &
+first=$!
+within5s test -S "$socket" || fail "the first copy does not listen"
+rm -f "$work/Varolin.ini"
+
+status=0
+timeout 5 "$work/varolin" 2>/dev/null || status=$?
+[ "$status" -eq 0 ] || fail "a second start ended with status $status"
+kill -0 "$first" 2>/dev/null || fail "the running copy ended when a second one started"
+
+kill -TERM "$first"
+within5s eval '! kill -0 "$first" 2>/dev/null' || fail "SIGTERM did not end the program"
+status=0
+wait "$first" || status=$?
+first=
+[ "$status" -eq 0 ] || fail "SIGTERM ended the program with status $status"
+[ -f "$work/Varolin.ini" ] || fail "the settings were not kept"
+[ ! -e "$lock" ] && [ ! -e "$socket" ] || fail "the lock or the socket was left behind"
+echo "a second start hands over; SIGTERM keeps the settings and ends cleanly"
