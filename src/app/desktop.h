@@ -52,6 +52,9 @@ public:
         QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& paint)
         = 0;
     virtual QDateTime now() = 0;
+    // Milliseconds from a fixed point of this run; never goes back, whatever
+    // happens to the wall clock.
+    virtual qint64 monotonicMilliseconds() = 0;
     // Asks where to save a file; empty when the user cancelled.
     virtual QString saveFileName(
         QWidget* parent, const QString& title, const QString& suggestedPath, const QString& filter);

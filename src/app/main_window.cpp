@@ -17,7 +17,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
@@ -325,10 +324,9 @@ void MainWindow::startUp()
     loadSettings();
     applySettings();
 
-    QElapsedTimer monotonic;
-    monotonic.start();
     drill = new Drill(
-        settings.kind, desktop.randomSeed(), [monotonic] { return monotonic.elapsed(); }, this);
+        settings.kind, desktop.randomSeed(), [this] { return desktop.monotonicMilliseconds(); },
+        this);
     connectDrill();
     printRandom.seed(desktop.randomSeed() ^ 0x9e3779b9u);
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLibrary>
@@ -201,6 +202,16 @@ void QtDesktop::previewPrint(
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
         [&paint](QPrinter* target) { paint(*target); });
     dialog.exec();
+}
+
+qint64 QtDesktop::monotonicMilliseconds()
+{
+    static const QElapsedTimer started = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return started.elapsed();
 }
 
 QDateTime QtDesktop::now()

@@ -24,6 +24,7 @@ public:
     void previewPrint(
         QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
     QDateTime now() override;
+    qint64 monotonicMilliseconds() override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
         const QString& filter) override;
     std::uint32_t randomSeed() override;

@@ -59,14 +59,16 @@ void ResultsTest::verdictAfterASheet_data()
     QTest::addColumn<int>("best"); // of the kind played
     QTest::addColumn<bool>("record");
     QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("perAnswer"); // milliseconds the child takes for each answer
 
-    QTest::newRow("addition record") << 0 << 600 << true << u"きろくこうしん！！"_s;
-    QTest::newRow("subtraction record") << 1 << 599 << true << u"きろくこうしん！！"_s;
-    QTest::newRow("multiplication record") << 2 << 598 << true << u"きろくこうしん！！"_s;
-    QTest::newRow("division record") << 3 << 597 << true << u"きろくこうしん！！"_s;
-    // A sheet played by keys takes well under ten seconds.
-    QTest::newRow("addition near miss") << 0 << 0 << false << u"おしい！"_s;
-    QTest::newRow("division near miss") << 3 << 0 << false << u"おしい！"_s;
+    QTest::newRow("addition record") << 0 << 600 << true << u"きろくこうしん！！"_s << 100;
+    QTest::newRow("subtraction record") << 1 << 599 << true << u"きろくこうしん！！"_s << 100;
+    QTest::newRow("multiplication record") << 2 << 598 << true << u"きろくこうしん！！"_s << 100;
+    QTest::newRow("division record") << 3 << 597 << true << u"きろくこうしん！！"_s << 100;
+    // 100 cells at 100 ms are 10 s; 81 at 123 ms are 9 s; 100 at 150 ms 15 s.
+    QTest::newRow("addition, the best time itself") << 0 << 10 << false << u"おしい！"_s << 100;
+    QTest::newRow("division, eight seconds slower") << 3 << 1 << false << u"おしい！"_s << 123;
+    QTest::newRow("subtraction, ten seconds slower") << 1 << 5 << false << u"ざんねん"_s << 150;
 }
 
 void ResultsTest::verdictAfterASheet()
@@ -75,6 +77,7 @@ void ResultsTest::verdictAfterASheet()
     QFETCH(int, best);
     QFETCH(bool, record);
     QFETCH(QString, title);
+    QFETCH(int, perAnswer);
 
     WindowFixture fixture;
     const QByteArray kept = settingsFile(kind, best);
@@ -97,7 +100,7 @@ void ResultsTest::verdictAfterASheet()
         QCOMPARE(bestTime->text(), labelBefore);
         QCOMPARE(fixture.desktop.clipboardWrites, 1);
     };
-    QVERIFY(SheetPlayer::playSheet(fixture));
+    QVERIFY(SheetPlayer::playSheet(fixture, nullptr, perAnswer));
     QVERIFY(checked);
     QCOMPARE(fixture.desktop.shown.size(), 1);
 

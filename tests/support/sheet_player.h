@@ -100,12 +100,14 @@ inline int answerOpenCell(const WindowFixture& fixture)
 // Clicks はじめ and answers until no cell is open; false (with a warning)
 // when the sheet could not be played to its end. `answered` gets the cells
 // in the order answered.
-inline bool playSheet(const WindowFixture& fixture, QList<int>* answered = nullptr)
+inline bool playSheet(
+    WindowFixture& fixture, QList<int>* answered = nullptr, int millisecondsPerAnswer = 100)
 {
     fixture.click(QStringLiteral("startButton"));
     for (int answers = 0; answers < MaxAnswers; ++answers) {
         if (enabledCell(fixture) == -1)
             return answers > 0;
+        fixture.desktop.monotonic += millisecondsPerAnswer;
         const int cell = answerOpenCell(fixture);
         if (cell < 0)
             return false;
