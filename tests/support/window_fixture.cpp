@@ -11,9 +11,10 @@ using namespace Qt::StringLiterals;
 
 WindowFixture::WindowFixture()
 {
-    // Whatever the window looks for in the user's folders, it finds in a
-    // test folder instead.
-    QStandardPaths::setTestModeEnabled(true);
+    // Whatever the window looks for in the user's folders (the settings,
+    // the records) it finds in a folder of this fixture instead.
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(variable, home.filePath(QString::fromLatin1(variable)).toLocal8Bit());
 }
 
 QString WindowFixture::path(const QString& fileName) const

@@ -37,6 +37,8 @@ struct WindowFixture
     void click(const QString& buttonName) const;
 
     QTemporaryDir folder;
+    // The user's own folders.
+    QTemporaryDir home;
     FakeDesktop desktop;
     std::unique_ptr<MainWindow> window;
 };
