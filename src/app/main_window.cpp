@@ -594,6 +594,8 @@ void MainWindow::clearBestTimes()
     storeWindowPosition();
     saveSettings();
     showKind();
+    if (recordsWindow)
+        recordsWindow->setBestTimes(settings.bestTimes);
 }
 
 RecordStore* MainWindow::records()

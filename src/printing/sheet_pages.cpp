@@ -1,9 +1,9 @@
 #include "printing/sheet_pages.h"
 
 #include "drill/arithmetic.h"
+#include "drill/kind_text.h"
 #include "printing/answer_sheet.h"
 #include "printing/fonts.h"
-#include "scores/verdict.h"
 
 #include <QFont>
 #include <QFontMetricsF>

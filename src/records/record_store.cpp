@@ -1,7 +1,7 @@
 #include "records/record_store.h"
 
+#include "drill/kind_text.h"
 #include "records/record_schema.h"
-#include "scores/verdict.h"
 
 #include <QDir>
 #include <QFile>

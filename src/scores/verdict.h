@@ -1,5 +1,7 @@
 #pragma once
 
+#include "drill/kind_text.h"
+
 #include <QString>
 
 // What a finished sheet's time means against the best time of its kind, and
@@ -13,15 +15,8 @@ enum class Verdict {
 
 Verdict judgeTime(int seconds, int best);
 
-// How a kind is filed: 0 addition, 1 subtraction, 2 multiplication; every
-// other value is filed as division, as the kind display shows it.
-int kindIndex(int kind);
-// "たしざん", "ひきざん", "かけざん", "わりざん".
-QString kindName(int kind);
 // The name in brackets, as the clipboard line starts: "[たしざん]".
 QString kindLabel(int kind);
-// "＋", "－", "×", "÷".
-QString kindSign(int kind);
 
 // "ハイスコア： 1分05秒".
 QString highScoreText(int best);
