@@ -1,17 +1,26 @@
 // The printed answer sheet is a blank exercise: the sign and the twenty
-// operands exactly as the header labels show them, each at the top-left of
-// its cell, the name line below an 11 x 11 grid, and never an answer typed
-// on screen. Read back from a PDF printer with the poppler tools.
-#include "form_fixture.h"
+// operands exactly as given, each at the top-left of its cell, the name line
+// below an 11 x 11 grid, and never an answer typed on screen. Read back from
+// a PDF printer with the poppler tools.
 #include "pdf_tools.h"
 #include "printing/print_error.h"
+#include "printing/print_job.h"
+#include "sheet_player.h"
+#include "window_fixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QPushButton>
 #include <QtTest>
 
+#include <array>
+#include <memory>
+
 using namespace Qt::StringLiterals;
+
+using Captions = std::array<QString, 21>;
+Q_DECLARE_METATYPE(Captions)
 
 namespace {
 
@@ -24,13 +33,20 @@ constexpr double GridBottom = 9653;
 constexpr double NameLeft = 440;
 constexpr double NameTop = 10439;
 
-// Where the fake desktop's PDF printer puts the top-left of its printable
-// area, in points from the page corner.
+// A PDF printer like the one the fake desktop hands out.
+std::unique_ptr<QPrinter> pdfPrinter(const QString& path)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(path);
+    return printer;
+}
+
+// Where that printer puts the top-left of its printable area, in points
+// from the page corner.
 QPointF printableOrigin()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    return printer.pageLayout().paintRect(QPageLayout::Point).topLeft();
+    return pdfPrinter(QString())->pageLayout().paintRect(QPageLayout::Point).topLeft();
 }
 
 QPointF toPoints(double xTwips, double yTwips)
@@ -58,72 +74,44 @@ QRectF headerCell(int k)
     return {GridLeft + Pitch * column, GridTop + Pitch * row, Pitch, Pitch};
 }
 
-} // namespace
-
-class AnswerSheetTest : public QObject
+Captions makeCaptions(const QString& sign, const QStringList& rows, const QStringList& columns)
 {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void initTestCase();
-    void headersInTheirCells_data();
-    void headersInTheirCells();
-    void gridLines();
-    void printerThatCannotBeUsed_data();
-    void printerThatCannotBeUsed();
-};
-
-void AnswerSheetTest::initTestCase()
-{
-    if (!Pdf::toolsPresent())
-        QSKIP("poppler-utils (pdftotext, pdfinfo, pdftoppm) are not installed");
+    Captions captions;
+    captions[0] = sign;
+    for (int i = 0; i < 10; ++i) {
+        captions[1 + i] = rows.value(i);
+        captions[11 + i] = columns.value(i);
+    }
+    return captions;
 }
 
-void AnswerSheetTest::headersInTheirCells_data()
+// The captions the board shows.
+Captions boardCaptions(const WindowFixture& fixture)
 {
-    QTest::addColumn<int>("switches"); // clicks of the kind switch from addition
-    QTest::addColumn<QString>("sign");
-    QTest::addColumn<bool>("tenthEnabled");
-
-    QTest::newRow("addition") << 0 << u"＋"_s << true;
-    QTest::newRow("subtraction") << 1 << u"－"_s << true;
-    QTest::newRow("multiplication, tenth labels disabled") << 2 << u"×"_s << false;
-    QTest::newRow("division, tenth labels disabled") << 3 << u"÷"_s << false;
+    Captions captions;
+    captions[0] = fixture.find<QLabel>(u"signLabel"_s)->text();
+    for (int i = 0; i < 10; ++i) {
+        captions[1 + i] = fixture.rowHeader(i)->text();
+        captions[11 + i] = fixture.columnHeader(i)->text();
+    }
+    return captions;
 }
 
-void AnswerSheetTest::headersInTheirCells()
+// `pdf` is one answer sheet of `captions`: each header cell holds its
+// caption and nothing else, no answer cell holds anything, every word
+// starts where a caption is put or on the name line.
+void checkSheet(const QString& pdf, const Captions& captions)
 {
-    QFETCH(int, switches);
-    QFETCH(QString, sign);
-    QFETCH(bool, tenthEnabled);
-
-    FormFixture fixture;
-    fixture.desktop.pdfPath = fixture.path(u"sheet.pdf"_s);
-    Form1& form = fixture.make();
-    for (int i = 0; i < switches; ++i)
-        form.Btn_Click(0);
-    QCOMPARE(form.L[0]->text(), sign);
-    QCOMPARE(form.L[10]->isEnabled(), tenthEnabled);
-    QCOMPARE(form.L[20]->isEnabled(), tenthEnabled);
-    // Answers on screen, some of them equal to operands, must stay there.
-    for (int i = 0; i < 100; ++i)
-        form.Data[i]->setText(QString::number(10 + i % 9));
-
-    form.PrintSheet();
-    const QString pdf = fixture.desktop.pdfPath;
     QCOMPARE(Pdf::pages(pdf), 1);
 
-    // Each header cell holds its label's caption and nothing else.
     for (int k = 0; k <= 20; ++k)
-        QCOMPARE(textIn(pdf, headerCell(k)), form.L[k]->text());
+        QCOMPARE(textIn(pdf, headerCell(k)), captions[k]);
 
-    // No answer cell holds anything.
     const QRectF answers(
         QPointF(GridLeft + Pitch, GridTop + Pitch), QPointF(GridRight, GridBottom));
     QCOMPARE(textIn(pdf, answers), QString());
 
-    // Every word starts exactly where a caption is put (the sign and the
-    // first column operand may be read as one word), or on the name line.
+    // The sign and the first column operand may be read as one word.
     std::vector<QPointF> starts;
     for (int k = 0; k <= 20; ++k)
         starts.push_back(toPoints(headerCell(k).left(), headerCell(k).top()));
@@ -148,21 +136,91 @@ void AnswerSheetTest::headersInTheirCells()
         QVERIFY(std::abs(word.box.height() - 36) < tolerance);
     }
     QCOMPARE(nameWords, u"ねんくみなまえ："_s);
+}
 
-    // Printing read nothing but the labels and changed nothing on screen.
-    QCOMPARE(form.Data[0]->text(), u"10"_s);
-    QCOMPARE(form.L[0]->text(), sign);
+} // namespace
+
+class AnswerSheetTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void headersInTheirCells_data();
+    void headersInTheirCells();
+    void printCommandLeavesAnswersOut();
+    void gridLines();
+    void printerThatCannotBeUsed_data();
+    void printerThatCannotBeUsed();
+
+private:
+    QTemporaryDir folder;
+};
+
+void AnswerSheetTest::initTestCase()
+{
+    if (!Pdf::toolsPresent())
+        QSKIP("poppler-utils (pdftotext, pdfinfo, pdftoppm) are not installed");
+    QVERIFY(folder.isValid());
+}
+
+void AnswerSheetTest::headersInTheirCells_data()
+{
+    QTest::addColumn<Captions>("captions");
+
+    // Rows and columns differ everywhere, so a caption in the wrong cell
+    // shows.
+    const QStringList rows{
+        u"3"_s, u"7"_s, u"0"_s, u"9"_s, u"1"_s, u"5"_s, u"8"_s, u"2"_s, u"6"_s, u"4"_s};
+    QTest::newRow("addition") << makeCaptions(u"＋"_s, rows,
+        {u"12"_s, u"10"_s, u"17"_s, u"11"_s, u"19"_s, u"14"_s, u"16"_s, u"13"_s, u"18"_s, u"15"_s});
+    QTest::newRow("subtraction") << makeCaptions(u"－"_s, rows,
+        {u"15"_s, u"18"_s, u"10"_s, u"13"_s, u"11"_s, u"17"_s, u"12"_s, u"19"_s, u"16"_s, u"14"_s});
+    QTest::newRow("multiplication, tenth captions printed too") << makeCaptions(u"×"_s, rows,
+        {u"21"_s, u"25"_s, u"23"_s, u"29"_s, u"27"_s, u"22"_s, u"26"_s, u"28"_s, u"24"_s, u"20"_s});
+    QTest::newRow("division, dividends along the top") << makeCaptions(u"÷"_s, rows,
+        {u"72"_s, u"35"_s, u"81"_s, u"12"_s, u"48"_s, u"63"_s, u"56"_s, u"27"_s, u"40"_s, u"99"_s});
+}
+
+void AnswerSheetTest::headersInTheirCells()
+{
+    QFETCH(Captions, captions);
+
+    const QString pdf = folder.filePath(QString::fromLatin1(QTest::currentDataTag()) + u".pdf"_s);
+    const std::unique_ptr<QPrinter> printer = pdfPrinter(pdf);
+    printAnswerSheet(printer.get(), captions);
+    checkSheet(pdf, captions);
+}
+
+void AnswerSheetTest::printCommandLeavesAnswersOut()
+{
+    // A subtraction drill under way, the answers typed so far on the board:
+    // the print command prints the headers as shown, the answer cells blank.
+    WindowFixture fixture;
+    fixture.desktop.pdfPath = fixture.path(u"sheet.pdf"_s);
+    fixture.make();
+    fixture.click(u"switchKindButton"_s);
+    fixture.click(u"startButton"_s);
+    for (int i = 0; i < 12; ++i)
+        QVERIFY(SheetPlayer::answerOpenCell(fixture) >= 0);
+    QVERIFY(!fixture.cell(11)->text().isEmpty());
+    const Captions captions = boardCaptions(fixture);
+    QCOMPARE(captions[0], u"－"_s);
+
+    fixture.desktop.answers = {Desktop::Answer::Yes, Desktop::Answer::Ok};
+    fixture.button(u"printButton"_s)->click();
+    QCOMPARE(fixture.desktop.shown.size(), 2);
+    checkSheet(fixture.desktop.pdfPath, captions);
 }
 
 void AnswerSheetTest::gridLines()
 {
-    FormFixture fixture;
-    fixture.desktop.pdfPath = fixture.path(u"sheet.pdf"_s);
-    Form1& form = fixture.make();
-    form.PrintSheet();
+    const QString pdf = folder.filePath(u"grid.pdf"_s);
+    const std::unique_ptr<QPrinter> printer = pdfPrinter(pdf);
+    printAnswerSheet(printer.get(), makeCaptions(u"＋"_s, {}, {}));
 
     const int dpi = 100;
-    const QImage page = Pdf::render(fixture.desktop.pdfPath, dpi);
+    const QImage page = Pdf::render(pdf, dpi);
     QVERIFY(!page.isNull());
     auto pixel = [&](double xTwips, double yTwips) {
         const QPointF at = toPoints(xTwips, yTwips) * dpi / 72.0;
@@ -177,8 +235,8 @@ void AnswerSheetTest::gridLines()
         return false;
     };
 
-    // Eleven lines each way, at the pitch, from edge to edge of the grid
-    // (sampled at the middle of every cell).
+    // Twelve lines each way (the frame included), at the pitch, from edge
+    // to edge of the grid (sampled at the middle of every cell).
     for (int j = 0; j <= 11; ++j) {
         const double line = j * Pitch;
         for (int i = 0; i < 11; ++i) {
@@ -196,8 +254,6 @@ void AnswerSheetTest::gridLines()
         QVERIFY(!inked(pixel(GridRight + Pitch / 2, GridTop + (r + 0.5) * Pitch)));
     }
     QVERIFY(!inked(pixel(GridLeft + 5.5 * Pitch, GridBottom + Pitch / 3)));
-
-    page.save(fixture.path(u"sheet.png"_s));
 }
 
 void AnswerSheetTest::printerThatCannotBeUsed_data()
@@ -212,16 +268,13 @@ void AnswerSheetTest::printerThatCannotBeUsed()
 {
     QFETCH(QString, pdfName);
 
-    FormFixture fixture;
-    if (!pdfName.isEmpty())
-        fixture.desktop.pdfPath = fixture.path(pdfName);
-    Form1& form = fixture.make();
-
-    if (!pdfName.isEmpty())
+    std::unique_ptr<QPrinter> printer;
+    if (!pdfName.isEmpty()) {
+        printer = pdfPrinter(folder.filePath(pdfName));
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
-    QVERIFY_THROWS_EXCEPTION(PrintError, form.PrintSheet());
-    QCOMPARE(fixture.desktop.printerRequests, 1);
-    QVERIFY(fixture.desktop.shown.isEmpty()); // telling the user is the command's job
+    }
+    QVERIFY_THROWS_EXCEPTION(
+        PrintError, printAnswerSheet(printer.get(), makeCaptions(u"＋"_s, {}, {})));
 }
 
 QTEST_MAIN(AnswerSheetTest)

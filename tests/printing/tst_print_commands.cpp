@@ -1,15 +1,22 @@
 // The print and screen-copy commands ask twice, print only after Yes and
-// OK, and turn any printer failure into one warning box; the board and the
-// drill are never touched, and the two buttons stay hidden.
-#include "form_fixture.h"
+// OK, and turn any printer failure into one warning box; nothing in the
+// window changes, and a running drill goes on. Ctrl+P opens the print
+// dialog between drills only.
 #include "pdf_tools.h"
 #include "printing/page_fit.h"
+#include "sheet_player.h"
+#include "window_fixture.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+
+#include <functional>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -21,44 +28,27 @@ Q_DECLARE_METATYPE(QList<Desktop::Answer>)
 
 namespace {
 
-// Everything on the board and in the drill that a print command must leave
-// as it was.
-struct Snapshot
+// Everything the window shows, as findChild sees it: what a print command
+// must leave as it was.
+QStringList snapshot(const WindowFixture& fixture)
 {
-    QStringList captions;
-    QStringList cells;
-    QList<bool> enabled;
-    QList<bool> hidden;
-    QString clock;
-    bool timerActive = false;
-    std::int16_t calcKind = 0, elapsedSeconds = 0, currentCell = 0, lastCell = 0;
-    bool idle = false;
-
-    explicit Snapshot(const Form1& form)
-    {
-        for (const QLabel* label : form.L) {
-            captions << label->text();
-            enabled << label->isEnabled();
-        }
-        for (const QLineEdit* cell : form.Data) {
-            cells << cell->text();
-            enabled << cell->isEnabled();
-        }
-        for (const QPushButton* button : form.Btn) {
-            enabled << button->isEnabled();
-            hidden << button->isHidden();
-        }
-        clock = form.Text1->text();
-        timerActive = form.Timer1->isActive();
-        calcKind = form.state.calcKind;
-        elapsedSeconds = form.state.elapsedSeconds;
-        currentCell = form.state.currentCell;
-        lastCell = form.state.lastCell;
-        idle = form.state.idle;
-    }
-
-    bool operator==(const Snapshot&) const = default;
-};
+    QStringList seen;
+    const QWidget& window = *fixture.window;
+    for (const QLabel* label : window.findChildren<QLabel*>())
+        seen << u"%1 %2 %3 %4"_s.arg(label->objectName(), label->text())
+                    .arg(label->isEnabled())
+                    .arg(label->palette().color(QPalette::Active, QPalette::WindowText).name());
+    for (const QLineEdit* box : window.findChildren<QLineEdit*>())
+        seen << u"%1 %2 %3"_s.arg(box->objectName(), box->text()).arg(box->isEnabled());
+    for (const QPushButton* button : window.findChildren<QPushButton*>())
+        seen << u"%1 %2 %3"_s.arg(button->objectName())
+                    .arg(button->isEnabled())
+                    .arg(button->isHidden());
+    seen << u"clock running %1"_s.arg(fixture.find<QTimer>(u"clockTimer"_s)->isActive());
+    const QWidget* focus = window.focusWidget();
+    seen << u"focus %1"_s.arg(focus ? focus->objectName() : QString());
+    return seen;
+}
 
 struct Expected
 {
@@ -88,13 +78,35 @@ void compareShown(const FakeDesktop& desktop, const QList<Expected>& expected)
     }
 }
 
-// Starts a drill and types a first answer, so there is something to keep.
-void startDrill(Form1& form)
+// Starts a drill and answers its first cell, so there is something to keep.
+bool startDrill(const WindowFixture& fixture)
 {
-    form.Btn_Click(1);
-    form.Data[0]->setText(u"1"_s);
-    form.Timer1_Timer();
-    form.Timer1_Timer();
+    fixture.click(u"startButton"_s);
+    return SheetPlayer::answerOpenCell(fixture) == 0 && fixture.cell(1)->isEnabled();
+}
+
+// The object name of the modal dialog that `action` opens, which is then
+// closed; empty when none opens. A dialog that is not closed within a
+// second is closed anyway, so the test goes on.
+QString modalDialogOpenedBy(const std::function<void()>& action)
+{
+    QString opened;
+    QTimer closer;
+    int ticks = 0;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog) {
+            opened = dialog->objectName();
+            dialog->reject();
+        } else if (++ticks > 50) {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* stray = qobject_cast<QDialog*>(widget); stray && stray->isVisible())
+                    stray->reject();
+        }
+    });
+    closer.start(20);
+    action();
+    return opened;
 }
 
 } // namespace
@@ -111,11 +123,14 @@ private Q_SLOTS:
     void windowImageFitsThePage();
     void pageFit_data();
     void pageFit();
+    void ctrlPOpensThePrintDialog_data();
+    void ctrlPOpensThePrintDialog();
 };
 
 void PrintCommandsTest::withoutPrinting_data()
 {
-    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("switches"); // clicks of the kind switch from addition
     QTest::addColumn<QList<Answer>>("answers");
     QTest::addColumn<bool>("running");
     QTest::addColumn<QString>("pdfName"); // empty: no printer
@@ -123,86 +138,92 @@ void PrintCommandsTest::withoutPrinting_data()
     QTest::addColumn<QList<Expected>>("expected");
 
     const QList<Answer> confirm{Answer::Yes, Answer::Ok};
-    for (const auto& [index, name, question] :
-        {std::tuple{5, "sheet", printQuestion}, std::tuple{6, "window", copyQuestion}}) {
+    for (const auto& [button, name, question] :
+        {std::tuple{u"printButton"_s, "sheet", printQuestion},
+            std::tuple{u"screenCopyButton"_s, "window", copyQuestion}}) {
         QTest::addRow("%s: No", name)
-            << index << QList{Answer::No} << false << u"out.pdf"_s << 0 << QList{question};
+            << button << 0 << QList{Answer::No} << false << u"out.pdf"_s << 0 << QList{question};
         QTest::addRow("%s: Yes, Cancel", name)
-            << index << QList{Answer::Yes, Answer::Cancel} << false << u"out.pdf"_s << 0
+            << button << 0 << QList{Answer::Yes, Answer::Cancel} << false << u"out.pdf"_s << 0
             << QList{question, readyQuestion};
-        QTest::addRow("%s: no printer", name) << index << confirm << false << QString() << 1
+        QTest::addRow("%s: no printer", name) << button << 0 << confirm << false << QString() << 1
                                               << QList{question, readyQuestion, failure};
         QTest::addRow("%s: no printer, drill running", name)
-            << index << confirm << true << QString() << 1
+            << button << 0 << confirm << true << QString() << 1
             << QList{question, readyQuestion, failure};
         QTest::addRow("%s: printer refuses the job", name)
-            << index << confirm << false << u"missing folder/out.pdf"_s << 1
+            << button << 0 << confirm << false << u"missing folder/out.pdf"_s << 1
             << QList{question, readyQuestion, failure};
+        // Only a full board is printed: the button is disabled.
+        QTest::addRow("%s: multiplication", name)
+            << button << 2 << confirm << false << u"out.pdf"_s << 0 << QList<Expected>{};
     }
 }
 
 void PrintCommandsTest::withoutPrinting()
 {
-    QFETCH(int, index);
+    QFETCH(QString, button);
+    QFETCH(int, switches);
     QFETCH(QList<Answer>, answers);
     QFETCH(bool, running);
     QFETCH(QString, pdfName);
     QFETCH(int, printerRequests);
     QFETCH(QList<Expected>, expected);
 
-    FormFixture fixture;
+    WindowFixture fixture;
     if (!pdfName.isEmpty())
         fixture.desktop.pdfPath = fixture.path(pdfName);
-    Form1& form = fixture.make();
+    fixture.make();
+    for (int i = 0; i < switches; ++i)
+        fixture.click(u"switchKindButton"_s);
     if (running)
-        startDrill(form);
-    const Snapshot before(form);
+        QVERIFY(startDrill(fixture));
+    const QStringList before = snapshot(fixture);
 
     fixture.desktop.answers = answers;
     if (printerRequests > 0 && !pdfName.isEmpty())
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
-    form.Btn_Click(index);
+    fixture.button(button)->click();
 
     compareShown(fixture.desktop, expected);
     QCOMPARE(fixture.desktop.printerRequests, printerRequests);
     QVERIFY(!QFileInfo::exists(fixture.desktop.pdfPath));
-    QVERIFY(Snapshot(form) == before);
+    QCOMPARE(snapshot(fixture), before);
 }
 
 void PrintCommandsTest::printsOnePage_data()
 {
-    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("button");
     QTest::addColumn<int>("switches"); // clicks of the kind switch from addition
 
-    // Called directly the commands print whatever the kind, even while
-    // their (hidden) buttons are disabled.
-    QTest::newRow("sheet, addition") << 5 << 0;
-    QTest::newRow("sheet, division") << 5 << 3;
-    QTest::newRow("window, addition") << 6 << 0;
-    QTest::newRow("window, multiplication") << 6 << 2;
+    QTest::newRow("sheet, addition") << u"printButton"_s << 0;
+    QTest::newRow("sheet, subtraction") << u"printButton"_s << 1;
+    QTest::newRow("sheet, back to addition after division") << u"printButton"_s << 4;
+    QTest::newRow("window, addition") << u"screenCopyButton"_s << 0;
+    QTest::newRow("window, back to addition after division") << u"screenCopyButton"_s << 4;
 }
 
 void PrintCommandsTest::printsOnePage()
 {
     if (!Pdf::toolsPresent())
         QSKIP("poppler-utils are not installed");
-    QFETCH(int, index);
+    QFETCH(QString, button);
     QFETCH(int, switches);
 
-    FormFixture fixture;
+    WindowFixture fixture;
     fixture.desktop.pdfPath = fixture.path(u"out.pdf"_s);
-    Form1& form = fixture.make();
+    fixture.make();
     for (int i = 0; i < switches; ++i)
-        form.Btn_Click(0);
-    const Snapshot before(form);
+        fixture.click(u"switchKindButton"_s);
+    const QStringList before = snapshot(fixture);
 
     fixture.desktop.answers = {Answer::Yes, Answer::Ok};
-    form.Btn_Click(index);
+    fixture.button(button)->click();
 
     QCOMPARE(fixture.desktop.shown.size(), 2);
     QCOMPARE(fixture.desktop.printerRequests, 1);
     QCOMPARE(Pdf::pages(fixture.desktop.pdfPath), 1);
-    QVERIFY(Snapshot(form) == before);
+    QCOMPARE(snapshot(fixture), before);
 }
 
 void PrintCommandsTest::windowImageFitsThePage()
@@ -210,16 +231,16 @@ void PrintCommandsTest::windowImageFitsThePage()
     if (!Pdf::toolsPresent())
         QSKIP("poppler-utils are not installed");
 
-    FormFixture fixture;
+    WindowFixture fixture;
     fixture.desktop.pdfPath = fixture.path(u"window.pdf"_s);
-    Form1& form = fixture.make();
-    startDrill(form);
-    const Snapshot before(form);
+    const MainWindow& window = fixture.make();
+    QVERIFY(startDrill(fixture));
+    const QStringList before = snapshot(fixture);
 
     fixture.desktop.answers = {Answer::Yes, Answer::Ok};
-    form.Btn_Click(6);
+    fixture.button(u"screenCopyButton"_s)->click();
     QCOMPARE(fixture.desktop.shown.size(), 2);
-    QVERIFY(Snapshot(form) == before); // the drill goes on
+    QCOMPARE(snapshot(fixture), before); // the drill goes on
 
     const QImage page = Pdf::render(fixture.desktop.pdfPath, 50);
     QVERIFY(!page.isNull());
@@ -231,7 +252,7 @@ void PrintCommandsTest::windowImageFitsThePage()
                 inked |= QRect(x, y, 1, 1);
     QVERIFY(!inked.isEmpty());
     const double pictureRatio = double(inked.width()) / inked.height();
-    const double windowRatio = double(form.width()) / form.height();
+    const double windowRatio = double(window.width()) / window.height();
     QVERIFY2(std::abs(pictureRatio / windowRatio - 1) < 0.03,
         qPrintable(u"%1 against %2"_s.arg(pictureRatio).arg(windowRatio)));
     // As wide as the printable area allows (a 10-point margin at 50 dpi is
@@ -262,6 +283,35 @@ void PrintCommandsTest::pageFit()
     QFETCH(QRectF, placed);
 
     QCOMPARE(fitOnPage(picture, page), placed);
+}
+
+void PrintCommandsTest::ctrlPOpensThePrintDialog_data()
+{
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<QString>("dialog"); // empty: none opens
+
+    QTest::newRow("between drills") << false << u"printDialog"_s;
+    QTest::newRow("drill running") << true << QString();
+}
+
+void PrintCommandsTest::ctrlPOpensThePrintDialog()
+{
+    QFETCH(bool, running);
+    QFETCH(QString, dialog);
+
+    WindowFixture fixture;
+    MainWindow& window = fixture.make();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window, 2000));
+    if (running)
+        QVERIFY(startDrill(fixture));
+    const QStringList before = snapshot(fixture);
+
+    QCOMPARE(modalDialogOpenedBy([&] { QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier); }),
+        dialog);
+    QCOMPARE(snapshot(fixture), before);
+    QVERIFY(fixture.desktop.shown.isEmpty());
+    QCOMPARE(fixture.desktop.printerChoices, 0);
 }
 
 QTEST_MAIN(PrintCommandsTest)
