@@ -3,28 +3,37 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr char showRequest[] = "show\n";
-constexpr qint64 longestRequest = 64;
-
-// A later copy waits this long for the copy that holds the lock to listen: the holder may have
-// just taken the lock, or be about to end, when the later copy looks.
+// A later copy waits this long for the copy that holds the lock to be named in it: the holder
+// may have just taken the lock, or be about to end, when the later copy looks.
 constexpr int answerWaitMs = 2000;
 constexpr int retryPauseMs = 20;
 
-// Room in sockaddr_un::sun_path, less its terminating zero.
-constexpr qsizetype longestSocketPath = 107;
+// Shared with the signal handler, which may touch nothing else.
+int requestSockets[2] = {-1, -1};
+
+extern "C" void onShowRequest(int)
+{
+    const int savedErrno = errno;
+    const char byte = 1;
+    // When the socket is full, a request is pending already.
+    [[maybe_unused]] const ssize_t written = ::write(requestSockets[0], &byte, 1);
+    errno = savedErrno;
+}
 
 // Something in the lock's place that no copy of this user made: a folder, a link, a device, or in
 // the shared temporary folder a file of another user.
@@ -40,11 +49,8 @@ SingleInstance::SingleInstance(const QString& name, const QString& folder, QObje
     : QObject(parent)
 {
     const QString stem = name + u'-' + QString::number(::getuid());
-    QDir dir(folder.isEmpty() ? defaultFolder() : folder);
-    if (QFile::encodeName(dir.filePath(stem + u".socket"_s)).size() > longestSocketPath)
-        dir.setPath(QDir::tempPath());
+    const QDir dir(folder.isEmpty() ? defaultFolder() : folder);
     lockPath_ = dir.filePath(stem + u".lock"_s);
-    serverPath_ = dir.filePath(stem + u".socket"_s);
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // The copy holding the lock may run for hours: only a lock whose process is gone is stale.
     lock_->setStaleLockTime(0);
@@ -52,11 +58,15 @@ SingleInstance::SingleInstance(const QString& name, const QString& folder, QObje
 
 SingleInstance::~SingleInstance()
 {
-    // The socket goes before the lock: once the lock is free, a new copy may already listen under
-    // the same name, and closing the old server afterwards would remove the new copy's socket.
-    delete server_;
-    server_ = nullptr;
     lock_.reset();
+    if (notifier_) {
+        ::signal(SIGUSR1, SIG_IGN);
+        delete notifier_;
+        for (int& socket : requestSockets) {
+            ::close(socket);
+            socket = -1;
+        }
+    }
 }
 
 QString SingleInstance::defaultFolder()
@@ -73,7 +83,8 @@ QString SingleInstance::defaultFolder()
 
 bool SingleInstance::claim()
 {
-    if (takeLock())
+    listen();
+    if (lock_->tryLock(0))
         return true;
     if (lock_->error() != QLockFile::LockFailedError || isNoLockFile(lockPath_)) {
         qWarning("Cannot create the lock file %s; running without the one-copy check",
@@ -89,7 +100,7 @@ bool SingleInstance::claim()
             break;
         QThread::msleep(retryPauseMs);
         // The holder may have ended meanwhile, leaving the lock to this copy.
-        if (takeLock())
+        if (lock_->tryLock(0))
             return true;
     }
 
@@ -102,7 +113,7 @@ bool SingleInstance::claim()
         if (removal.tryLock(0))
             lock_->removeStaleLockFile();
     }
-    if (takeLock())
+    if (lock_->tryLock(0))
         return true;
     qint64 pid = 0;
     QString host;
@@ -112,61 +123,35 @@ bool SingleInstance::claim()
     return false;
 }
 
-bool SingleInstance::takeLock()
-{
-    if (!lock_->tryLock(0))
-        return false;
-    listen();
-    return true;
-}
-
 void SingleInstance::listen()
 {
-    // A killed copy leaves its socket behind. Only the holder of the lock removes it, so a socket
-    // in use is never taken away.
-    QLocalServer::removeServer(serverPath_);
-    server_ = new QLocalServer(this);
-    // For the user alone: in the temporary folder others could reach it otherwise.
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(
-                socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
-            if (socket->bytesAvailable() > 0)
-                readRequest(socket);
-        }
+    if (notifier_)
+        return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, requestSockets) != 0) {
+        qWarning("Cannot answer later copies: %s", strerror(errno));
+        requestSockets[0] = requestSockets[1] = -1;
+        return;
+    }
+    notifier_ = new QSocketNotifier(requestSockets[1], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] {
+        char bytes[16];
+        while (::read(requestSockets[1], bytes, sizeof bytes) > 0) { }
+        Q_EMIT activationRequested();
     });
-    if (!server_->listen(serverPath_))
-        qWarning("Cannot listen on %s: %s", qPrintable(QDir::toNativeSeparators(serverPath_)),
-            qPrintable(server_->errorString()));
+    struct sigaction action = {};
+    action.sa_handler = onShowRequest;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGUSR1, &action, nullptr);
 }
 
 bool SingleInstance::askRunningCopyToShow() const
 {
-    QLocalSocket socket;
-    socket.connectToServer(serverPath_);
-    if (!socket.waitForConnected(500))
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    // The lock names the process that holds it once the holder has written it.
+    if (!lock_->getLockInfo(&pid, &host, &application) || pid <= 0 || pid == ::getpid())
         return false;
-    socket.write(showRequest, sizeof showRequest - 1);
-    socket.flush();
-    if (socket.bytesToWrite() > 0 && !socket.waitForBytesWritten(1000))
-        return false;
-    socket.disconnectFromServer();
-    return true;
-}
-
-void SingleInstance::readRequest(QLocalSocket* socket)
-{
-    if (!socket->canReadLine()) {
-        // Whatever talks this much is not a later copy of this program.
-        if (socket->bytesAvailable() > longestRequest) {
-            socket->abort();
-            socket->deleteLater();
-        }
-        return;
-    }
-    if (socket->readLine(longestRequest) == showRequest)
-        Q_EMIT activationRequested();
-    socket->disconnectFromServer();
+    return ::kill(static_cast<pid_t>(pid), SIGUSR1) == 0;
 }

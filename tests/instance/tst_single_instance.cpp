@@ -29,11 +29,6 @@ QString lockPath(const QTemporaryDir& runtime)
     return runtime.filePath(u"varolin-%1.lock"_s.arg(::getuid()));
 }
 
-QString socketPath(const QTemporaryDir& runtime)
-{
-    return runtime.filePath(u"varolin-%1.socket"_s.arg(::getuid()));
-}
-
 void killCopy(const QTemporaryDir& runtime)
 {
     HelperCopy copy;
@@ -43,7 +38,6 @@ void killCopy(const QTemporaryDir& runtime)
     // Reaped, so that its process id is really gone.
     QVERIFY(copy.process.waitForFinished(2000));
     QVERIFY(QFile::exists(lockPath(runtime)));
-    QVERIFY(QFile::exists(socketPath(runtime)));
 }
 
 } // namespace
@@ -86,7 +80,7 @@ void SingleInstanceTest::leftoversDoNotBlock_data()
     QTest::addColumn<int>("leftover");
     QTest::addColumn<bool>("guarded");
 
-    QTest::newRow("lock and socket of a killed copy") << int(KilledCopy) << true;
+    QTest::newRow("lock of a killed copy") << int(KilledCopy) << true;
     QTest::newRow("empty lock file") << int(EmptyLock) << true;
     // Nothing can lock there: each copy runs rather than none.
     QTest::newRow("folder in place of the lock") << int(FolderAsLock) << false;

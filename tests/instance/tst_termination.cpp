@@ -1,6 +1,6 @@
 // A request to end from outside the window (SIGTERM, SIGHUP, SIGINT, the end of the desktop
 // session) reaches the program once: it keeps what it must and ends with status 0, leaving
-// neither its lock nor its socket behind. A hang-up ignored from the start (nohup) stays ignored.
+// no lock behind. A hang-up ignored from the start (nohup) stays ignored.
 #include "app/termination.h"
 #include "helper_copy.h"
 
