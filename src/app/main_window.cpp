@@ -3,7 +3,7 @@
 #include "app/about_text.h"
 #include "app/date_text.h"
 #include "app/desktop.h"
-#include "app/records_window.h"
+#include "app/records_view.h"
 #include "drill/arithmetic.h"
 #include "drill/drill.h"
 #include "drill/twips.h"
@@ -83,23 +83,32 @@ const ButtonDesign buttonDesigns[8] = {
 const QColor Black(0, 0, 0);
 const QColor Red(255, 0, 0);
 
-// The design's colours are the window's own, whatever the desktop's theme:
-// text and face colours are set for the active and inactive groups only, so
-// a disabled control keeps the style's greyed look.
-void setColours(
-    QWidget* widget, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles)
+const QColor WindowFace(240, 240, 240);
+
+// The design's colours are the window's own, whatever the desktop's theme.
+// Text colours are set for the active and inactive groups only, so that a
+// disabled control keeps the style's greyed look.
+void setColour(QPalette& palette, QPalette::ColorRole role, const QColor& colour)
 {
-    QPalette palette = widget->palette();
-    for (const auto& [role, colour] : roles) {
-        palette.setColor(QPalette::Active, role, colour);
-        palette.setColor(QPalette::Inactive, role, colour);
-    }
-    widget->setPalette(palette);
+    palette.setColor(QPalette::Active, role, colour);
+    palette.setColor(QPalette::Inactive, role, colour);
 }
 
 void setTextColour(QWidget* widget, const QColor& colour)
 {
-    setColours(widget, {{QPalette::WindowText, colour}, {QPalette::Text, colour}});
+    QPalette palette = widget->palette();
+    setColour(palette, QPalette::WindowText, colour);
+    setColour(palette, QPalette::Text, colour);
+    widget->setPalette(palette);
+}
+
+// A button's face keeps its colour when disabled; only the caption greys.
+void setFace(QPushButton* button, const QColor& face)
+{
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::All, QPalette::Button, face);
+    setColour(palette, QPalette::ButtonText, Black);
+    button->setPalette(palette);
 }
 
 QLabel* boardLabel(QWidget* parent, const QString& name, const QRect& place)
@@ -110,12 +119,6 @@ QLabel* boardLabel(QWidget* parent, const QString& name, const QRect& place)
     label->setFont(Fonts::gothic(24));
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setAlignment(Qt::AlignCenter);
-    label->setAutoFillBackground(true);
-    setColours(label, {{QPalette::Window, Qt::white}, {QPalette::WindowText, Black}});
-    // An operand out of play keeps the board's face; only its number greys.
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Disabled, QPalette::Window, Qt::white);
-    label->setPalette(palette);
     return label;
 }
 
@@ -143,7 +146,15 @@ void MainWindow::createControls()
     setWindowIcon(QIcon(QPixmap(u":/varolin/varolin-32.png"_s)));
     setFont(Fonts::gothic(11.25, true));
     setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight));
-    setColours(this, {{QPalette::Window, QColor(240, 240, 240)}, {QPalette::WindowText, Black}});
+    // The board's colours, inherited by every control: black on the window's
+    // face, white cells; a locked cell keeps its answer black on the face.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::All, QPalette::Window, WindowFace);
+    setColour(palette, QPalette::WindowText, Black);
+    setColour(palette, QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Disabled, QPalette::Base, WindowFace);
+    palette.setColor(QPalette::All, QPalette::Text, Black);
+    setPalette(palette);
     setAutoFillBackground(true);
 
     // Buttons keep their face colours whatever the desktop's style is.
@@ -173,12 +184,6 @@ void MainWindow::createControls()
         box->setFont(Fonts::gothic(24));
         box->setAlignment(Qt::AlignCenter);
         box->setEnabled(false);
-        setColours(box, {{QPalette::Base, Qt::white}, {QPalette::Text, Black}});
-        // A locked cell still shows its answer in black.
-        QPalette palette = box->palette();
-        palette.setColor(QPalette::Disabled, QPalette::Text, Black);
-        palette.setColor(QPalette::Disabled, QPalette::Base, QColor(240, 240, 240));
-        box->setPalette(palette);
         // Digits go straight to the judge: no input method, no paste, no
         // drag and drop, no context menu.
         box->setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -200,11 +205,7 @@ void MainWindow::createControls()
         button->setFont(Fonts::gothic(design.points, design.bold));
         if (buttonStyle)
             button->setStyle(buttonStyle);
-        setColours(button, {{QPalette::Button, design.face}, {QPalette::ButtonText, Black}});
-        // The face colour stays when disabled; only the caption greys.
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Disabled, QPalette::Button, design.face);
-        button->setPalette(palette);
+        setFace(button, design.face);
         button->setAutoDefault(false);
         button->setHidden(design.hidden);
         connect(button, &QPushButton::clicked, this, [this, i] { commandClicked(i); });
@@ -219,13 +220,7 @@ void MainWindow::createControls()
     recordsButton->setFont(Fonts::gothic(14.25, true));
     if (buttonStyle)
         recordsButton->setStyle(buttonStyle);
-    setColours(
-        recordsButton, {{QPalette::Button, QColor(255, 224, 192)}, {QPalette::ButtonText, Black}});
-    {
-        QPalette palette = recordsButton->palette();
-        palette.setColor(QPalette::Disabled, QPalette::Button, QColor(255, 224, 192));
-        recordsButton->setPalette(palette);
-    }
+    setFace(recordsButton, QColor(255, 224, 192));
     recordsButton->setAutoDefault(false);
     connect(recordsButton, &QPushButton::clicked, this, &MainWindow::showRecords);
     tabOrder[127.5] = recordsButton;
@@ -236,7 +231,7 @@ void MainWindow::createControls()
     clockDisplay->setAccessibleName(u"じかん"_s);
     clockDisplay->setGeometry(Twips::rect(5880, 8640, 2535, 420));
     clockDisplay->setFont(Fonts::gothic(15.75, true));
-    setColours(clockDisplay, {{QPalette::Base, Qt::white}, {QPalette::Text, Red}});
+    setTextColour(clockDisplay, Red);
     clockDisplay->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The clock is for reading, not typing.
     clockDisplay->setReadOnly(true);
@@ -268,8 +263,7 @@ void MainWindow::createControls()
     readmeButton->setFont(Fonts::gothic(9.75));
     if (buttonStyle)
         readmeButton->setStyle(buttonStyle);
-    setColours(
-        readmeButton, {{QPalette::Button, QColor(192, 255, 192)}, {QPalette::ButtonText, Black}});
+    setFace(readmeButton, QColor(192, 255, 192));
     readmeButton->setAutoDefault(false);
     connect(readmeButton, &QPushButton::clicked, this, &MainWindow::openReadme);
     tabOrder[130] = readmeButton;
@@ -448,10 +442,10 @@ void MainWindow::fileFinishedSheet(const FinishedSheet& finished)
         if (!kept->add(filed))
             tellRecordsProblem(*kept);
         else if (recordsWindow)
-            recordsWindow->refresh();
+            recordsView->refresh();
     }
     if (recordsWindow)
-        recordsWindow->setBestTimes(settings.bestTimes);
+        recordsView->setBestTimes(settings.bestTimes);
 
     desktop.setClipboardText(result.clipboard);
     ask(desktop, this, result.prompt, result.title, Desktop::Buttons::Ok);
@@ -595,7 +589,7 @@ void MainWindow::clearBestTimes()
     saveSettings();
     showKind();
     if (recordsWindow)
-        recordsWindow->setBestTimes(settings.bestTimes);
+        recordsView->setBestTimes(settings.bestTimes);
 }
 
 RecordStore* MainWindow::records()
@@ -638,9 +632,9 @@ void MainWindow::showRecords()
     if (drill->phase() != Drill::Phase::Idle)
         return;
     if (recordsWindow) {
-        recordsWindow->setKind(drill->kind());
-        recordsWindow->setBestTimes(settings.bestTimes);
-        recordsWindow->refresh();
+        recordsView->showKind(drill->kind());
+        recordsView->setBestTimes(settings.bestTimes);
+        recordsView->refresh();
         recordsWindow->showNormal();
         recordsWindow->raise();
         recordsWindow->activateWindow();
@@ -649,9 +643,16 @@ void MainWindow::showRecords()
     RecordStore* kept = records();
     if (!kept)
         return;
-    recordsWindow = new RecordsWindow(*kept, drill->kind(), desktop, this);
+    const RecordsViewMaker make = recordsViewMaker();
+    if (!make) {
+        ask(desktop, this, u"きろくの がめんを ひらけません。"_s, u"きろく"_s, Desktop::Buttons::Ok,
+            Desktop::Icon::Warning);
+        return;
+    }
+    recordsView = make(*kept, drill->kind(), desktop, this);
+    recordsWindow = recordsView->widget();
     recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
-    recordsWindow->setBestTimes(settings.bestTimes);
+    recordsView->setBestTimes(settings.bestTimes);
     recordsWindow->show();
 }
 

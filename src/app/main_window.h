@@ -20,7 +20,7 @@ class QPushButton;
 class QStyle;
 class QTimer;
 class RecordStore;
-class RecordsWindow;
+class RecordsView;
 struct FinishedSheet;
 
 // The one window of Varolin: the board, the commands, the clock and the
@@ -129,5 +129,7 @@ private:
     std::unique_ptr<RecordStore> store;
     bool storeTried = false;
     bool storeProblemTold = false;
-    QPointer<RecordsWindow> recordsWindow;
+    // The records window while it is open: the view and the widget it is.
+    RecordsView* recordsView = nullptr;
+    QPointer<QWidget> recordsWindow;
 };

@@ -478,3 +478,9 @@ void RecordsWindow::clearRecords()
     }
     refresh();
 }
+
+RecordsView* varolinMakeRecordsView(
+    RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent)
+{
+    return new RecordsWindow(store, kind, desktop, parent);
+}

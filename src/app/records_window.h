@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/records_view.h"
 #include "drill/kind.h"
 #include "records/record_store.h"
 
@@ -29,7 +30,7 @@ class SheetTableModel;
 // in a table, and the commands to write the records out as CSV or erase
 // them. A separate, non-modal window; it reads the store each time it is
 // refreshed and keeps nothing of its own.
-class RecordsWindow : public QWidget
+class RecordsWindow : public QWidget, public RecordsView
 {
     Q_OBJECT
 
@@ -37,9 +38,12 @@ public:
     RecordsWindow(RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent = nullptr);
     ~RecordsWindow() override;
 
+    QWidget* widget() override { return this; }
+    void showKind(Kind kind) override { setKind(kind); }
+
     Kind kind() const { return shownKind; }
     // The best time of each kind in seconds, in kind order; 600 is none yet.
-    void setBestTimes(const std::array<int, 4>& seconds);
+    void setBestTimes(const std::array<int, 4>& seconds) override;
     // The graph over every day with a sheet rather than the last 30 days.
     bool showsAllDays() const;
     void setShowsAllDays(bool all);
@@ -61,7 +65,7 @@ public:
 
 public Q_SLOTS:
     // Reads everything again from the store: call after a sheet was stored.
-    void refresh();
+    void refresh() override;
     void setKind(Kind kind);
     // Asks where to, then writes every stored sheet as CSV there.
     void exportCsv();
@@ -99,3 +103,7 @@ private:
     QPushButton* csvCommand = nullptr;
     QPushButton* clearCommand = nullptr;
 };
+
+// The maker the program finds in the records module.
+extern "C" Q_DECL_EXPORT RecordsView* varolinMakeRecordsView(
+    RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent);

@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include "app/records_window.h"
+
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +17,8 @@ WindowFixture::WindowFixture()
     // the records) it finds in a folder of this fixture instead.
     for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         qputenv(variable, home.filePath(QString::fromLatin1(variable)).toLocal8Bit());
+    // The records window is linked in, not loaded beside the program.
+    setRecordsViewMaker(&varolinMakeRecordsView);
 }
 
 QString WindowFixture::path(const QString& fileName) const

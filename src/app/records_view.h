@@ -1,0 +1,32 @@
+#pragma once
+
+#include "drill/kind.h"
+
+#include <array>
+
+class Desktop;
+class QWidget;
+class RecordStore;
+
+// What the main window asks of the records window. The records window draws
+// with Qt Charts, which would weigh on every start-up: it lives in a module
+// of its own, loaded the first time it opens.
+class RecordsView
+{
+public:
+    virtual ~RecordsView() = default;
+    // The window itself; it belongs to its parent and may close for good.
+    virtual QWidget* widget() = 0;
+    virtual void showKind(Kind kind) = 0;
+    virtual void setBestTimes(const std::array<int, 4>& seconds) = 0;
+    // Reads the store again, after a sheet was stored.
+    virtual void refresh() = 0;
+};
+
+using RecordsViewMaker = RecordsView* (*)(RecordStore&, Kind, Desktop&, QWidget* parent);
+
+// The maker of the records window: loaded from the module beside the
+// program on first use; null when the module cannot be loaded.
+RecordsViewMaker recordsViewMaker();
+// A program that links the records window itself puts its maker in place.
+void setRecordsViewMaker(RecordsViewMaker maker);
