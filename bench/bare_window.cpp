@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The baseline for start-up figures: the smallest Qt Widgets program that
 // shows a window.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast answer entry is on the real key path: key events into the real
 // cells of the main window on the fake desktop (offscreen), each measured
 // against a bare QLineEdit receiving the same key events in the same run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a class set takes: 40 fresh sheets with their 40 answer keys,
 // drawn and printed to one PDF file, for the grid layout and for division.
 // Absolute times; the target is under 2 s a job.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the record store costs with ten years of sheets in it: storing one
 // sheet, the questions the records window asks when it opens, opening the
 // file, and the size of the file. Absolute figures: storing must stay under

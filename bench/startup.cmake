@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up probe and its baseline; run with bench/startup.sh.
 find_package(X11)
 add_executable(bare_window ${CMAKE_CURRENT_LIST_DIR}/bare_window.cpp)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up time and memory of Varolin against a bare Qt window, on a virtual
 # X server:  bash bench/startup.sh [BUILD_DIR] [RUNS]
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures start-up as a user sees it: the time from exec() of a program to
 // the X server mapping its first window, and the program's resident memory
 // one second later. Two programs are measured in alternation, so both see the

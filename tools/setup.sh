@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Varolin needs on Debian 12, builds it, and then either starts
 # the program ("run") or runs every test ("test"). Safe to run again: it only
 # installs what is missing and only rebuilds what changed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 
 #include "app/about_text.h"
@@ -406,8 +407,10 @@ void MainWindow::showPhase()
         applyButtonPattern(false);
         for (QLineEdit* box : answerCells)
             box->setEnabled(false);
-        for (int cell = 0; cell < 100; cell += 11)
-            highlightCell(cell, false);
+        for (int i = 0; i < 10; ++i) {
+            setHeaderRed(rowHeaders[i], false);
+            setHeaderRed(columnHeaders[i], false);
+        }
         commandButtons[Start]->setFocus();
         break;
     }

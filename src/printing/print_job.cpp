@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "printing/print_job.h"
 
 #include "printing/answer_sheet.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/settings_path.h"
 
 #include "settings/profile.h"
@@ -81,14 +82,4 @@ SettingsLocation locateSettingsFile(const QString& programFolder)
 {
     return locateSettingsFile(
         programFolder, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-}
-
-QString settingsFilePath(const QString& programFolder)
-{
-    return locateSettingsFile(programFolder).path;
-}
-
-QString settingsFilePath(const QString& programFolder, const QString& userFolder)
-{
-    return locateSettingsFile(programFolder, userFolder).path;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -29,7 +30,3 @@ SettingsLocation locateSettingsFile(const QString& programFolder, const QString&
 
 // The same with the user's configuration folder of the desktop.
 SettingsLocation locateSettingsFile(const QString& programFolder);
-
-// The path alone, for callers that do not ask whether the file is usable.
-QString settingsFilePath(const QString& programFolder);
-QString settingsFilePath(const QString& programFolder, const QString& userFolder);

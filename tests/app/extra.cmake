@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The launcher and the AppStream data as desktops and software centres read
 # them, and an install into a fresh prefix.
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)

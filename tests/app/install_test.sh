@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh prefix and checks that everything a desktop
 # needs is there and that the installed program starts and finds its read-me.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about picture shows the version, the credit and the web address in a
 // question box; the help button hands the read-me beside the program to the
 // desktop, and does nothing visible when it cannot. Neither touches a drill.

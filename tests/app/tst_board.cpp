@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board wired to the drill: real keys and clicks reach it, the cells,
 // headers, buttons and clock follow it through a stop and the end of a
 // sheet, and nothing but the judged keys (no editing key, paste, middle

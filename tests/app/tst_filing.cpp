@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a finished sheet leaves behind before the child reads the verdict:
 // the sheet in the record store and a new best time in the settings file.
 // A store or a settings file that cannot be used never stops the drill; the

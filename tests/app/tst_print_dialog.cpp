@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print dialog offers the board's kind and sheet first, fresh sheets of
 // any kind, and answer keys; it prints what it shows on the printer or file
 // the user picks, previews the same pages, and says when a job failed or was

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real desktop: message boxes with Japanese buttons that answer what was
 // clicked, line breaks made of lone carriage returns, the clipboard, and the
 // quiet failures of opening files and finding a printer.

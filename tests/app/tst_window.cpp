@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as designed: every control in its place with its font and
 // colours, the board on one uniform pitch, the tab order, the names screen
 // readers read, the date label; and the look of what cannot be used: a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The answer a cell asks for, worked out from its two captions: the four
 // kinds, division rounded a half to the even neighbour, and no crash and no
 // typeable answer where none exists.

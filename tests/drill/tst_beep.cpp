@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wrong-digit beep on the real desktop: on a machine without sound (as
 // here, offscreen and with no sound server) it neither fails nor keeps the
 // next key waiting.

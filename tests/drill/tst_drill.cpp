@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drill core with no window and no real clock: every typed character is
 // judged against the sheet's operands, a right answer opens the next cell, the
 // last one finishes the sheet with its time and how each answer went, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operands of a sheet: which numbers each kind draws, which part of the
 // board is in play, and that every division row is whole multiples of its
 // divisor. A golden sheet pins the draw for a fixed seed.

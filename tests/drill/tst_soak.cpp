@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long session through the real keys: a hundred sheets of all four kinds
 // played back to back in one window. Every sheet must end after its cells,
 // the best times must come out as the fastest sheets, what the end command

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The stand-in program that the one-copy and termination tests start as separate processes.
 add_executable(instance_helper ${CMAKE_CURRENT_LIST_DIR}/instance_helper.cpp)
 target_link_libraries(instance_helper PRIVATE varolin_core)

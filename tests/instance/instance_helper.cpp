@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stands in for the program in the one-copy and termination tests: it claims the one copy as the
 // program does and says on standard output what happens to it, a line each:
 //   "running"      it is the one copy and listens for later ones

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program itself, as main() wires it: a second start hands over to the
 # running copy and ends with status 0 before it makes a window; SIGTERM ends the
 # running copy with status 0 once it has kept its settings, and it leaves

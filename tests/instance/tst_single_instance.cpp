@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One copy per user: a later start asks the running copy to show itself and ends with status 0;
 // nothing a killed copy leaves behind, nor a broken lock, keeps the program from starting; of
 // copies started at the same moment exactly one runs.

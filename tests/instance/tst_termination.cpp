@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A request to end from outside the window (SIGTERM, SIGHUP, SIGINT, the end of the desktop
 // session) reaches the program once: it keeps what it must and ends with status 0, leaving
 // no lock behind. A hang-up ignored from the start (nohup) stays ignored.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printed answer sheet is a blank exercise: the sign and the twenty
 // operands exactly as given, each at the top-left of its cell, the name line
 // below an 11 x 11 grid, and never an answer typed on screen. Read back from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print and screen-copy commands ask twice, print only after Yes and
 // OK, and turn any printer failure into one warning box; nothing in the
 // window changes, and a running drill goes on. Ctrl+P opens the print

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A print job of sheets is one document: every sheet, then every answer key
 // in the same order, each page numbered and with the name line. Addition,
 // subtraction and multiplication print on the answer sheet's grid (the

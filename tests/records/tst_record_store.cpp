@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every finished sheet is kept as it was, the records window's questions are
 // answered from the local date each sheet was kept with, and a database that
 // cannot be used never costs the drill anything: a damaged file is kept

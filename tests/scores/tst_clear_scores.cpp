@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A click on the date lists the four best times and, after two Yes answers,
 // sets every one of them and the time limit back to 600 in the window and
 // in the file at once, without moving the window. Any other answer, or a

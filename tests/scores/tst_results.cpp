@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verdict as the window shows it after a played sheet: one OK box
 // without an icon, the clipboard written before it for every verdict, a
 // record written to the settings file under its own kind's key before the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a finished sheet's time means and how every time is written: the
 // record / near miss / miss boundaries against the best time, the exact
 // titles, lines and clipboard texts, and the three time forms.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The fuzz corpus of the INI profile functions, replayed through the fuzz
 # target built with the ordinary compiler.
 set(VAROLIN_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR}/fuzz)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A child process for the settings tests:
 //   settings_helper save-loop PATH   saves two settings in turn into PATH
 //                                    until killed; writes one byte to

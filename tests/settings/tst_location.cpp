@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where Varolin.ini lives: beside the program when the file there can be
 // replaced, otherwise in the user's configuration folder, which starts from
 // the records kept beside the program.
@@ -54,7 +55,7 @@ void LocationTest::besideTheProgram()
     const QString folder = program.path() + (trailingSeparator ? u"/"_s : QString());
     const QString userFolder = user.filePath(u"config"_s);
 
-    QCOMPARE(settingsFilePath(folder, userFolder), folder + u"/Varolin.ini"_s);
+    QCOMPARE(locateSettingsFile(folder, userFolder).path, folder + u"/Varolin.ini"_s);
     QVERIFY(!QFileInfo::exists(userFolder));
 }
 
@@ -75,7 +76,7 @@ void LocationTest::programFolderThatCannotTakeTheFile()
         QVERIFY(Profile::writeFile(program, "not a folder"));
     const QString userFolder = scratch.filePath(u"home/.config/Varolin"_s);
 
-    const QString path = settingsFilePath(program, userFolder);
+    const QString path = locateSettingsFile(program, userFolder).path;
     QCOMPARE(path, userFolder + u"/Varolin.ini"_s);
     QVERIFY(QFileInfo(userFolder).isDir());
     QVERIFY(!QFileInfo::exists(path));
@@ -97,7 +98,7 @@ void LocationTest::readOnlyProgramFolder()
     }
     const QString userFolder = scratch.filePath(u"config"_s);
 
-    const QString path = settingsFilePath(program, userFolder);
+    const QString path = locateSettingsFile(program, userFolder).path;
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(path, userFolder + u"/Varolin.ini"_s);
     // The records kept beside the program go on from there.
@@ -106,7 +107,7 @@ void LocationTest::readOnlyProgramFolder()
     // Once the user's file exists it is not replaced again.
     QVERIFY(Profile::writeFile(path, "[Parameter]\r\nT_MinTM=50\r\n"));
     QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
-    QCOMPARE(settingsFilePath(program, userFolder), path);
+    QCOMPARE(locateSettingsFile(program, userFolder).path, path);
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(Profile::readFile(path), std::optional<QByteArray>("[Parameter]\r\nT_MinTM=50\r\n"));
 
@@ -116,7 +117,7 @@ void LocationTest::readOnlyProgramFolder()
     QVERIFY(QDir().mkdir(lockedUser));
     QVERIFY(QFile::setPermissions(lockedUser, QFile::ReadOwner | QFile::ExeOwner));
     QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
-    const QString fallback = settingsFilePath(program, lockedUser + u"/Varolin"_s);
+    const QString fallback = locateSettingsFile(program, lockedUser + u"/Varolin"_s).path;
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QFile::setPermissions(lockedUser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(fallback, program + u"/Varolin.ini"_s);
@@ -127,7 +128,7 @@ void LocationTest::userFolderFromTheDesktop()
     QTemporaryDir scratch;
     const QString expected
         = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/Varolin.ini"_s;
-    QCOMPARE(settingsFilePath(scratch.filePath(u"missing"_s)), expected);
+    QCOMPARE(locateSettingsFile(scratch.filePath(u"missing"_s)).path, expected);
     QFile::remove(expected);
 }
 

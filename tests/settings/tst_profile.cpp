@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI profile functions read what people and Windows programs write, and
 // a write changes the one line it is asked to change: every other byte of
 // the file survives, and a file that cannot be written stays as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A save killed at any moment leaves the settings file as it was before or
 // as the save makes it, byte for byte: never empty, cut short or mixed.
 #include "save_loop.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: damaged values are repaired on loading and reach the
 // file at the next save; a save is one file replacement that keeps every
 // line it does not set; a file beside the program that is a link, pipe,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A saved window position opens the window where the user can drag it: kept
 // on any screen (also far beyond 16 bits of twips) while a 64 x 16 band of its
 // title bar lies on one screen, moved to the middle of the primary screen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing INI text, whatever the text and the names: no crash,
 // no hang, a written value reads back, and a write changes no line it was
 // not asked to change.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the fuzz target over saved inputs with the ordinary compiler, so that
 // every test run replays the corpus.
 #include <QDir>
