@@ -47,7 +47,19 @@ constexpr double CornerTop = 120;
 constexpr double CellSize = 700;
 constexpr double CellPitch = 760; // a cell and the gap after it
 
-enum Command { SwitchKind, Start, Stop, End, NewNumbers, Print, ScreenCopy, Mode };
+enum Command {
+    SwitchKind,
+    Start,
+    Stop,
+    End,
+    NewNumbers,
+    Print,
+    ScreenCopy,
+    Mode,
+    Records,
+    Readme,
+    CommandCount
+};
 
 struct ButtonDesign
 {
@@ -58,11 +70,11 @@ struct ButtonDesign
     double points;
     bool bold;
     QColor face;
-    int tabIndex;
+    double tabIndex;
     bool hidden;
 };
 
-const ButtonDesign buttonDesigns[8] = {
+const ButtonDesign buttonDesigns[CommandCount] = {
     {"switchKindButton", u"きりかえ", u"たしざん、ひきざん、かけざん、わりざんを切りかえます。",
         8640, 840, 1695, 495, 14.25, true, QColor(192, 255, 255), 121, false},
     {"startButton", u"はじめ", u"はじめます", 8640, 2520, 1695, 495, 14.25, true,
@@ -79,6 +91,12 @@ const ButtonDesign buttonDesigns[8] = {
         QColor(Qt::white), 131, true},
     {"modeButton", u"モード", u"ハイスコアモード、リミットモードを切りかえます", 8760, 7800, 1335,
         375, 12, false, QColor(192, 192, 192), 132, true},
+    // In the empty part of the right column, in the rhythm of the buttons
+    // above it, and next after すうじ for Tab.
+    {"recordsButton", u"きろく", u"これまでの きろくを みます", 8640, 3360, 1695, 495, 14.25, true,
+        QColor(255, 224, 192), 127.5, false},
+    {"readmeButton", u"？", u"ヘルプ", 8760, 8640, 375, 375, 9.75, false, QColor(192, 255, 192),
+        130, false},
 };
 
 const QColor Black(0, 0, 0);
@@ -197,7 +215,7 @@ void MainWindow::createControls()
         tabOrder[21 + cell] = box;
     }
 
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < CommandCount; ++i) {
         const ButtonDesign& design = buttonDesigns[i];
         auto* button = new QPushButton(QString::fromUtf16(design.caption), this);
         button->setObjectName(QLatin1StringView(design.name));
@@ -213,18 +231,6 @@ void MainWindow::createControls()
         commandButtons[i] = button;
         tabOrder[design.tabIndex] = button;
     }
-
-    recordsButton = new QPushButton(u"きろく"_s, this);
-    recordsButton->setObjectName(u"recordsButton"_s);
-    recordsButton->setToolTip(u"これまでの きろくを みます"_s);
-    recordsButton->setGeometry(Twips::rect(8640, 3360, 1695, 495));
-    recordsButton->setFont(Fonts::gothic(14.25, true));
-    if (buttonStyle)
-        recordsButton->setStyle(buttonStyle);
-    setFace(recordsButton, QColor(255, 224, 192));
-    recordsButton->setAutoDefault(false);
-    connect(recordsButton, &QPushButton::clicked, this, &MainWindow::showRecords);
-    tabOrder[127.5] = recordsButton;
 
     clockDisplay = new QLineEdit(u"0:00"_s, this);
     clockDisplay->setObjectName(u"clockDisplay"_s);
@@ -256,18 +262,6 @@ void MainWindow::createControls()
     dateLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     dateLabel->setCursor(Qt::PointingHandCursor);
     dateLabel->installEventFilter(this);
-
-    readmeButton = new QPushButton(u"？"_s, this);
-    readmeButton->setObjectName(u"readmeButton"_s);
-    readmeButton->setToolTip(u"ヘルプ"_s);
-    readmeButton->setGeometry(Twips::rect(8760, 8640, 375, 375));
-    readmeButton->setFont(Fonts::gothic(9.75));
-    if (buttonStyle)
-        readmeButton->setStyle(buttonStyle);
-    setFace(readmeButton, QColor(192, 255, 192));
-    readmeButton->setAutoDefault(false);
-    connect(readmeButton, &QPushButton::clicked, this, &MainWindow::openReadme);
-    tabOrder[130] = readmeButton;
 
     aboutPicture = new QLabel(this);
     aboutPicture->setObjectName(u"aboutPicture"_s);
@@ -483,6 +477,12 @@ void MainWindow::commandClicked(int index)
     case ScreenCopy:
         screenCopyCommand();
         break;
+    case Records:
+        showRecords();
+        break;
+    case Readme:
+        openReadme();
+        break;
     default: // the mode button, hidden, does nothing
         break;
     }
@@ -675,9 +675,9 @@ void MainWindow::openReadme()
 
 void MainWindow::applyButtonPattern(bool running)
 {
-    for (int i = SwitchKind; i <= NewNumbers + 1; ++i) {
+    for (const int i : {SwitchKind, Start, Stop, End, NewNumbers, Records}) {
         const bool enabled = (i == Stop) == running;
-        QPushButton* button = i <= NewNumbers ? commandButtons[i] : recordsButton;
+        QPushButton* button = commandButtons[i];
         button->setEnabled(enabled);
         QFont font = button->font();
         font.setBold(enabled);

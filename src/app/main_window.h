@@ -106,13 +106,12 @@ private:
     std::array<QLabel*, 10> rowHeaders{};
     std::array<QLabel*, 10> columnHeaders{};
     std::array<QLineEdit*, 100> answerCells{};
-    // きりかえ, はじめ, やめる, おわる, すうじ, いんさつ, がめんコピー, モード.
-    std::array<QPushButton*, 8> commandButtons{};
+    // きりかえ, はじめ, やめる, おわる, すうじ, いんさつ, がめんコピー, モード,
+    // きろく, ？.
+    std::array<QPushButton*, 10> commandButtons{};
     QLineEdit* clockDisplay = nullptr;
     QLabel* bestTimeLabel = nullptr;
     QLabel* dateLabel = nullptr;
-    QPushButton* recordsButton = nullptr;
-    QPushButton* readmeButton = nullptr;
     QLabel* aboutPicture = nullptr;
     QLabel* randomLabel = nullptr;
     QCheckBox* randomCheck = nullptr;

@@ -54,7 +54,8 @@ void WindowPlaceTest::place_data()
         << QPoint(1857, 100) << window << one << middle;
     QTest::newRow("only the title bar above the bottom edge")
         << QPoint(100, 1024) << window << one << QPoint(100, 1024);
-    QTest::newRow("title bar cut by the bottom edge") << QPoint(100, 1025) << window << one << middle;
+    QTest::newRow("title bar cut by the bottom edge")
+        << QPoint(100, 1025) << window << one << middle;
     QTest::newRow("title bar a pixel above the screen, the rest on it")
         << QPoint(100, -1) << window << one << middle;
     QTest::newRow("above every screen") << QPoint(100, -700) << window << one << middle;
