@@ -6,6 +6,8 @@
 #include "sheet_player.h"
 #include "window_fixture.h"
 
+#include "app/records_window.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -49,8 +51,8 @@ int openTwoDigitCell(const WindowFixture& fixture)
 // The idle pattern: every command but やめる enabled and bold.
 void checkCommands(const WindowFixture& fixture, bool running)
 {
-    for (const QString& name :
-        {u"switchKindButton"_s, u"startButton"_s, u"endButton"_s, u"newNumbersButton"_s}) {
+    for (const QString& name : {u"switchKindButton"_s, u"startButton"_s, u"endButton"_s,
+             u"newNumbersButton"_s, u"recordsButton"_s}) {
         QCOMPARE(fixture.button(name)->isEnabled(), !running);
         QCOMPARE(fixture.button(name)->font().bold(), !running);
     }
@@ -74,6 +76,7 @@ class BoardTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void recordsWindowOneAtATime();
     void keysReachTheDrill_data();
     void keysReachTheDrill();
     void editingKeysChangeNothing_data();
@@ -340,6 +343,22 @@ void BoardTest::endOfSheet()
     // The waiting input started the next sheet and was judged there.
     checkCommands(fixture, true);
     QCOMPARE(fixture.cell(0)->text(), typedInto);
+}
+
+void BoardTest::recordsWindowOneAtATime()
+{
+    WindowFixture fixture;
+    MainWindow& window = fixture.make();
+    fixture.click(u"recordsButton"_s);
+    QCOMPARE(window.findChildren<RecordsWindow*>().size(), 1);
+    RecordsWindow* records = window.findChildren<RecordsWindow*>().first();
+    QVERIFY(records->isVisible());
+    QCOMPARE(records->kind(), Kind::Addition);
+    // A second click raises the same window, showing the board's kind.
+    fixture.click(u"switchKindButton"_s);
+    fixture.click(u"recordsButton"_s);
+    QCOMPARE(window.findChildren<RecordsWindow*>(), QList<RecordsWindow*>{records});
+    QCOMPARE(records->kind(), Kind::Subtraction);
 }
 
 QTEST_MAIN(BoardTest)

@@ -144,6 +144,8 @@ void WindowTest::controlPlaces_data()
                                   << false << QColor(Qt::white);
     QTest::newRow("モード") << u"modeButton"_s << QRect(8760, 7800, 1335, 375) << 12.0 << false
                             << QColor(192, 192, 192);
+    QTest::newRow("きろく") << u"recordsButton"_s << QRect(8640, 3360, 1695, 495) << 14.25 << true
+                            << QColor(255, 224, 192);
 }
 
 void WindowTest::controlPlaces()
