@@ -19,3 +19,14 @@ set_tests_properties(app.install PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscre
 # The about test reads the read-me from the source tree.
 target_compile_definitions(test_app_about PRIVATE
   VAROLIN_README="${PROJECT_SOURCE_DIR}/readme.txt")
+
+# The board on a real X server: the middle button's paste of the selection
+# exists only there.
+find_program(XVFB_RUN xvfb-run)
+# (Not under the sanitizers: the X libraries keep allocations to the end.)
+if(XVFB_RUN AND NOT VAROLIN_SANITIZE)
+  add_test(NAME app.board_x11
+    COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_app_board>)
+  set_tests_properties(app.board_x11 PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;LC_ALL=C.UTF-8" TIMEOUT 120)
+endif()
