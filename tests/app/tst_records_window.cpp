@@ -150,7 +150,6 @@ void RecordsWindowTest::calendar_data()
         << u"こんしゅう 5/4 にち"_s;
     QTest::newRow("first day of the eight weeks; the day before is off them") << QDate(2025, 2,
         12) << QList<QDate>{QDate(2024, 12, 22), QDate(2024, 12, 23)} << u"こんしゅう 0/4 にち"_s;
-    QTest::newRow("nothing") << QDate(2025, 2, 12) << QList<QDate>{} << u"こんしゅう 0/4 にち"_s;
 }
 
 void RecordsWindowTest::calendar()
@@ -366,7 +365,6 @@ void RecordsWindowTest::clearing_data()
 
     using A = Desktop::Answer;
     QTest::newRow("cancel") << QList<A>{A::Cancel} << 1 << false;
-    QTest::newRow("no") << QList<A>{A::No} << 1 << false;
     QTest::newRow("yes, then no") << QList<A>{A::Yes, A::No} << 2 << false;
     QTest::newRow("yes, yes") << QList<A>{A::Yes, A::Yes} << 2 << true;
 }
