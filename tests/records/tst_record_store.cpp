@@ -285,8 +285,6 @@ private Q_SLOTS:
         QTest::newRow("Sunday to the Monday after")
             << sunday << nextMonday << QList<QDate>{sunday, monday, nextSunday, nextMonday}
             << QList<int>{300, 200, 180};
-        QTest::newRow("the last Monday alone")
-            << nextMonday << nextMonday << QList<QDate>{nextMonday} << QList<int>{};
     }
     void daysAsKept()
     {
@@ -321,7 +319,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("wrong");
         QTest::addColumn<int>("facts");
         QTest::newRow("last ten") << 10 << 10 << 6500.0 << 10 << 1;
-        QTest::newRow("last three") << 3 << 3 << 10000.0 << 3 << 1;
         QTest::newRow("all eleven") << 20 << 11 << 14000.0 << 15 << 2;
     }
     void factsOfNewestSheets()
