@@ -150,19 +150,14 @@ void BoardTest::editingKeysChangeNothing_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
+    // One key of each way a key could edit the cell: a caret key, a command
+    // shortcut (a digit with Ctrl included), a paste without Ctrl, a control
+    // character.
     QTest::newRow("Delete") << int(Qt::Key_Delete) << int(Qt::NoModifier);
     QTest::newRow("Left") << int(Qt::Key_Left) << int(Qt::NoModifier);
-    QTest::newRow("Right") << int(Qt::Key_Right) << int(Qt::NoModifier);
-    QTest::newRow("Home") << int(Qt::Key_Home) << int(Qt::NoModifier);
-    QTest::newRow("End") << int(Qt::Key_End) << int(Qt::NoModifier);
-    QTest::newRow("Shift+Home") << int(Qt::Key_Home) << int(Qt::ShiftModifier);
     QTest::newRow("Ctrl+V") << int(Qt::Key_V) << int(Qt::ControlModifier);
     QTest::newRow("Shift+Insert") << int(Qt::Key_Insert) << int(Qt::ShiftModifier);
-    QTest::newRow("Ctrl+X") << int(Qt::Key_X) << int(Qt::ControlModifier);
-    QTest::newRow("Ctrl+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier);
-    QTest::newRow("Ctrl+Backspace") << int(Qt::Key_Backspace) << int(Qt::ControlModifier);
     QTest::newRow("Ctrl+4") << int(Qt::Key_4) << int(Qt::ControlModifier);
-    QTest::newRow("Escape") << int(Qt::Key_Escape) << int(Qt::NoModifier);
     QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
 }
 
