@@ -175,11 +175,6 @@ void WindowTest::dateText_data()
 
     QTest::newRow("Sunday") << QDate(2025, 2, 9) << u"2025年"_s << u"2月9日(日)"_s;
     QTest::newRow("Monday") << QDate(2025, 2, 10) << u"2025年"_s << u"2月10日(月)"_s;
-    QTest::newRow("Tuesday") << QDate(2025, 2, 11) << u"2025年"_s << u"2月11日(火)"_s;
-    QTest::newRow("Wednesday") << QDate(2025, 2, 12) << u"2025年"_s << u"2月12日(水)"_s;
-    QTest::newRow("Thursday") << QDate(2025, 2, 13) << u"2025年"_s << u"2月13日(木)"_s;
-    QTest::newRow("Friday") << QDate(2025, 2, 14) << u"2025年"_s << u"2月14日(金)"_s;
-    QTest::newRow("Saturday") << QDate(2025, 2, 15) << u"2025年"_s << u"2月15日(土)"_s;
     QTest::newRow("no leading zeros") << QDate(2026, 1, 1) << u"2026年"_s << u"1月1日(木)"_s;
     QTest::newRow("December") << QDate(2026, 12, 31) << u"2026年"_s << u"12月31日(木)"_s;
 }
@@ -276,9 +271,10 @@ void WindowTest::accessibleNames_data()
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("kindName");
 
+    // Division renames the cells as its rows are shown; the other kinds
+    // name them once.
+
     QTest::newRow("addition") << 0 << u"たす"_s << u"たしざん"_s;
-    QTest::newRow("subtraction") << 1 << u"ひく"_s << u"ひきざん"_s;
-    QTest::newRow("multiplication") << 2 << u"かける"_s << u"かけざん"_s;
     QTest::newRow("division") << 3 << u"わる"_s << u"わりざん"_s;
 }
 
