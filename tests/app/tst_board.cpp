@@ -20,6 +20,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Ways into a cell that are not keys.
+enum { Drop = -1, MiddleClick = -2 };
+
 QList<int> redHeaders(const WindowFixture& fixture)
 {
     QList<int> red;
@@ -77,10 +80,8 @@ private Q_SLOTS:
     void recordsWindowOneAtATime();
     void keysReachTheDrill_data();
     void keysReachTheDrill();
-    void editingKeysChangeNothing_data();
-    void editingKeysChangeNothing();
-    void dropChangesNothing();
-    void middleClickDoesNotPaste();
+    void nothingElseChangesACell_data();
+    void nothingElseChangesACell();
     void inputMethodText();
     void stopAnsweredNoThenYes();
     void endOfSheet();
@@ -138,26 +139,30 @@ void BoardTest::keysReachTheDrill()
     QCOMPARE(SheetPlayer::openCell(fixture), accepted ? cell + 1 : cell);
 }
 
-void BoardTest::editingKeysChangeNothing_data()
+void BoardTest::nothingElseChangesACell_data()
 {
-    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("key"); // or Drop, MiddleClick
     QTest::addColumn<int>("modifiers");
-    // One key of each way a key could edit the cell: a caret key, a command
-    // shortcut (a digit with Ctrl included), a paste without Ctrl, a control
-    // character.
+    // One of each way into the cell: a caret key, a command shortcut (a
+    // digit with Ctrl included), a paste without Ctrl, a control character,
+    // a drop, the middle button's paste of the X selection.
     QTest::newRow("Delete") << int(Qt::Key_Delete) << int(Qt::NoModifier);
     QTest::newRow("Left") << int(Qt::Key_Left) << int(Qt::NoModifier);
     QTest::newRow("Ctrl+V") << int(Qt::Key_V) << int(Qt::ControlModifier);
     QTest::newRow("Shift+Insert") << int(Qt::Key_Insert) << int(Qt::ShiftModifier);
     QTest::newRow("Ctrl+4") << int(Qt::Key_4) << int(Qt::ControlModifier);
     QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    QTest::newRow("drop") << int(Drop) << 0;
+    QTest::newRow("middle click") << int(MiddleClick) << 0;
 }
 
-void BoardTest::editingKeysChangeNothing()
+void BoardTest::nothingElseChangesACell()
 {
     QFETCH(int, key);
     QFETCH(int, modifiers);
-    QGuiApplication::clipboard()->setText(u"99"_s);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (key == MiddleClick && !clipboard->supportsSelection())
+        QSKIP("no selection to paste on this platform (run it under xcb)");
 
     WindowFixture fixture;
     fixture.make();
@@ -166,58 +171,31 @@ void BoardTest::editingKeysChangeNothing()
     const QString answer = QString::number(SheetPlayer::answer(fixture, cell));
     QLineEdit* box = fixture.cell(cell);
     QTest::keyClick(box, answer[0].toLatin1());
-    // With the caret before the digit, Delete or a paste would change it.
-    box->setCursorPosition(0);
-    QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    // The ones digit on offer, so that a paste or drop let in would show.
+    clipboard->setText(answer.right(1));
+    if (key == Drop) {
+        QMimeData dropped;
+        dropped.setText(answer.right(1));
+        const QPoint middle = box->rect().center();
+        QDragEnterEvent enter(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box, &enter);
+        QDropEvent drop(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box, &drop);
+    } else if (key == MiddleClick) {
+        clipboard->setText(answer.right(1), QClipboard::Selection);
+        QTest::mouseClick(box, Qt::MiddleButton);
+        QTest::mouseDClick(box, Qt::MiddleButton);
+    } else {
+        // With the caret before the digit, Delete or a paste would change it.
+        box->setCursorPosition(0);
+        QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    }
     QCOMPARE(box->text(), answer.left(1));
     QCOMPARE(fixture.desktop.beeps, 0);
-    // Whatever the key did to the caret, the ones digit still completes it.
+    // Whatever it did to the caret, the ones digit still completes the answer.
     QTest::keyClick(box, answer[1].toLatin1());
     QCOMPARE(box->text(), answer);
     QVERIFY(!box->isEnabled());
-}
-
-void BoardTest::dropChangesNothing()
-{
-    WindowFixture fixture;
-    fixture.make();
-    const int cell = openTwoDigitCell(fixture);
-    QVERIFY(cell >= 0);
-    const QString answer = QString::number(SheetPlayer::answer(fixture, cell));
-    QLineEdit* box = fixture.cell(cell);
-    QTest::keyClick(box, answer[0].toLatin1());
-
-    QMimeData dropped;
-    dropped.setText(answer.right(1));
-    const QPoint middle = box->rect().center();
-    QDragEnterEvent enter(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(box, &enter);
-    QDropEvent drop(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(box, &drop);
-
-    QCOMPARE(box->text(), answer.left(1));
-    QVERIFY(box->isEnabled());
-    QCOMPARE(fixture.desktop.beeps, 0);
-}
-
-void BoardTest::middleClickDoesNotPaste()
-{
-    // The middle button pastes the X selection into a line edit.
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard->supportsSelection())
-        QSKIP("no selection to paste on this platform (run it under xcb)");
-    WindowFixture fixture;
-    fixture.make();
-    const int cell = openTwoDigitCell(fixture);
-    QVERIFY(cell >= 0);
-    const QString answer = QString::number(SheetPlayer::answer(fixture, cell));
-    QLineEdit* box = fixture.cell(cell);
-    QTest::keyClick(box, answer[0].toLatin1());
-    clipboard->setText(answer.right(1), QClipboard::Selection);
-    QTest::mouseClick(box, Qt::MiddleButton);
-    QTest::mouseDClick(box, Qt::MiddleButton);
-    QCOMPARE(box->text(), answer.left(1));
-    QVERIFY(box->isEnabled());
 }
 
 void BoardTest::inputMethodText()
