@@ -59,7 +59,6 @@ private Q_SLOTS:
     void controlPlaces();
     void dateText_data();
     void dateText();
-    void dateLabelReadsTheDesktopClock();
     void stateAfterStartUp();
     void tabOrder();
     void fontFamilies_data();
@@ -188,18 +187,12 @@ void WindowTest::dateText()
     QCOMPARE(dayText(date), day);
 }
 
-void WindowTest::dateLabelReadsTheDesktopClock()
-{
-    WindowFixture fixture;
-    fixture.desktop.clock = QDateTime(QDate(2025, 2, 11), QTime(8, 0));
-    fixture.make();
-    QCOMPARE(fixture.find<QLabel>(u"dateLabel"_s)->text(), u"2025年\r\n2月11日(火)"_s);
-}
-
 void WindowTest::stateAfterStartUp()
 {
     WindowFixture fixture;
+    fixture.desktop.clock = QDateTime(QDate(2025, 2, 11), QTime(8, 0));
     MainWindow& window = fixture.make();
+    QCOMPARE(fixture.find<QLabel>(u"dateLabel"_s)->text(), u"2025年\r\n2月11日(火)"_s);
     for (int cell = 0; cell < 100; ++cell) {
         QVERIFY(fixture.cell(cell)->text().isEmpty());
         QVERIFY(!fixture.cell(cell)->isEnabled());
