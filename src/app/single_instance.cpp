@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/single_instance.h"
 
+#include "app/signal_watcher.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
 
-#include <cerrno>
 #include <csignal>
-#include <cstring>
-#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -23,18 +21,6 @@ namespace {
 // may have just taken the lock, or be about to end, when the later copy looks.
 constexpr int answerWaitMs = 2000;
 constexpr int retryPauseMs = 20;
-
-// Shared with the signal handler, which may touch nothing else.
-int requestSockets[2] = {-1, -1};
-
-extern "C" void onShowRequest(int)
-{
-    const int savedErrno = errno;
-    const char byte = 1;
-    // When the socket is full, a request is pending already.
-    [[maybe_unused]] const ssize_t written = ::write(requestSockets[0], &byte, 1);
-    errno = savedErrno;
-}
 
 // Something in the lock's place that no copy of this user made: a folder, a link, a device, or in
 // the shared temporary folder a file of another user.
@@ -57,18 +43,7 @@ SingleInstance::SingleInstance(const QString& name, const QString& folder, QObje
     lock_->setStaleLockTime(0);
 }
 
-SingleInstance::~SingleInstance()
-{
-    lock_.reset();
-    if (notifier_) {
-        ::signal(SIGUSR1, SIG_IGN);
-        delete notifier_;
-        for (int& socket : requestSockets) {
-            ::close(socket);
-            socket = -1;
-        }
-    }
-}
+SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultFolder()
 {
@@ -126,24 +101,10 @@ bool SingleInstance::claim()
 
 void SingleInstance::listen()
 {
-    if (notifier_)
+    if (watcher_)
         return;
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, requestSockets) != 0) {
-        qWarning("Cannot answer later copies: %s", strerror(errno));
-        requestSockets[0] = requestSockets[1] = -1;
-        return;
-    }
-    notifier_ = new QSocketNotifier(requestSockets[1], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] {
-        char bytes[16];
-        while (::read(requestSockets[1], bytes, sizeof bytes) > 0) { }
-        Q_EMIT activationRequested();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onShowRequest;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGUSR1, &action, nullptr);
+    watcher_ = new SignalWatcher({SIGUSR1}, this);
+    connect(watcher_, &SignalWatcher::received, this, &SingleInstance::activationRequested);
 }
 
 bool SingleInstance::askRunningCopyToShow() const

@@ -7,7 +7,7 @@
 #include <memory>
 
 class QLockFile;
-class QSocketNotifier;
+class SignalWatcher;
 
 // One copy of the program per user. The first copy holds a lock file that
 // names its process; a later copy finds the lock taken, sends the running
@@ -47,5 +47,5 @@ private:
 
     QString lockPath_;
     std::unique_ptr<QLockFile> lock_;
-    QSocketNotifier* notifier_ = nullptr;
+    SignalWatcher* watcher_ = nullptr;
 };

@@ -3,17 +3,16 @@
 
 #include <QObject>
 
-class QSocketNotifier;
+class SignalWatcher;
 
 // Turns the requests to end from outside the window into one signal: SIGTERM, SIGHUP and SIGINT
 // (the system shutting down, the terminal closing, Ctrl+C) and the end of the desktop session
 // (the commit-data request of the session manager). The window then keeps what must be kept
 // without asking and ends.
 //
-// The POSIX handlers only write the signal number into a socket pair; the event loop reads it.
 // A signal that was ignored when the program started (nohup, a background job) stays ignored.
 // After the first request the handlers are taken back, so a second SIGTERM or Ctrl+C ends a
-// program that hangs while it winds up. One object per process.
+// program that hangs while it winds up.
 class Termination : public QObject
 {
     Q_OBJECT
@@ -29,10 +28,8 @@ Q_SIGNALS:
     void requested();
 
 private:
-    void readSignals();
     void request();
-    void restoreHandlers();
 
-    QSocketNotifier* notifier_ = nullptr;
+    SignalWatcher* watcher_ = nullptr;
     bool requested_ = false;
 };
