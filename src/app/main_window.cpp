@@ -333,9 +333,8 @@ void MainWindow::connectDrill()
     connect(drill, &Drill::kindChanged, this, &MainWindow::showKind);
     connect(drill, &Drill::operandsChanged, this, &MainWindow::showOperands);
     connect(drill, &Drill::cellTextChanged, this, [this](int cell, const QString& text) {
-        QLineEdit* box = answerCells[cell];
-        box->setText(text);
-        box->setCursorPosition(static_cast<int>(text.size()));
+        // setText leaves the caret after the digits.
+        answerCells[cell]->setText(text);
     });
     connect(drill, &Drill::openCellChanged, this, &MainWindow::showOpenCell);
     connect(drill, &Drill::phaseChanged, this, &MainWindow::showPhase);
@@ -346,7 +345,6 @@ void MainWindow::connectDrill()
 void MainWindow::showKind()
 {
     const int kind = kindNumber(drill->kind());
-    settings.kind = drill->kind();
     bestTimeLabel->setText(highScoreText(settings.bestTimes[kind]));
     signLabel->setText(kindSign(kind));
 }
@@ -586,8 +584,8 @@ void MainWindow::clearBestTimes()
             Desktop::Buttons::YesNo)
         != Desktop::Answer::Yes)
         return;
-    settings.bestTimes.fill(ClearedSeconds);
-    settings.timeLimit = ClearedSeconds;
+    settings.bestTimes.fill(Settings::DefaultSeconds);
+    settings.timeLimit = Settings::DefaultSeconds;
     storeWindowPosition();
     saveSettings();
     showKind();

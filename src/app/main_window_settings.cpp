@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/desktop.h"
+#include "drill/drill.h"
 #include "settings/window_place.h"
 
 #include <QGuiApplication>
@@ -58,6 +59,7 @@ void MainWindow::applySettings()
 
 bool MainWindow::saveSettings()
 {
+    settings.kind = drill->kind();
     if (settingsFile->save(settings))
         return true;
     tellSettingsProblem(

@@ -4,6 +4,7 @@
 #include "app/date_text.h"
 #include "scores/time_text.h"
 #include "scores/verdict.h"
+#include "settings/settings_file.h"
 
 #include <QDate>
 #include <QStringList>
@@ -16,7 +17,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // A best time of ten minutes is the value of one never set or cleared.
-constexpr int NoBestTime = 600;
 
 } // namespace
 
@@ -124,7 +124,8 @@ QString graphSummary(const StoredSheet* newest, int best, int sheetsShown, bool 
 {
     QString text = newest ? u"さいごの タイム "_s + minutesText(newest->seconds)
                           : u"まだ きろくが ありません"_s;
-    text += best < NoBestTime ? u"、ハイスコア "_s + minutesText(best) : u"、ハイスコア なし"_s;
+    text += best < Settings::DefaultSeconds ? u"、ハイスコア "_s + minutesText(best)
+                                            : u"、ハイスコア なし"_s;
     text += (allDays ? u"、ぜんぶで "_s : u"、30にちで "_s) + QString::number(sheetsShown)
         + u"かい"_s;
     return text;

@@ -7,6 +7,7 @@
 #include "printing/fonts.h"
 #include "scores/time_text.h"
 #include "scores/verdict.h"
+#include "settings/settings_file.h"
 
 #include <QAbstractTableModel>
 #include <QBoxLayout>
@@ -93,7 +94,6 @@ private:
 namespace {
 
 // A best time of ten minutes is one never set or cleared.
-constexpr int NoBestTime = 600;
 
 // Where a moment falls on the graph's time axis: the day and hour the sheet
 // was kept with, read as local time, so that a sheet stays on its own day
@@ -402,7 +402,7 @@ void RecordsWindow::refreshGraph()
     const bool years = first.daysTo(day) > 180;
 
     const int best = bestTimes[kindNumber(shownKind)];
-    const bool hasBest = best < NoBestTime;
+    const bool hasBest = best < Settings::DefaultSeconds;
     // Whole steps a child can read: 10, 20 or 30 seconds, whole minutes.
     const int highest = std::max({hasBest ? best : 0, slowestSeconds, 50});
     int step = 0;

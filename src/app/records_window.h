@@ -4,6 +4,7 @@
 #include "app/records_view.h"
 #include "drill/kind.h"
 #include "records/record_store.h"
+#include "settings/settings_file.h"
 
 #include <QWidget>
 
@@ -82,7 +83,7 @@ private:
     RecordStore& store;
     Desktop& desk;
     Kind shownKind;
-    std::array<int, 4> bestTimes{600, 600, 600, 600};
+    std::array<int, 4> bestTimes{Settings().bestTimes};
 
     QButtonGroup* kinds = nullptr;
     QChart* chart = nullptr;

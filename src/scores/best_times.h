@@ -5,9 +5,6 @@
 
 #include <array>
 
-// What a best time is after it was cleared, or before one was ever made.
-inline constexpr int ClearedSeconds = 600;
-
 // The four best times, one line each in kind order, every line ended by
 // CRLF: "たしざん： 1分05秒".
 QString bestTimesList(const std::array<int, 4>& best);
