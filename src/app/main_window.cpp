@@ -141,6 +141,20 @@ QLabel* boardLabel(QWidget* parent, const QString& name, const QRect& place)
     return label;
 }
 
+// A text label of the window's lower and right parts.
+QLabel* textLabel(QWidget* parent, const QString& name, const QString& toolTip, const QRect& place,
+    const QColor& colour, Qt::Alignment alignment)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setToolTip(toolTip);
+    label->setGeometry(place);
+    label->setFont(Fonts::gothic(9.75));
+    setTextColour(label, colour);
+    label->setAlignment(alignment);
+    return label;
+}
+
 constexpr int BackspaceCode = 8;
 
 } // namespace
@@ -245,21 +259,11 @@ void MainWindow::createControls()
     clockDisplay->setContextMenuPolicy(Qt::NoContextMenu);
     tabOrder[125] = clockDisplay;
 
-    bestTimeLabel = new QLabel(this);
-    bestTimeLabel->setObjectName(u"bestTimeLabel"_s);
-    bestTimeLabel->setToolTip(u"ハイスコア"_s);
-    bestTimeLabel->setGeometry(Twips::rect(3720, 8760, 1935, 255));
-    bestTimeLabel->setFont(Fonts::gothic(9.75));
-    setTextColour(bestTimeLabel, QColor(255, 0, 255));
-    bestTimeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    bestTimeLabel = textLabel(this, u"bestTimeLabel"_s, u"ハイスコア"_s,
+        Twips::rect(3720, 8760, 1935, 255), QColor(255, 0, 255), Qt::AlignRight | Qt::AlignVCenter);
 
-    dateLabel = new QLabel(u"日付"_s, this);
-    dateLabel->setObjectName(u"dateLabel"_s);
-    dateLabel->setToolTip(u"ハイスコアの表示＆クリア"_s);
-    dateLabel->setGeometry(Twips::rect(8640, 240, 1215, 495));
-    dateLabel->setFont(Fonts::gothic(9.75));
-    setTextColour(dateLabel, QColor(0, 0, 255));
-    dateLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    dateLabel = textLabel(this, u"dateLabel"_s, u"ハイスコアの表示＆クリア"_s,
+        Twips::rect(8640, 240, 1215, 495), QColor(0, 0, 255), Qt::AlignLeft | Qt::AlignTop);
     dateLabel->setCursor(Qt::PointingHandCursor);
     dateLabel->installEventFilter(this);
 
