@@ -68,6 +68,16 @@ Sheet sheetAsking(int answer)
     return sheet;
 }
 
+// A sheet asking 14 in its first cell, started, its tens digit typed, and
+// the stop question open.
+void stopWithTensHeld(Drill& drill)
+{
+    drill.useSheet(sheetAsking(14));
+    drill.start();
+    drill.typeText(u"1"_s);
+    drill.pause();
+}
+
 } // namespace
 
 class DrillTest : public QObject
@@ -249,10 +259,7 @@ void DrillTest::stopAnsweredNo()
 {
     ManualClock clock;
     Drill drill(Kind::Addition, 1, clock.function());
-    drill.useSheet(sheetAsking(14));
-    drill.start();
-    drill.typeText(u"1"_s);
-    drill.pause();
+    stopWithTensHeld(drill);
     QCOMPARE(drill.phase(), Drill::Phase::Paused);
     // Nothing is typed while the question is open.
     drill.typeText(u"4"_s);
@@ -287,10 +294,7 @@ void DrillTest::heldDigitDoesNotReachNextSheet()
 {
     ManualClock clock;
     Drill drill(Kind::Addition, 1, clock.function());
-    drill.useSheet(sheetAsking(14));
-    drill.start();
-    drill.typeText(u"1"_s);
-    drill.pause();
+    stopWithTensHeld(drill);
     drill.abandon();
 
     // The next sheet's first cell asks for 7: a "3" is a wrong first digit,
