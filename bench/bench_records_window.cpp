@@ -6,6 +6,7 @@
 #include "app/records_window.h"
 #include "drill/sheet.h"
 #include "fake_desktop.h"
+#include "record_generator.h"
 #include "records/record_store.h"
 
 #include <QApplication>
@@ -21,49 +22,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int GeneratedSheets = 20000;
-
-// Ten years of five or six sheets a day over the four kinds, each answer
-// taking a second or two, harder facts longer, now and then a wrong digit,
-// the times falling as the years go by.
+// The records window on the generated database.
 struct Generated
 {
-    QTemporaryDir dir;
-    RecordStore store{dir.filePath(u"records.sqlite"_s)};
-    QDate lastDay;
+    RecordStore store{RecordGenerator::generated().path};
+    QDate lastDay = RecordGenerator::generated().lastDay;
 
     Generated()
     {
         if (!store.open())
             qFatal("cannot open %s", qPrintable(store.path()));
-        QRandomGenerator random(20261207);
-        QDate day(2016, 12, 8);
-        for (int stored = 0; stored < GeneratedSheets; day = day.addDays(1)) {
-            const int sheetsToday = 5 + random.bounded(2);
-            const double skill = 1.6 - 0.9 * stored / GeneratedSheets;
-            for (int n = 0; n < sheetsToday && stored < GeneratedSheets; ++n, ++stored) {
-                FinishedSheet finished;
-                finished.sheet = drawSheet(AllKinds[n % 4], random);
-                finished.finishedAt = QDateTime(day, QTime(16, 0).addSecs(n * 900));
-                int milliseconds = 0;
-                for (int cell = 0; cell <= finished.sheet.lastCell(); ++cell) {
-                    if (!finished.sheet.inPlay(cell))
-                        continue;
-                    const int left = finished.sheet.left(cell);
-                    const int top = finished.sheet.top(cell);
-                    const int time
-                        = int((700 + random.bounded(900) + 90 * (left + top % 10)) * skill);
-                    const int wrong = random.bounded(100) < 4 ? 1 : 0;
-                    finished.cells.push_back({cell, left, top, 0, time, wrong});
-                    finished.wrongDigits += wrong;
-                    milliseconds += time;
-                }
-                finished.seconds = milliseconds / 1000;
-                if (!store.add(finished))
-                    qFatal("cannot store sheet %d", stored);
-            }
-            lastDay = day;
-        }
     }
 };
 
