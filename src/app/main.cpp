@@ -3,8 +3,13 @@
 #include "app/qt_desktop.h"
 #include "app/single_instance.h"
 #include "app/termination.h"
+#include "practice/practice.h"
+#include "records/record_store.h"
 
 #include <QApplication>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
 
 int main(int argc, char* argv[])
 {
@@ -21,7 +26,17 @@ int main(int argc, char* argv[])
     Termination termination;
 
     QtDesktop desktop;
-    MainWindow window(desktop, QCoreApplication::applicationDirPath());
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString records = RecordStore::defaultPath();
+    Practice practice({
+        .settings = locateSettingsFile(programFolder),
+        .records = records,
+        .seed = desktop.randomSeed(),
+        .monotonic = [&desktop] { return desktop.monotonicMilliseconds(); },
+        .now = [&desktop] { return desktop.now(); },
+        .unsavedNote = QFileInfo(records).absolutePath() + u"/settings-not-saved"_s,
+    });
+    MainWindow window(desktop, practice, programFolder);
     QObject::connect(
         &instance, &SingleInstance::activationRequested, &window, &MainWindow::bringToFront);
     // Logout, shutdown or a signal: the settings are kept without a question.

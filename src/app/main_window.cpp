@@ -9,7 +9,6 @@
 #include "drill/drill.h"
 #include "drill/twips.h"
 #include "printing/fonts.h"
-#include "records/record_store.h"
 #include "scores/best_times.h"
 #include "scores/time_text.h"
 #include "scores/verdict.h"
@@ -18,6 +17,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
@@ -159,9 +159,11 @@ constexpr int BackspaceCode = 8;
 
 } // namespace
 
-MainWindow::MainWindow(Desktop& desktop, const QString& programFolder, QWidget* parent)
+MainWindow::MainWindow(
+    Desktop& desktop, Practice& practice, const QString& programFolder, QWidget* parent)
     : QWidget(parent)
     , desktop(desktop)
+    , practice(practice)
     , programFolder(programFolder)
 {
     Fonts::installSubstitutions();
@@ -307,20 +309,30 @@ void MainWindow::createControls()
 
 void MainWindow::startUp()
 {
-    recordsPath = RecordStore::defaultPath();
-
     // A window seen for the first time opens in the middle of the screen;
     // that is also the place a new settings file records.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(WindowPlace::centred(frameGeometry().size(), screen->availableGeometry()));
 
-    loadSettings();
+    const QList<Practice::Report> problems = practice.begin(windowTwips());
+    practice.setWindowPlace([this] { return windowTwips(); });
     applySettings();
-
-    drill = new Drill(
-        settings.kind, desktop.randomSeed(), [this] { return desktop.monotonicMilliseconds(); },
-        this);
+    drill = &practice.drill();
     connectDrill();
+    connect(&practice, &Practice::sheetFiled, this, &MainWindow::showResult);
+    connect(&practice, &Practice::problem, this, &MainWindow::tellProblem);
+    connect(&practice, &Practice::bestTimesChanged, this, [this] {
+        if (recordsWindow)
+            recordsView->setBestTimes(practice.settings().bestTimes);
+    });
+    // Told once the window is on the screen; the records are opened then
+    // too, so that their check never stands between a last answer and its
+    // verdict.
+    QTimer::singleShot(0, this, [this, problems] {
+        for (const Practice::Report& report : problems)
+            tellProblem(report);
+        practice.records();
+    });
     printRandom.seed(desktop.randomSeed() ^ 0x9e3779b9u);
 
     showKind();
@@ -343,14 +355,12 @@ void MainWindow::connectDrill()
     connect(drill, &Drill::openCellChanged, this, &MainWindow::showOpenCell);
     connect(drill, &Drill::phaseChanged, this, &MainWindow::showPhase);
     connect(drill, &Drill::wrongDigit, this, [this] { desktop.beep(); });
-    connect(drill, &Drill::sheetFinished, this, &MainWindow::fileFinishedSheet);
 }
 
 void MainWindow::showKind()
 {
-    const int kind = kindNumber(drill->kind());
-    bestTimeLabel->setText(highScoreText(settings.bestTimes[kind]));
-    signLabel->setText(kindSign(kind));
+    bestTimeLabel->setText(highScoreText(practice.bestTime()));
+    signLabel->setText(kindSign(kindNumber(drill->kind())));
 }
 
 void MainWindow::showOperands()
@@ -374,7 +384,10 @@ void MainWindow::showOpenCell(int previous, int cell)
 {
     if (previous != Drill::NoCell) {
         highlightCell(previous, false);
-        answerCells[previous]->setEnabled(false);
+        // The last cell keeps its answer and the focus while the verdict is
+        // read; the board is locked when the drill returns to idle.
+        if (cell != Drill::NoCell)
+            answerCells[previous]->setEnabled(false);
     }
     if (cell != Drill::NoCell) {
         highlightCell(cell, true);
@@ -419,46 +432,53 @@ void MainWindow::refreshClock()
         clockTimer->start(drill->millisecondsToNextSecond());
 }
 
-void MainWindow::fileFinishedSheet(const FinishedSheet& finished)
+void MainWindow::showResult(const Practice::SheetResult& result)
 {
-    const int kind = kindNumber(finished.kind());
-    const int seconds = finished.seconds;
-    const ResultMessage result = resultMessage(kind, seconds, settings.bestTimes[kind]);
-    const bool record = result.verdict == Verdict::Record;
-    if (record) {
-        settings.bestTimes[kind] = seconds;
-        // A record is kept the moment it is made, not only at the end.
-        storeWindowPosition();
-        saveSettings();
-    }
-
-    // The sheet is kept before the child reads the verdict, so that nothing
-    // that happens later can lose it.
-    FinishedSheet filed = finished;
-    filed.finishedAt = desktop.now();
-    filed.record = record;
-    if (RecordStore* kept = records()) {
-        if (!kept->add(filed))
-            tellRecordsProblem(*kept);
-        else if (recordsWindow)
-            recordsView->refresh();
-    }
     if (recordsWindow)
-        recordsView->setBestTimes(settings.bestTimes);
-
-    desktop.setClipboardText(result.clipboard);
-    ask(desktop, this, result.prompt, result.title, Desktop::Buttons::Ok);
-
+        recordsView->refresh();
+    desktop.setClipboardText(result.message.clipboard);
+    ask(desktop, this, result.message.prompt, result.message.title, Desktop::Buttons::Ok);
     // The old best time stays on show while the child reads the verdict.
-    if (record)
-        bestTimeLabel->setText(highScoreText(seconds));
+    bestTimeLabel->setText(highScoreText(result.bestSeconds));
+    for (const Practice::Report& report : result.problems)
+        tellProblem(report);
+}
+
+void MainWindow::tellProblem(const Practice::Report& report)
+{
+    const QString path = QDir::toNativeSeparators(report.path);
+    QString title = u"ほぞん できません"_s;
+    QString prompt;
+    switch (report.problem) {
+    case Practice::Problem::SettingsUnusable:
+        prompt
+            = u"せっていの ファイルが つかえません。\rハイスコアは こんかい かぎりに なります。"_s;
+        break;
+    case Practice::Problem::SettingsNotSaved:
+        prompt = u"ハイスコアの きろくを ほぞん できませんでした。"_s;
+        break;
+    case Practice::Problem::SettingsNotSavedLastTime:
+        prompt = u"まえに おわった ときの ハイスコアを ほぞん できませんでした。"_s;
+        break;
+    case Practice::Problem::RecordsMovedAside:
+        title = u"きろく"_s;
+        prompt
+            = u"きろくの ファイルが こわれていました。\rもとの ファイルは つぎの なまえで のこして、あたらしい きろくを はじめます。"_s;
+        break;
+    case Practice::Problem::SheetNotKept:
+        title = u"きろく"_s;
+        prompt = u"きろくを ほぞん できません。\rドリルは このまま つづけられます。"_s;
+        break;
+    }
+    ask(desktop, this, prompt + u"\r\r"_s + path, title, Desktop::Buttons::Ok,
+        Desktop::Icon::Warning);
 }
 
 void MainWindow::commandClicked(int index)
 {
     switch (index) {
     case SwitchKind:
-        drill->switchKind();
+        practice.switchKind();
         break;
     case Start:
         desktop.prepareBeep();
@@ -523,8 +543,7 @@ void MainWindow::endCommand()
 void MainWindow::saveAndEnd()
 {
     clockTimer->stop();
-    storeWindowPosition();
-    saveSettings();
+    practice.end();
     endProgram();
 }
 
@@ -539,9 +558,10 @@ void MainWindow::endWithoutQuestion()
 {
     if (ended)
         return;
-    // A sheet under way is given up, as a stop would.
-    drill->abandon();
-    saveAndEnd();
+    // Nothing may wait for a box now: a logout or shutdown would be held up.
+    clockTimer->stop();
+    practice.endWithoutQuestion();
+    endProgram();
 }
 
 void MainWindow::bringToFront()
@@ -560,10 +580,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
-        // No question while the window cannot be seen as it is, but the
-        // records of this run are kept all the same.
-        storeWindowPosition();
-        saveSettings();
+        // No question while the window cannot be seen as it is, and nothing
+        // written: records were kept when they were made, every sheet when it
+        // was finished.
         endProgram();
         event->accept();
         return;
@@ -580,7 +599,7 @@ void MainWindow::clearBestTimes()
 {
     if (drill->phase() != Drill::Phase::Idle)
         return;
-    const QString list = bestTimesList(settings.bestTimes);
+    const QString list = bestTimesList(practice.settings().bestTimes);
     if (ask(desktop, this, clearQuestion(list), u"ハイスコア"_s, Desktop::Buttons::YesNoCancel)
         != Desktop::Answer::Yes)
         return;
@@ -588,48 +607,8 @@ void MainWindow::clearBestTimes()
             Desktop::Buttons::YesNo)
         != Desktop::Answer::Yes)
         return;
-    settings.bestTimes.fill(Settings::DefaultSeconds);
-    settings.timeLimit = Settings::DefaultSeconds;
-    storeWindowPosition();
-    saveSettings();
+    practice.clearBestTimes();
     showKind();
-    if (recordsWindow)
-        recordsView->setBestTimes(settings.bestTimes);
-}
-
-RecordStore* MainWindow::records()
-{
-    if (!storeTried) {
-        storeTried = true;
-        store = std::make_unique<RecordStore>(recordsPath);
-        const bool opened = store->open();
-        if (store->problem() != RecordStore::Problem::None)
-            tellRecordsProblem(*store);
-        if (!opened)
-            store.reset();
-    }
-    return store.get();
-}
-
-void MainWindow::tellRecordsProblem(const RecordStore& problemStore)
-{
-    // Once a run: the drill goes on either way.
-    if (storeProblemTold)
-        return;
-    storeProblemTold = true;
-    QString prompt;
-    switch (problemStore.problem()) {
-    case RecordStore::Problem::Damaged:
-        prompt
-            = u"きろくの ファイルが こわれていました。\rもとの ファイルは つぎの なまえで のこして、あたらしい きろくを はじめます。\r\r"_s
-            + problemStore.movedAsideTo();
-        break;
-    default:
-        prompt = u"きろくを ほぞん できません。\rドリルは このまま つづけられます。\r\r"_s
-            + problemStore.path();
-        break;
-    }
-    ask(desktop, this, prompt, u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
 }
 
 void MainWindow::showRecords()
@@ -638,16 +617,21 @@ void MainWindow::showRecords()
         return;
     if (recordsWindow) {
         recordsView->showKind(drill->kind());
-        recordsView->setBestTimes(settings.bestTimes);
+        recordsView->setBestTimes(practice.settings().bestTimes);
         recordsView->refresh();
         recordsWindow->showNormal();
         recordsWindow->raise();
         recordsWindow->activateWindow();
         return;
     }
-    RecordStore* kept = records();
-    if (!kept)
+    RecordStore* kept = practice.records();
+    if (!kept) {
+        ask(desktop, this,
+            u"きろくの ファイルを ひらけません。\r\r"_s
+                + QDir::toNativeSeparators(practice.recordsPath()),
+            u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
         return;
+    }
     const RecordsViewMaker make = recordsViewMaker();
     if (!make) {
         ask(desktop, this, u"きろくの がめんを ひらけません。"_s, u"きろく"_s, Desktop::Buttons::Ok,
@@ -657,7 +641,7 @@ void MainWindow::showRecords()
     recordsView = make(*kept, drill->kind(), desktop, this);
     recordsWindow = recordsView->widget();
     recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
-    recordsView->setBestTimes(settings.bestTimes);
+    recordsView->setBestTimes(practice.settings().bestTimes);
     recordsWindow->show();
 }
 
@@ -721,15 +705,14 @@ void MainWindow::updateAccessibleNames()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease) {
-        if (watched == dateLabel) {
+    if (watched == dateLabel || watched == aboutPicture) {
+        if (!isLeftClick(static_cast<QLabel*>(watched), event))
+            return QWidget::eventFilter(watched, event);
+        if (watched == dateLabel)
             clearBestTimes();
-            return true;
-        }
-        if (watched == aboutPicture) {
+        else
             showAbout();
-            return true;
-        }
+        return true;
     }
     if (auto* box = qobject_cast<QLineEdit*>(watched)) {
         const auto found = std::find(answerCells.begin(), answerCells.end(), box);
@@ -737,6 +720,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             return cellEvent(static_cast<int>(found - answerCells.begin()), event);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::isLeftClick(QLabel* label, QEvent* event)
+{
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+        return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return false;
+    if (type == QEvent::MouseButtonPress) {
+        pressedLabel = label;
+        return false;
+    }
+    // A press taken off the label before its release is no click, as on a
+    // button.
+    const bool clicked
+        = pressedLabel == label && label->rect().contains(mouse->position().toPoint());
+    pressedLabel = nullptr;
+    return clicked;
 }
 
 bool MainWindow::cellEvent(int cell, QEvent* event)

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "drill/kind.h"
-#include "settings/settings_file.h"
+#include "practice/practice.h"
 
 #include <QPointer>
 #include <QRandomGenerator>
@@ -20,27 +19,28 @@ class QLineEdit;
 class QPushButton;
 class QStyle;
 class QTimer;
-class RecordStore;
 class RecordsView;
-struct FinishedSheet;
 
 // The one window of Varolin: the board, the commands, the clock and the
-// best time. It shows the drill core and forwards clicks and keys to it; the
-// settings file keeps the best times, the kind and the window's place.
+// best time. It shows the practice and its drill, forwards clicks and keys to
+// them and asks the questions; the practice decides what a finished sheet
+// means and keeps the best times, the kind and the window's place.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    // `programFolder` is where the settings file and the read-me live.
-    MainWindow(Desktop& desktop, const QString& programFolder, QWidget* parent = nullptr);
+    // `programFolder` is where the read-me lives. The practice is begun here,
+    // once the window knows where it stands.
+    MainWindow(Desktop& desktop, Practice& practice, const QString& programFolder,
+        QWidget* parent = nullptr);
     ~MainWindow() override;
 
 public Q_SLOTS:
     // Another start of the program handed over to this one.
     void bringToFront();
     // The desktop session ends or the program was told to stop: the settings
-    // are kept without a question and the program ends.
+    // are kept without a question or any box, and the program ends.
     void endWithoutQuestion();
 
 protected:
@@ -58,7 +58,8 @@ private:
     void showOpenCell(int previous, int cell);
     void showPhase();
     void refreshClock();
-    void fileFinishedSheet(const FinishedSheet& sheet);
+    void showResult(const Practice::SheetResult& result);
+    void tellProblem(const Practice::Report& report);
 
     // Commands.
     void commandClicked(int index);
@@ -67,15 +68,9 @@ private:
     void clearBestTimes();
     void showAbout();
     void showRecords();
-    // The store of finished sheets, opened on first use; null when it cannot
-    // be used (the user has been told).
-    RecordStore* records();
-    void tellRecordsProblem(const RecordStore& problemStore);
     void printCommand();
     void showPrintDialog();
     void screenCopyCommand();
-    // Throws PrintError when the printer cannot be used.
-    void printSheet();
     void openReadme();
     bool confirmEnd();
     void saveAndEnd();
@@ -83,22 +78,22 @@ private:
 
     // Keys, input-method text and mouse events of an answer cell.
     bool cellEvent(int cell, QEvent* event);
+    // True for the release of a left click that was pressed on `label` and
+    // released over it.
+    bool isLeftClick(QLabel* label, QEvent* event);
 
     void applyButtonPattern(bool running);
     void setHeaderRed(QLabel* header, bool red);
     void highlightCell(int cell, bool red);
     void updateAccessibleNames();
 
-    // Settings.
-    void loadSettings();
+    // The window's place.
     void applySettings();
-    // False when the settings could not be kept; the user is told once.
-    bool saveSettings();
-    void tellSettingsProblem(const QString& prompt);
     QPoint normalPosition() const;
-    void storeWindowPosition();
+    QPoint windowTwips() const;
 
     Desktop& desktop;
+    Practice& practice;
     QString programFolder;
     Drill* drill = nullptr;
 
@@ -119,16 +114,10 @@ private:
     // Fresh sheets for printing are drawn apart from the board's.
     QRandomGenerator printRandom;
     QStyle* buttonStyle = nullptr;
-
-    Settings settings;
-    std::unique_ptr<SettingsFile> settingsFile;
-    bool settingsProblemTold = false;
-    QString recordsPath;
+    // The label a left button was pressed on, until it is released.
+    QLabel* pressedLabel = nullptr;
     bool ended = false;
 
-    std::unique_ptr<RecordStore> store;
-    bool storeTried = false;
-    bool storeProblemTold = false;
     // The records window while it is open: the view and the widget it is.
     RecordsView* recordsView = nullptr;
     QPointer<QWidget> recordsWindow;

@@ -1,15 +1,123 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "drill/drill.h"
+#include "scores/verdict.h"
+#include "settings/settings_file.h"
+
+#include <QDateTime>
+#include <QList>
 #include <QObject>
+#include <QPoint>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class RecordStore;
 
 // The practice of the child at the board: the drill, their best times and
-// settings, their stored sheets, and what happens when a sheet ends.
+// settings, their stored sheets, and what a finished sheet means. The window
+// shows what this reports and asks the questions; nothing here shows
+// anything or reads the desktop: files, clock and seed are handed in.
 class Practice : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit Practice(QObject* parent = nullptr);
+    struct Setup
+    {
+        SettingsLocation settings;
+        QString records; // the records database
+        std::uint32_t seed = 0;
+        Drill::Clock monotonic;
+        std::function<QDateTime()> now; // local time with its offset
+        // A note left when an end without a question could not save, so
+        // that the next start tells it; none when empty.
+        QString unsavedNote;
+    };
+
+    // What the user is to be told. Each is reported once a run at most.
+    enum class Problem {
+        SettingsUnusable, // no settings file can be used: defaults this run
+        SettingsNotSaved, // a save failed; the file is as it was
+        SettingsNotSavedLastTime, // the last run ended without its save
+        RecordsMovedAside, // a damaged records file was renamed, a new one begun
+        SheetNotKept, // the records cannot be used, or a sheet was not stored
+    };
+    struct Report
+    {
+        Problem problem;
+        QString path; // the file concerned
+    };
+
+    // What the child is told about a finished sheet.
+    struct SheetResult
+    {
+        ResultMessage message;
+        int bestSeconds = 0; // of the sheet's kind, after the sheet
+        // Problems met while keeping it, to be told after the verdict.
+        QList<Report> problems;
+    };
+
+    explicit Practice(Setup setup, QObject* parent = nullptr);
     ~Practice() override;
+
+    // Reads the settings and draws the first sheet of their kind; until then
+    // there is no drill. `windowTwips` is where the window stands before any
+    // setting is applied: what a new file records. Returns what to tell once
+    // the window is on the screen.
+    QList<Report> begin(QPoint windowTwips);
+    // Where the window stands now, in twips, asked for at each save.
+    void setWindowPlace(std::function<QPoint()> place);
+
+    Drill& drill() { return *drill_; }
+    const Drill& drill() const { return *drill_; }
+    const Settings& settings() const { return settings_; }
+    // The best time of the kind on the board.
+    int bestTime() const { return settings_.bestTime(drill_->kind()); }
+
+    void switchKind();
+
+    // The store of finished sheets, opened on first use and tried again after
+    // a failure; null while it cannot be used (reported once a run).
+    RecordStore* records();
+    const QString& recordsPath() const { return setup.records; }
+    // Sheets of this run that could not be stored.
+    int sheetsNotKept() const { return notKept; }
+
+    // Every best time and the time limit back to 600, saved at once.
+    void clearBestTimes();
+    // Saves everything on the way out; false when that failed (reported).
+    bool end();
+    // The session ends or a signal came: a sheet under way is given up and
+    // everything saved without a word on screen. A failed save goes to the
+    // standard error and is told at the next start.
+    void endWithoutQuestion();
+
+Q_SIGNALS:
+    // A sheet was finished and kept; emitted before the board is emptied.
+    void sheetFiled(const Practice::SheetResult& result);
+    // The best times changed (a record, or clearing).
+    void bestTimesChanged();
+    // Something to tell from the records, clearing or ending.
+    void problem(const Practice::Report& report);
+
+private:
+    void fileSheet(const FinishedSheet& finished);
+    bool save(QList<Report>* problems);
+    RecordStore* openStore(QList<Report>& problems);
+    // Adds a report unless that problem was told already this run.
+    void note(QList<Report>& problems, Problem problem, const QString& path);
+    void tell(const QList<Report>& problems);
+
+    Setup setup;
+    std::unique_ptr<SettingsFile> settingsFile;
+    Settings settings_;
+    Drill* drill_ = nullptr;
+    std::function<QPoint()> windowPlace;
+    std::unique_ptr<RecordStore> store;
+    int notKept = 0;
+    QList<Problem> told;
 };

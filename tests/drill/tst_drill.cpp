@@ -4,6 +4,7 @@
 // last one finishes the sheet with its time and how each answer went, and the
 // elapsed time is wall time less the time paused, whatever the timer did.
 #include "drill/drill.h"
+#include "drill_player.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -11,49 +12,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A clock the test moves by hand.
-struct ManualClock
-{
-    qint64 now = 1'000'000;
-    Drill::Clock function()
-    {
-        return [this] { return now; };
-    }
-};
-
-// The answer of the open cell, worked out from what the board shows.
-int shownAnswer(const Drill& drill)
-{
-    const int cell = drill.openCell();
-    const int left = drill.sheet().rowOperand(cell / 10);
-    const int top = drill.shownColumnOperand(cell % 10);
-    switch (drill.kind()) {
-    case Kind::Subtraction:
-        return top - left;
-    case Kind::Multiplication:
-        return top * left;
-    case Kind::Division:
-        return top / left;
-    default:
-        return top + left;
-    }
-}
-
-// Answers the open cells until the sheet ends; gives up after 200 answers
-// so that a sheet that never ends fails instead of hanging.
-QList<int> playSheet(Drill& drill, ManualClock* clock = nullptr)
-{
-    QList<int> answered;
-    drill.start();
-    while (drill.phase() == Drill::Phase::Running && answered.size() < 200) {
-        answered.append(drill.openCell());
-        if (clock)
-            clock->now += 1500;
-        drill.typeText(QString::number(shownAnswer(drill)));
-    }
-    return answered;
-}
 
 // A sheet whose first cell asks for `answer`: 0 + answer.
 Sheet sheetAsking(int answer)

@@ -14,10 +14,6 @@ using namespace Qt::StringLiterals;
 
 WindowFixture::WindowFixture()
 {
-    // Whatever the window looks for in the user's folders (the settings,
-    // the records) it finds in a folder of this fixture instead.
-    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(variable, home.filePath(QString::fromLatin1(variable)).toLocal8Bit());
     // The records window is linked in, not loaded beside the program.
     setRecordsViewMaker(&varolinMakeRecordsView);
 }
@@ -42,7 +38,16 @@ QByteArray WindowFixture::readFile(const QString& fileName) const
 
 MainWindow& WindowFixture::make()
 {
-    window = std::make_unique<MainWindow>(desktop, folder.path());
+    window.reset();
+    practice = std::make_unique<Practice>(Practice::Setup{
+        .settings = {path(u"Varolin.ini"_s), true},
+        .records = recordsPath(),
+        .seed = desktop.seed,
+        .monotonic = [this] { return desktop.monotonicMilliseconds(); },
+        .now = [this] { return desktop.now(); },
+        .unsavedNote = path(u"settings-not-saved"_s),
+    });
+    window = std::make_unique<MainWindow>(desktop, *practice, folder.path());
     window->show();
     return *window;
 }

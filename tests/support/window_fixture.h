@@ -3,6 +3,7 @@
 
 #include "app/main_window.h"
 #include "fake_desktop.h"
+#include "practice/practice.h"
 
 #include <QTemporaryDir>
 
@@ -13,8 +14,9 @@ class QLineEdit;
 class QPushButton;
 
 // The main window on a fake desktop, with a temporary folder playing the
-// program's folder. Files can be put there before the window is made. The
-// controls are reached by their object names, as a screen reader would.
+// program's folder and holding the settings file and the records database.
+// Files can be put there before the window is made. The controls are reached
+// by their object names, as a screen reader would.
 struct WindowFixture
 {
     WindowFixture();
@@ -37,9 +39,11 @@ struct WindowFixture
     // A left click on a command button, as the child makes it.
     void click(const QString& buttonName) const;
 
+    // The records database the practice keeps its sheets in.
+    QString recordsPath() const { return path(u"records.sqlite"_qs); }
+
     QTemporaryDir folder;
-    // The user's own folders.
-    QTemporaryDir home;
     FakeDesktop desktop;
+    std::unique_ptr<Practice> practice;
     std::unique_ptr<MainWindow> window;
 };

@@ -1,0 +1,205 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// How the window shows the practice: the verdict in one OK box with the
+// clipboard written first, the last answer still in its cell with the focus
+// and the old best time on show until the box is closed, then any problem
+// naming its file; the best time of the kind on the board; the two questions
+// before the best times are cleared; a close while minimised or maximised
+// that writes nothing; and only a left click on the date or the picture.
+#include "sheet_player.h"
+#include "window_fixture.h"
+
+#include <QLabel>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using Answer = Desktop::Answer;
+
+namespace {
+
+// Best times 111, 222, 333 and 444 seconds, kind multiplication.
+const QByteArray kept = "[General]\r\nWin_Top=300\r\nWin_Lft=1350\r\n[Parameter]\r\n"
+                        "T_MinTM=111\r\nH_MinTM=222\r\nK_MonTM=333\r\nCalc_Md=2\r\n"
+                        "LimTM=300\r\nW_MinTM=444\r\n";
+
+QString bestTimeText(const WindowFixture& fixture)
+{
+    return fixture.find<QLabel>(u"bestTimeLabel"_s)->text();
+}
+
+} // namespace
+
+class PracticeViewTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void verdictThenProblem();
+    void bestTimeFollowsKind();
+    void clearingAsksTwice_data();
+    void clearingAsksTwice();
+    void closeWhileNotNormal_data();
+    void closeWhileNotNormal();
+    void onlyALeftClickCounts_data();
+    void onlyALeftClickCounts();
+};
+
+void PracticeViewTest::verdictThenProblem()
+{
+    // A file in UTF-16 is one the program reads but never writes: the
+    // record cannot be saved.
+    WindowFixture fixture;
+    QByteArray utf16("\xff\xfe");
+    for (const char c : QByteArray("[Parameter]\r\nT_MinTM=900\r\n"))
+        utf16 += QByteArray(1, c) + '\0';
+    fixture.writeFile(u"Varolin.ini"_s, utf16);
+    MainWindow& window = fixture.make();
+    const QString before = bestTimeText(fixture);
+
+    bool checked = false;
+    fixture.desktop.onMessage = [&](const Desktop::Message& message) {
+        if (checked)
+            return;
+        checked = true;
+        QCOMPARE(message.title, u"きろくこうしん！！"_s);
+        QCOMPARE(fixture.desktop.clipboard, u"[たしざん]10秒"_s);
+        QCOMPARE(bestTimeText(fixture), before);
+        QVERIFY(fixture.cell(99)->isEnabled());
+        QCOMPARE(window.focusWidget(), fixture.cell(99));
+    };
+    QVERIFY(SheetPlayer::playSheet(fixture, nullptr, 100));
+    QVERIFY(checked);
+    QCOMPARE(bestTimeText(fixture), u"ハイスコア： 0分10秒"_s);
+    QCOMPARE(fixture.desktop.shown.size(), 2);
+    const Desktop::Message& warning = fixture.desktop.shown[1].message;
+    QCOMPARE(warning.icon, Desktop::Icon::Warning);
+    QCOMPARE(warning.buttons, Desktop::Buttons::Ok);
+    QVERIFY(warning.prompt.contains(fixture.path(u"Varolin.ini"_s)));
+    QVERIFY(!fixture.cell(99)->isEnabled());
+}
+
+void PracticeViewTest::bestTimeFollowsKind()
+{
+    WindowFixture fixture;
+    fixture.writeFile(u"Varolin.ini"_s, kept);
+    fixture.make();
+    auto* sign = fixture.find<QLabel>(u"signLabel"_s);
+    QCOMPARE(sign->text(), u"×"_s);
+    QCOMPARE(bestTimeText(fixture), u"ハイスコア： 5分33秒"_s);
+    const QStringList signs{u"÷"_s, u"＋"_s, u"－"_s};
+    const QStringList times{u"7分24秒"_s, u"1分51秒"_s, u"3分42秒"_s};
+    for (int i = 0; i < 3; ++i) {
+        fixture.click(u"switchKindButton"_s);
+        QCOMPARE(sign->text(), signs[i]);
+        QCOMPARE(bestTimeText(fixture), u"ハイスコア： "_s + times[i]);
+    }
+}
+
+void PracticeViewTest::clearingAsksTwice_data()
+{
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<QList<Answer>>("answers");
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<bool>("cleared");
+
+    QTest::newRow("while a sheet runs")
+        << true << QList<Answer>{Answer::Yes, Answer::Yes} << 0 << false;
+    QTest::newRow("いいえ in the list") << false << QList<Answer>{Answer::No} << 1 << false;
+    QTest::newRow("キャンセル in the list") << false << QList<Answer>{Answer::Cancel} << 1 << false;
+    QTest::newRow("はい, then いいえ")
+        << false << QList<Answer>{Answer::Yes, Answer::No} << 2 << false;
+    QTest::newRow("はい twice") << false << QList<Answer>{Answer::Yes, Answer::Yes} << 2 << true;
+}
+
+void PracticeViewTest::clearingAsksTwice()
+{
+    QFETCH(bool, running);
+    QFETCH(QList<Answer>, answers);
+    QFETCH(int, boxes);
+    QFETCH(bool, cleared);
+
+    WindowFixture fixture;
+    fixture.writeFile(u"Varolin.ini"_s, kept);
+    MainWindow& window = fixture.make();
+    const QPoint place = window.pos();
+    if (running)
+        fixture.click(u"startButton"_s);
+    fixture.desktop.answers = answers;
+    QTest::mouseClick(fixture.find(u"dateLabel"_s), Qt::LeftButton);
+
+    const QString list = u"たしざん： 1分51秒\r\nひきざん： 3分42秒\r\nかけざん： 5分33秒\r\n"
+                         "わりざん： 7分24秒\r\n"_s;
+    QCOMPARE(fixture.desktop.shown.size(), boxes);
+    const QStringList prompts{
+        u"ハイスコアをクリア(初期化)します。\r\n\r\n"_s + list + u"\r\n\r\n"_s,
+        u"ほんとうに、クリアしていいですか？\r\n\r\n"_s + list + u"\r\n\r\n"_s};
+    const QStringList titles{u"ハイスコア"_s, u"もういちどかくにん"_s};
+    const QList<Desktop::Buttons> buttons{Desktop::Buttons::YesNoCancel, Desktop::Buttons::YesNo};
+    for (int box = 0; box < boxes; ++box) {
+        const Desktop::Message& message = fixture.desktop.shown[box].message;
+        QCOMPARE(message.prompt, prompts[box]);
+        QCOMPARE(message.title, titles[box]);
+        QCOMPARE(message.buttons, buttons[box]);
+        QCOMPARE(message.icon, Desktop::Icon::None);
+    }
+    QCOMPARE(
+        bestTimeText(fixture), cleared ? u"ハイスコア： 10分00秒"_s : u"ハイスコア： 5分33秒"_s);
+    QCOMPARE(fixture.readFile(u"Varolin.ini"_s) == kept, !cleared);
+    QCOMPARE(window.pos(), place);
+}
+
+void PracticeViewTest::closeWhileNotNormal_data()
+{
+    QTest::addColumn<Qt::WindowState>("state");
+    QTest::newRow("minimised") << Qt::WindowMinimized;
+    QTest::newRow("maximised") << Qt::WindowMaximized;
+}
+
+void PracticeViewTest::closeWhileNotNormal()
+{
+    QFETCH(Qt::WindowState, state);
+
+    WindowFixture fixture;
+    fixture.writeFile(u"Varolin.ini"_s, kept);
+    MainWindow& window = fixture.make();
+    fixture.click(u"switchKindButton"_s);
+    window.setWindowState(state);
+    window.close();
+
+    QVERIFY(!window.isVisible());
+    QVERIFY(fixture.desktop.shown.isEmpty());
+    QCOMPARE(fixture.readFile(u"Varolin.ini"_s), kept);
+}
+
+void PracticeViewTest::onlyALeftClickCounts_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<bool>("releasedOutside");
+    QTest::addColumn<int>("boxes");
+
+    QTest::newRow("date, left click") << u"dateLabel"_s << Qt::LeftButton << false << 1;
+    QTest::newRow("date, right click") << u"dateLabel"_s << Qt::RightButton << false << 0;
+    QTest::newRow("date, released outside") << u"dateLabel"_s << Qt::LeftButton << true << 0;
+    QTest::newRow("picture, left click") << u"aboutPicture"_s << Qt::LeftButton << false << 1;
+    QTest::newRow("picture, middle click") << u"aboutPicture"_s << Qt::MiddleButton << false << 0;
+    QTest::newRow("picture, released outside") << u"aboutPicture"_s << Qt::LeftButton << true << 0;
+}
+
+void PracticeViewTest::onlyALeftClickCounts()
+{
+    QFETCH(QString, label);
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(bool, releasedOutside);
+    QFETCH(int, boxes);
+
+    WindowFixture fixture;
+    fixture.make();
+    QWidget* target = fixture.find(label);
+    QTest::mousePress(target, button, {}, QPoint(5, 5));
+    QTest::mouseRelease(
+        target, button, {}, releasedOutside ? QPoint(target->width() + 20, 5) : QPoint(5, 5));
+    QCOMPARE(fixture.desktop.shown.size(), boxes);
+}
+
+QTEST_MAIN(PracticeViewTest)
+#include "tst_practice_view.moc"

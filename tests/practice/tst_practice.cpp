@@ -1,0 +1,384 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What a finished sheet means, with no window: the verdict against the best
+// time of its kind, a record saved the moment it is made, every sheet stored
+// before the child is told, clearing and ending that keep what they must, and
+// each problem with the files told once a run while the drill goes on.
+#include "drill_player.h"
+#include "practice/practice.h"
+#include "records/record_store.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <string>
+
+using namespace Qt::StringLiterals;
+using Problem = Practice::Problem;
+
+Q_DECLARE_METATYPE(Practice::Problem)
+
+namespace {
+
+const QStringList bestKeys{u"T_MinTM"_s, u"H_MinTM"_s, u"K_MonTM"_s, u"W_MinTM"_s};
+const QStringList kindNames{u"たしざん"_s, u"ひきざん"_s, u"かけざん"_s, u"わりざん"_s};
+
+// A file of an earlier run: best times that differ from each other and from
+// anything the program writes by itself.
+QByteArray settingsFile(int kind, std::array<int, 4> best = {111, 222, 333, 444})
+{
+    return u"[General]\r\nWin_Top=300\r\nWin_Lft=1350\r\n[Parameter]\r\n"
+           "T_MinTM=%1\r\nH_MinTM=%2\r\nK_MonTM=%3\r\nCalc_Md=%5\r\nLimTM=300\r\nW_MinTM=%4\r\n"_s
+               .arg(best[0])
+               .arg(best[1])
+               .arg(best[2])
+               .arg(best[3])
+               .arg(kind)
+               .toLatin1();
+}
+
+// A file the program reads but never writes into.
+QByteArray utf16File()
+{
+    QByteArray utf16("\xff\xfe");
+    for (const char c : QByteArray("[Parameter]\r\nT_MinTM=900\r\n"))
+        utf16 += QByteArray(1, c) + '\0';
+    return utf16;
+}
+
+int iniValue(const QByteArray& file, const QString& key)
+{
+    const QRegularExpressionMatch match = QRegularExpression(u"\\b"_s + key + u"=(-?\\d+)\\r\\n"_s)
+                                              .match(QString::fromLatin1(file));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+long residentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+// A practice on files of a temporary folder, a clock the test moves, and
+// everything it reports collected.
+struct Fixture
+{
+    QTemporaryDir folder;
+    ManualClock clock;
+    QDateTime now{QDate(2025, 2, 10), QTime(9, 30)};
+    QPoint windowTwips{2250, 600};
+    QString recordsName = u"records.sqlite"_s;
+    std::unique_ptr<Practice> practice;
+    QList<Practice::Report> told;
+    QList<Practice::SheetResult> results;
+
+    QString path(const QString& name) const { return folder.filePath(name); }
+    void write(const QString& name, const QByteArray& contents) const
+    {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(contents);
+    }
+    QByteArray read(const QString& name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    Practice& make()
+    {
+        told.clear();
+        results.clear();
+        practice = std::make_unique<Practice>(Practice::Setup{
+            .settings = {path(u"Varolin.ini"_s), true},
+            .records = path(recordsName),
+            .seed = 20250210,
+            .monotonic = clock.function(),
+            .now = [this] { return now; },
+            .unsavedNote = path(u"settings-not-saved"_s),
+        });
+        told = practice->begin(QPoint(1350, 300));
+        practice->setWindowPlace([this] { return windowTwips; });
+        QObject::connect(practice.get(), &Practice::problem,
+            [this](const Practice::Report& report) { told.append(report); });
+        QObject::connect(
+            practice.get(), &Practice::sheetFiled, [this](const Practice::SheetResult& result) {
+                results.append(result);
+                told.append(result.problems);
+            });
+        return *practice;
+    }
+
+    // Plays one sheet of the kind on the board; its cells answered in
+    // `perAnswer` milliseconds each.
+    bool play(int perAnswer = 100)
+    {
+        const qsizetype before = results.size();
+        playSheet(practice->drill(), &clock, perAnswer);
+        return results.size() == before + 1;
+    }
+
+    QList<Problem> problems() const
+    {
+        QList<Problem> found;
+        for (const Practice::Report& report : told)
+            found.append(report.problem);
+        return found;
+    }
+};
+
+int storedSheets(const QString& path)
+{
+    RecordStore store(path);
+    return store.open() ? store.count() : -1;
+}
+
+} // namespace
+
+class PracticeTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void finishedSheet_data();
+    void finishedSheet();
+    void clearBestTimes();
+    void longSession();
+    void problemsToldOnce_data();
+    void problemsToldOnce();
+    void endWithoutQuestion();
+};
+
+void PracticeTest::finishedSheet_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("best"); // of the kind played
+    QTest::addColumn<int>("perAnswer"); // milliseconds for each answer
+    QTest::addColumn<int>("seconds"); // the sheet's time
+    QTest::addColumn<QString>("title");
+
+    // 100 cells at 100 ms are 10 s; 81 cells at 100 ms are 8 s.
+    QTest::newRow("addition record") << 0 << 600 << 100 << 10 << u"きろくこうしん！！"_s;
+    QTest::newRow("subtraction record") << 1 << 11 << 100 << 10 << u"きろくこうしん！！"_s;
+    QTest::newRow("multiplication record") << 2 << 598 << 100 << 8 << u"きろくこうしん！！"_s;
+    QTest::newRow("division record") << 3 << 9 << 100 << 8 << u"きろくこうしん！！"_s;
+    QTest::newRow("addition, the best time itself") << 0 << 10 << 100 << 10 << u"おしい！"_s;
+    // 81 cells at 123 ms are 9 s.
+    QTest::newRow("division, eight seconds slower") << 3 << 1 << 123 << 9 << u"おしい！"_s;
+    // 100 cells at 150 ms are 15 s.
+    QTest::newRow("subtraction, ten seconds slower") << 1 << 5 << 150 << 15 << u"ざんねん"_s;
+}
+
+void PracticeTest::finishedSheet()
+{
+    QFETCH(int, kind);
+    QFETCH(int, best);
+    QFETCH(int, perAnswer);
+    QFETCH(int, seconds);
+    QFETCH(QString, title);
+
+    Fixture fixture;
+    std::array<int, 4> kept{111, 222, 333, 444};
+    kept[kind] = best;
+    const QByteArray file = settingsFile(kind, kept);
+    fixture.write(u"Varolin.ini"_s, file);
+    Practice& practice = fixture.make();
+    QCOMPARE(practice.bestTime(), best);
+
+    // What is kept by the time the child is told.
+    QByteArray fileWhenTold;
+    QList<StoredSheet> storedWhenTold;
+    QObject::connect(&practice, &Practice::sheetFiled, [&] {
+        fileWhenTold = fixture.read(u"Varolin.ini"_s);
+        RecordStore store(fixture.path(u"records.sqlite"_s));
+        QVERIFY(store.open());
+        storedWhenTold = store.sheets();
+    });
+    QVERIFY(fixture.play(perAnswer));
+
+    const Practice::SheetResult& result = fixture.results.first();
+    const bool record = seconds < best;
+    const QString time = u"%1"_s.arg(seconds, 2, 10, QChar(u'0'));
+    QCOMPARE(result.message.title, title);
+    QCOMPARE(result.message.clipboard, u"[%1]%2秒"_s.arg(kindNames[kind], time));
+    QVERIFY(result.message.prompt.startsWith(time + u"秒でした。"_s));
+    QCOMPARE(result.bestSeconds, record ? seconds : best);
+    QCOMPARE(practice.bestTime(), result.bestSeconds);
+    QVERIFY(result.problems.isEmpty());
+
+    QCOMPARE(storedWhenTold.size(), 1);
+    QCOMPARE(storedWhenTold[0].seconds, seconds);
+    QCOMPARE(storedWhenTold[0].record, record);
+    QCOMPARE(storedWhenTold[0].finishedAt, fixture.now);
+    if (record) {
+        for (int other = 0; other < 4; ++other)
+            QCOMPARE(
+                iniValue(fileWhenTold, bestKeys[other]), other == kind ? seconds : kept[other]);
+        QCOMPARE(iniValue(fileWhenTold, u"Calc_Md"_s), kind);
+        QCOMPARE(iniValue(fileWhenTold, u"LimTM"_s), 300);
+    } else {
+        QCOMPARE(fileWhenTold, file);
+    }
+}
+
+void PracticeTest::clearBestTimes()
+{
+    Fixture fixture;
+    fixture.write(u"Varolin.ini"_s, settingsFile(2));
+    Practice& practice = fixture.make();
+    QSignalSpy changed(&practice, &Practice::bestTimesChanged);
+    // The window has moved since start-up; the file learns where it is now.
+    fixture.windowTwips = QPoint(2250, 600);
+
+    practice.clearBestTimes();
+
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(fixture.read(u"Varolin.ini"_s),
+        QByteArray("[General]\r\nWin_Top=600\r\nWin_Lft=2250\r\n[Parameter]\r\n"
+                   "T_MinTM=600\r\nH_MinTM=600\r\nK_MonTM=600\r\nCalc_Md=2\r\n"
+                   "LimTM=600\r\nW_MinTM=600\r\n"));
+    for (const Kind kind : AllKinds)
+        QCOMPARE(practice.settings().bestTime(kind), 600);
+    // The next sheet of any kind is a record again.
+    QVERIFY(fixture.play());
+    QCOMPARE(fixture.results[0].message.verdict, Verdict::Record);
+}
+
+// A long session: a hundred sheets of all four kinds, back to back. Every
+// sheet ends after its cells and is stored, the best times come out as the
+// fastest sheets, what the end saves reads back in a new run, and memory
+// does not creep.
+void PracticeTest::longSession()
+{
+    constexpr int Sheets = 100;
+    Fixture fixture;
+    fixture.write(u"Varolin.ini"_s, settingsFile(0));
+    Practice& practice = fixture.make();
+
+    std::array<int, 4> fastest = {111, 222, 333, 444};
+    long residentAt20 = 0;
+    for (int sheet = 0; sheet < Sheets; ++sheet) {
+        const int kind = sheet % 4;
+        QCOMPARE(kindNumber(practice.drill().kind()), kind);
+        const QList<int> answered
+            = playSheet(practice.drill(), &fixture.clock, 60 + sheet * 37 % 90);
+        QCOMPARE(answered.size(), kind < 2 ? 100 : 81);
+        QCOMPARE(fixture.results.size(), sheet + 1);
+        fastest[kind] = std::min(fastest[kind], practice.drill().elapsedSeconds());
+        practice.switchKind();
+        if (sheet + 1 == 20)
+            residentAt20 = residentKiB();
+    }
+    const long residentAtEnd = residentKiB();
+    QVERIFY(fixture.told.isEmpty());
+    QCOMPARE(storedSheets(fixture.path(u"records.sqlite"_s)), Sheets);
+
+    practice.switchKind();
+    QVERIFY(practice.end());
+
+    // A new run shows the best times and the kind the end saved.
+    fixture.make();
+    QCOMPARE(fixture.practice->drill().kind(), Kind::Subtraction);
+    for (const Kind kind : AllKinds)
+        QCOMPARE(fixture.practice->settings().bestTime(kind), fastest[kindNumber(kind)]);
+
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer holds freed memory back on purpose; it checks leaks
+    // itself.
+    Q_UNUSED(residentAt20);
+    Q_UNUSED(residentAtEnd);
+#else
+    QVERIFY2(residentAtEnd - residentAt20 <= 2048,
+        qPrintable(
+            u"resident memory grew from %1 KiB to %2 KiB"_s.arg(residentAt20).arg(residentAtEnd)));
+#endif
+}
+
+void PracticeTest::problemsToldOnce_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QByteArray>("records"); // what stands where the records go
+    QTest::addColumn<QList<Problem>>("problems");
+    QTest::addColumn<int>("kept"); // sheets stored of the three played
+
+    const QByteArray usual = settingsFile(0, {600, 600, 600, 600});
+    // Every sheet is a record, and every save fails.
+    QTest::newRow("settings file in UTF-16")
+        << utf16File() << QByteArray() << QList<Problem>{Problem::SettingsNotSaved} << 3;
+    QTest::newRow("damaged records file")
+        << usual << QByteArray(4096, 'x') << QList<Problem>{Problem::RecordsMovedAside} << 3;
+    // A file where the records' folder should be, taken away after two
+    // sheets: the store is tried again and the third sheet is kept.
+    QTest::newRow("records folder blocked, then free")
+        << usual << QByteArray("blocker") << QList<Problem>{Problem::SheetNotKept} << 1;
+}
+
+void PracticeTest::problemsToldOnce()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(QByteArray, records);
+    QFETCH(QList<Problem>, problems);
+    QFETCH(int, kept);
+
+    Fixture fixture;
+    fixture.write(u"Varolin.ini"_s, settings);
+    const bool blocked = records == "blocker";
+    if (blocked) {
+        fixture.write(u"folder"_s, records);
+        fixture.recordsName = u"folder/records.sqlite"_s;
+    } else if (!records.isEmpty()) {
+        fixture.write(u"records.sqlite"_s, records);
+    }
+    Practice& practice = fixture.make();
+
+    QVERIFY(fixture.play(100));
+    QVERIFY(fixture.play(50));
+    if (blocked)
+        QVERIFY(QFile::remove(fixture.path(u"folder"_s)));
+    QVERIFY(fixture.play(20));
+
+    QCOMPARE(fixture.problems(), problems);
+    // The file concerned is named.
+    const QString named = fixture.told[0].path;
+    QVERIFY2(named.startsWith(fixture.folder.path()), qPrintable(named));
+    QCOMPARE(practice.sheetsNotKept(), 3 - kept);
+    QCOMPARE(storedSheets(fixture.path(fixture.recordsName)), kept);
+    if (settings == utf16File())
+        QCOMPARE(fixture.read(u"Varolin.ini"_s), settings);
+}
+
+void PracticeTest::endWithoutQuestion()
+{
+    Fixture fixture;
+    fixture.write(u"Varolin.ini"_s, utf16File());
+    Practice& practice = fixture.make();
+    practice.drill().start();
+    practice.drill().typeText(QString::number(shownAnswer(practice.drill())));
+
+    practice.endWithoutQuestion();
+
+    // Given up like a stop; the failed save is not told now, with nobody
+    // to answer a box.
+    QCOMPARE(practice.drill().phase(), Drill::Phase::Idle);
+    QVERIFY(fixture.told.isEmpty());
+    QCOMPARE(storedSheets(fixture.path(u"records.sqlite"_s)), 0);
+
+    // The next start tells it, once.
+    fixture.make();
+    QCOMPARE(fixture.problems(), QList<Problem>{Problem::SettingsNotSavedLastTime});
+    QCOMPARE(fixture.told[0].path, fixture.path(u"Varolin.ini"_s));
+    fixture.make();
+    QVERIFY(fixture.told.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(PracticeTest)
+#include "tst_practice.moc"
