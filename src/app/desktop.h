@@ -3,10 +3,12 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPrinter;
 class QWidget;
@@ -60,6 +62,16 @@ public:
     virtual QString saveFileName(
         QWidget* parent, const QString& title, const QString& suggestedPath, const QString& filter);
     virtual std::uint32_t randomSeed() = 0;
+    // A line of text typed into a modal box, `text` given to start with;
+    // nothing when the user cancelled.
+    virtual std::optional<QString> askText(
+        QWidget* parent, const QString& title, const QString& prompt, const QString& text)
+        = 0;
+    // One of `items` chosen in a modal box, `current` offered first; nothing
+    // when the user cancelled.
+    virtual std::optional<int> askItem(QWidget* parent, const QString& title, const QString& prompt,
+        const QStringList& items, int current)
+        = 0;
 };
 
 // Convenience for the common case of one call per box.

@@ -2,6 +2,8 @@
 #include "app/main_window.h"
 
 #include "app/about_text.h"
+#include "app/child_chooser.h"
+#include "app/children_commands.h"
 #include "app/date_text.h"
 #include "app/desktop.h"
 #include "app/records_view.h"
@@ -165,6 +167,7 @@ MainWindow::MainWindow(
     , desktop(desktop)
     , practice(practice)
     , programFolder(programFolder)
+    , childrenCommands(std::make_unique<ChildrenCommands>(desktop, practice))
 {
     Fonts::installSubstitutions();
     createControls();
@@ -264,6 +267,14 @@ void MainWindow::createControls()
     bestTimeLabel = textLabel(this, u"bestTimeLabel"_s, u"ハイスコア"_s,
         Twips::rect(3720, 8760, 1935, 255), QColor(255, 0, 255), Qt::AlignRight | Qt::AlignVCenter);
 
+    // In the free space left of the best time: who is practising, once
+    // there are two or more children.
+    childLabel = textLabel(this, u"childLabel"_s, u"れんしゅうする ひとを かえる"_s,
+        Twips::rect(120, 8760, 3480, 255), QColor(0, 0, 255), Qt::AlignRight | Qt::AlignVCenter);
+    childLabel->setCursor(Qt::PointingHandCursor);
+    childLabel->installEventFilter(this);
+    childLabel->hide();
+
     dateLabel = textLabel(this, u"dateLabel"_s, u"ハイスコアの表示＆クリア"_s,
         Twips::rect(8640, 240, 1215, 495), QColor(0, 0, 255), Qt::AlignLeft | Qt::AlignTop);
     dateLabel->setCursor(Qt::PointingHandCursor);
@@ -321,9 +332,14 @@ void MainWindow::startUp()
     connectDrill();
     connect(&practice, &Practice::sheetFiled, this, &MainWindow::showResult);
     connect(&practice, &Practice::problem, this, &MainWindow::tellProblem);
+    connect(&practice, &Practice::childrenChanged, this, &MainWindow::showChild);
+    connect(&practice, &Practice::childChosen, this, [this] {
+        showChild();
+        showKind();
+    });
     connect(&practice, &Practice::bestTimesChanged, this, [this] {
         if (recordsWindow)
-            recordsView->setBestTimes(practice.settings().bestTimes);
+            recordsView->setBestTimes(practice.bestTimes());
     });
     // Told once the window is on the screen; the records are opened then
     // too, so that their check never stands between a last answer and its
@@ -332,6 +348,8 @@ void MainWindow::startUp()
         for (const Practice::Report& report : problems)
             tellProblem(report);
         practice.records();
+        if (practice.hasSeveralChildren())
+            openChooser();
     });
     printRandom.seed(desktop.randomSeed() ^ 0x9e3779b9u);
 
@@ -599,11 +617,15 @@ void MainWindow::clearBestTimes()
 {
     if (drill->phase() != Drill::Phase::Idle)
         return;
-    const QString list = bestTimesList(practice.settings().bestTimes);
-    if (ask(desktop, this, clearQuestion(list), u"ハイスコア"_s, Desktop::Buttons::YesNoCancel)
+    const QString list = bestTimesList(practice.bestTimes());
+    // Whose best times they are, once that is a question.
+    const QString whose
+        = practice.hasSeveralChildren() ? practice.child().name + u"： "_s : QString();
+    if (ask(desktop, this, whose + clearQuestion(list), u"ハイスコア"_s,
+            Desktop::Buttons::YesNoCancel)
         != Desktop::Answer::Yes)
         return;
-    if (ask(desktop, this, clearConfirmation(list), u"もういちどかくにん"_s,
+    if (ask(desktop, this, whose + clearConfirmation(list), u"もういちどかくにん"_s,
             Desktop::Buttons::YesNo)
         != Desktop::Answer::Yes)
         return;
@@ -617,7 +639,7 @@ void MainWindow::showRecords()
         return;
     if (recordsWindow) {
         recordsView->showKind(drill->kind());
-        recordsView->setBestTimes(practice.settings().bestTimes);
+        recordsView->setBestTimes(practice.bestTimes());
         recordsView->refresh();
         recordsWindow->showNormal();
         recordsWindow->raise();
@@ -641,8 +663,32 @@ void MainWindow::showRecords()
     recordsView = make(*kept, drill->kind(), desktop, this);
     recordsWindow = recordsView->widget();
     recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
-    recordsView->setBestTimes(practice.settings().bestTimes);
+    recordsView->setBestTimes(practice.bestTimes());
     recordsWindow->show();
+}
+
+void MainWindow::showChild()
+{
+    const bool several = practice.hasSeveralChildren();
+    const QString name = practice.child().name;
+    childLabel->setVisible(several);
+    childLabel->setText(several ? name : QString());
+    childLabel->setAccessibleName(several ? u"れんしゅうする ひと： "_s + name : QString());
+    setWindowTitle(several ? u"Varolin － "_s + name : u"Varolin"_s);
+}
+
+void MainWindow::openChooser()
+{
+    if (drill->phase() != Drill::Phase::Idle || findChild<ChildChooser*>())
+        return;
+    auto* chooser = new ChildChooser(practice, *childrenCommands, this);
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    connect(chooser, &ChildChooser::chosen, this, [this](qint64 child) {
+        practice.chooseChild(child);
+        // The chooser may have renamed or removed children.
+        showChild();
+    });
+    chooser->open();
 }
 
 void MainWindow::showAbout()
@@ -705,13 +751,15 @@ void MainWindow::updateAccessibleNames()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == dateLabel || watched == aboutPicture) {
+    if (watched == dateLabel || watched == aboutPicture || watched == childLabel) {
         if (!isLeftClick(static_cast<QLabel*>(watched), event))
             return QWidget::eventFilter(watched, event);
         if (watched == dateLabel)
             clearBestTimes();
-        else
+        else if (watched == aboutPicture)
             showAbout();
+        else
+            openChooser();
         return true;
     }
     if (auto* box = qobject_cast<QLineEdit*>(watched)) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+class ChildrenCommands;
 class Desktop;
 class Drill;
 class QCheckBox;
@@ -68,6 +69,11 @@ private:
     void clearBestTimes();
     void showAbout();
     void showRecords();
+    // The child at the board: their name beside the best time and in the
+    // title, once there are two or more children.
+    void showChild();
+    // Who is practising: only between sheets.
+    void openChooser();
     void printCommand();
     void showPrintDialog();
     void screenCopyCommand();
@@ -106,6 +112,7 @@ private:
     std::array<QPushButton*, 10> commandButtons{};
     QLineEdit* clockDisplay = nullptr;
     QLabel* bestTimeLabel = nullptr;
+    QLabel* childLabel = nullptr;
     QLabel* dateLabel = nullptr;
     QLabel* aboutPicture = nullptr;
     QLabel* randomLabel = nullptr;
@@ -117,6 +124,7 @@ private:
     // The label a left button was pressed on, until it is released.
     QLabel* pressedLabel = nullptr;
     bool ended = false;
+    std::unique_ptr<ChildrenCommands> childrenCommands;
 
     // The records window while it is open: the view and the widget it is.
     RecordsView* recordsView = nullptr;

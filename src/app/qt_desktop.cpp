@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLibrary>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -229,4 +230,44 @@ QString QtDesktop::saveFileName(
 std::uint32_t QtDesktop::randomSeed()
 {
     return QRandomGenerator::system()->generate();
+}
+
+namespace {
+
+// The input box with the buttons every box of the program has.
+void prepareInput(QInputDialog& dialog, const QString& title, const QString& prompt)
+{
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(QtDesktop::displayText(prompt));
+    dialog.setOkButtonText(u"OK"_s);
+    dialog.setCancelButtonText(u"キャンセル"_s);
+}
+
+} // namespace
+
+std::optional<QString> QtDesktop::askText(
+    QWidget* parent, const QString& title, const QString& prompt, const QString& text)
+{
+    QInputDialog dialog(parent);
+    prepareInput(dialog, title, prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(text);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.textValue();
+}
+
+std::optional<int> QtDesktop::askItem(QWidget* parent, const QString& title, const QString& prompt,
+    const QStringList& items, int current)
+{
+    QInputDialog dialog(parent);
+    prepareInput(dialog, title, prompt);
+    dialog.setComboBoxItems(items);
+    dialog.setComboBoxEditable(false);
+    if (current >= 0 && current < items.size())
+        dialog.setTextValue(items[current]);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const int chosen = int(items.indexOf(dialog.textValue()));
+    return chosen >= 0 ? std::optional<int>(chosen) : std::nullopt;
 }

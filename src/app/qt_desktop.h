@@ -29,6 +29,10 @@ public:
     QString saveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
         const QString& filter) override;
     std::uint32_t randomSeed() override;
+    std::optional<QString> askText(
+        QWidget* parent, const QString& title, const QString& prompt, const QString& text) override;
+    std::optional<int> askItem(QWidget* parent, const QString& title, const QString& prompt,
+        const QStringList& items, int current) override;
 
     // Message texts may separate lines with a lone carriage return; a Qt box
     // only breaks lines at line feeds.

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTextBoundaryFinder>
 
 #include <cstdio>
 #include <utility>
@@ -23,6 +24,7 @@ QList<Practice::Report> Practice::begin(QPoint windowTwips)
 {
     const SettingsFile::Loaded loaded = settingsFile->load(windowTwips);
     settings_ = loaded.settings;
+    children_ = {Child{RecordStore::FirstChild, {}, settings_.bestTimes, settings_.kind}};
     drill_ = new Drill(settings_.kind, setup.seed, setup.monotonic, this);
     connect(drill_, &Drill::sheetFinished, this, &Practice::fileSheet);
 
@@ -47,9 +49,42 @@ void Practice::setWindowPlace(std::function<QPoint()> place)
     windowPlace = std::move(place);
 }
 
+const std::array<int, 4>& Practice::bestTimes() const
+{
+    return current == RecordStore::FirstChild ? settings_.bestTimes : child().bestTimes;
+}
+
+const Child& Practice::child() const
+{
+    for (const Child& each : children_) {
+        if (each.id == current)
+            return each;
+    }
+    return children_.first();
+}
+
+Child* Practice::currentChild()
+{
+    for (Child& each : children_) {
+        if (each.id == current)
+            return &each;
+    }
+    return nullptr;
+}
+
 void Practice::switchKind()
 {
     drill_->switchKind();
+    keepChildKind();
+}
+
+void Practice::keepChildKind()
+{
+    Child* shown = currentChild();
+    if (current == RecordStore::FirstChild || !shown || !store || !store->isOpen())
+        return;
+    shown->kind = drill_->kind();
+    store->setChildBests(current, shown->bestTimes, shown->kind);
 }
 
 RecordStore* Practice::records()
@@ -70,21 +105,116 @@ RecordStore* Practice::openStore(QList<Report>& problems)
         problems.append({Problem::RecordsMovedAside, store->movedAsideTo()});
     else if (!opened)
         note(problems, Problem::SheetNotKept, setup.records);
-    return opened ? store.get() : nullptr;
+    if (!opened)
+        return nullptr;
+    readChildren();
+    return store.get();
+}
+
+void Practice::readChildren()
+{
+    const std::optional<QList<Child>> stored = store->children();
+    if (!stored || stored->isEmpty() || stored->first().id != RecordStore::FirstChild)
+        return;
+    children_ = *stored;
+    // The settings file keeps the first child's own.
+    children_.first().bestTimes = settings_.bestTimes;
+    children_.first().kind = settings_.kind;
+    last = store->lastChild().value_or(RecordStore::FirstChild);
+    Q_EMIT childrenChanged();
+}
+
+QString Practice::cleanName(const QString& name)
+{
+    QString kept;
+    for (const QChar c : name.normalized(QString::NormalizationForm_C)) {
+        if (c.category() != QChar::Other_Control || c.isSpace())
+            kept += c;
+    }
+    return kept.simplified();
+}
+
+Practice::NameProblem Practice::checkName(const QString& name, qint64 except) const
+{
+    const QString clean = cleanName(name);
+    if (clean.isEmpty())
+        return NameProblem::Empty;
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, clean);
+    int length = 0;
+    while (characters.toNextBoundary() > 0)
+        ++length;
+    if (length > MaxNameLength)
+        return NameProblem::TooLong;
+    for (const Child& each : children_) {
+        if (each.id != except && each.name == clean)
+            return NameProblem::Taken;
+    }
+    return NameProblem::None;
+}
+
+Practice::NameProblem Practice::addChild(const QString& name)
+{
+    const NameProblem problem = checkName(name);
+    if (problem != NameProblem::None)
+        return problem;
+    if (!store || !store->isOpen() || !store->addChild(cleanName(name)))
+        return NameProblem::NotSaved;
+    readChildren();
+    return NameProblem::None;
+}
+
+Practice::NameProblem Practice::renameChild(qint64 id, const QString& name)
+{
+    const NameProblem problem = checkName(name, id);
+    if (problem != NameProblem::None)
+        return problem;
+    if (!store || !store->isOpen() || !store->renameChild(id, cleanName(name)))
+        return NameProblem::NotSaved;
+    readChildren();
+    return NameProblem::None;
+}
+
+bool Practice::removeChild(qint64 id)
+{
+    if (id == RecordStore::FirstChild || id == current || !store || !store->isOpen()
+        || !store->removeChild(id))
+        return false;
+    readChildren();
+    return true;
+}
+
+bool Practice::chooseChild(qint64 id)
+{
+    if (drill_->phase() != Drill::Phase::Idle)
+        return false;
+    const auto found = std::find_if(
+        children_.begin(), children_.end(), [id](const Child& each) { return each.id == id; });
+    if (found == children_.end())
+        return false;
+    if (current == RecordStore::FirstChild)
+        settings_.kind = drill_->kind();
+    current = id;
+    last = id;
+    if (store && store->isOpen())
+        store->setLastChild(id);
+    const Kind kind = current == RecordStore::FirstChild ? settings_.kind : found->kind;
+    if (kind != drill_->kind())
+        drill_->setKind(kind);
+    Q_EMIT childChosen();
+    return true;
 }
 
 void Practice::fileSheet(const FinishedSheet& finished)
 {
     const Kind kind = finished.kind();
     SheetResult result;
-    result.message = resultMessage(kindNumber(kind), finished.seconds, settings_.bestTime(kind));
+    const std::size_t index = std::size_t(kindNumber(kind));
+    result.message = resultMessage(kindNumber(kind), finished.seconds, bestTimes()[index]);
     const bool record = result.message.verdict == Verdict::Record;
-    if (record) {
-        settings_.setBestTime(kind, finished.seconds);
-        // A record is kept the moment it is made, not only at the end.
-        save(&result.problems);
-    }
-    result.bestSeconds = settings_.bestTime(kind);
+    if (record)
+        setBestTimes(
+            [&](std::array<int, 4>& times) { times[index] = finished.seconds; }, &result.problems);
+    result.bestSeconds = bestTimes()[index];
 
     // The sheet is kept before the child reads the verdict, so that nothing
     // that happens later can lose it.
@@ -94,7 +224,7 @@ void Practice::fileSheet(const FinishedSheet& finished)
     // A store that could not be opened is tried again; what it has to say
     // comes after the verdict with the rest.
     RecordStore* kept = openStore(result.problems);
-    if (!kept || !kept->add(filed)) {
+    if (!kept || !kept->add(filed, current)) {
         ++notKept;
         note(result.problems, Problem::SheetNotKept, setup.records);
     }
@@ -103,9 +233,28 @@ void Practice::fileSheet(const FinishedSheet& finished)
     Q_EMIT sheetFiled(result);
 }
 
+void Practice::setBestTimes(
+    const std::function<void(std::array<int, 4>&)>& change, QList<Report>* problems)
+{
+    if (current == RecordStore::FirstChild) {
+        change(settings_.bestTimes);
+        children_.first().bestTimes = settings_.bestTimes;
+        // A record is kept the moment it is made, not only at the end.
+        save(problems);
+        return;
+    }
+    Child* shown = currentChild();
+    change(shown->bestTimes);
+    shown->kind = drill_->kind();
+    if (!store || !store->isOpen() || !store->setChildBests(current, shown->bestTimes, shown->kind))
+        note(*problems, Problem::SheetNotKept, setup.records);
+}
+
 bool Practice::save(QList<Report>* problems)
 {
-    settings_.kind = drill_->kind();
+    // The settings file keeps the first child's kind, whoever practised.
+    if (current == RecordStore::FirstChild)
+        settings_.kind = drill_->kind();
     if (windowPlace)
         settings_.windowTwips = windowPlace();
     if (settingsFile->save(settings_))
@@ -117,10 +266,11 @@ bool Practice::save(QList<Report>* problems)
 
 void Practice::clearBestTimes()
 {
-    settings_.bestTimes.fill(Settings::DefaultSeconds);
-    settings_.timeLimit = Settings::DefaultSeconds;
     QList<Report> problems;
-    save(&problems);
+    if (current == RecordStore::FirstChild)
+        settings_.timeLimit = Settings::DefaultSeconds;
+    setBestTimes(
+        [](std::array<int, 4>& times) { times.fill(Settings::DefaultSeconds); }, &problems);
     Q_EMIT bestTimesChanged();
     tell(problems);
 }

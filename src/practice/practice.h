@@ -2,6 +2,7 @@
 #pragma once
 
 #include "drill/drill.h"
+#include "records/record_store.h"
 #include "scores/verdict.h"
 #include "settings/settings_file.h"
 
@@ -14,8 +15,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-
-class RecordStore;
 
 // The practice of the child at the board: the drill, their best times and
 // settings, their stored sheets, and what a finished sheet means. The window
@@ -75,10 +74,37 @@ public:
     Drill& drill() { return *drill_; }
     const Drill& drill() const { return *drill_; }
     const Settings& settings() const { return settings_; }
+    // The best times of the child at the board, in kind order.
+    const std::array<int, 4>& bestTimes() const;
     // The best time of the kind on the board.
-    int bestTime() const { return settings_.bestTime(drill_->kind()); }
+    int bestTime() const { return bestTimes()[std::size_t(kindNumber(drill_->kind()))]; }
 
     void switchKind();
+
+    // The children, in the order they were added: the first alone until
+    // the records are open, and while they cannot be used.
+    const QList<Child>& children() const { return children_; }
+    bool hasSeveralChildren() const { return children_.size() > 1; }
+    // The child at the board.
+    const Child& child() const;
+    // The child chosen last time, to be offered first.
+    qint64 lastChild() const { return last; }
+
+    enum class NameProblem { None, Empty, TooLong, Taken, NotSaved };
+    // At most this many characters, as a reader counts them.
+    static constexpr int MaxNameLength = 20;
+    // The name as it is kept: spaces at either end and control characters
+    // dropped, inner runs of spaces made one.
+    static QString cleanName(const QString& name);
+    NameProblem checkName(const QString& name, qint64 except = 0) const;
+    NameProblem addChild(const QString& name);
+    NameProblem renameChild(qint64 id, const QString& name);
+    // Removes the child and their sheets; never the first child, nor the
+    // child at the board. False when that failed.
+    bool removeChild(qint64 id);
+    // The child at the board from now on, with their kind and best times;
+    // only between sheets.
+    bool chooseChild(qint64 id);
 
     // The store of finished sheets, opened on first use and tried again after
     // a failure; null while it cannot be used (reported once a run).
@@ -87,7 +113,8 @@ public:
     // Sheets of this run that could not be stored.
     int sheetsNotKept() const { return notKept; }
 
-    // Every best time and the time limit back to 600, saved at once.
+    // The best times of the child at the board back to 600, saved at once;
+    // for the first child the time limit too.
     void clearBestTimes();
     // Saves everything on the way out; false when that failed (reported).
     bool end();
@@ -101,13 +128,25 @@ Q_SIGNALS:
     void sheetFiled(const Practice::SheetResult& result);
     // The best times changed (a record, or clearing).
     void bestTimesChanged();
+    // Another child is at the board.
+    void childChosen();
+    // The children were read, renamed, added or removed.
+    void childrenChanged();
     // Something to tell from the records, clearing or ending.
     void problem(const Practice::Report& report);
 
 private:
     void fileSheet(const FinishedSheet& finished);
     bool save(QList<Report>* problems);
+    // Changes the best times of the child at the board and keeps them.
+    void setBestTimes(
+        const std::function<void(std::array<int, 4>&)>& change, QList<Report>* problems);
     RecordStore* openStore(QList<Report>& problems);
+    void readChildren();
+    Child* currentChild();
+    // Keeps the kind of a child other than the first, whose kind the
+    // settings file keeps.
+    void keepChildKind();
     // Adds a report unless that problem was told already this run.
     void note(QList<Report>& problems, Problem problem, const QString& path);
     void tell(const QList<Report>& problems);
@@ -119,5 +158,8 @@ private:
     std::function<QPoint()> windowPlace;
     std::unique_ptr<RecordStore> store;
     int notKept = 0;
+    QList<Child> children_;
+    qint64 current = RecordStore::FirstChild;
+    qint64 last = RecordStore::FirstChild;
     QList<Problem> told;
 };

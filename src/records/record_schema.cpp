@@ -11,7 +11,7 @@ namespace {
 // Migration steps in order: entry n takes version n to n + 1. A new version
 // appends a step; a released step is never changed, since files out there
 // were built by it.
-const std::array<QStringList, 1> migrations = {
+const std::array<QStringList, 2> migrations = {
     // 0 -> 1: the first layout.
     QStringList{
         u"CREATE TABLE sheets ("
@@ -34,6 +34,30 @@ const std::array<QStringList, 1> migrations = {
         u"CREATE INDEX sheets_by_kind_day ON sheets (kind, local_date, seconds)"_s,
         // The days practised, of any kind.
         u"CREATE INDEX sheets_by_day ON sheets (local_date)"_s,
+    },
+    // 1 -> 2: each child their own. Every sheet kept so far is the first
+    // child's. The first child's best times and kind live in the settings
+    // file; these columns hold the other children's.
+    QStringList{
+        u"CREATE TABLE children ("
+        u" id INTEGER PRIMARY KEY,"
+        u" name TEXT NOT NULL UNIQUE,"
+        u" best_addition INTEGER NOT NULL DEFAULT 600,"
+        u" best_subtraction INTEGER NOT NULL DEFAULT 600,"
+        u" best_multiplication INTEGER NOT NULL DEFAULT 600,"
+        u" best_division INTEGER NOT NULL DEFAULT 600,"
+        u" kind INTEGER NOT NULL DEFAULT 0 CHECK (kind BETWEEN 0 AND 3),"
+        u" chosen INTEGER NOT NULL DEFAULT 0)"_s, // the highest is the last chosen
+        u"INSERT INTO children (id, name) VALUES (1, 'ひとりめ')"_s,
+        u"ALTER TABLE sheets ADD COLUMN child INTEGER NOT NULL DEFAULT 1"_s,
+        // Every question of the records window is one child's.
+        u"DROP INDEX IF EXISTS sheets_by_kind"_s,
+        u"DROP INDEX IF EXISTS sheets_by_kind_day"_s,
+        u"DROP INDEX IF EXISTS sheets_by_day"_s,
+        u"CREATE INDEX sheets_by_child_kind ON sheets (child, kind, finished_utc)"_s,
+        u"CREATE INDEX sheets_by_child_kind_day ON sheets (child, kind, local_date, seconds)"_s,
+        u"CREATE INDEX sheets_by_child_day ON sheets (child, local_date)"_s,
+        u"CREATE INDEX sheets_by_time ON sheets (finished_utc)"_s,
     },
 };
 

@@ -346,7 +346,7 @@ QString RecordStore::path() const
     return d->path;
 }
 
-bool RecordStore::add(const FinishedSheet& sheet)
+bool RecordStore::add(const FinishedSheet& sheet, qint64 child)
 {
     if (!isOpen()) {
         if (d->problem == Problem::None)
@@ -364,9 +364,10 @@ bool RecordStore::add(const FinishedSheet& sheet)
     Private::Transaction transaction(*d);
     const bool stored = transaction.isBegun()
         && d->run(u"INSERT INTO sheets (finished_at, local_date, finished_utc, kind, seconds, "
-                  u"wrong_digits, record) VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
+                  u"wrong_digits, record, child) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
             {isoWithOffset(finishedAt), dayText(finishedAt.date()), finishedAt.toSecsSinceEpoch(),
-                kindNumber(sheet.kind()), sheet.seconds, sheet.wrongDigits, int(sheet.record)})
+                kindNumber(sheet.kind()), sheet.seconds, sheet.wrongDigits, int(sheet.record),
+                child})
         && d->run(u"INSERT INTO sheet_cells (sheet_id, row_operands, column_operands, cells) "
                   u"VALUES (last_insert_rowid(), ?, ?, ?)"_s,
             {packed->rows, packed->columns, packed->cells})
@@ -509,4 +510,81 @@ bool RecordStore::clear()
     }
     d->problem = Problem::None;
     return true;
+}
+
+std::optional<QList<Child>> RecordStore::children() const
+{
+    auto query = d->run(u"SELECT id, name, best_addition, best_subtraction, best_multiplication, "
+                        u"best_division, kind FROM children ORDER BY id"_s);
+    if (!query)
+        return {};
+    QList<Child> children;
+    while (query->next()) {
+        children.append({query->value(0).toLongLong(), query->value(1).toString(),
+            {query->value(2).toInt(), query->value(3).toInt(), query->value(4).toInt(),
+                query->value(5).toInt()},
+            kindFromNumber(query->value(6).toInt())});
+    }
+    return children;
+}
+
+std::optional<qint64> RecordStore::lastChild() const
+{
+    const auto last = d->value(u"SELECT id FROM children ORDER BY chosen DESC, id LIMIT 1"_s);
+    if (!last)
+        return {};
+    return last->isNull() ? FirstChild : last->toLongLong();
+}
+
+bool RecordStore::setLastChild(qint64 child)
+{
+    return d
+        ->run(u"UPDATE children SET chosen = (SELECT max(chosen) + 1 FROM children) "
+              u"WHERE id = ?"_s,
+            {child})
+        .has_value();
+}
+
+std::optional<qint64> RecordStore::addChild(const QString& name)
+{
+    auto query = d->run(u"INSERT INTO children (name) VALUES (?)"_s, {name});
+    if (!query)
+        return {};
+    return query->lastInsertId().toLongLong();
+}
+
+bool RecordStore::renameChild(qint64 child, const QString& name)
+{
+    auto query = d->run(u"UPDATE children SET name = ? WHERE id = ?"_s, {name, child});
+    return query && query->numRowsAffected() == 1;
+}
+
+bool RecordStore::removeChild(qint64 child)
+{
+    if (child == FirstChild || !isOpen())
+        return false;
+    Private::Transaction transaction(*d);
+    const bool removed = transaction.isBegun()
+        && d->run(
+            u"DELETE FROM sheet_cells WHERE sheet_id IN (SELECT id FROM sheets WHERE child = ?)"_s,
+            {child})
+        && d->run(u"DELETE FROM sheets WHERE child = ?"_s, {child})
+        && d->run(u"DELETE FROM children WHERE id = ?"_s, {child}) && transaction.commit();
+    return removed;
+}
+
+bool RecordStore::setChildBests(qint64 child, const std::array<int, 4>& bestTimes, Kind kind)
+{
+    auto query = d->run(u"UPDATE children SET best_addition = ?, best_subtraction = ?, "
+                        u"best_multiplication = ?, best_division = ?, kind = ? WHERE id = ?"_s,
+        {bestTimes[0], bestTimes[1], bestTimes[2], bestTimes[3], kindNumber(kind), child});
+    return query && query->numRowsAffected() == 1;
+}
+
+std::optional<int> RecordStore::sheetCount(qint64 child) const
+{
+    const auto count = d->value(u"SELECT count(*) FROM sheets WHERE child = ?"_s, {child});
+    if (!count)
+        return {};
+    return count->toInt();
 }

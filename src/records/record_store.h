@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 // One stored sheet as the records window lists it.
@@ -40,6 +41,18 @@ struct FactStat
     int answers = 0;
     double averageMilliseconds = 0;
     int wrongDigits = 0;
+};
+
+// A child practising on this computer, with what is theirs alone. The first
+// child's best times and kind are kept in the settings file, not here.
+struct Child
+{
+    qint64 id = 0;
+    QString name;
+    std::array<int, 4> bestTimes{600, 600, 600, 600}; // seconds, in kind order
+    Kind kind = Kind::Addition;
+
+    bool operator==(const Child&) const = default;
 };
 
 // Every finished sheet, kept in an SQLite database through Qt SQL. Nothing
@@ -76,8 +89,13 @@ public:
     QString movedAsideTo() const;
     QString path() const;
 
-    // Stores the sheet in one transaction; false when it was not stored.
-    bool add(const FinishedSheet& sheet);
+    // The child every sheet belonged to before there were children, who is
+    // never removed.
+    static constexpr qint64 FirstChild = 1;
+
+    // Stores the sheet as `child`'s in one transaction; false when it was
+    // not stored.
+    bool add(const FinishedSheet& sheet, qint64 child = FirstChild);
 
     // Newest first; every kind when `kind` is empty; only sheets finished at
     // or after `since` when it is valid.
@@ -99,6 +117,22 @@ public:
     QByteArray csv() const;
     // Deletes every stored sheet.
     bool clear();
+
+    // The children in the order they were added; empty when the store
+    // cannot be read.
+    std::optional<QList<Child>> children() const;
+    // The child chosen last; the first child until another was chosen.
+    std::optional<qint64> lastChild() const;
+    bool setLastChild(qint64 child);
+    // A new child with the best times and kind of a new start; nothing when
+    // the name is taken or the store cannot be written.
+    std::optional<qint64> addChild(const QString& name);
+    bool renameChild(qint64 child, const QString& name);
+    // Removes the child and every sheet of theirs, in one transaction. The
+    // first child cannot be removed.
+    bool removeChild(qint64 child);
+    bool setChildBests(qint64 child, const std::array<int, 4>& bestTimes, Kind kind);
+    std::optional<int> sheetCount(qint64 child) const;
 
 private:
     struct Private;

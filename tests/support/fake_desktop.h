@@ -39,6 +39,19 @@ public:
         return savePath;
     }
     std::uint32_t randomSeed() override { return seed; }
+    std::optional<QString> askText(
+        QWidget*, const QString&, const QString& prompt, const QString&) override
+    {
+        asked.append(prompt);
+        return textAnswers.isEmpty() ? std::nullopt : textAnswers.takeFirst();
+    }
+    std::optional<int> askItem(
+        QWidget*, const QString&, const QString& prompt, const QStringList& items, int) override
+    {
+        asked.append(prompt);
+        offered.append(items);
+        return itemAnswers.isEmpty() ? std::nullopt : itemAnswers.takeFirst();
+    }
 
     // Answers for the next boxes, in order. A box with no scripted answer
     // gets OK when that is its only button, otherwise its last button (No or
@@ -66,6 +79,12 @@ public:
     // The preview paints its pages once, as PDF to here.
     QString previewPdfPath;
     int previews = 0;
+    // Answers for the next text and choice boxes, in order; none cancels.
+    // What they asked, and the choices offered.
+    QList<std::optional<QString>> textAnswers;
+    QList<std::optional<int>> itemAnswers;
+    QStringList asked;
+    QList<QStringList> offered;
     QDateTime clock{QDate(2025, 2, 10), QTime(9, 30)};
     // Moved on by hand: a sheet takes as long as the test says.
     qint64 monotonic = 5'000'000;

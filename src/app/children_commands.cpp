@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/children_commands.h"
+
+#include "app/desktop.h"
+#include "practice/practice.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString AddTitle = u"こどもを ふやす"_s;
+const QString RenameTitle = u"なまえを かえる"_s;
+const QString RemoveTitle = u"けす"_s;
+
+QString problemText(Practice::NameProblem problem)
+{
+    switch (problem) {
+    case Practice::NameProblem::Empty:
+        return u"なまえを いれて ください。"_s;
+    case Practice::NameProblem::TooLong:
+        return u"なまえは %1もじ までです。"_s.arg(Practice::MaxNameLength);
+    case Practice::NameProblem::Taken:
+        return u"その なまえは もう つかわれて います。"_s;
+    case Practice::NameProblem::NotSaved:
+        return u"こどもを ほぞん できませんでした。"_s;
+    case Practice::NameProblem::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+ChildrenCommands::ChildrenCommands(Desktop& desktop, Practice& practice)
+    : desktop(desktop)
+    , practice(practice)
+{ }
+
+template <typename Keep>
+bool ChildrenCommands::askName(
+    QWidget* parent, const QString& title, const QString& name, Keep keep)
+{
+    QString text = name;
+    for (;;) {
+        const std::optional<QString> typed = desktop.askText(parent, title,
+            u"なまえを いれて ください（%1もじ まで）"_s.arg(Practice::MaxNameLength), text);
+        if (!typed)
+            return false;
+        const Practice::NameProblem problem = keep(*typed);
+        if (problem == Practice::NameProblem::None)
+            return true;
+        ask(desktop, parent, problemText(problem), title, Desktop::Buttons::Ok,
+            Desktop::Icon::Warning);
+        // A name that could not be kept at all is not asked for again.
+        if (problem == Practice::NameProblem::NotSaved)
+            return false;
+        text = *typed;
+    }
+}
+
+bool ChildrenCommands::add(QWidget* parent)
+{
+    return askName(parent, AddTitle, QString(),
+        [this](const QString& name) { return practice.addChild(name); });
+}
+
+bool ChildrenCommands::rename(QWidget* parent)
+{
+    QStringList names;
+    int current = 0;
+    for (const Child& child : practice.children()) {
+        if (child.id == practice.child().id)
+            current = int(names.size());
+        names.append(child.name);
+    }
+    const std::optional<int> chosen = desktop.askItem(
+        parent, RenameTitle, u"なまえを かえる こを えらんで ください"_s, names, current);
+    return chosen && rename(parent, practice.children().at(*chosen).id);
+}
+
+bool ChildrenCommands::rename(QWidget* parent, qint64 child)
+{
+    QString name;
+    for (const Child& each : practice.children()) {
+        if (each.id == child)
+            name = each.name;
+    }
+    return askName(parent, RenameTitle, name,
+        [this, child](const QString& typed) { return practice.renameChild(child, typed); });
+}
+
+bool ChildrenCommands::remove(QWidget* parent)
+{
+    QStringList names;
+    QList<qint64> ids;
+    for (const Child& child : practice.children()) {
+        if (child.id != RecordStore::FirstChild && child.id != practice.child().id) {
+            names.append(child.name);
+            ids.append(child.id);
+        }
+    }
+    if (ids.isEmpty()) {
+        ask(desktop, parent, u"けせる こは いません。"_s, RemoveTitle, Desktop::Buttons::Ok);
+        return false;
+    }
+    const std::optional<int> chosen
+        = desktop.askItem(parent, RemoveTitle, u"けす こを えらんで ください"_s, names, 0);
+    return chosen && remove(parent, ids.at(*chosen));
+}
+
+bool ChildrenCommands::remove(QWidget* parent, qint64 child)
+{
+    QString name;
+    for (const Child& each : practice.children()) {
+        if (each.id == child)
+            name = each.name;
+    }
+    RecordStore* store = practice.records();
+    const int sheets = store ? store->sheetCount(child).value_or(0) : 0;
+    const QString what = u"%1： きろく %2まい"_s.arg(name).arg(sheets);
+    if (ask(desktop, parent,
+            u"%1 を けします。\r\n%1 の きろくも いっしょに けします。\r\n\r\n"_s.arg(name) + what,
+            RemoveTitle, Desktop::Buttons::YesNoCancel)
+        != Desktop::Answer::Yes)
+        return false;
+    if (ask(desktop, parent, u"ほんとうに、けして いいですか？\r\n\r\n"_s + what,
+            u"もういちどかくにん"_s, Desktop::Buttons::YesNo)
+        != Desktop::Answer::Yes)
+        return false;
+    if (practice.removeChild(child))
+        return true;
+    ask(desktop, parent, u"けせませんでした。"_s, RemoveTitle, Desktop::Buttons::Ok,
+        Desktop::Icon::Warning);
+    return false;
+}
