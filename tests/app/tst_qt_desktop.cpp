@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real desktop: message boxes with Japanese buttons that answer what was
-// clicked, line breaks made of lone carriage returns, the clipboard, and the
-// quiet failures of opening files and finding a printer.
+// clicked, line breaks made of lone carriage returns, the clipboard, the
+// quiet failures of opening files and finding a printer, and Qt's own dialogs
+// in Japanese.
 #include "app/qt_desktop.h"
 #include "app/qt_translation.h"
 

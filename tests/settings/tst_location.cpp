@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where Varolin.ini lives: beside the program when the file there can be
 // replaced, otherwise in the user's configuration folder, which starts from
-// the records kept beside the program.
+// the records kept beside the program and is never replaced by them.
 #include "ordinary_user.h"
 #include "settings/profile.h"
 #include "settings/settings_path.h"
