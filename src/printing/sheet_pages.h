@@ -50,7 +50,6 @@ inline constexpr double BoxGap = 60; // between 「＝」 and the box
 inline constexpr double BoxWidth = 440;
 inline constexpr double BoxHeight = 440;
 inline constexpr double ProblemsRight = ProblemsLeft + 8 * ColumnPitch + 2 * Em + BoxGap + BoxWidth;
-inline constexpr double ProblemsBottom = ProblemsTop + 8 * RowPitch + Em + LineGap + BoxHeight;
 // The name line, lower than on the grid sheets: the problems take more room.
 inline constexpr double DivisionNameTop = 10700;
 
