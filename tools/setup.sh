@@ -12,6 +12,7 @@ build=${VAROLIN_BUILD_DIR:-$here/build}
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
+    qt6-translations-l10n
     libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop
     fonts-ipafont-gothic fonts-ipafont-mincho
     libbenchmark-dev

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 #include "app/qt_desktop.h"
+#include "app/qt_translation.h"
 #include "app/single_instance.h"
 #include "app/termination.h"
 #include "practice/practice.h"
@@ -17,6 +18,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Varolin"));
     QApplication::setApplicationVersion(QStringLiteral(VAROLIN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.varolin.Varolin"));
+    installQtJapanese(app);
 
     // A second start brings the running copy forward and ends before it
     // makes a window.

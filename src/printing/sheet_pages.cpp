@@ -20,9 +20,10 @@ namespace SheetPages {
 
 namespace {
 
-// The division page as designed: down to the bottom of the name line.
+// The division page as designed: down to the bottom of the name line. It
+// fits the printable area of A4 and Letter paper alike.
 constexpr double DivisionWidth = ProblemsRight + 400;
-constexpr double DivisionHeight = AnswerSheet::NameTop + 700;
+constexpr double DivisionHeight = DivisionNameTop + 600;
 
 // Draws in twips on the painter's device, with no transform on the painter
 // (one painter unit is one device pixel), made `fit` times smaller.
@@ -127,6 +128,7 @@ void paintDivision(QPainter& painter, const Sheet& sheet, int number, bool key)
         for (int column = 0; column < 9; ++column) {
             canvas.text(problemText(sheet, row, column), problemRect(row, column), ProblemPoints,
                 Qt::AlignRight | Qt::AlignVCenter);
+            canvas.text(EqualsSign, equalsRect(row, column), ProblemPoints, Qt::AlignCenter);
             canvas.box(answerBox(row, column));
             const std::optional<int> answer = expectedAnswer(
                 sheet.rowOperand(row), sheet.columnOperand(row, column), kindNumber(sheet.kind));
@@ -135,7 +137,7 @@ void paintDivision(QPainter& painter, const Sheet& sheet, int number, bool key)
                     Qt::AlignCenter);
         }
     }
-    canvas.textAt(AnswerSheet::NameLine, QPointF(AnswerSheet::NameLeft, AnswerSheet::NameTop),
+    canvas.textAt(AnswerSheet::NameLine, QPointF(AnswerSheet::NameLeft, DivisionNameTop),
         AnswerSheet::NamePoints);
 }
 
@@ -164,19 +166,31 @@ std::array<QString, 21> captions(const Sheet& sheet)
 
 QString problemText(const Sheet& sheet, int row, int column)
 {
-    return u"%1 ÷ %2 ＝"_s.arg(sheet.columnOperand(row, column)).arg(sheet.rowOperand(row));
+    return u"%1÷%2"_s.arg(sheet.columnOperand(row, column)).arg(sheet.rowOperand(row));
+}
+
+QRectF placeRect(int row, int column)
+{
+    return {ProblemsLeft + ColumnPitch * column, ProblemsTop + RowPitch * row,
+        2 * Em + BoxGap + BoxWidth, Em + LineGap + BoxHeight};
 }
 
 QRectF problemRect(int row, int column)
 {
-    return {
-        ProblemsLeft + ProblemPitch * column, ProblemsTop + RowPitch * row, ProblemWidth, RowPitch};
+    const QRectF place = placeRect(row, column);
+    return {place.left(), place.top(), ProblemWidth, Em};
+}
+
+QRectF equalsRect(int row, int column)
+{
+    const QRectF place = placeRect(row, column);
+    return {place.left() + Em, place.top() + Em + LineGap, Em, BoxHeight};
 }
 
 QRectF answerBox(int row, int column)
 {
-    return {ProblemsLeft + ProblemPitch * column + ProblemWidth + BoxGap,
-        ProblemsTop + RowPitch * row + (RowPitch - BoxHeight) / 2, BoxWidth, BoxHeight};
+    const QRectF place = placeRect(row, column);
+    return {place.left() + 2 * Em + BoxGap, place.top() + Em + LineGap, BoxWidth, BoxHeight};
 }
 
 void paint(QPainter& painter, const Sheet& sheet, int number, bool key)

@@ -19,9 +19,10 @@ class QPainter;
 //
 // Addition, subtraction and multiplication print on the answer sheet's
 // 11 x 11 grid, the page upright. Division has other columns in every row,
-// so it prints as nine rows of nine problems 「12 ÷ 3 ＝」, each with a box
-// for the answer, one row per divisor in the sheet's order; nine problems
-// abreast need the page on its side.
+// so it prints as nine rows of nine problems, one row per divisor in the
+// sheet's order, the page on its side. Nine problems abreast at a size a
+// child reads easily take two lines each: 「12÷3」 over 「＝」 and a box for
+// the answer, so that every box stands clear of the next problem.
 namespace SheetPages {
 
 // The band above the grid: 「こたえ」 on a key at the left, the number at
@@ -33,19 +34,24 @@ inline constexpr double NumberPoints = 12;
 // An answer in a grid cell of a key, centred in the cell.
 inline constexpr double GridAnswerPoints = 28;
 
-// The division page.
+// The division page. Sizes follow the problems' em (20 points are 400
+// twips): in 「81÷9」 a digit is half an em and 「÷」 a whole one; 「＝」
+// stands under 「÷」 and the box under the divisor and beyond.
+inline constexpr double ProblemPoints = 20;
+inline constexpr double BoxAnswerPoints = 20;
+inline constexpr double Em = ProblemPoints * 20;
 inline constexpr double ProblemsLeft = 400;
-inline constexpr double ProblemsTop = 567;
-inline constexpr double ProblemPitch = 1700; // across
-inline constexpr double RowPitch = 1000; // down
-inline constexpr double ProblemWidth = 1100; // the text, set flush right against the box
-inline constexpr double BoxGap = 50;
+inline constexpr double ProblemsTop = 600;
+inline constexpr double ColumnPitch = 1660; // across
+inline constexpr double RowPitch = 1110; // down
+inline constexpr double ProblemWidth = 2.5 * Em; // set flush right
+inline constexpr double LineGap = 80; // between a problem and its box
+inline constexpr double BoxGap = 60; // between 「＝」 and the box
 inline constexpr double BoxWidth = 440;
-inline constexpr double BoxHeight = 520;
-inline constexpr double ProblemPoints = 11;
-inline constexpr double BoxAnswerPoints = 14;
-inline constexpr double ProblemsRight
-    = ProblemsLeft + 8 * ProblemPitch + ProblemWidth + BoxGap + BoxWidth;
+inline constexpr double BoxHeight = 440;
+inline constexpr double ProblemsRight = ProblemsLeft + 8 * ColumnPitch + 2 * Em + BoxGap + BoxWidth;
+// The name line, lower than on the grid sheets: the problems take more room.
+inline constexpr double DivisionNameTop = 10700;
 
 inline const QString KeyHeading = QStringLiteral("こたえ");
 
@@ -59,12 +65,17 @@ QString numberText(int number);
 // multiplication are blank.
 std::array<QString, 21> captions(const Sheet& sheet);
 
-// Division: the problem in row `row`, column `column`: "12 ÷ 3 ＝".
+// Division: the problem in row `row`, column `column`: "12÷3".
 QString problemText(const Sheet& sheet, int row, int column);
 
-// Division: where the problem's text and its answer box stand.
+inline const QString EqualsSign = QStringLiteral("＝");
+
+// Division: where the problem's text, its 「＝」 and its answer box stand,
+// and the whole place of the three.
 QRectF problemRect(int row, int column);
+QRectF equalsRect(int row, int column);
 QRectF answerBox(int row, int column);
+QRectF placeRect(int row, int column);
 
 // Paints sheet `number` on one page of the painter's device (its answer key
 // with `key`). A division page is made smaller on paper too small for it;

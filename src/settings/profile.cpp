@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -334,7 +335,30 @@ std::optional<QByteArray> readFile(const QString& path)
     return text;
 }
 
-bool writeFile(const QString& path, const QByteArray& text)
+namespace {
+
+// Puts the finished temporary file in place of `target`: over what stands
+// there with `replace`, else only where nothing does.
+bool putInPlace(const QByteArray& temporary, const QByteArray& target, bool replace)
+{
+    // rename() replaces a link that appeared meanwhile; it never writes
+    // through it.
+    if (replace)
+        return ::rename(temporary.constData(), target.constData()) == 0;
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE)
+        == 0)
+        return true;
+    // A file system that cannot rename without replacing can still make a
+    // second name, which fails as well when the name is taken.
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    if (::link(temporary.constData(), target.constData()) != 0)
+        return false;
+    ::unlink(temporary.constData());
+    return true;
+}
+
+bool write(const QString& path, const QByteArray& text, bool replace)
 {
     if (text.size() > MaxFileSize)
         return false;
@@ -342,7 +366,7 @@ bool writeFile(const QString& path, const QByteArray& text)
     struct stat old = {};
     bool existed = false;
     if (::lstat(target.constData(), &old) == 0) {
-        if (!fitsAsFile(old))
+        if (!replace || !fitsAsFile(old))
             return false;
         existed = true;
     } else if (errno != ENOENT) {
@@ -387,9 +411,7 @@ bool writeFile(const QString& path, const QByteArray& text)
         // under the old name.
         written = written && ::fsync(fd) == 0;
     }
-    // rename() replaces a link that appeared meanwhile; it never writes
-    // through it.
-    if (!written || ::rename(temporary.constData(), target.constData()) != 0) {
+    if (!written || !putInPlace(temporary, target, replace)) {
         ::unlink(temporary.constData());
         return false;
     }
@@ -400,6 +422,18 @@ bool writeFile(const QString& path, const QByteArray& text)
         ::close(folderFd);
     }
     return true;
+}
+
+} // namespace
+
+bool writeFile(const QString& path, const QByteArray& text)
+{
+    return write(path, text, true);
+}
+
+bool createFile(const QString& path, const QByteArray& text)
+{
+    return write(path, text, false);
 }
 
 } // namespace Profile

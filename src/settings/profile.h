@@ -77,4 +77,9 @@ std::optional<QByteArray> readFile(const QString& path);
 // MaxFileSize written.
 bool writeFile(const QString& path, const QByteArray& text);
 
+// The same, only where nothing stands yet: whatever is at `path` when the
+// new file is put in place, even a file made a moment ago by another copy
+// of the program, is kept and the call returns false.
+bool createFile(const QString& path, const QByteArray& text);
+
 } // namespace Profile

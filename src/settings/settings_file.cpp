@@ -35,6 +35,22 @@ int limitSeconds(std::int32_t stored)
     return stored >= 0 && stored <= MaxSeconds ? stored : Settings::DefaultSeconds;
 }
 
+// The time limit and the division best time came last to the file: one
+// that lacks them, or holds a negative value, gains them with 600 as soon as
+// it is read, as it always did. No other key is written at start-up.
+void repairLateKeys(const QString& path, const QByteArray& text)
+{
+    std::optional<QByteArray> repaired = text;
+    for (const QByteArrayView key : {TimeLimitKey, BestTimeKeys[3]}) {
+        if (repaired && Profile::readInt(*repaired, Parameter, key, Missing) < 0)
+            repaired = Profile::writeValue(
+                *repaired, Parameter, key, QByteArray::number(Settings::DefaultSeconds));
+    }
+    // A failed write changes nothing read: the values are repaired in memory.
+    if (repaired && *repaired != text)
+        Profile::writeFile(path, *repaired);
+}
+
 } // namespace
 
 Settings settingsFromText(QByteArrayView text, QPoint startTwips)
@@ -95,8 +111,10 @@ SettingsFile::Loaded SettingsFile::load(QPoint startTwips) const
         return {defaults, save(defaults) ? Status::Created : Status::Unusable};
     }
     case Profile::Entry::File:
-        if (const std::optional<QByteArray> text = Profile::readFile(location.path))
+        if (const std::optional<QByteArray> text = Profile::readFile(location.path)) {
+            repairLateKeys(location.path, *text);
             return {settingsFromText(*text, startTwips), Status::Loaded};
+        }
         break;
     case Profile::Entry::Refused:
         break;

@@ -57,7 +57,7 @@ class SettingsFile
 {
 public:
     enum class Status {
-        Loaded, // read from the file; repairs reach it at the next save
+        Loaded, // read from the file; most repairs reach it at the next save
         Created, // there was no file: one was written with the defaults
         Unusable, // no file can be used: the defaults; say so once
     };
@@ -79,8 +79,10 @@ public:
 
     // Reads the file. A missing file is created by one save with the
     // defaults and `startTwips`, the window's place before any setting is
-    // applied. Anything that is not a regular file of at most 64 KiB, and a
-    // file that cannot be read, is left untouched and gives the defaults.
+    // applied. A missing or negative LimTM or W_MinTM is written as 600 at
+    // once; every other repair waits for the next save. Anything that is not
+    // a regular file of at most 64 KiB, and a file that cannot be read, is
+    // left untouched and gives the defaults.
     Loaded load(QPoint startTwips) const;
 
     // Writes every key in one replacement of the file (a temporary file

@@ -66,9 +66,11 @@ SettingsLocation locateSettingsFile(const QString& programFolder, const QString&
     QDir().mkpath(userFolder);
     const QString own = QDir(userFolder).filePath(FileName);
     if (Profile::inspect(own) == Profile::Entry::Missing && besideReadable) {
-        // Records kept beside the program before stay with the user.
+        // Records kept beside the program before stay with the user; a file
+        // of the user's own, also one another copy has just made, is never
+        // replaced by them.
         if (const std::optional<QByteArray> text = Profile::readFile(beside))
-            Profile::writeFile(own, *text);
+            Profile::createFile(own, *text);
     }
     if (readableFile(own) || replaceable(userFolder, own))
         return {own, true};

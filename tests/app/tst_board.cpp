@@ -153,7 +153,9 @@ void BoardTest::nothingElseChangesACell_data()
     QTest::newRow("Ctrl+4") << int(Qt::Key_4) << int(Qt::ControlModifier);
     QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
     QTest::newRow("drop") << int(Drop) << 0;
-    QTest::newRow("middle click") << int(MiddleClick) << 0;
+    // Only X has a selection to paste: this row runs in app.board_x11.
+    if (QGuiApplication::clipboard()->supportsSelection())
+        QTest::newRow("middle click") << int(MiddleClick) << 0;
 }
 
 void BoardTest::nothingElseChangesACell()
@@ -161,8 +163,6 @@ void BoardTest::nothingElseChangesACell()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (key == MiddleClick && !clipboard->supportsSelection())
-        QSKIP("no selection to paste on this platform (run it under xcb)");
 
     WindowFixture fixture;
     fixture.make();

@@ -118,8 +118,7 @@ void PrintDialogTest::jobs_data()
 
 void PrintDialogTest::jobs()
 {
-    if (!Pdf::toolsPresent())
-        QSKIP("poppler-utils are not installed");
+    QVERIFY2(Pdf::toolsPresent(), Pdf::Missing);
     QFETCH(QString, button);
     QFETCH(int, freshSheets);
     QFETCH(bool, keys);

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real desktop: message boxes with Japanese buttons that answer what was
-// clicked, line breaks made of lone carriage returns, the clipboard, and the
-// quiet failures of opening files and finding a printer.
+// clicked, line breaks made of lone carriage returns, the clipboard, the
+// quiet failures of opening files and finding a printer, and Qt's own dialogs
+// in Japanese.
 #include "app/qt_desktop.h"
+#include "app/qt_translation.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -35,6 +38,7 @@ private Q_SLOTS:
     void missingFileIsNotOpened();
     void printerIsNullWithoutADefaultPrinter();
     void seedsDiffer();
+    void qtDialogsSpeakJapanese();
 };
 
 void QtDesktopTest::displayText_data()
@@ -168,6 +172,16 @@ void QtDesktopTest::seedsDiffer()
     for (int i = 0; i < 8; ++i)
         seeds.insert(desktop.randomSeed());
     QVERIFY(seeds.size() > 1);
+}
+
+// Qt's own dialogs (print, preview, files) take their texts from Qt's
+// catalogue: Japanese whatever the desktop's language (C here).
+void QtDesktopTest::qtDialogsSpeakJapanese()
+{
+    QVERIFY(installQtJapanese(*QCoreApplication::instance()));
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), u"キャンセル"_s);
+    QCOMPARE(QCoreApplication::translate("QPrintDialog", "Print"), u"印刷"_s);
 }
 
 QTEST_MAIN(QtDesktopTest)

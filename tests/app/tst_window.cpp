@@ -251,11 +251,10 @@ void WindowTest::fontFamilies()
 {
     QFETCH(QString, requested);
     QFETCH(QString, drawnWith);
-    if (QFontDatabase::hasFamily(requested) && requested != drawnWith)
-        QSKIP("the Windows font itself is installed here");
-    if (!QFontDatabase::hasFamily(drawnWith) && drawnWith != requested)
-        QSKIP("the IPA fonts are not installed");
-    QCOMPARE(Fonts::family(requested), drawnWith);
+    QVERIFY2(QFontDatabase::hasFamily(drawnWith) || drawnWith == requested,
+        "the IPA fonts are not installed (tools/setup.sh installs them)");
+    // Where the Windows font itself is installed, it is used.
+    QCOMPARE(Fonts::family(requested), QFontDatabase::hasFamily(requested) ? requested : drawnWith);
 }
 
 void WindowTest::accessibleNames_data()

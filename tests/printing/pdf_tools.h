@@ -3,6 +3,7 @@
 
 // Reading back what Varolin printed to PDF, with the poppler tools.
 
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QProcess>
@@ -23,9 +24,13 @@ inline QString tool(const QString& name)
 inline bool toolsPresent()
 {
     return !tool(QStringLiteral("pdftotext")).isEmpty()
-        && !tool(QStringLiteral("pdfinfo")).isEmpty()
-        && !tool(QStringLiteral("pdftoppm")).isEmpty();
+        && !tool(QStringLiteral("pdfinfo")).isEmpty() && !tool(QStringLiteral("pdftoppm")).isEmpty()
+        && !tool(QStringLiteral("pdftohtml")).isEmpty();
 }
+
+// Why a test that reads PDF fails without them (tools/setup.sh installs them).
+inline constexpr char Missing[] = "poppler-utils (pdftotext, pdfinfo, pdftoppm, pdftohtml) "
+                                  "are not installed";
 
 inline QByteArray run(const QString& name, const QStringList& arguments)
 {
@@ -60,6 +65,39 @@ inline QList<Word> words(const QString& pdf, int page = 0)
         found.append({QTextDocumentFragment::fromHtml(m.captured(5)).toPlainText(),
             QRectF(topLeft, bottomRight)});
     }
+    return found;
+}
+
+struct Run
+{
+    QString text;
+    double points = 0; // the font size
+};
+
+// The first page's size, in points.
+inline QSizeF pageSize(const QString& pdf);
+
+// The runs of text of page `page` (from 1) with their font sizes.
+inline QList<Run> runs(const QString& pdf, int page)
+{
+    const QString xml = QString::fromUtf8(run(QStringLiteral("pdftohtml"),
+        {QStringLiteral("-xml"), QStringLiteral("-i"), QStringLiteral("-f"), QString::number(page),
+            QStringLiteral("-l"), QString::number(page), QStringLiteral("-stdout"), pdf}));
+    // pdftohtml scales the page, and the sizes with it, by a zoom of its own.
+    static const QRegularExpression pagePattern(
+        QStringLiteral(R"re(<page [^>]*width="([\d.]+)")re"));
+    const double zoom = pagePattern.match(xml).captured(1).toDouble() / pageSize(pdf).width();
+    static const QRegularExpression fontPattern(
+        QStringLiteral(R"re(<fontspec id="(\d+)" size="(-?[\d.]+)")re"));
+    QHash<QString, double> sizes;
+    for (const QRegularExpressionMatch& m : fontPattern.globalMatch(xml))
+        sizes.insert(m.captured(1), m.captured(2).toDouble() / zoom);
+    static const QRegularExpression textPattern(
+        QStringLiteral(R"re(<text [^>]*font="(\d+)"[^>]*>(.*?)</text>)re"));
+    QList<Run> found;
+    for (const QRegularExpressionMatch& m : textPattern.globalMatch(xml))
+        found.append({QTextDocumentFragment::fromHtml(m.captured(2)).toPlainText(),
+            sizes.value(m.captured(1))});
     return found;
 }
 

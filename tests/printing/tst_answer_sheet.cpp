@@ -160,8 +160,7 @@ private:
 
 void AnswerSheetTest::initTestCase()
 {
-    if (!Pdf::toolsPresent())
-        QSKIP("poppler-utils (pdftotext, pdfinfo, pdftoppm) are not installed");
+    QVERIFY2(Pdf::toolsPresent(), Pdf::Missing);
     QVERIFY(folder.isValid());
 }
 

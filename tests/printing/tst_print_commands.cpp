@@ -206,8 +206,7 @@ void PrintCommandsTest::printsOnePage_data()
 
 void PrintCommandsTest::printsOnePage()
 {
-    if (!Pdf::toolsPresent())
-        QSKIP("poppler-utils are not installed");
+    QVERIFY2(Pdf::toolsPresent(), Pdf::Missing);
     QFETCH(QString, button);
     QFETCH(int, switches);
 
@@ -229,8 +228,7 @@ void PrintCommandsTest::printsOnePage()
 
 void PrintCommandsTest::windowImageFitsThePage()
 {
-    if (!Pdf::toolsPresent())
-        QSKIP("poppler-utils are not installed");
+    QVERIFY2(Pdf::toolsPresent(), Pdf::Missing);
 
     WindowFixture fixture;
     fixture.desktop.pdfPath = fixture.path(u"window.pdf"_s);

@@ -5,7 +5,8 @@
 // unused tenth row and column of multiplication blank), division as nine
 // rows of nine whole problems; every answer in a key is the right one. Fresh
 // sheets are drawn as the board draws them. A stopped or failed job leaves
-// no file behind and an older file as it was. Read back with poppler.
+// no file behind and an older file as it was, also when the finished file
+// cannot be put in place. Read back with poppler.
 #include "drill/arithmetic.h"
 #include "pdf_tools.h"
 #include "printing/print_error.h"
@@ -19,6 +20,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
 
@@ -34,8 +37,12 @@ constexpr double GridTop = 567;
 constexpr double Pitch = 826;
 constexpr double GridBottom = GridTop + 11 * Pitch;
 constexpr double Tolerance = 30; // twips, 1.5 points
+// Between an answer box and the next problem on a division page.
+constexpr double ClearGap = 160; // twips, 8 points
 
 const QString NameLine = u"ねんくみなまえ："_s;
+// A job's file name that a folder holds.
+const QString Occupied = u"taken.pdf"_s;
 
 // A word in twips of the printable area (both test papers have 10-point
 // margins).
@@ -76,6 +83,8 @@ struct PageText
     std::map<std::pair<int, int>, QString> places;
     QRectF extent; // of all words, in twips
     QStringList misplaced; // words out of their place within a place
+    // Division: the words of each problem and its 「＝」, in twips.
+    std::vector<std::pair<std::pair<int, int>, QRectF>> problems;
 };
 
 PageText gridPage(const QString& pdf, int page)
@@ -119,19 +128,19 @@ PageText divisionPage(const QString& pdf, int page)
         bool placed = false;
         for (int row = 0; row < 9 && !placed; ++row) {
             for (int column = 0; column < 9 && !placed; ++column) {
-                const QRectF problem = SheetPages::problemRect(row, column);
+                if (!SheetPages::placeRect(row, column).contains(box.center()))
+                    continue;
+                placed = true;
+                read.places[{row, column}] += word.text;
                 const QRectF answer = SheetPages::answerBox(row, column);
-                if (problem.contains(box.center())) {
-                    if (box.right() > answer.left())
-                        read.misplaced << word.text;
-                    placed = true;
-                } else if (answer.contains(box.center())) {
+                if (answer.contains(box.center())) {
                     if (!answer.contains(box.adjusted(5, 5, -5, -5)))
                         read.misplaced << word.text;
-                    placed = true;
+                } else {
+                    if (box.intersects(answer))
+                        read.misplaced << word.text;
+                    read.problems.push_back({{row, column}, box});
                 }
-                if (placed)
-                    read.places[{row, column}] += word.text;
             }
         }
         if (placed)
@@ -142,6 +151,14 @@ PageText divisionPage(const QString& pdf, int page)
             read.below += word.text;
     }
     return read;
+}
+
+// The distance between two rectangles; 0 where they touch or overlap.
+double distance(const QRectF& a, const QRectF& b)
+{
+    const double dx = std::max({0.0, a.left() - b.right(), b.left() - a.right()});
+    const double dy = std::max({0.0, a.top() - b.bottom(), b.top() - a.bottom()});
+    return std::hypot(dx, dy);
 }
 
 // The printable area of the paper, in twips.
@@ -181,8 +198,7 @@ private:
 
 void SheetJobTest::initTestCase()
 {
-    if (!Pdf::toolsPresent())
-        QSKIP("poppler-utils (pdftotext, pdfinfo, pdftoppm) are not installed");
+    QVERIFY2(Pdf::toolsPresent(), Pdf::Missing);
     QVERIFY(dir.isValid());
 }
 
@@ -346,6 +362,29 @@ void SheetJobTest::divisionPages()
         QCOMPARE(read.below, NameLine);
         QCOMPARE(read.misplaced, QStringList());
         QCOMPARE(int(read.places.size()), 81);
+        // A child reads every box apart from the problems around it.
+        for (const auto& [place, box] : read.problems) {
+            for (int row = 0; row < 9; ++row) {
+                for (int column = 0; column < 9; ++column) {
+                    if (place != std::pair(row, column))
+                        QVERIFY2(distance(box, SheetPages::answerBox(row, column)) >= ClearGap,
+                            qPrintable(u"box %1,%2 against the problem of %3,%4"_s.arg(row)
+                                           .arg(column)
+                                           .arg(place.first)
+                                           .arg(place.second)));
+                }
+            }
+        }
+        // Problems, signs and answers at a size a child reads easily.
+        int signs = 0;
+        for (const Pdf::Run& run : Pdf::runs(pdf, page)) {
+            if (run.text.contains(u'÷') || run.text.contains(u'＝')) {
+                signs += run.text.count(u'÷') + run.text.count(u'＝');
+                QVERIFY2(
+                    run.points >= 20, qPrintable(u"%1 at %2 pt"_s.arg(run.text).arg(run.points)));
+            }
+        }
+        QCOMPARE(signs, 2 * 81);
         for (int row = 0; row < 9; ++row) {
             std::set<int> quotients;
             for (int column = 0; column < 9; ++column) {
@@ -401,6 +440,8 @@ void SheetJobTest::stoppedOrFailedJob_data()
     QTest::newRow("stopped after the last page") << u"sheets.pdf"_s << 6 << false;
     QTest::newRow("no printer") << QString() << -1 << false;
     QTest::newRow("printer refuses the job") << u"no such folder/sheets.pdf"_s << -1 << false;
+    // Printed in full, but a folder of that name stops the rename.
+    QTest::newRow("finished file cannot take its name") << Occupied << -1 << false;
     QTest::newRow("finished job replaces the old file") << u"sheets.pdf"_s << -1 << true;
 }
 
@@ -417,6 +458,11 @@ void SheetJobTest::stoppedOrFailedJob()
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(old);
+    }
+    QStringList left{u"sheets.pdf"_s};
+    if (pdfName == Occupied) {
+        QVERIFY(QDir(folder.path()).mkdir(Occupied));
+        left.append(Occupied);
     }
     QPrinter pdfPrinter(QPrinter::HighResolution);
     pdfPrinter.setOutputFormat(QPrinter::PdfFormat);
@@ -447,7 +493,9 @@ void SheetJobTest::stoppedOrFailedJob()
 
     QCOMPARE(QDir(folder.path())
                  .entryList(QDir::Files | QDir::Hidden | QDir::AllDirs | QDir::NoDotAndDotDot),
-        QStringList{u"sheets.pdf"_s});
+        left);
+    if (pdfName == Occupied)
+        QVERIFY(QDir(folder.filePath(Occupied)).isEmpty());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     if (printed)

@@ -20,11 +20,16 @@ if(VAROLIN_BUILD_FUZZER)
 endif()
 
 # A child process for the settings tests: saves in a loop until killed, or
-# locates the file as another user.
+# locates or writes the file as another user.
 add_executable(settings_helper ${CMAKE_CURRENT_LIST_DIR}/settings_helper.cpp)
 target_link_libraries(settings_helper PRIVATE varolin_core)
-foreach(test IN ITEMS test_settings_settings_file test_settings_save_faults)
+foreach(test IN ITEMS test_settings_settings_file test_settings_save_faults test_settings_location
+    test_settings_profile)
   add_dependencies(${test} settings_helper)
   target_compile_definitions(${test} PRIVATE
     VAROLIN_SETTINGS_HELPER="$<TARGET_FILE:settings_helper>")
 endforeach()
+
+# The save's own calls of fsync and rename pass through the test first, which
+# records their order.
+target_link_options(test_settings_save_faults PRIVATE "LINKER:--wrap=fsync,--wrap=rename")

@@ -6,8 +6,11 @@
 //   settings_helper locate PROGRAM USER
 //                                    prints the chosen path, a line break and
 //                                    1 or 0 for whether it can be used
+//   settings_helper write PATH TEXT  replaces the file at PATH with TEXT;
+//                                    exits with 0 when it was written, else 1
 // A test drops to another user or kills it at a random moment.
 #include "save_loop.h"
+#include "settings/profile.h"
 #include "settings/settings_file.h"
 
 #include <cstdio>
@@ -34,6 +37,9 @@ int main(int argc, char* argv[])
         std::printf("%s\n%d\n", qPrintable(location.path), location.usable ? 1 : 0);
         return 0;
     }
-    std::fprintf(stderr, "usage: settings_helper save-loop PATH | locate PROGRAM USER\n");
+    if (argc == 4 && std::strcmp(argv[1], "write") == 0)
+        return Profile::writeFile(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3])) ? 0 : 1;
+    std::fprintf(
+        stderr, "usage: settings_helper save-loop PATH | locate PROGRAM USER | write PATH TEXT\n");
     return 64;
 }

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where Varolin.ini lives: beside the program when the file there can be
 // replaced, otherwise in the user's configuration folder, which starts from
-// the records kept beside the program.
+// the records kept beside the program and is never replaced by them.
+#include "ordinary_user.h"
 #include "settings/profile.h"
 #include "settings/settings_path.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -82,45 +86,72 @@ void LocationTest::programFolderThatCannotTakeTheFile()
     QVERIFY(!QFileInfo::exists(path));
 }
 
-// Needs a user for whom a read-only folder is read-only, so not root.
+namespace {
+
+// The file chosen for `program` by an ordinary user (see OrdinaryUser).
+QString locateAsOrdinaryUser(const QString& program, const QString& userFolder)
+{
+    QProcess helper;
+    OrdinaryUser::dropWhenRoot(helper);
+    helper.start(
+        QString::fromLocal8Bit(VAROLIN_SETTINGS_HELPER), {u"locate"_s, program, userFolder});
+    if (!helper.waitForFinished(5000) || helper.exitStatus() != QProcess::NormalExit
+        || helper.exitCode() != 0)
+        return u"(the helper failed)"_s;
+    return QString::fromLocal8Bit(helper.readAllStandardOutput()).section(u'\n', 0, 0);
+}
+
+bool setMode(const QString& path, mode_t mode)
+{
+    return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+}
+
+bool giveToChild(const QString& path)
+{
+    const uid_t uid = OrdinaryUser::childUid();
+    return ::chown(QFile::encodeName(path).constData(), uid, gid_t(uid)) == 0
+        || !OrdinaryUser::isRoot();
+}
+
+} // namespace
+
+// A read-only program folder: the records beside the program are copied
+// into the user's folder once; the user's own file is never replaced by
+// them afterwards.
 void LocationTest::readOnlyProgramFolder()
 {
     QTemporaryDir scratch;
+    QVERIFY(setMode(scratch.path(), 0755));
     const QString program = scratch.filePath(u"program"_s);
-    QVERIFY(QDir().mkdir(program));
+    const QString home = scratch.filePath(u"home"_s);
+    QVERIFY(QDir().mkdir(program) && QDir().mkdir(home) && giveToChild(home));
     const QByteArray records = "[Parameter]\r\nT_MinTM=65\r\n";
     QVERIFY(Profile::writeFile(program + u"/Varolin.ini"_s, records));
-    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
-    const bool writable = QFileInfo(program).isWritable();
-    if (writable) {
-        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QSKIP("This user writes into read-only folders (root)");
-    }
-    const QString userFolder = scratch.filePath(u"config"_s);
+    QVERIFY(setMode(program + u"/Varolin.ini"_s, 0644) && setMode(program, 0555));
+    const QString userFolder = home + u"/config"_s;
+    const QString own = userFolder + u"/Varolin.ini"_s;
 
-    const QString path = locateSettingsFile(program, userFolder).path;
-    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(path, userFolder + u"/Varolin.ini"_s);
+    QCOMPARE(locateAsOrdinaryUser(program, userFolder), own);
     // The records kept beside the program go on from there.
-    QCOMPARE(Profile::readFile(path), std::optional<QByteArray>(records));
+    QCOMPARE(Profile::readFile(own), std::optional<QByteArray>(records));
 
     // Once the user's file exists it is not replaced again.
-    QVERIFY(Profile::writeFile(path, "[Parameter]\r\nT_MinTM=50\r\n"));
-    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
-    QCOMPARE(locateSettingsFile(program, userFolder).path, path);
-    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(Profile::readFile(path), std::optional<QByteArray>("[Parameter]\r\nT_MinTM=50\r\n"));
+    const QByteArray later = "[Parameter]\r\nT_MinTM=50\r\n";
+    QVERIFY(Profile::writeFile(own, later) && giveToChild(own));
+    QCOMPARE(locateAsOrdinaryUser(program, userFolder), own);
+    QCOMPARE(Profile::readFile(own), std::optional<QByteArray>(later));
+    // Nor by the copy itself, made where a file already stands.
+    QVERIFY(!Profile::createFile(own, records));
+    QCOMPARE(Profile::readFile(own), std::optional<QByteArray>(later));
 
     // With no configuration folder to write either, the records beside the
     // program are still read.
     const QString lockedUser = scratch.filePath(u"locked"_s);
-    QVERIFY(QDir().mkdir(lockedUser));
-    QVERIFY(QFile::setPermissions(lockedUser, QFile::ReadOwner | QFile::ExeOwner));
-    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
-    const QString fallback = locateSettingsFile(program, lockedUser + u"/Varolin"_s).path;
-    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile::setPermissions(lockedUser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(fallback, program + u"/Varolin.ini"_s);
+    QVERIFY(QDir().mkdir(lockedUser) && setMode(lockedUser, 0555));
+    QCOMPARE(
+        locateAsOrdinaryUser(program, lockedUser + u"/Varolin"_s), program + u"/Varolin.ini"_s);
+
+    QVERIFY(setMode(program, 0755) && setMode(lockedUser, 0755));
 }
 
 void LocationTest::userFolderFromTheDesktop()

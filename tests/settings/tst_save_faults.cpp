@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A save killed at any moment leaves the settings file as it was before or
-// as the save makes it, byte for byte: never empty, cut short or mixed.
+// as the save makes it, byte for byte: never empty, cut short or mixed. A
+// power cut is the same as long as the new file is on disk before it takes
+// the old one's name: the save's own calls of fsync and rename are watched
+// (this test is linked with --wrap for both).
 #include "save_loop.h"
 #include "settings/profile.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,7 +28,41 @@ class SaveFaultsTest : public QObject
 
 private Q_SLOTS:
     void killedSaveLeavesOldOrNewFile();
+    void flushedBeforeRenamed_data();
+    void flushedBeforeRenamed();
 };
+
+namespace {
+
+// "fsync PATH" and "rename FROM TO" of the program's own code, in order,
+// while a test records them.
+QStringList* calls = nullptr;
+
+QString openedPath(int fd)
+{
+    return QFileInfo(u"/proc/self/fd/%1"_s.arg(fd)).symLinkTarget();
+}
+
+} // namespace
+
+extern "C" {
+int __real_fsync(int fd);
+int __real_rename(const char* from, const char* to);
+
+int __wrap_fsync(int fd)
+{
+    if (calls)
+        calls->append(u"fsync "_s + openedPath(fd));
+    return __real_fsync(fd);
+}
+
+int __wrap_rename(const char* from, const char* to)
+{
+    if (calls)
+        calls->append(u"rename %1 %2"_s.arg(QFile::decodeName(from), QFile::decodeName(to)));
+    return __real_rename(from, to);
+}
+}
 
 namespace {
 
@@ -92,6 +131,38 @@ void SaveFaultsTest::killedSaveLeavesOldOrNewFile()
     }
     // Kills that always came before the first save would prove nothing.
     QVERIFY(newSeen > 0);
+}
+
+void SaveFaultsTest::flushedBeforeRenamed_data()
+{
+    QTest::addColumn<bool>("existing");
+    QTest::newRow("new file") << false;
+    QTest::newRow("file replaced") << true;
+}
+
+// The new text is flushed from its temporary file before that file takes the
+// settings file's name, and the rename is flushed with the folder after it.
+void SaveFaultsTest::flushedBeforeRenamed()
+{
+    QFETCH(bool, existing);
+    QTemporaryDir dir;
+    const QString folder = QFileInfo(dir.path()).canonicalFilePath();
+    const SettingsFile file(SettingsLocation{folder + u"/Varolin.ini"_s});
+    if (existing)
+        QVERIFY(Profile::writeFile(file.path(), "; kept\r\n"));
+
+    QStringList seen;
+    calls = &seen;
+    const bool saved = file.save(saveLoopSettings(true));
+    calls = nullptr;
+    QVERIFY(saved);
+
+    const QString renamed = seen.filter(u"rename "_s).value(0);
+    const QString temporary = renamed.section(u' ', 1, 1);
+    QVERIFY2(temporary.startsWith(file.path() + u'.') && renamed.endsWith(u' ' + file.path()),
+        qPrintable(seen.join(u"; "_s)));
+    const QStringList expected{u"fsync "_s + temporary, renamed, u"fsync "_s + folder};
+    QCOMPARE(seen, expected);
 }
 
 QTEST_GUILESS_MAIN(SaveFaultsTest)

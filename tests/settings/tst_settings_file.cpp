@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: damaged values are repaired on loading and reach the
-// file at the next save; a save is one file replacement that keeps every
+// file at the next save, a missing or negative LimTM or W_MinTM at once, as
+// 600; a save is one file replacement that keeps every
 // line it does not set; a file beside the program that is a link, pipe,
 // device, folder, too big or unreadable is left untouched and the user's own
 // file is used instead, or the defaults when neither can be used.
+#include "ordinary_user.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -12,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <grp.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,24 +76,37 @@ void SettingsFileTest::loadRepairsAndSaveCorrects_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<Settings>("loaded");
+    QTest::addColumn<QByteArray>("atStart"); // the file once loaded
     QTest::addColumn<QByteArray>("saved"); // after saving what was loaded
 
     const QByteArray kept = general
         + "[Parameter]\r\nT_MinTM = 437\r\n  H_MinTM=\"70\"\r\nK_MonTM=45\r\nCalc_Md=2\r\n"
           "LimTM=0\r\nW_MinTM=80\r\n";
     QTest::newRow("valid values stay, a time limit of 0 too")
-        << kept << values({437, 70, 45, 80}, Kind::Multiplication, 0) << kept;
-    QTest::newRow("LimTM and W_MinTM missing")
+        << kept << values({437, 70, 45, 80}, Kind::Multiplication, 0) << kept << kept;
+    // LimTM and W_MinTM alone are written at start-up, when missing or negative.
+    const QByteArray lateKeysAdded = general
+        + "[Parameter]\r\nT_MinTM=65\r\nH_MinTM=70\r\nK_MonTM=45\r\nCalc_Md=1\r\n"
+          "LimTM=600\r\nW_MinTM=600\r\n\r\n";
+    QTest::newRow("LimTM and W_MinTM missing: added at start")
         << general + "[Parameter]\r\nT_MinTM=65\r\nH_MinTM=70\r\nK_MonTM=45\r\nCalc_Md=1\r\n\r\n"
-        << values({65, 70, 45, 600}, Kind::Subtraction, 600)
+        << values({65, 70, 45, 600}, Kind::Subtraction, 600) << lateKeysAdded << lateKeysAdded;
+    const QByteArray lateKeysDamaged
+        = general + "[Parameter]\r\nT_MinTM=-3\r\nLimTM=\r\nW_MinTM=-30\r\nCalc_Md=1\r\n";
+    QTest::newRow("LimTM empty, W_MinTM negative: both 600 at start, T_MinTM at the save")
+        << lateKeysDamaged << values({600, 600, 600, 600}, Kind::Subtraction, 600)
+        << general + "[Parameter]\r\nT_MinTM=-3\r\nLimTM=600\r\nW_MinTM=600\r\nCalc_Md=1\r\n"
         << general
-            + "[Parameter]\r\nT_MinTM=65\r\nH_MinTM=70\r\nK_MonTM=45\r\nCalc_Md=1\r\n"
-              "LimTM=600\r\nW_MinTM=600\r\n\r\n";
+            + "[Parameter]\r\nT_MinTM=600\r\nLimTM=600\r\nW_MinTM=600\r\nCalc_Md=1\r\n"
+              "H_MinTM=600\r\nK_MonTM=600\r\n";
     QTest::newRow("zero, negative and too large times, kind beyond division")
         << general
             + "[Parameter]\r\nT_MinTM=0\r\nH_MinTM=-5\r\nK_MonTM=32768\r\nCalc_Md=7\r\n"
               "LimTM=-1\r\nW_MinTM=99999999999\r\n"
         << values({600, 600, 600, 600}, Kind::Addition, 600)
+        << general
+            + "[Parameter]\r\nT_MinTM=0\r\nH_MinTM=-5\r\nK_MonTM=32768\r\nCalc_Md=7\r\n"
+              "LimTM=600\r\nW_MinTM=99999999999\r\n"
         << general
             + "[Parameter]\r\nT_MinTM=600\r\nH_MinTM=600\r\nK_MonTM=600\r\nCalc_Md=0\r\n"
               "LimTM=600\r\nW_MinTM=600\r\n";
@@ -102,16 +116,20 @@ void SettingsFileTest::loadRepairsAndSaveCorrects_data()
               "LimTM=0x12C\r\nW_MinTM=32767 s\r\n"
         << values({600, 600, 45, 32767}, Kind::Addition, 300)
         << general
+            + "[Parameter]\r\nT_MinTM=\r\nH_MinTM=abc\r\nK_MonTM='45'\r\nCalc_Md=-1\r\n"
+              "LimTM=0x12C\r\nW_MinTM=32767 s\r\n"
+        << general
             + "[Parameter]\r\nT_MinTM=600\r\nH_MinTM=600\r\nK_MonTM='45'\r\nCalc_Md=0\r\n"
               "LimTM=300\r\nW_MinTM=32767\r\n";
     QTest::newRow("no keys: defaults, the position left out")
         << QByteArray("; nothing\r\n") << values({600, 600, 600, 600}, Kind::Addition, 600, {})
-        << QByteArray("; nothing\r\n[Parameter]\r\nT_MinTM=600\r\nH_MinTM=600\r\nK_MonTM=600\r\n"
-                      "Calc_Md=0\r\nLimTM=600\r\nW_MinTM=600\r\n");
+        << QByteArray("; nothing\r\n[Parameter]\r\nLimTM=600\r\nW_MinTM=600\r\n")
+        << QByteArray("; nothing\r\n[Parameter]\r\nLimTM=600\r\nW_MinTM=600\r\nT_MinTM=600\r\n"
+                      "H_MinTM=600\r\nK_MonTM=600\r\nCalc_Md=0\r\n");
     const QByteArray leftOnly = "[General]\r\nWin_Lft=-15\r\n[Parameter]\r\nT_MinTM=1\r\n"
                                 "H_MinTM=2\r\nK_MonTM=3\r\nCalc_Md=3\r\nLimTM=4\r\nW_MinTM=5\r\n";
     QTest::newRow("top missing: the window's own")
-        << leftOnly << values({1, 2, 3, 5}, Kind::Division, 4, QPoint(-15, start.y()))
+        << leftOnly << values({1, 2, 3, 5}, Kind::Division, 4, QPoint(-15, start.y())) << leftOnly
         << QByteArray(leftOnly).replace("Win_Lft=-15\r\n", "Win_Lft=-15\r\nWin_Top=2250\r\n");
     // A file kept on Windows: comments, its own spacing and case, Shift-JIS,
     // keys and sections the program does not know.
@@ -121,7 +139,7 @@ void SettingsFileTest::loadRepairsAndSaveCorrects_data()
           "K_MonTM = 45\r\nCalc_Md=2\r\nLimTM=600\r\nW_MinTM=\"100\"\r\n"
           "Memo=\x83\x81\x83\x82\r\n\r\n[Other]\r\nT_MinTM=1\r\n";
     QTest::newRow("Windows file changes only where a value was repaired")
-        << windows << values({65, 600, 45, 100}, Kind::Multiplication, 600)
+        << windows << values({65, 600, 45, 100}, Kind::Multiplication, 600) << windows
         << QByteArray(windows).replace("H_MinTM\t=\t0", "H_MinTM=600");
 }
 
@@ -129,6 +147,7 @@ void SettingsFileTest::loadRepairsAndSaveCorrects()
 {
     QFETCH(QByteArray, text);
     QFETCH(Settings, loaded);
+    QFETCH(QByteArray, atStart);
     QFETCH(QByteArray, saved);
 
     QTemporaryDir dir;
@@ -138,7 +157,7 @@ void SettingsFileTest::loadRepairsAndSaveCorrects()
     const SettingsFile::Loaded first = file.load(start);
     QCOMPARE(first.status, SettingsFile::Status::Loaded);
     QCOMPARE(first.settings, loaded);
-    QCOMPARE(contents(file.path()), text); // loading writes nothing
+    QCOMPARE(contents(file.path()), atStart);
     QVERIFY(file.save(first.settings));
     QCOMPARE(contents(file.path()), saved);
     QCOMPARE(file.load(start).settings, loaded);
@@ -295,18 +314,15 @@ void SettingsFileTest::unreadableFileInReadOnlyFolder()
     QVERIFY(QFile::setPermissions(program + u"/Varolin.ini"_s, {}));
     QVERIFY(QFile::setPermissions(
         program, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
-    const bool root = ::getuid() == 0;
-    if (root) {
+    if (OrdinaryUser::isRoot()) {
         QCOMPARE(::chmod(QFile::encodeName(scratch.path()).constData(), 0755), 0);
-        QCOMPARE(::chown(QFile::encodeName(user).constData(), 65534, 65534), 0);
+        QCOMPARE(::chown(QFile::encodeName(user).constData(), OrdinaryUser::Nobody,
+                     OrdinaryUser::Nobody),
+            0);
     }
 
     QProcess helper;
-    if (root)
-        helper.setChildProcessModifier([] {
-            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-                ::_exit(3);
-        });
+    OrdinaryUser::dropWhenRoot(helper);
     helper.start(QString::fromLocal8Bit(VAROLIN_SETTINGS_HELPER),
         {u"locate"_s, program, user + u"/config"_s});
     QVERIFY(helper.waitForFinished(5000));
