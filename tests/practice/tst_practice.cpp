@@ -21,6 +21,7 @@ using namespace Qt::StringLiterals;
 using Problem = Practice::Problem;
 
 Q_DECLARE_METATYPE(Practice::Problem)
+Q_DECLARE_METATYPE(Practice::NameProblem)
 
 namespace {
 
@@ -156,6 +157,9 @@ private Q_SLOTS:
     void problemsToldOnce_data();
     void problemsToldOnce();
     void endWithoutQuestion();
+    void childrenKeptApart();
+    void names_data();
+    void names();
 };
 
 void PracticeTest::finishedSheet_data()
@@ -378,6 +382,105 @@ void PracticeTest::endWithoutQuestion()
     QCOMPARE(fixture.told[0].path, fixture.path(u"Varolin.ini"_s));
     fixture.make();
     QVERIFY(fixture.told.isEmpty());
+}
+
+// Two children on one computer: each sheet is the child's at the board and is
+// judged against that child's best times; the first child's stay in the
+// settings file, byte for byte as one child leaves it, the others' in the
+// records, and a new run finds them all and the child of last time.
+void PracticeTest::childrenKeptApart()
+{
+    Fixture fixture;
+    const QByteArray file = settingsFile(0);
+    fixture.write(u"Varolin.ini"_s, file);
+    Practice& practice = fixture.make();
+    QVERIFY(practice.records());
+    QVERIFY(!practice.hasSeveralChildren());
+    QCOMPARE(practice.addChild(u"さくら"_s), Practice::NameProblem::None);
+    QVERIFY(practice.hasSeveralChildren());
+    const qint64 sakura = practice.children().at(1).id;
+
+    QVERIFY(practice.chooseChild(sakura));
+    QCOMPARE(practice.bestTime(), 600);
+    practice.switchKind();
+    QVERIFY(fixture.play(150)); // subtraction, 15 s
+    QCOMPARE(fixture.results[0].message.verdict, Verdict::Record);
+    QCOMPARE(fixture.results[0].bestSeconds, 15);
+    QCOMPARE(fixture.read(u"Varolin.ini"_s), file);
+
+    QVERIFY(practice.chooseChild(RecordStore::FirstChild));
+    QCOMPARE(practice.drill().kind(), Kind::Addition);
+    QCOMPARE(practice.bestTime(), 111);
+    QVERIFY(fixture.play(150)); // addition, 15 s against 111
+    QCOMPARE(fixture.results[1].bestSeconds, 15);
+    QCOMPARE(iniValue(fixture.read(u"Varolin.ini"_s), u"T_MinTM"_s), 15);
+    QVERIFY(practice.chooseChild(sakura));
+    QVERIFY(practice.end());
+
+    RecordStore* store = practice.records();
+    QCOMPARE(store->sheetCount(RecordStore::FirstChild), 1);
+    QCOMPARE(store->sheetCount(sakura), 1);
+    // The file keeps the first child's kind, whoever practised last.
+    QCOMPARE(iniValue(fixture.read(u"Varolin.ini"_s), u"Calc_Md"_s), 0);
+
+    Practice& next = fixture.make();
+    QVERIFY(next.records());
+    QCOMPARE(next.lastChild(), sakura);
+    QCOMPARE(next.child().id, RecordStore::FirstChild);
+    QCOMPARE(next.bestTime(), 15);
+    QVERIFY(next.chooseChild(sakura));
+    QCOMPARE(next.drill().kind(), Kind::Subtraction);
+    QCOMPARE(next.bestTimes(), (std::array<int, 4>{600, 15, 600, 600}));
+    // Clearing is hers alone.
+    next.clearBestTimes();
+    QCOMPARE(next.bestTimes(), (std::array<int, 4>{600, 600, 600, 600}));
+    QVERIFY(next.chooseChild(RecordStore::FirstChild));
+    QCOMPARE(next.bestTime(), 15);
+}
+
+void PracticeTest::names_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Practice::NameProblem>("problem");
+    QTest::addColumn<QString>("kept");
+
+    using P = Practice::NameProblem;
+    QTest::newRow("empty") << QString() << P::Empty << QString();
+    QTest::newRow("spaces only, full-width too") << u" \u3000\t "_s << P::Empty << QString();
+    QTest::newRow("spaces trimmed") << u"  たろう "_s << P::None << u"たろう"_s;
+    QTest::newRow("a line break in the middle") << u"た\nろう"_s << P::None << u"た ろう"_s;
+    QTest::newRow("taken") << u"さくら"_s << P::Taken << QString();
+    QTest::newRow("taken, with spaces") << u" さくら　"_s << P::Taken << QString();
+    QTest::newRow("twenty characters") << u"あいうえおかきくけこさしすせそたちつてと"_s << P::None
+                                       << u"あいうえおかきくけこさしすせそたちつてと"_s;
+    QTest::newRow("twenty-one characters")
+        << u"あいうえおかきくけこさしすせそたちつてとな"_s << P::TooLong << QString();
+    // Each flag is two code points, one character to a reader.
+    QTest::newRow("twenty flags") << QString(u"🇯🇵"_s).repeated(20) << P::None
+                                  << QString(u"🇯🇵"_s).repeated(20);
+    QTest::newRow("Chinese and Latin") << u"李 Anna"_s << P::None << u"李 Anna"_s;
+}
+
+void PracticeTest::names()
+{
+    QFETCH(QString, name);
+    QFETCH(Practice::NameProblem, problem);
+    QFETCH(QString, kept);
+
+    Fixture fixture;
+    Practice& practice = fixture.make();
+    QVERIFY(practice.records());
+    QCOMPARE(practice.addChild(u"さくら"_s), Practice::NameProblem::None);
+    QCOMPARE(practice.addChild(name), problem);
+    if (problem != Practice::NameProblem::None) {
+        QCOMPARE(practice.children().size(), 2);
+        return;
+    }
+    QCOMPARE(practice.children().last().name, kept);
+    // Renaming takes the same rule, and a child may keep their own name.
+    const qint64 added = practice.children().last().id;
+    QCOMPARE(practice.renameChild(added, kept), Practice::NameProblem::None);
+    QCOMPARE(practice.renameChild(added, u"さくら"_s), Practice::NameProblem::Taken);
 }
 
 QTEST_GUILESS_MAIN(PracticeTest)

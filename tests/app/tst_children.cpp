@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Who is practising, as the window asks it: one child changes nothing; with
+// two or more the chooser opens once the window shows, the child of last
+// time preselected so that Enter alone goes on, a click on a name chooses
+// that child, and the window then names the child beside the best time and
+// in its title. A click on the name opens the chooser again, only between
+// sheets. The chooser adds, renames and removes children.
+#include "app/child_chooser.h"
+#include "records/record_store.h"
+#include "window_fixture.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using Answer = Desktop::Answer;
+
+namespace {
+
+// Best times of the first child: 1分51秒 in addition.
+const QByteArray settings = "[General]\r\nWin_Top=300\r\nWin_Lft=1350\r\n[Parameter]\r\n"
+                            "T_MinTM=111\r\nH_MinTM=222\r\nK_MonTM=333\r\nCalc_Md=0\r\n"
+                            "LimTM=300\r\nW_MinTM=444\r\n";
+
+// A second child, さくら, who practised last, with her own best times.
+void addSakura(const WindowFixture& fixture)
+{
+    RecordStore store(fixture.recordsPath());
+    QVERIFY(store.open());
+    const std::optional<qint64> sakura = store.addChild(u"さくら"_s);
+    QVERIFY(sakura);
+    QVERIFY(store.setChildBests(*sakura, {65, 600, 600, 600}, Kind::Addition));
+    QVERIFY(store.setLastChild(*sakura));
+}
+
+// Makes the window and lets it finish what it does once it is shown.
+ChildChooser* start(WindowFixture& fixture)
+{
+    fixture.writeFile(u"Varolin.ini"_s, settings);
+    fixture.make();
+    QCoreApplication::processEvents();
+    return fixture.window->findChild<ChildChooser*>();
+}
+
+QString childText(const WindowFixture& fixture)
+{
+    const auto* label = fixture.find<QLabel>(u"childLabel"_s);
+    return label->isVisible() ? label->text() : QString();
+}
+
+QString bestTimeText(const WindowFixture& fixture)
+{
+    return fixture.find<QLabel>(u"bestTimeLabel"_s)->text();
+}
+
+} // namespace
+
+class ChildrenTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void oneChildChangesNothing();
+    void choosing_data();
+    void choosing();
+    void nameOpensTheChooserBetweenSheets();
+    void addAndRemove();
+};
+
+void ChildrenTest::oneChildChangesNothing()
+{
+    WindowFixture fixture;
+    QVERIFY(!start(fixture));
+    QCOMPARE(fixture.window->windowTitle(), u"Varolin"_s);
+    QVERIFY(childText(fixture).isEmpty());
+    QCOMPARE(bestTimeText(fixture), u"ハイスコア： 1分51秒"_s);
+    QVERIFY(fixture.desktop.shown.isEmpty());
+}
+
+void ChildrenTest::choosing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("bestTime");
+
+    QTest::newRow("Enter takes the child of last time")
+        << u"enter"_s << u"さくら"_s << u"ハイスコア： 1分05秒"_s;
+    QTest::newRow("closed, the same") << u"escape"_s << u"さくら"_s << u"ハイスコア： 1分05秒"_s;
+    QTest::newRow("a click on another name")
+        << u"click"_s << u"ひとりめ"_s << u"ハイスコア： 1分51秒"_s;
+}
+
+void ChildrenTest::choosing()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, name);
+    QFETCH(QString, bestTime);
+
+    WindowFixture fixture;
+    addSakura(fixture);
+    ChildChooser* chooser = start(fixture);
+    QVERIFY(chooser && chooser->isVisible());
+    QCOMPARE(chooser->preselected()->text(), u"さくら"_s);
+    QCOMPARE(chooser->focusWidget(), chooser->preselected());
+
+    if (how == "enter"_L1)
+        QTest::keyClick(chooser->focusWidget(), Qt::Key_Return);
+    else if (how == "escape"_L1)
+        QTest::keyClick(chooser, Qt::Key_Escape);
+    else
+        QTest::mouseClick(chooser->findChild<QPushButton*>(u"childButton0"_s), Qt::LeftButton);
+
+    QTRY_VERIFY(!fixture.window->findChild<ChildChooser*>());
+    QCOMPARE(childText(fixture), name);
+    QCOMPARE(fixture.window->windowTitle(), u"Varolin － "_s + name);
+    QCOMPARE(bestTimeText(fixture), bestTime);
+}
+
+void ChildrenTest::nameOpensTheChooserBetweenSheets()
+{
+    WindowFixture fixture;
+    addSakura(fixture);
+    QTest::keyClick(start(fixture), Qt::Key_Escape);
+    QTRY_VERIFY(!fixture.window->findChild<ChildChooser*>());
+
+    QWidget* name = fixture.find(u"childLabel"_s);
+    fixture.click(u"startButton"_s);
+    QTest::mouseClick(name, Qt::LeftButton);
+    QVERIFY(!fixture.window->findChild<ChildChooser*>());
+
+    fixture.desktop.answers = {Answer::Yes};
+    fixture.click(u"stopButton"_s);
+    QTest::mouseClick(name, Qt::LeftButton);
+    QVERIFY(fixture.window->findChild<ChildChooser*>());
+}
+
+void ChildrenTest::addAndRemove()
+{
+    WindowFixture fixture;
+    addSakura(fixture);
+    ChildChooser* chooser = start(fixture);
+    QVERIFY(chooser);
+
+    // An empty name is refused with a word why, then the name is asked again.
+    fixture.desktop.textAnswers = {u" "_s, u"たろう"_s};
+    QTest::mouseClick(chooser->findChild<QPushButton*>(u"addChildButton"_s), Qt::LeftButton);
+    QCOMPARE(fixture.desktop.shown.size(), 1);
+    QCOMPARE(fixture.desktop.shown[0].message.icon, Desktop::Icon::Warning);
+    auto* added = chooser->findChild<QPushButton*>(u"childButton2"_s);
+    QVERIFY(added);
+    QCOMPARE(added->text(), u"たろう"_s);
+
+    // Neither the first child nor the one at the board can be removed; the
+    // questions name the child and their sheets.
+    fixture.desktop.itemAnswers = {0};
+    fixture.desktop.answers = {Answer::Yes, Answer::Yes};
+    QTest::mouseClick(chooser->findChild<QPushButton*>(u"removeChildButton"_s), Qt::LeftButton);
+    QCOMPARE(fixture.desktop.offered.last(), (QStringList{u"さくら"_s, u"たろう"_s}));
+    QCOMPARE(fixture.desktop.shown.size(), 3);
+    QVERIFY(fixture.desktop.shown[1].message.prompt.contains(u"さくら： きろく 0まい"_s));
+    QCOMPARE(fixture.desktop.shown[2].message.title, u"もういちどかくにん"_s);
+    QCOMPARE(chooser->findChild<QPushButton*>(u"childButton1"_s)->text(), u"たろう"_s);
+    QVERIFY(!chooser->findChild<QPushButton*>(u"childButton2"_s));
+}
+
+QTEST_MAIN(ChildrenTest)
+#include "tst_children.moc"
