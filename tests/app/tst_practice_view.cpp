@@ -4,10 +4,12 @@
 // and the old best time on show until the box is closed, then any problem
 // naming its file; the best time of the kind on the board; the two questions
 // before the best times are cleared; a close while minimised or maximised
-// that writes nothing; and only a left click on the date or the picture.
+// that writes nothing; only a left click on the date or the picture; and an
+// end from outside that never waits for a box.
 #include "sheet_player.h"
 #include "window_fixture.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QtTest>
 
@@ -20,6 +22,15 @@ namespace {
 const QByteArray kept = "[General]\r\nWin_Top=300\r\nWin_Lft=1350\r\n[Parameter]\r\n"
                         "T_MinTM=111\r\nH_MinTM=222\r\nK_MonTM=333\r\nCalc_Md=2\r\n"
                         "LimTM=300\r\nW_MinTM=444\r\n";
+
+// A file in UTF-16 is one the program reads but never writes.
+QByteArray unwritableSettings()
+{
+    QByteArray utf16("\xff\xfe");
+    for (const char c : QByteArray("[Parameter]\r\nT_MinTM=900\r\n"))
+        utf16 += QByteArray(1, c) + '\0';
+    return utf16;
+}
 
 QString bestTimeText(const WindowFixture& fixture)
 {
@@ -41,17 +52,14 @@ private Q_SLOTS:
     void closeWhileNotNormal();
     void onlyALeftClickCounts_data();
     void onlyALeftClickCounts();
+    void endWithoutQuestionNeverWaits();
 };
 
 void PracticeViewTest::verdictThenProblem()
 {
-    // A file in UTF-16 is one the program reads but never writes: the
-    // record cannot be saved.
+    // The record cannot be saved.
     WindowFixture fixture;
-    QByteArray utf16("\xff\xfe");
-    for (const char c : QByteArray("[Parameter]\r\nT_MinTM=900\r\n"))
-        utf16 += QByteArray(1, c) + '\0';
-    fixture.writeFile(u"Varolin.ini"_s, utf16);
+    fixture.writeFile(u"Varolin.ini"_s, unwritableSettings());
     MainWindow& window = fixture.make();
     const QString before = bestTimeText(fixture);
 
@@ -199,6 +207,21 @@ void PracticeViewTest::onlyALeftClickCounts()
     QTest::mouseRelease(
         target, button, {}, releasedOutside ? QPoint(target->width() + 20, 5) : QPoint(5, 5));
     QCOMPARE(fixture.desktop.shown.size(), boxes);
+}
+
+void PracticeViewTest::endWithoutQuestionNeverWaits()
+{
+    WindowFixture fixture;
+    fixture.writeFile(u"Varolin.ini"_s, unwritableSettings());
+    MainWindow& window = fixture.make();
+    fixture.click(u"startButton"_s);
+
+    window.endWithoutQuestion();
+
+    QVERIFY(!window.isVisible());
+    QVERIFY(fixture.desktop.shown.isEmpty());
+    // Told at the next start instead.
+    QVERIFY(QFile::exists(fixture.path(u"settings-not-saved"_s)));
 }
 
 QTEST_MAIN(PracticeViewTest)
