@@ -13,7 +13,8 @@ if(APPSTREAMCLI)
       ${PROJECT_SOURCE_DIR}/resources/org.varolin.Varolin.metainfo.xml)
 endif()
 add_test(NAME app.install
-  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/install_test.sh ${PROJECT_BINARY_DIR})
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/install_test.sh ${PROJECT_BINARY_DIR}
+    $<TARGET_FILE:test_app_records_module>)
 set_tests_properties(app.install PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 
 # The about test reads the read-me from the source tree.
@@ -30,3 +31,30 @@ if(XVFB_RUN AND NOT VAROLIN_SANITIZE)
   set_tests_properties(app.board_x11 PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=xcb;LC_ALL=C.UTF-8" TIMEOUT 120)
 endif()
+
+# The records window's own tests link its objects; the program's code comes
+# from the shared library, as it does for the module.
+target_link_libraries(test_app_records_window PRIVATE varolin_records_window)
+
+# The records module through the loader the program uses: the installed
+# module (install_test.sh runs this after the install) and modules of other
+# builds, which end the process if any of their code runs.
+add_executable(test_app_records_module ${CMAKE_CURRENT_LIST_DIR}/records_module_test.cpp)
+target_link_libraries(test_app_records_module PRIVATE varolin_test_support)
+foreach(other build version)
+  set(foreign test_foreign_module_${other})
+  add_library(${foreign} MODULE ${CMAKE_CURRENT_LIST_DIR}/foreign_module.cpp)
+  set_target_properties(${foreign} PROPERTIES PREFIX "")
+  # Its metadata: this build's, with the build id or the version changed.
+  target_include_directories(${foreign} PRIVATE
+    ${VAROLIN_GENERATED_DIR}/other-${other} ${PROJECT_SOURCE_DIR}/src)
+  target_compile_definitions(${foreign} PRIVATE QT_NO_KEYWORDS)
+  target_link_libraries(${foreign} PRIVATE Qt6::Core)
+  add_dependencies(${foreign} varolin_build_id)
+  add_dependencies(test_app_records_module ${foreign})
+  string(TOUPPER ${other} upper)
+  target_compile_definitions(test_app_records_module PRIVATE
+    FOREIGN_${upper}_MODULE="$<TARGET_FILE:${foreign}>")
+endforeach()
+target_compile_definitions(test_app_records_module PRIVATE
+  VAROLIN_RECORDS_MODULE="$<TARGET_FILE_NAME:varolin-records>")

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window_fixture.h"
 
-#include "app/records_window.h"
-
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,8 +16,6 @@ WindowFixture::WindowFixture()
     // the records) it finds in a folder of this fixture instead.
     for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         qputenv(variable, home.filePath(QString::fromLatin1(variable)).toLocal8Bit());
-    // The records window is linked in, not loaded beside the program.
-    setRecordsViewMaker(&varolinMakeRecordsView);
 }
 
 QString WindowFixture::path(const QString& fileName) const
@@ -42,7 +38,8 @@ QByteArray WindowFixture::readFile(const QString& fileName) const
 
 MainWindow& WindowFixture::make()
 {
-    window = std::make_unique<MainWindow>(desktop, folder.path());
+    window = std::make_unique<MainWindow>(
+        desktop, programFolder.isEmpty() ? folder.path() : programFolder);
     window->show();
     return *window;
 }

@@ -38,6 +38,8 @@ struct WindowFixture
     void click(const QString& buttonName) const;
 
     QTemporaryDir folder;
+    // The program's folder the window is made with, when not `folder`.
+    QString programFolder;
     // The user's own folders.
     QTemporaryDir home;
     FakeDesktop desktop;

@@ -1,0 +1,37 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds each include probe and checks that it fails for want of the header,
+# or builds, as its row says.
+#   cmake -DBUILD_DIR=<build> -DCHECKS=<probe|layer|header|fails or builds,...> -P check_includes.cmake
+string(REPLACE "," ";" checks "${CHECKS}")
+set(failures 0)
+foreach(check IN LISTS checks)
+  string(REPLACE "|" ";" fields "${check}")
+  list(GET fields 0 probe)
+  list(GET fields 1 layer)
+  list(GET fields 2 header)
+  list(GET fields 3 expected)
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${probe}
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(expected STREQUAL "builds")
+    set(ok FALSE)
+    if(result EQUAL 0)
+      set(ok TRUE)
+    endif()
+  else()
+    # Failing is not enough: it must fail because the header is not found.
+    string(FIND "${output}" "${header}: No such file or directory" missing)
+    set(ok FALSE)
+    if(NOT result EQUAL 0 AND missing GREATER -1)
+      set(ok TRUE)
+    endif()
+  endif()
+  if(ok)
+    message(STATUS "${layer} including ${header} ${expected}, as it must")
+  else()
+    message(STATUS "FAIL: ${layer} including ${header} should have ${expected} (status ${result}):\n${output}")
+    math(EXPR failures "${failures} + 1")
+  endif()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "${failures} include rules broken")
+endif()
