@@ -34,7 +34,9 @@ endif()
 
 # The records window's own tests link its objects; the program's code comes
 # from the shared library, as it does for the module.
-target_link_libraries(test_app_records_window PRIVATE varolin_records_window)
+foreach(test records_window board)
+  target_link_libraries(test_app_${test} PRIVATE varolin_records_window)
+endforeach()
 
 # The records module through the loader the program uses: the installed
 # module (install_test.sh runs this after the install) and modules of other
