@@ -32,31 +32,26 @@ if(XVFB_RUN AND NOT VAROLIN_SANITIZE)
     ENVIRONMENT "QT_QPA_PLATFORM=xcb;LC_ALL=C.UTF-8" TIMEOUT 120)
 endif()
 
-# The records window's own tests link its objects; the program's code comes
-# from the shared library, as it does for the module.
+# The tests that show the records window link its objects; the rest of the
+# program they take from the shared library, as the module does.
 foreach(test records_window board)
   target_link_libraries(test_app_${test} PRIVATE varolin_records_window)
 endforeach()
 
-# The records module through the loader the program uses: the installed
-# module (install_test.sh runs this after the install) and modules of other
-# builds, which end the process if any of their code runs.
+# The loader the program uses, given the installed module (install_test.sh
+# runs this after the install) and modules of another build id or version.
 add_executable(test_app_records_module ${CMAKE_CURRENT_LIST_DIR}/records_module_test.cpp)
 target_link_libraries(test_app_records_module PRIVATE varolin_test_support)
-foreach(other build version)
-  set(foreign test_foreign_module_${other})
-  add_library(${foreign} MODULE ${CMAKE_CURRENT_LIST_DIR}/foreign_module.cpp)
-  set_target_properties(${foreign} PROPERTIES PREFIX "")
-  # Its metadata: this build's, with the build id or the version changed.
-  target_include_directories(${foreign} PRIVATE
-    ${VAROLIN_GENERATED_DIR}/other-${other} ${PROJECT_SOURCE_DIR}/src)
-  target_compile_definitions(${foreign} PRIVATE QT_NO_KEYWORDS)
-  target_link_libraries(${foreign} PRIVATE Qt6::Core)
-  add_dependencies(${foreign} varolin_build_id)
-  add_dependencies(test_app_records_module ${foreign})
-  string(TOUPPER ${other} upper)
-  target_compile_definitions(test_app_records_module PRIVATE
-    FOREIGN_${upper}_MODULE="$<TARGET_FILE:${foreign}>")
-endforeach()
+add_dependencies(test_app_records_module varolin varolin-records)
 target_compile_definitions(test_app_records_module PRIVATE
   VAROLIN_RECORDS_MODULE="$<TARGET_FILE_NAME:varolin-records>")
+foreach(other build version)
+  add_library(foreign_module_${other} MODULE ${CMAKE_CURRENT_LIST_DIR}/foreign_module.cpp)
+  target_include_directories(foreign_module_${other} PRIVATE
+    ${VAROLIN_GENERATED_DIR}/other-${other} ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(foreign_module_${other} PRIVATE Qt6::Core)
+  add_dependencies(foreign_module_${other} varolin_build_id)
+  string(TOUPPER ${other} upper)
+  target_compile_definitions(test_app_records_module PRIVATE
+    FOREIGN_${upper}_MODULE="$<TARGET_FILE:foreign_module_${other}>")
+endforeach()

@@ -1,21 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A records module of another build: its metadata differs from the
-// program's in one respect (records_module.json in this target's include
-// path), and any of its code that runs ends the process.
+// A records module of another build: its metadata (records_module.json in
+// this target's include path) differs from the program's in one respect, and
+// any of its code that runs ends the process.
 #include "app/records_view.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-const bool ran = [] {
+static const bool ran = [] {
     std::fputs("The code of a records module of another build ran\n", stderr);
     std::abort();
     return true;
 }();
-
-} // namespace
 
 class ForeignRecordsModule : public QObject, public RecordsModuleInterface
 {
