@@ -654,10 +654,13 @@ void MainWindow::showRecords()
             u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
         return;
     }
-    const RecordsViewMaker make = recordsViewMaker();
+    const RecordsViewMaker make = recordsViewMaker(programFolder);
     if (!make) {
-        ask(desktop, this, u"きろくの がめんを ひらけません。"_s, u"きろく"_s, Desktop::Buttons::Ok,
-            Desktop::Icon::Warning);
+        // A module missing, damaged or of another build (an upgrade while
+        // this copy runs): a fresh start finds the one that belongs to it.
+        ask(desktop, this,
+            u"きろくの がめんを ひらけません。\rVarolin を いちど おわりにして、もういちど はじめて ください。"_s,
+            u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
         return;
     }
     recordsView = make(*kept, drill->kind(), desktop, this);

@@ -3,9 +3,12 @@
 
 #include "drill/kind.h"
 
+#include <QObject>
+
 #include <array>
 
 class Desktop;
+class QString;
 class QWidget;
 class RecordStore;
 
@@ -26,8 +29,24 @@ public:
 
 using RecordsViewMaker = RecordsView* (*)(RecordStore&, Kind, Desktop&, QWidget* parent);
 
-// The maker of the records window: loaded from the module beside the
-// program on first use; null when the module cannot be loaded.
-RecordsViewMaker recordsViewMaker();
-// A program that links the records window itself puts its maker in place.
+// What the records module gives the program: a plugin object with this
+// interface. The module's metadata carries the program's version and build
+// id, read before any of the module's code runs.
+class RecordsModuleInterface
+{
+public:
+    virtual ~RecordsModuleInterface() = default;
+    virtual RecordsView* makeView(RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent)
+        = 0;
+};
+
+#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/1"
+Q_DECLARE_INTERFACE(RecordsModuleInterface, VarolinRecordsModule_iid)
+
+// The maker of the records window: loaded from the module in the program's
+// folder on first use; null when the module cannot be loaded or is not of
+// this very build, in which case it is not loaded at all.
+RecordsViewMaker recordsViewMaker(const QString& programFolder);
+// A program that links the records window itself puts its maker in place;
+// null lets the next call load the module again.
 void setRecordsViewMaker(RecordsViewMaker maker);

@@ -105,6 +105,7 @@ private:
     QPushButton* clearCommand = nullptr;
 };
 
-// The maker the program finds in the records module.
-extern "C" Q_DECL_EXPORT RecordsView* varolinMakeRecordsView(
+// Makes the records window: the records module's plugin calls it, and
+// tests that link the window itself hand it to setRecordsViewMaker.
+RecordsView* varolinMakeRecordsView(
     RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent);

@@ -13,7 +13,8 @@ if(APPSTREAMCLI)
       ${PROJECT_SOURCE_DIR}/resources/org.varolin.Varolin.metainfo.xml)
 endif()
 add_test(NAME app.install
-  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/install_test.sh ${PROJECT_BINARY_DIR})
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/install_test.sh ${PROJECT_BINARY_DIR}
+    $<TARGET_FILE:test_app_records_module>)
 set_tests_properties(app.install PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 
 # The about test reads the read-me from the source tree.
@@ -30,3 +31,27 @@ if(XVFB_RUN AND NOT VAROLIN_SANITIZE)
   set_tests_properties(app.board_x11 PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=xcb;LC_ALL=C.UTF-8" TIMEOUT 120)
 endif()
+
+# The tests that show the records window link its objects; the rest of the
+# program they take from the shared library, as the module does.
+foreach(test records_window board)
+  target_link_libraries(test_app_${test} PRIVATE varolin_records_window)
+endforeach()
+
+# The loader the program uses, given the installed module (install_test.sh
+# runs this after the install) and modules of another build id or version.
+add_executable(test_app_records_module ${CMAKE_CURRENT_LIST_DIR}/records_module_test.cpp)
+target_link_libraries(test_app_records_module PRIVATE varolin_test_support)
+add_dependencies(test_app_records_module varolin varolin-records)
+target_compile_definitions(test_app_records_module PRIVATE
+  VAROLIN_RECORDS_MODULE="$<TARGET_FILE_NAME:varolin-records>")
+foreach(other build version)
+  add_library(foreign_module_${other} MODULE ${CMAKE_CURRENT_LIST_DIR}/foreign_module.cpp)
+  target_include_directories(foreign_module_${other} PRIVATE
+    ${VAROLIN_GENERATED_DIR}/other-${other} ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(foreign_module_${other} PRIVATE Qt6::Core)
+  add_dependencies(foreign_module_${other} varolin_build_id)
+  string(TOUPPER ${other} upper)
+  target_compile_definitions(test_app_records_module PRIVATE
+    FOREIGN_${upper}_MODULE="$<TARGET_FILE:foreign_module_${other}>")
+endforeach()

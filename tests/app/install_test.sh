@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh prefix and checks that everything a desktop
-# needs is there and that the installed program starts and finds its read-me.
+# needs is there, that the installed program starts and finds its read-me,
+# and that the records window opens through the installed module.
+#   install_test.sh BUILD_DIR RECORDS_MODULE_TEST
 set -euo pipefail
 build=$1
+records_module_test=$2
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
@@ -27,6 +30,12 @@ for size in 32 48 64 128 256; do
     [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/varolin.png" ] || fail "no ${size}px icon"
 done
 grep -q '^Icon=varolin$' "$prefix/share/applications/org.varolin.Varolin.desktop" || fail "icon name"
+# The program and its module find their library beside them, not in the build.
+folder=$(dirname "$program")
+for binary in "$program" "$folder/varolin-records.so"; do
+    found=$(ldd "$binary" | awk '$1 == "libvarolin-core.so" { print $3 }')
+    [ "$found" = "$folder/libvarolin-core.so" ] || fail "$binary takes libvarolin-core.so from '$found'"
+done
 
 # A user who cannot write to the program's folder still gets a settings file
 # of their own.
@@ -51,4 +60,7 @@ status=0
 HOME="$prefix/home" XDG_CONFIG_HOME="$prefix/home/.config" timeout 3 "$prefix/bin/varolin" \
     >/dev/null 2>&1 || status=$?
 [ "$status" -eq 124 ] || fail "the installed program ended by itself (status $status)"
-echo "installed program, read-me, launcher, metainfo and icons are in place"
+
+# The records window through the installed module, and modules of other builds.
+VAROLIN_INSTALLED_FOLDER="$folder" "$records_module_test" || fail "the records module test"
+echo "installed program, library, records module, read-me, launcher, metainfo and icons are in place"

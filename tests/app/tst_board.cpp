@@ -312,6 +312,8 @@ void BoardTest::endOfSheet()
 
 void BoardTest::recordsWindowOneAtATime()
 {
+    // The records window linked in (the module itself is tested installed).
+    setRecordsViewMaker(&varolinMakeRecordsView);
     WindowFixture fixture;
     MainWindow& window = fixture.make();
     fixture.click(u"recordsButton"_s);

@@ -3,7 +3,8 @@
 // as the save makes it, byte for byte: never empty, cut short or mixed. A
 // power cut is the same as long as the new file is on disk before it takes
 // the old one's name: the save's own calls of fsync and rename are watched
-// (this test is linked with --wrap for both).
+// (this test defines both, in front of the C library's, for the program's
+// library to call).
 #include "save_loop.h"
 #include "settings/profile.h"
 
@@ -15,6 +16,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <dlfcn.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -46,21 +48,21 @@ QString openedPath(int fd)
 } // namespace
 
 extern "C" {
-int __real_fsync(int fd);
-int __real_rename(const char* from, const char* to);
-
-int __wrap_fsync(int fd)
+int fsync(int fd)
 {
+    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
     if (calls)
         calls->append(u"fsync "_s + openedPath(fd));
-    return __real_fsync(fd);
+    return real(fd);
 }
 
-int __wrap_rename(const char* from, const char* to)
+int rename(const char* from, const char* to)
 {
+    static const auto real
+        = reinterpret_cast<int (*)(const char*, const char*)>(dlsym(RTLD_NEXT, "rename"));
     if (calls)
         calls->append(u"rename %1 %2"_s.arg(QFile::decodeName(from), QFile::decodeName(to)));
-    return __real_rename(from, to);
+    return real(from, to);
 }
 }
 

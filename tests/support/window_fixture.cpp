@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window_fixture.h"
 
-#include "app/records_window.h"
-
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,12 +9,6 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-WindowFixture::WindowFixture()
-{
-    // The records window is linked in, not loaded beside the program.
-    setRecordsViewMaker(&varolinMakeRecordsView);
-}
 
 QString WindowFixture::path(const QString& fileName) const
 {
@@ -47,7 +39,8 @@ MainWindow& WindowFixture::make()
         .now = [this] { return desktop.now(); },
         .unsavedNote = path(u"settings-not-saved"_s),
     });
-    window = std::make_unique<MainWindow>(desktop, *practice, folder.path());
+    window = std::make_unique<MainWindow>(
+        desktop, *practice, programFolder.isEmpty() ? folder.path() : programFolder);
     window->show();
     return *window;
 }

@@ -19,8 +19,6 @@ class QPushButton;
 // by their object names, as a screen reader would.
 struct WindowFixture
 {
-    WindowFixture();
-
     QString path(const QString& fileName) const;
     void writeFile(const QString& fileName, const QByteArray& contents) const;
     QByteArray readFile(const QString& fileName) const;
@@ -43,6 +41,8 @@ struct WindowFixture
     QString recordsPath() const { return path(u"records.sqlite"_qs); }
 
     QTemporaryDir folder;
+    // The program's folder the window is made with, when not `folder`.
+    QString programFolder;
     FakeDesktop desktop;
     std::unique_ptr<Practice> practice;
     std::unique_ptr<MainWindow> window;
