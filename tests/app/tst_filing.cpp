@@ -33,10 +33,10 @@ void FilingTest::sheetStoredBeforeTheVerdict()
     fixture.desktop.onMessage = [&](const Desktop::Message&) {
         RecordStore store(RecordStore::defaultPath());
         QVERIFY(store.open());
-        storedWhileShown = store.count();
-        const QList<StoredSheet> sheets = store.sheets();
+        storedWhileShown = store.count().value_or(-1);
+        const QList<StoredSheet> sheets = store.sheets().value_or(QList<StoredSheet>{});
         QCOMPARE(sheets.size(), 1);
-        stored = store.sheet(sheets[0].id).value_or(FinishedSheet{});
+        stored = store.sheet(sheets[0].id).value_or(std::nullopt).value_or(FinishedSheet{});
     };
     QVERIFY(SheetPlayer::playSheet(fixture, nullptr, 120));
     QCOMPARE(storedWhileShown, 1);
