@@ -11,7 +11,7 @@ namespace {
 // Migration steps in order: entry n takes version n to n + 1. A new version
 // appends a step; a released step is never changed, since files out there
 // were built by it.
-const std::array<QStringList, 1> migrations = {
+const std::array<QStringList, 2> migrations = {
     // 0 -> 1: the first layout.
     QStringList{
         u"CREATE TABLE sheets ("
@@ -34,6 +34,11 @@ const std::array<QStringList, 1> migrations = {
         u"CREATE INDEX sheets_by_kind_day ON sheets (kind, local_date, seconds)"_s,
         // The days practised, of any kind.
         u"CREATE INDEX sheets_by_day ON sheets (local_date)"_s,
+    },
+    // 1 -> 2: every sheet newest first, read a batch at a time by the
+    // records window's table, from an index instead of a sort of them all.
+    QStringList{
+        u"CREATE INDEX sheets_by_time ON sheets (finished_utc)"_s,
     },
 };
 
