@@ -443,16 +443,15 @@ void RecordsWindow::placeOnScreen()
     // window is shown.
     const QSize frame(16, 40);
     const QSize room = available.size() - frame;
-    // Three quarters of a large screen; all of a small one, where the parts
-    // scroll.
     // The parts' smallest size with the window's rows and margins around
-    // them: the size at which nothing needs scrolling.
-    const QMargins margins = layout()->contentsMargins();
+    // them, and room for the line of sheets not kept: the size at which
+    // nothing needs scrolling.
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QMargins margins = layout()->contentsMargins();
     const QSize whole = scroll->widget()->minimumSizeHint()
         + QSize(margins.left() + margins.right() + scrollBar,
-            margins.top() + margins.bottom() + layout()->spacing()
-                + layout()->itemAt(0)->sizeHint().height());
+            minimumSizeHint().height() - scroll->minimumSizeHint().height() + layout()->spacing()
+                + notKept->fontMetrics().height());
     // Three quarters of a large screen, and enough for the parts; all of a
     // small one, where the parts scroll.
     const QSize wanted = whole.expandedTo(available.size() * 3 / 4)
