@@ -29,9 +29,10 @@ constexpr int BusyTimeoutMilliseconds = 1000;
 
 // SQLite folds the journal back into the file every thousand pages or so,
 // inside whichever commit crosses the mark, and that commit then waits for
-// the disk: tens of milliseconds on a busy machine. The store folds it
-// itself instead, when it is opened and after this many sheets of one run.
-constexpr int SheetsBetweenFolds = 500;
+// the disk: tens of milliseconds on a busy machine. The store folds it when
+// it is opened and when asked (foldJournal); add() does only after this many
+// sheets without a fold, so that the journal stays bounded.
+constexpr int SheetsBetweenFolds = 2000;
 
 // SQLite's result codes that decide what went wrong; Qt SQL reports them,
 // extended or not, in nativeErrorCode().
@@ -429,6 +430,12 @@ bool RecordStore::add(const FinishedSheet& sheet)
     if (++d->sinceFold >= SheetsBetweenFolds)
         d->fold();
     return true;
+}
+
+void RecordStore::foldJournal()
+{
+    if (isOpen())
+        d->fold();
 }
 
 int RecordStore::sheetsNotKept() const

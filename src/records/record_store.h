@@ -113,6 +113,11 @@ public:
     // Stores the sheet in one transaction; false when it was not stored.
     // Nothing of a sheet that was not stored stays in the database.
     bool add(const FinishedSheet& sheet);
+    // Folds the journal back into the database file, which waits for the
+    // disk: for a quiet moment, such as the end of a run. Opening folds it;
+    // add() does only after a great many sheets without a fold, so that
+    // storing a sheet does not wait for the disk.
+    void foldJournal();
     // How many sheets add() could not store, whatever the reason, since this
     // store was made: it counts on through a failed open() and the next one.
     int sheetsNotKept() const;
