@@ -120,10 +120,11 @@ QString sheetDateText(const QDateTime& finishedAt)
         + finishedAt.time().toString(u"H:mm"_s);
 }
 
-QString graphSummary(const StoredSheet* newest, int best, int sheetsShown, bool allDays)
+QString graphSummary(Kind kind, const StoredSheet* newest, int best, int sheetsShown, bool allDays)
 {
-    QString text = newest ? u"さいごの タイム "_s + minutesText(newest->seconds)
-                          : u"まだ きろくが ありません"_s;
+    QString text = kindName(kindNumber(kind)) + u"： "_s;
+    text += newest ? u"さいごの タイム "_s + minutesText(newest->seconds)
+                   : u"まだ きろくが ありません"_s;
     text += best < Settings::DefaultSeconds ? u"、ハイスコア "_s + minutesText(best)
                                             : u"、ハイスコア なし"_s;
     text += (allDays ? u"、ぜんぶで "_s : u"、30にちで "_s) + QString::number(sheetsShown)
@@ -131,15 +132,25 @@ QString graphSummary(const StoredSheet* newest, int best, int sheetsShown, bool 
     return text;
 }
 
-QString sheetCountList(const QList<StoredSheet>& sheets)
+QString sheetCountList(const std::array<int, 4>& counts)
 {
-    std::array<int, 4> counts{};
-    for (const StoredSheet& sheet : sheets)
-        ++counts[kindNumber(sheet.kind)];
     QString list;
     for (Kind kind : AllKinds) {
         list += kindName(kindNumber(kind)) + u"： "_s + QString::number(counts[kindNumber(kind)])
             + u"かい\r\n"_s;
     }
     return list;
+}
+
+QString unreadableText()
+{
+    return u"きろくを よめませんでした。"_s;
+}
+
+QString notKeptText(int sheets)
+{
+    if (sheets <= 0)
+        return {};
+    return u"この かいの きろくの うち "_s + QString::number(sheets)
+        + u"まいは ほぞん できませんでした。"_s;
 }

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 class QDate;
@@ -48,11 +49,16 @@ QString weekText(int practiceDays);
 // "2025年2月10日(月) 9:30".
 QString sheetDateText(const QDateTime& finishedAt);
 
-// One sentence for the graph: the newest time, the best time and how many
-// sheets the graph shows. `newest` is null when the kind has no sheet yet;
-// `best` 600 or more is no best time yet.
-QString graphSummary(const StoredSheet* newest, int best, int sheetsShown, bool allDays);
+// One sentence for the graph of `kind`: the kind, the newest time, the best
+// time and how many sheets the graph shows. `newest` is null when the kind
+// has no sheet yet; `best` 600 or more is no best time yet.
+QString graphSummary(Kind kind, const StoredSheet* newest, int best, int sheetsShown, bool allDays);
 
 // The four kinds with their number of stored sheets, one line each, every
 // line ended by CRLF: "たしざん： 12かい".
-QString sheetCountList(const QList<StoredSheet>& sheets);
+QString sheetCountList(const std::array<int, 4>& counts);
+
+// Shown in place of a part of the window whose records could not be read.
+QString unreadableText();
+// How many sheets of this run could not be stored; empty for none.
+QString notKeptText(int sheets);

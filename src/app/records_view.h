@@ -25,6 +25,8 @@ public:
     virtual void setBestTimes(const std::array<int, 4>& seconds) = 0;
     // Reads the store again, after a sheet was stored.
     virtual void refresh() = 0;
+    // How many sheets of this run could not be stored; shown when above 0.
+    virtual void setSheetsNotKept(int sheets) = 0;
 };
 
 using RecordsViewMaker = RecordsView* (*)(RecordStore&, Kind, Desktop&, QWidget* parent);

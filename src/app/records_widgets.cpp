@@ -135,14 +135,21 @@ PracticeCalendar::PracticeCalendar(QWidget* parent)
     grid->setSpacing(3);
     const QString weekdays = u"月火水木金土日"_s;
     for (int column = 0; column < 7; ++column)
-        grid->addWidget(headLabel(weekdays.mid(column, 1), this), 0, column);
+        grid->addWidget(headLabel(weekdays.mid(column, 1), this), 0, column + 1);
+    for (int row = 0; row < Weeks; ++row) {
+        mondays[row] = headLabel({}, this);
+        mondays[row]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(mondays[row], row + 1, 0);
+    }
+    grid->setColumnMinimumWidth(
+        0, QFontMetrics(Fonts::gothic(9, true)).horizontalAdvance(u"▶ 12/31"_s) + 4);
     for (int i = 0; i < Weeks * 7; ++i) {
         auto* day = new Square(18, this);
         // A day still to come keeps its place in the week.
         QSizePolicy policy = day->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         day->setSizePolicy(policy);
-        grid->addWidget(day, 1 + i / 7, i % 7);
+        grid->addWidget(day, 1 + i / 7, 1 + i % 7);
         days[i] = day;
     }
     layout->addLayout(grid);
@@ -173,6 +180,17 @@ void PracticeCalendar::setDays(const QDate& today, const QList<QDate>& practised
     }
     week->setText(weekText(thisWeek));
     week->setAccessibleName(week->text());
+    for (int row = 0; row < Weeks; ++row) {
+        const QDate rowMonday = first.addDays(7 * row);
+        const bool current = rowMonday == monday;
+        QLabel* label = mondays[row];
+        QFont font = label->font();
+        font.setBold(current);
+        label->setFont(font);
+        label->setText((current ? u"▶ "_s : QString()) + rowMonday.toString(u"M/d"_s));
+        label->setAccessibleName(
+            rowMonday.toString(u"M/d"_s) + (current ? u"から： こんしゅう"_s : u"から"_s));
+    }
 }
 
 Square* PracticeCalendar::square(const QDate& day) const

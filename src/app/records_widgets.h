@@ -51,8 +51,9 @@ private:
 };
 
 // The last eight weeks, a row a week from Monday to Sunday with today's week
-// last, a square filled on every day with a sheet; beside it this week's
-// practice days against four.
+// last, a square filled on every day with a sheet; each row opens with the
+// date of its Monday, today's week marked; beside it this week's practice
+// days against four.
 class PracticeCalendar : public QWidget
 {
     Q_OBJECT
@@ -65,11 +66,14 @@ public:
     Square* square(const QDate& day) const;
     QDate firstDay() const { return first; }
     QLabel* weekLabel() const { return week; }
+    // The label that opens row `row` (0 is the oldest week).
+    QLabel* mondayLabel(int row) const { return mondays[row]; }
 
     static constexpr int Weeks = 8;
 
 private:
     std::array<Square*, Weeks * 7> days{};
+    std::array<QLabel*, Weeks> mondays{};
     QLabel* week = nullptr;
     QDate first;
 };

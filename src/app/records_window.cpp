@@ -13,39 +13,83 @@
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QDir>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTableView>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChartView>
-#include <QtCharts/QDateTimeAxis>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
-// Every stored sheet, newest first, as the table shows it. The texts are made
-// when a row is drawn, so that twenty thousand sheets cost no more than the
-// rows on screen.
+// Every stored sheet, newest first, as the table shows it. Rows are read from
+// the store a batch at a time as the table is scrolled down to them, so a
+// refresh after a sheet reads one batch, not every sheet ever kept; their
+// texts are made when a row is drawn.
 class SheetTableModel : public QAbstractTableModel
 {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    SheetTableModel(RecordStore& store, QObject* parent)
+        : QAbstractTableModel(parent)
+        , store(store)
+    { }
 
-    void setSheets(QList<StoredSheet> sheets)
+    // Called when a later batch cannot be read.
+    std::function<void()> onUnreadable;
+
+    // Starts again from the newest sheet; false when it cannot be read.
+    bool reload()
     {
         beginResetModel();
-        kept = std::move(sheets);
+        kept.clear();
+        more = false;
+        const auto batch = store.sheets(SheetRange().atMost(BatchSize));
+        if (batch) {
+            kept = *batch;
+            more = batch->size() == BatchSize;
+        }
         endResetModel();
+        return batch.has_value();
     }
-    const QList<StoredSheet>& sheets() const { return kept; }
+
+    bool canFetchMore(const QModelIndex& parent) const override
+    {
+        return !parent.isValid() && more;
+    }
+
+    void fetchMore(const QModelIndex& parent) override
+    {
+        if (!canFetchMore(parent))
+            return;
+        const auto batch = store.sheets(SheetRange().following(kept.last()).atMost(BatchSize));
+        if (!batch) {
+            more = false;
+            if (onUnreadable)
+                onUnreadable();
+            return;
+        }
+        more = batch->size() == BatchSize;
+        if (batch->isEmpty())
+            return;
+        beginInsertRows({}, int(kept.size()), int(kept.size() + batch->size() - 1));
+        kept.append(*batch);
+        endInsertRows();
+    }
 
     int rowCount(const QModelIndex& parent = {}) const override
     {
@@ -88,38 +132,64 @@ public:
     }
 
 private:
+    // More than a tall screen shows, few enough to read in a millisecond.
+    static constexpr int BatchSize = 200;
+
+    RecordStore& store;
     QList<StoredSheet> kept;
+    bool more = false;
 };
 
 namespace {
 
-// A best time of ten minutes is one never set or cleared.
-
-// Where a moment falls on the graph's time axis: the day and hour the sheet
-// was kept with, read as local time, so that a sheet stays on its own day
-// whatever zone the computer is in now. Counted in whole days from one local
-// midnight: a local-time conversion per point asks the system for its time
-// zone each time, which for ten years of sheets costs more than the drawing
-// (a clock change between them moves a point by an hour within its day).
-class AxisTime
+// Where a moment falls on the graph's day axis, in days from today's
+// midnight: the day and hour the sheet was kept with, read as local time, so
+// that a sheet stays on its own day whatever zone the computer is in now
+// (and no time-zone lookup is paid per point).
+class AxisDays
 {
 public:
-    explicit AxisTime(const QDate& reference)
-        : reference(reference)
-        , midnight(QDateTime(reference, QTime(0, 0)).toMSecsSinceEpoch())
+    explicit AxisDays(const QDate& today)
+        : today(today)
     { }
 
-    qreal operator()(const QDate& day, const QTime& time) const
+    qreal operator()(const QDate& day, const QTime& time = QTime(0, 0)) const
     {
-        return qreal(
-            midnight + reference.daysTo(day) * MillisecondsPerDay + time.msecsSinceStartOfDay());
+        return qreal(today.daysTo(day)) + time.msecsSinceStartOfDay() / MillisecondsPerDay;
     }
 
 private:
-    static constexpr qint64 MillisecondsPerDay = 24 * 60 * 60 * 1000;
-    QDate reference;
-    qint64 midnight;
+    static constexpr qreal MillisecondsPerDay = 24 * 60 * 60 * 1000;
+    QDate today;
 };
+
+// The days labelled on the day axis from `first` to `today`, oldest first:
+// the same weekday as today a week apart over a short span (today always
+// among them), the first of every few months over a long one.
+QList<QDate> labelledDays(const QDate& first, const QDate& today)
+{
+    QList<QDate> labelled;
+    const qint64 span = first.daysTo(today) + 1;
+    if (span <= 62) {
+        for (QDate day = today; day >= first; day = day.addDays(-7))
+            labelled.prepend(day);
+        return labelled;
+    }
+    const int spanMonths = int(span / 30) + 1;
+    int step = 1;
+    for (int each : {1, 2, 3, 6, 12, 24, 60}) {
+        step = each;
+        if (spanMonths / step <= 6)
+            break;
+    }
+    // Month starts on a multiple of the step, so that the labels read
+    // 2024/1, 2024/7, 2025/1 rather than wherever the first sheet fell.
+    int month = (first.year() * 12 + first.month() - 1 + step - 1) / step * step;
+    for (QDate day(month / 12, month % 12 + 1, 1); day <= today;
+         month += step, day = QDate(month / 12, month % 12 + 1, 1))
+        labelled.append(day);
+    return labelled;
+}
 
 QGroupBox* section(const QString& title, QWidget* parent)
 {
@@ -128,6 +198,16 @@ QGroupBox* section(const QString& title, QWidget* parent)
     box->setAccessibleName(title);
     return box;
 }
+
+// The chosen kind is a filled button in the desktop's highlight colour, the
+// others plain, on light and dark desktops alike.
+const QString KindButtonStyle
+    = u"QPushButton { padding: 5px 14px; border: 1px solid palette(mid);"
+      u" border-radius: 4px; background: palette(button);"
+      u" color: palette(button-text); }"
+      u" QPushButton:hover { border-color: palette(highlight); }"
+      u" QPushButton:checked { background: palette(highlight);"
+      u" color: palette(highlighted-text); border: 2px solid palette(text); }"_s;
 
 } // namespace
 
@@ -138,12 +218,13 @@ RecordsWindow::RecordsWindow(RecordStore& store, Kind kind, Desktop& desktop, QW
     , shownKind(kind)
 {
     setWindowFlag(Qt::Window);
-    setWindowTitle(u"きろく"_s);
     setAccessibleName(u"きろく"_s);
     setFont(Fonts::gothic(10.5));
     buildControls();
-    kindButton(shownKind)->setChecked(true);
+    applyPalette();
+    setKind(kind);
     refresh();
+    placeOnScreen();
 }
 
 RecordsWindow::~RecordsWindow() = default;
@@ -152,70 +233,104 @@ void RecordsWindow::buildControls()
 {
     auto* layout = new QVBoxLayout(this);
 
-    auto* kindRow = new QHBoxLayout;
+    // The kinds on the left, the commands on the right: one row that stays
+    // in sight however the parts below are scrolled.
+    auto* topRow = new QHBoxLayout;
     kinds = new QButtonGroup(this);
     for (Kind each : AllKinds) {
         auto* button = new QPushButton(kindName(kindNumber(each)), this);
         button->setCheckable(true);
         button->setFont(Fonts::gothic(12, true));
-        button->setMinimumWidth(110);
+        button->setMinimumWidth(100);
+        button->setStyleSheet(KindButtonStyle);
+        button->setAutoDefault(false);
         kinds->addButton(button, kindNumber(each));
-        kindRow->addWidget(button);
+        topRow->addWidget(button);
     }
-    kindRow->addStretch();
     connect(kinds, &QButtonGroup::idClicked, this, [this](int id) { setKind(kindFromNumber(id)); });
-    layout->addLayout(kindRow);
+    topRow->addStretch();
+    csvCommand = new QPushButton(u"CSV にかきだす"_s, this);
+    clearCommand = new QPushButton(u"きろくを けす"_s, this);
+    for (QPushButton* button : {csvCommand, clearCommand}) {
+        button->setFont(Fonts::gothic(10.5, true));
+        button->setAutoDefault(false);
+        topRow->addWidget(button);
+    }
+    connect(csvCommand, &QPushButton::clicked, this, &RecordsWindow::exportCsv);
+    connect(clearCommand, &QPushButton::clicked, this, &RecordsWindow::clearRecords);
+    layout->addLayout(topRow);
 
-    auto* body = new QGridLayout;
-    layout->addLayout(body, 1);
+    notKept = new QLabel(this);
+    notKept->setFont(Fonts::gothic(10.5, true));
+    notKept->setWordWrap(true);
+    notKept->hide();
+    layout->addWidget(notKept);
+
+    // The parts scroll when the window is smaller than they need, on a small
+    // screen; on a large one they grow with the window.
+    scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget(scroll);
+    auto* bodyGrid = new QGridLayout(content);
+    bodyGrid->setContentsMargins(0, 0, 0, 0);
+    scroll->setWidget(content);
+    layout->addWidget(scroll, 1);
+
+    // Each part with the line that stands in for it when it cannot be read.
+    const auto part = [this](Part which, QGroupBox* box, QWidget* shown) {
+        auto* stack = new QStackedWidget(box);
+        stack->addWidget(shown);
+        auto* failure = new QLabel(unreadableText(), stack);
+        failure->setAlignment(Qt::AlignCenter);
+        failure->setWordWrap(true);
+        failure->setAccessibleName(failure->text());
+        stack->addWidget(failure);
+        auto* boxLayout = new QVBoxLayout(box);
+        boxLayout->addWidget(stack);
+        parts[int(which)] = stack;
+        unreadable[int(which)] = failure;
+    };
+    const QFont small = Fonts::gothic(9);
 
     // The graph.
-    QGroupBox* graphBox = section(u"タイムの グラフ"_s, this);
-    auto* graphLayout = new QVBoxLayout(graphBox);
-    const QFont small = Fonts::gothic(9);
+    QGroupBox* graphBox = section(u"タイムの グラフ"_s, content);
+    auto* graphPart = new QWidget;
+    auto* graphLayout = new QVBoxLayout(graphPart);
+    graphLayout->setContentsMargins(0, 0, 0, 0);
     chart = new QChart;
-    chart->setBackgroundRoundness(0);
     chart->setMargins(QMargins(2, 2, 2, 2));
     chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->legend()->setFont(small);
     // A scatter series makes a graphics item of every point, which takes a
     // tenth of a second for the five thousand sheets of ten years; a line
     // series with its line off paints its points in one go.
     dots = new QLineSeries(chart);
     dots->setName(u"まいかい"_s);
-    dots->setPen(QPen(QColor(80, 120, 220), 1, Qt::NoPen));
-    dots->setPointsVisible(true);
-    dots->setMarkerSize(3.5); // the radius of each point
     dayBest = new QLineSeries(chart);
     dayBest->setName(u"その ひの いちばん"_s);
-    dayBest->setPen(QPen(QColor(0, 0, 160), 2));
     bestLine = new QLineSeries(chart);
     bestLine->setName(u"ハイスコア"_s);
-    // The colour of the best-time line in the main window.
-    bestLine->setPen(QPen(QColor(255, 0, 255), 2, Qt::DashLine));
-    dayAxis = new QDateTimeAxis(chart);
-    dayAxis->setLabelsFont(small);
+    days = new QCategoryAxis(chart);
+    days->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     secondsAxis = new QValueAxis(chart);
     secondsAxis->setLabelFormat(u"%d"_s);
-    secondsAxis->setLabelsFont(small);
     secondsAxis->setTitleText(u"タイム（秒）"_s);
-    secondsAxis->setTitleFont(small);
-    chart->addAxis(dayAxis, Qt::AlignBottom);
+    chart->addAxis(days, Qt::AlignBottom);
     chart->addAxis(secondsAxis, Qt::AlignLeft);
     for (QLineSeries* series : {dots, dayBest, bestLine}) {
         chart->addSeries(series);
-        series->attachAxis(dayAxis);
+        series->attachAxis(days);
         series->attachAxis(secondsAxis);
     }
-    chartView = new QChartView(chart, graphBox);
+    chartView = new QChartView(chart, graphPart);
     chartView->setRenderHint(QPainter::Antialiasing);
-    chartView->setMinimumSize(560, 250);
+    chartView->setMinimumSize(400, 190);
     chartView->setAccessibleName(u"タイムの グラフ"_s);
     graphLayout->addWidget(chartView, 1);
 
     auto* rangeRow = new QHBoxLayout;
-    lastDays = new QRadioButton(u"30にち"_s, graphBox);
-    allDays = new QRadioButton(u"ぜんぶ"_s, graphBox);
+    lastDays = new QRadioButton(u"30にち"_s, graphPart);
+    allDays = new QRadioButton(u"ぜんぶ"_s, graphPart);
     lastDays->setChecked(true);
     for (QRadioButton* button : {lastDays, allDays}) {
         button->setFont(font());
@@ -226,48 +341,56 @@ void RecordsWindow::buildControls()
         });
     }
     rangeRow->addSpacing(16);
-    summary = new QLabel(graphBox);
+    summary = new QLabel(graphPart);
     summary->setFont(font());
+    summary->setWordWrap(true);
     rangeRow->addWidget(summary, 1);
     graphLayout->addLayout(rangeRow);
-    body->addWidget(graphBox, 0, 0);
+    part(Part::Graph, graphBox, graphPart);
+    bodyGrid->addWidget(graphBox, 0, 0);
 
     // The calendar.
-    QGroupBox* calendarBox = section(u"れんしゅうした ひ"_s, this);
-    auto* calendarLayout = new QVBoxLayout(calendarBox);
-    practice = new PracticeCalendar(calendarBox);
+    QGroupBox* calendarBox = section(u"れんしゅうした ひ"_s, content);
+    auto* calendarPart = new QWidget;
+    auto* calendarLayout = new QVBoxLayout(calendarPart);
+    calendarLayout->setContentsMargins(0, 0, 0, 0);
+    practice = new PracticeCalendar(calendarPart);
     practice->setAccessibleName(u"れんしゅうした ひ"_s);
     calendarLayout->addWidget(practice);
     calendarLayout->addStretch();
-    body->addWidget(calendarBox, 0, 1);
+    part(Part::Calendar, calendarBox, calendarPart);
+    bodyGrid->addWidget(calendarBox, 0, 1);
 
     // The weak facts.
-    QGroupBox* factsBox = section(u"にがてな もんだい"_s, this);
-    auto* factsLayout = new QVBoxLayout(factsBox);
+    QGroupBox* factsBox = section(u"にがてな もんだい"_s, content);
+    auto* factsPart = new QWidget;
+    auto* factsLayout = new QVBoxLayout(factsPart);
+    factsLayout->setContentsMargins(0, 0, 0, 0);
     auto* mapRow = new QHBoxLayout;
-    facts = new FactMap(factsBox);
+    facts = new FactMap(factsPart);
     facts->setFont(font());
     facts->setAccessibleName(u"にがてな もんだい"_s);
     mapRow->addWidget(facts);
     auto* legend = new QLabel(
         u"さいごの 10かい\n\nいろが こいほど\nじかんが かかった\n\nあかい まるは\nまちがえた"_s,
-        factsBox);
+        factsPart);
     legend->setFont(small);
     legend->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     mapRow->addSpacing(8);
     mapRow->addWidget(legend, 1);
     factsLayout->addLayout(mapRow);
-    slowest = new QLabel(factsBox);
+    slowest = new QLabel(factsPart);
     slowest->setFont(font());
     slowest->setWordWrap(true);
     factsLayout->addWidget(slowest);
-    body->addWidget(factsBox, 1, 0);
+    part(Part::Facts, factsBox, factsPart);
+    bodyGrid->addWidget(factsBox, 1, 0);
 
     // The table.
-    QGroupBox* tableBox = section(u"これまでの きろく"_s, this);
-    auto* tableLayout = new QVBoxLayout(tableBox);
-    sheetModel = new SheetTableModel(this);
-    sheetTable = new QTableView(tableBox);
+    QGroupBox* tableBox = section(u"これまでの きろく"_s, content);
+    sheetModel = new SheetTableModel(store, this);
+    sheetModel->onUnreadable = [this] { showReadable(Part::Table, false); };
+    sheetTable = new QTableView;
     sheetTable->setFont(font());
     sheetTable->setModel(sheetModel);
     sheetTable->setAccessibleName(u"これまでの きろく"_s);
@@ -284,40 +407,110 @@ void RecordsWindow::buildControls()
     // Widths from the widest texts, never from the rows: measuring twenty
     // thousand rows would cost more than the whole window.
     const QFontMetrics metrics(font());
-    sheetTable->setColumnWidth(0, metrics.horizontalAdvance(u"2026年12月30日(水) 23:59"_s) + 16);
-    sheetTable->setColumnWidth(1, metrics.horizontalAdvance(u"しゅるい"_s) + 24);
-    sheetTable->setColumnWidth(2, metrics.horizontalAdvance(u"10分00秒"_s) + 16);
-    sheetTable->setColumnWidth(3, metrics.horizontalAdvance(u"まちがい"_s) + 24);
-    sheetTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const std::array<int, 4> widths = {
+        metrics.horizontalAdvance(u"2026年12月30日(水) 23:59"_s) + 16,
+        metrics.horizontalAdvance(u"しゅるい"_s) + 24,
+        metrics.horizontalAdvance(u"10分00秒"_s) + 16,
+        metrics.horizontalAdvance(u"まちがい"_s) + 24,
+    };
+    // Taken from the widths set, not read back: the last column stretches
+    // to whatever room the table has at the time.
     int tableWidth
         = 2 * sheetTable->frameWidth() + sheetTable->verticalScrollBar()->sizeHint().width();
-    for (int column = 0; column < 4; ++column)
-        tableWidth += sheetTable->columnWidth(column);
-    sheetTable->setMinimumWidth(tableWidth);
-    tableLayout->addWidget(sheetTable);
-    body->addWidget(tableBox, 1, 1);
-    body->setRowStretch(0, 3);
-    body->setRowStretch(1, 2);
-    body->setColumnStretch(0, 3);
-    body->setColumnStretch(1, 2);
-
-    auto* commandRow = new QHBoxLayout;
-    commandRow->addStretch();
-    csvCommand = new QPushButton(u"CSV にかきだす"_s, this);
-    clearCommand = new QPushButton(u"きろくを けす"_s, this);
-    for (QPushButton* button : {csvCommand, clearCommand}) {
-        button->setFont(Fonts::gothic(10.5, true));
-        button->setAutoDefault(false);
-        commandRow->addWidget(button);
+    for (int column = 0; column < 4; ++column) {
+        sheetTable->setColumnWidth(column, widths[column]);
+        tableWidth += widths[column];
     }
-    connect(csvCommand, &QPushButton::clicked, this, &RecordsWindow::exportCsv);
-    connect(clearCommand, &QPushButton::clicked, this, &RecordsWindow::clearRecords);
-    layout->addLayout(commandRow);
+    sheetTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sheetTable->setMinimumWidth(tableWidth);
+    sheetTable->setMinimumHeight(6 * sheetTable->verticalHeader()->defaultSectionSize());
+    part(Part::Table, tableBox, sheetTable);
+    bodyGrid->addWidget(tableBox, 1, 1);
+    bodyGrid->setRowStretch(0, 3);
+    bodyGrid->setRowStretch(1, 2);
+    bodyGrid->setColumnStretch(0, 3);
+    bodyGrid->setColumnStretch(1, 2);
+}
+
+void RecordsWindow::placeOnScreen()
+{
+    // The screen of the window it was opened from.
+    QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    // Room for a title bar and borders, which are not known before the
+    // window is shown.
+    const QSize frame(16, 40);
+    const QSize room = available.size() - frame;
+    // The parts' smallest size with the window's rows and margins around
+    // them, and room for the line of sheets not kept: the size at which
+    // nothing needs scrolling.
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QMargins margins = layout()->contentsMargins();
+    const QSize whole = scroll->widget()->minimumSizeHint()
+        + QSize(margins.left() + margins.right() + scrollBar,
+            minimumSizeHint().height() - scroll->minimumSizeHint().height() + layout()->spacing()
+                + notKept->fontMetrics().height());
+    // Three quarters of a large screen, and enough for the parts; all of a
+    // small one, where the parts scroll.
+    const QSize wanted = whole.expandedTo(available.size() * 3 / 4)
+                             .boundedTo(room)
+                             .expandedTo(minimumSizeHint().boundedTo(room));
+    resize(wanted);
+    move(available.topLeft()
+        + QPoint((room.width() - wanted.width()) / 2, (room.height() - wanted.height()) / 2));
+}
+
+void RecordsWindow::applyPalette()
+{
+    // The graph in the desktop's own light or dark colours.
+    const QPalette colours = palette();
+    const bool dark = colours.color(QPalette::Window).lightness() < 128;
+    chart->setTheme(dark ? QChart::ChartThemeDark : QChart::ChartThemeLight);
+    // The theme sets every colour and font; the window's own go on top.
+    chart->setBackgroundBrush(colours.color(QPalette::Base));
+    chart->setBackgroundRoundness(0);
+    const QColor text = colours.color(QPalette::Text);
+    const QColor grid = colours.color(QPalette::Mid);
+    const QFont small = Fonts::gothic(9);
+    chart->legend()->setFont(small);
+    chart->legend()->setLabelColor(text);
+    for (QAbstractAxis* axis :
+        {static_cast<QAbstractAxis*>(days), static_cast<QAbstractAxis*>(secondsAxis)}) {
+        axis->setLabelsFont(small);
+        axis->setLabelsColor(text);
+        axis->setTitleFont(small);
+        axis->setTitleBrush(text);
+        axis->setGridLineColor(grid);
+        axis->setLinePenColor(grid);
+    }
+    dots->setPen(QPen(dark ? QColor(110, 160, 255) : QColor(80, 120, 220), 1, Qt::NoPen));
+    dots->setPointsVisible(true);
+    dots->setMarkerSize(3.5); // the radius of each point
+    // Its points drawn as well, so a single day shows.
+    dayBest->setPen(QPen(dark ? QColor(150, 200, 255) : QColor(0, 0, 160), 2));
+    dayBest->setPointsVisible(true);
+    dayBest->setMarkerSize(3);
+    // The colour of the best-time line in the main window.
+    bestLine->setPen(QPen(QColor(255, 0, 255), 2, Qt::DashLine));
+}
+
+void RecordsWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && chart)
+        applyPalette();
 }
 
 QAbstractButton* RecordsWindow::kindButton(Kind kind) const
 {
     return kinds->button(kindNumber(kind));
+}
+
+QLabel* RecordsWindow::unreadableLabel(Part part) const
+{
+    return unreadable[int(part)];
 }
 
 bool RecordsWindow::showsAllDays() const
@@ -332,14 +525,26 @@ void RecordsWindow::setShowsAllDays(bool all)
 
 void RecordsWindow::setBestTimes(const std::array<int, 4>& seconds)
 {
+    // Told after every sheet, mostly unchanged: the graph is read once per
+    // refresh and only drawn again for a new best time.
+    if (seconds == bestTimes)
+        return;
     bestTimes = seconds;
-    refreshGraph();
+    drawGraph();
+}
+
+void RecordsWindow::setSheetsNotKept(int sheets)
+{
+    notKept->setText(notKeptText(sheets));
+    notKept->setAccessibleName(notKept->text());
+    notKept->setVisible(sheets > 0);
 }
 
 void RecordsWindow::setKind(Kind kind)
 {
     shownKind = kind;
     kindButton(kind)->setChecked(true);
+    setWindowTitle(u"きろく － "_s + kindName(kindNumber(kind)));
     refreshKind();
 }
 
@@ -348,63 +553,103 @@ QDate RecordsWindow::today() const
     return desk.now().date();
 }
 
+void RecordsWindow::showReadable(Part part, bool readable)
+{
+    parts[int(part)]->setCurrentIndex(readable ? 0 : 1);
+}
+
 void RecordsWindow::refresh()
 {
-    sheetModel->setSheets(store.sheets());
-    clearCommand->setEnabled(sheetModel->rowCount() > 0);
+    refreshTable();
     const QDate day = today();
-    practice->setDays(day, store.practiceDays(calendarStart(day), day));
+    const auto practised = store.practiceDays(calendarStart(day), day);
+    if (practised)
+        practice->setDays(day, *practised);
+    showReadable(Part::Calendar, practised.has_value());
     refreshKind();
+}
+
+void RecordsWindow::refreshTable()
+{
+    const bool readable = sheetModel->reload();
+    showReadable(Part::Table, readable);
+    clearCommand->setEnabled(readable && sheetModel->rowCount() > 0);
 }
 
 void RecordsWindow::refreshKind()
 {
     refreshGraph();
-    const QList<FactStat> met = store.facts(shownKind, 10);
-    facts->setFacts(shownKind, met);
-    slowest->setText(slowestSentence(shownKind, met));
-    slowest->setAccessibleName(slowest->text());
+    const auto met = store.facts(shownKind, 10);
+    if (met) {
+        facts->setFacts(shownKind, *met);
+        slowest->setText(slowestSentence(shownKind, *met));
+        slowest->setAccessibleName(slowest->text());
+    }
+    showReadable(Part::Facts, met.has_value());
 }
 
 void RecordsWindow::refreshGraph()
 {
     const QDate day = today();
-    const AxisTime axisTime(day);
+    const AxisDays axisDays(day);
     const bool all = allDays->isChecked();
     const QDate from = all ? QDate() : day.addDays(-29);
 
     // The store compares instants; a day more is asked for, and the sheets
     // are then taken by the day they were kept on, as the daily bests are.
-    const QList<StoredSheet> kept
-        = store.sheets(shownKind, all ? QDateTime() : QDateTime(from.addDays(-1), QTime(0, 0)));
-    QList<QPointF> sheetPoints;
-    sheetPoints.reserve(kept.size());
-    int slowestSeconds = 0;
-    for (const StoredSheet& sheet : kept) {
+    SheetRange range = SheetRange().ofKind(shownKind);
+    if (!all)
+        range.from(QDateTime(from.addDays(-1), QTime(0, 0)));
+    const auto kept = store.sheets(range);
+    const auto bests = store.dailyBest(shownKind, from);
+    const auto newest = store.sheets(SheetRange().ofKind(shownKind).atMost(1));
+    if (!kept || !bests || !newest) {
+        graphData.reset();
+        showReadable(Part::Graph, false);
+        return;
+    }
+    GraphData data;
+    data.sheets.reserve(kept->size());
+    for (const StoredSheet& sheet : *kept) {
         if (from.isValid() && sheet.finishedAt.date() < from)
             continue;
-        sheetPoints.append(
-            {axisTime(sheet.finishedAt.date(), sheet.finishedAt.time()), qreal(sheet.seconds)});
-        slowestSeconds = std::max(slowestSeconds, sheet.seconds);
+        data.sheets.append(
+            {axisDays(sheet.finishedAt.date(), sheet.finishedAt.time()), qreal(sheet.seconds)});
+        data.slowestSeconds = std::max(data.slowestSeconds, sheet.seconds);
     }
-    const QList<DayBest> bests = store.dailyBest(shownKind, from);
-    QList<QPointF> bestPoints;
-    bestPoints.reserve(bests.size());
-    for (const DayBest& best : bests)
-        bestPoints.append({axisTime(best.day, QTime(12, 0)), qreal(best.seconds)});
-
+    data.dayBests.reserve(bests->size());
+    // Each day's best in the middle of its day, under the day's label.
+    for (const DayBest& best : *bests)
+        data.dayBests.append({axisDays(best.day, QTime(12, 0)), qreal(best.seconds)});
+    data.newest = newest->value(0);
+    if (newest->isEmpty())
+        data.newest.reset();
     // At least the last 30 days, so that a few days do not fill the width.
-    QDate first = day.addDays(-29);
-    if (all && !bests.isEmpty())
-        first = std::min(first, bests.first().day);
-    const qreal start = axisTime(first, QTime(0, 0));
-    const qreal end = axisTime(day.addDays(1), QTime(0, 0));
-    const bool years = first.daysTo(day) > 180;
+    data.first = day.addDays(-29);
+    if (all && !bests->isEmpty())
+        data.first = std::min(data.first, bests->first().day);
+    graphData = std::move(data);
+    showReadable(Part::Graph, true);
+    drawGraph();
+}
+
+void RecordsWindow::drawGraph()
+{
+    if (!graphData)
+        return;
+    const GraphData& data = *graphData;
+    const QDate day = today();
+    const AxisDays axisDays(day);
+    // From the first day's morning to the end of today.
+    const qreal start = axisDays(data.first);
+    const qreal end = axisDays(day.addDays(1));
+    const bool long_ = data.first.daysTo(day) > 62;
+    const bool years = data.first.daysTo(day) > 365;
 
     const int best = bestTimes[kindNumber(shownKind)];
     const bool hasBest = best < Settings::DefaultSeconds;
     // Whole steps a child can read: 10, 20 or 30 seconds, whole minutes.
-    const int highest = std::max({hasBest ? best : 0, slowestSeconds, 50});
+    const int highest = std::max({hasBest ? best : 0, data.slowestSeconds, 50});
     int step = 0;
     for (int each : {10, 20, 30, 60, 120, 300, 600, 1200, 3000, 6000}) {
         step = each;
@@ -417,23 +662,25 @@ void RecordsWindow::refreshGraph()
     // onto axes already set.
     dots->clear();
     dayBest->clear();
-    dayAxis->setFormat(years ? u"yyyy/M"_s : u"M/d"_s);
-    dayAxis->setTickCount(years ? 7 : 6);
-    dayAxis->setRange(
-        QDateTime::fromMSecsSinceEpoch(qint64(start)), QDateTime::fromMSecsSinceEpoch(qint64(end)));
+    for (const QString& label : days->categoriesLabels())
+        days->remove(label);
+    days->setStartValue(start);
+    for (const QDate& labelled : labelledDays(data.first, day)) {
+        // A week's label under the middle of its day; a month's at its start.
+        const qreal at = long_ ? axisDays(labelled) : axisDays(labelled, QTime(12, 0));
+        days->append(labelled.toString(years ? u"yyyy/M"_s : u"M/d"_s), at);
+    }
+    days->setRange(start, end);
     secondsAxis->setRange(0, top);
     secondsAxis->setTickCount(top / step + 1);
-    dots->replace(sheetPoints);
-    dayBest->replace(bestPoints);
+    dots->replace(data.sheets);
+    dayBest->replace(data.dayBests);
     bestLine->replace(
         hasBest ? QList<QPointF>{{start, qreal(best)}, {end, qreal(best)}} : QList<QPointF>{});
     bestLine->setVisible(hasBest);
 
-    const QList<StoredSheet>& stored = sheetModel->sheets();
-    const auto newest = std::find_if(stored.begin(), stored.end(),
-        [this](const StoredSheet& sheet) { return sheet.kind == shownKind; });
-    const QString text = graphSummary(
-        newest == stored.end() ? nullptr : &*newest, best, int(sheetPoints.size()), all);
+    const QString text = graphSummary(shownKind, data.newest ? &*data.newest : nullptr, best,
+        int(data.sheets.size()), allDays->isChecked());
     summary->setText(text);
     summary->setAccessibleName(text);
     chartView->setAccessibleDescription(text);
@@ -441,6 +688,14 @@ void RecordsWindow::refreshGraph()
 
 void RecordsWindow::exportCsv()
 {
+    // Read before asking where to: a store that cannot be read leaves no
+    // file behind, not even an empty one.
+    const auto csv = store.csv();
+    if (!csv) {
+        ask(desk, this, unreadableText() + u"\r\nCSV は かきだして いません。"_s, u"きろく"_s,
+            Desktop::Buttons::Ok, Desktop::Icon::Warning);
+        return;
+    }
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested
         = QDir(folder).filePath(u"きろく-"_s + today().toString(u"yyyy-MM-dd"_s) + u".csv"_s);
@@ -448,12 +703,9 @@ void RecordsWindow::exportCsv()
     if (path.isEmpty())
         return;
 
-    // An empty text means the store could not be read: writing it would
-    // leave an empty file that looks like a successful export.
-    const QByteArray csv = store.csv();
     QSaveFile file(path);
-    const bool written = !csv.isEmpty() && file.open(QIODevice::WriteOnly)
-        && file.write(csv) == csv.size() && file.commit();
+    const bool written
+        = file.open(QIODevice::WriteOnly) && file.write(*csv) == csv->size() && file.commit();
     if (!written) {
         ask(desk, this, u"CSV を かきだせませんでした。\r\n"_s + QDir::toNativeSeparators(path),
             u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
@@ -462,7 +714,13 @@ void RecordsWindow::exportCsv()
 
 void RecordsWindow::clearRecords()
 {
-    const QString list = sheetCountList(store.sheets());
+    const auto counts = store.countsByKind();
+    if (!counts) {
+        ask(desk, this, unreadableText(), u"きろく"_s, Desktop::Buttons::Ok,
+            Desktop::Icon::Warning);
+        return;
+    }
+    const QString list = sheetCountList(*counts);
     if (ask(desk, this,
             u"きろくを ぜんぶ けします。ハイスコアは のこります。\r\n\r\n"_s + list + u"\r\n\r\n"_s,
             u"きろく"_s, Desktop::Buttons::YesNoCancel)

@@ -6,22 +6,27 @@
 #include "records/record_store.h"
 #include "settings/settings_file.h"
 
+#include <QList>
+#include <QPointF>
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class Desktop;
 class FactMap;
 class PracticeCalendar;
 class QAbstractButton;
 class QButtonGroup;
+class QCategoryAxis;
 class QChart;
 class QChartView;
-class QDateTimeAxis;
 class QLabel;
 class QLineSeries;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
+class QStackedWidget;
 class QTableView;
 class QValueAxis;
 class SheetTableModel;
@@ -30,7 +35,8 @@ class SheetTableModel;
 // the times, the weak facts), on which days there was practice, every sheet
 // in a table, and the commands to write the records out as CSV or erase
 // them. A separate, non-modal window; it reads the store each time it is
-// refreshed and keeps nothing of its own.
+// refreshed and keeps nothing of its own. A part whose records cannot be
+// read says so in its place.
 class RecordsWindow : public QWidget, public RecordsView
 {
     Q_OBJECT
@@ -45,21 +51,28 @@ public:
     Kind kind() const { return shownKind; }
     // The best time of each kind in seconds, in kind order; 600 is none yet.
     void setBestTimes(const std::array<int, 4>& seconds) override;
+    void setSheetsNotKept(int sheets) override;
     // The graph over every day with a sheet rather than the last 30 days.
     bool showsAllDays() const;
     void setShowsAllDays(bool all);
 
     // The parts, for tests.
+    enum class Part { Graph, Calendar, Facts, Table };
+    // Shown in place of the part when its records could not be read.
+    QLabel* unreadableLabel(Part part) const;
     QChartView* graph() const { return chartView; }
     // Each sheet a dot: a series drawn as points only.
     QLineSeries* sheetDots() const { return dots; }
     QLineSeries* dayBestLine() const { return dayBest; }
     QLineSeries* bestTimeLine() const { return bestLine; }
+    QCategoryAxis* dayAxis() const { return days; }
     QLabel* graphSummaryLabel() const { return summary; }
     PracticeCalendar* calendar() const { return practice; }
     FactMap* factMap() const { return facts; }
     QLabel* slowestLabel() const { return slowest; }
     QTableView* table() const { return sheetTable; }
+    QLabel* notKeptLabel() const { return notKept; }
+    QScrollArea* body() const { return scroll; }
     QAbstractButton* kindButton(Kind kind) const;
     QPushButton* csvButton() const { return csvCommand; }
     QPushButton* clearButton() const { return clearCommand; }
@@ -68,30 +81,54 @@ public Q_SLOTS:
     // Reads everything again from the store: call after a sheet was stored.
     void refresh() override;
     void setKind(Kind kind);
-    // Asks where to, then writes every stored sheet as CSV there.
+    // Writes every stored sheet as CSV where the user chooses.
     void exportCsv();
     // Asks twice, then deletes every stored sheet.
     void clearRecords();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // What the graph shows of the store, read once per refresh and drawn
+    // again when only the best time changes.
+    struct GraphData
+    {
+        QList<QPointF> sheets;
+        QList<QPointF> dayBests;
+        int slowestSeconds = 0;
+        std::optional<StoredSheet> newest;
+        QDate first;
+    };
+
     void buildControls();
+    void placeOnScreen();
+    void applyPalette();
     // The parts that depend on the kind: graph and weak facts.
     void refreshKind();
     void refreshGraph();
+    void drawGraph();
+    void refreshTable();
+    void showReadable(Part part, bool readable);
     QDate today() const;
 
     RecordStore& store;
     Desktop& desk;
     Kind shownKind;
     std::array<int, 4> bestTimes{Settings().bestTimes};
+    std::optional<GraphData> graphData;
 
     QButtonGroup* kinds = nullptr;
+    QLabel* notKept = nullptr;
+    QScrollArea* scroll = nullptr;
+    std::array<QStackedWidget*, 4> parts{};
+    std::array<QLabel*, 4> unreadable{};
     QChart* chart = nullptr;
     QChartView* chartView = nullptr;
     QLineSeries* dots = nullptr;
     QLineSeries* dayBest = nullptr;
     QLineSeries* bestLine = nullptr;
-    QDateTimeAxis* dayAxis = nullptr;
+    QCategoryAxis* days = nullptr;
     QValueAxis* secondsAxis = nullptr;
     QRadioButton* lastDays = nullptr;
     QRadioButton* allDays = nullptr;

@@ -57,6 +57,9 @@ const std::array<QStringList, 2> migrations = {
         u"CREATE INDEX sheets_by_child_kind ON sheets (child, kind, finished_utc)"_s,
         u"CREATE INDEX sheets_by_child_kind_day ON sheets (child, kind, local_date, seconds)"_s,
         u"CREATE INDEX sheets_by_child_day ON sheets (child, local_date)"_s,
+        // Every sheet of a child, or of all, newest first, read a batch at a
+        // time by the records window's table.
+        u"CREATE INDEX sheets_by_child_time ON sheets (child, finished_utc)"_s,
         u"CREATE INDEX sheets_by_time ON sheets (finished_utc)"_s,
     },
 };

@@ -27,6 +27,13 @@ namespace {
 // enough that a child finishing a sheet does not notice.
 constexpr int BusyTimeoutMilliseconds = 1000;
 
+// SQLite folds the journal back into the file every thousand pages or so,
+// inside whichever commit crosses the mark, and that commit then waits for
+// the disk: tens of milliseconds on a busy machine. The store folds it when
+// it is opened and when asked (foldJournal); add() does only after this many
+// sheets without a fold, so that the journal stays bounded.
+constexpr int SheetsBetweenFolds = 2000;
+
 // SQLite's result codes that decide what went wrong; Qt SQL reports them,
 // extended or not, in nativeErrorCode().
 enum SqliteCode {
@@ -88,6 +95,8 @@ struct RecordStore::Private
     QString connection;
     QSqlDatabase db;
     Problem problem = Problem::None;
+    int notKept = 0;
+    int sinceFold = 0;
     QString movedAsideTo;
     mutable QSqlError lastError;
 
@@ -95,6 +104,12 @@ struct RecordStore::Private
     // lastError and nothing is returned.
     std::optional<QSqlQuery> run(const QString& sql, const QVariantList& values = {}) const
     {
+        // A store that is not open has nothing to ask; Qt would say so on
+        // the console for every question.
+        if (!db.isOpen()) {
+            lastError = QSqlError(u"not open"_s, {}, QSqlError::ConnectionError);
+            return {};
+        }
         QSqlQuery query(db);
         query.setForwardOnly(true);
         if (!query.prepare(sql)) {
@@ -117,12 +132,40 @@ struct RecordStore::Private
             [this](const QString& sql) { return run(sql).has_value(); });
     }
 
+    // Every row of one statement, each made by `row`; nothing when the
+    // statement or any step of it failed, so a read cut short is never taken
+    // for the whole answer.
+    template <typename Row>
+    auto rows(const QString& sql, const QVariantList& values, Row row) const
+        -> std::optional<QList<decltype(row(std::declval<const QSqlQuery&>()))>>
+    {
+        auto query = run(sql, values);
+        if (!query)
+            return {};
+        QList<decltype(row(*query))> found;
+        while (query->next())
+            found.append(row(*query));
+        if (query->lastError().isValid()) {
+            lastError = query->lastError();
+            return {};
+        }
+        return found;
+    }
+
     std::optional<QVariant> value(const QString& sql, const QVariantList& values = {}) const
     {
         auto query = run(sql, values);
         if (!query)
             return {};
         return query->next() ? query->value(0) : QVariant();
+    }
+
+    // Folds what the journal holds back into the file, as far as no reader
+    // holds it up; it never waits.
+    void fold()
+    {
+        sinceFold = 0;
+        run(u"PRAGMA wal_checkpoint(PASSIVE)"_s);
     }
 
     void close()
@@ -269,6 +312,11 @@ Problem RecordStore::Private::prepare(int version)
             || !run(u"PRAGMA user_version = %1"_s.arg(from + 1)) || !transaction.commit())
             return failure();
     }
+    // A fold that another program's reading holds up is simply left for
+    // the next one.
+    if (!runAll({u"PRAGMA wal_autocheckpoint = 0"_s}))
+        return failure();
+    fold();
     return Problem::None;
 }
 
@@ -351,11 +399,13 @@ bool RecordStore::add(const FinishedSheet& sheet, qint64 child)
     if (!isOpen()) {
         if (d->problem == Problem::None)
             d->problem = Problem::CannotOpen;
+        ++d->notKept;
         return false;
     }
     const auto packed = pack(sheet);
     if (!packed) {
         d->problem = Problem::WriteFailed;
+        ++d->notKept;
         return false;
     }
     const QDateTime finishedAt
@@ -374,20 +424,39 @@ bool RecordStore::add(const FinishedSheet& sheet, qint64 child)
         && transaction.commit();
     if (!stored) {
         d->problem = isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed;
+        ++d->notKept;
         return false;
     }
     d->problem = Problem::None;
+    if (++d->sinceFold >= SheetsBetweenFolds)
+        d->fold();
     return true;
 }
 
-std::optional<FinishedSheet> RecordStore::sheet(qint64 id) const
+void RecordStore::foldJournal()
+{
+    if (isOpen())
+        d->fold();
+}
+
+int RecordStore::sheetsNotKept() const
+{
+    return d->notKept;
+}
+
+std::optional<std::optional<FinishedSheet>> RecordStore::sheet(qint64 id) const
 {
     auto query = d->run(u"SELECT s.finished_at, s.kind, s.seconds, s.wrong_digits, s.record, "
                         u"c.row_operands, c.column_operands, c.cells FROM sheets s "
                         u"JOIN sheet_cells c ON c.sheet_id = s.id WHERE s.id = ?"_s,
         {id});
-    if (!query || !query->next())
+    if (!query)
         return {};
+    if (!query->next()) {
+        if (query->lastError().isValid())
+            return {};
+        return std::optional<FinishedSheet>();
+    }
     FinishedSheet sheet;
     sheet.finishedAt = QDateTime::fromString(query->value(0).toString(), Qt::ISODate);
     sheet.sheet.kind = kindFromNumber(query->value(1).toInt());
@@ -397,103 +466,117 @@ std::optional<FinishedSheet> RecordStore::sheet(qint64 id) const
     unpack({query->value(5).toByteArray(), query->value(6).toByteArray(),
                query->value(7).toByteArray()},
         sheet);
-    return sheet;
+    return std::optional<FinishedSheet>(std::move(sheet));
 }
 
-QList<StoredSheet> RecordStore::sheets(std::optional<Kind> kind, const QDateTime& since) const
+std::optional<QList<StoredSheet>> RecordStore::sheets(const SheetRange& range) const
 {
     QString sql = u"SELECT id, finished_at, kind, seconds, wrong_digits, record FROM sheets"_s;
     QStringList conditions;
     QVariantList values;
-    if (kind) {
+    if (range.kind) {
         conditions << u"kind = ?"_s;
-        values << kindNumber(*kind);
+        values << kindNumber(*range.kind);
     }
-    if (since.isValid()) {
+    if (range.since.isValid()) {
         conditions << u"finished_utc >= ?"_s;
-        values << since.toSecsSinceEpoch();
+        values << range.since.toSecsSinceEpoch();
+    }
+    if (range.after) {
+        const qint64 utc = range.after->finishedAt.toSecsSinceEpoch();
+        conditions << u"(finished_utc < ? OR (finished_utc = ? AND id < ?))"_s;
+        values << utc << utc << range.after->id;
     }
     if (!conditions.isEmpty())
         sql += u" WHERE "_s + conditions.join(u" AND "_s);
-    sql += u" ORDER BY finished_utc DESC, id DESC"_s;
+    sql += u" ORDER BY finished_utc DESC, id DESC LIMIT ?"_s;
+    values << range.limit;
 
-    QList<StoredSheet> sheets;
-    auto query = d->run(sql, values);
-    while (query && query->next()) {
-        sheets.append({query->value(0).toLongLong(),
-            QDateTime::fromString(query->value(1).toString(), Qt::ISODate),
-            kindFromNumber(query->value(2).toInt()), query->value(3).toInt(),
-            query->value(4).toInt(), query->value(5).toBool()});
-    }
-    return sheets;
+    return d->rows(sql, values, [](const QSqlQuery& query) {
+        return StoredSheet{query.value(0).toLongLong(),
+            QDateTime::fromString(query.value(1).toString(), Qt::ISODate),
+            kindFromNumber(query.value(2).toInt()), query.value(3).toInt(), query.value(4).toInt(),
+            query.value(5).toBool()};
+    });
 }
 
-QList<DayBest> RecordStore::dailyBest(Kind kind, const QDate& from) const
+std::optional<QList<DayBest>> RecordStore::dailyBest(Kind kind, const QDate& from) const
 {
     // Every day when `from` is null: the first day that can be written.
     const QString first = from.isValid() ? dayText(from) : u"0000-00-00"_s;
-    QList<DayBest> days;
-    auto query = d->run(u"SELECT local_date, min(seconds) FROM sheets WHERE kind = ? "
-                        u"AND local_date >= ? GROUP BY local_date ORDER BY local_date"_s,
-        {kindNumber(kind), first});
-    while (query && query->next())
-        days.append(
-            {QDate::fromString(query->value(0).toString(), Qt::ISODate), query->value(1).toInt()});
-    return days;
+    return d->rows(u"SELECT local_date, min(seconds) FROM sheets WHERE kind = ? "
+                   u"AND local_date >= ? GROUP BY local_date ORDER BY local_date"_s,
+        {kindNumber(kind), first}, [](const QSqlQuery& query) {
+            return DayBest{
+                QDate::fromString(query.value(0).toString(), Qt::ISODate), query.value(1).toInt()};
+        });
 }
 
-QList<QDate> RecordStore::practiceDays(const QDate& from, const QDate& to) const
+std::optional<QList<QDate>> RecordStore::practiceDays(const QDate& from, const QDate& to) const
 {
-    QList<QDate> days;
-    auto query = d->run(u"SELECT DISTINCT local_date FROM sheets WHERE local_date BETWEEN ? AND ? "
-                        u"ORDER BY local_date"_s,
-        {dayText(from), dayText(to)});
-    while (query && query->next())
-        days.append(QDate::fromString(query->value(0).toString(), Qt::ISODate));
-    return days;
+    return d->rows(u"SELECT DISTINCT local_date FROM sheets WHERE local_date BETWEEN ? AND ? "
+                   u"ORDER BY local_date"_s,
+        {dayText(from), dayText(to)}, [](const QSqlQuery& query) {
+            return QDate::fromString(query.value(0).toString(), Qt::ISODate);
+        });
 }
 
-QList<FactStat> RecordStore::facts(Kind kind, int lastSheets) const
+std::optional<QList<FactStat>> RecordStore::facts(Kind kind, int lastSheets) const
 {
-    QList<FactStat> facts;
     // SQLite takes a negative LIMIT for none at all.
-    if (lastSheets <= 0)
-        return facts;
-    auto query = d->run(factsQuery(), {byteValues(), kindNumber(kind), lastSheets});
-    while (query && query->next()) {
-        facts.append({query->value(0).toInt(), query->value(1).toInt(), query->value(2).toInt(),
-            query->value(3).toDouble(), query->value(4).toInt()});
-    }
-    return facts;
+    return d->rows(factsQuery(), {byteValues(), kindNumber(kind), std::max(lastSheets, 0)},
+        [](const QSqlQuery& query) {
+            return FactStat{query.value(0).toInt(), query.value(1).toInt(), query.value(2).toInt(),
+                query.value(3).toDouble(), query.value(4).toInt()};
+        });
 }
 
-int RecordStore::count() const
+std::optional<int> RecordStore::count() const
 {
     const auto count = d->value(u"SELECT count(*) FROM sheets"_s);
-    return count ? count->toInt() : 0;
+    if (!count)
+        return {};
+    return count->toInt();
 }
 
-QByteArray RecordStore::csv() const
+std::optional<std::array<int, 4>> RecordStore::countsByKind() const
 {
+    const auto counts = d->rows(
+        u"SELECT kind, count(*) FROM sheets GROUP BY kind"_s, {}, [](const QSqlQuery& query) {
+            return std::pair{query.value(0).toInt(), query.value(1).toInt()};
+        });
+    if (!counts)
+        return {};
+    std::array<int, 4> byKind{};
+    for (const auto& [kind, count] : *counts)
+        byKind[kindNumber(kindFromNumber(kind))] += count;
+    return byKind;
+}
+
+std::optional<QByteArray> RecordStore::csv() const
+{
+    const auto lines = d->rows(u"SELECT finished_at, kind, seconds, wrong_digits, record FROM "
+                               u"sheets ORDER BY finished_utc, id"_s,
+        {}, [](const QSqlQuery& query) -> QString {
+            const QString finishedAt = query.value(0).toString();
+            // "UTC+09:00" rather than "+09:00", which a spreadsheet would
+            // take for a formula.
+            const QStringList fields = {finishedAt.left(10), finishedAt.mid(11, 8),
+                u"UTC"_s + finishedAt.mid(19), kindName(query.value(1).toInt()),
+                QString::number(query.value(2).toInt()), QString::number(query.value(3).toInt()),
+                QString::number(query.value(4).toInt())};
+            QStringList quoted;
+            for (const QString& field : fields)
+                quoted << csvField(field);
+            return quoted.join(u',') + u"\r\n"_s;
+        });
+    if (!lines)
+        return {};
     // The byte-order mark makes spreadsheets read the file as UTF-8 rather
     // than the system's code page.
-    QString text = u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア\r\n"_s;
-    auto query = d->run(u"SELECT finished_at, kind, seconds, wrong_digits, record FROM sheets "
-                        u"ORDER BY finished_utc, id"_s);
-    while (query && query->next()) {
-        const QString finishedAt = query->value(0).toString();
-        // "UTC+09:00" rather than "+09:00", which a spreadsheet would take
-        // for a formula.
-        const QStringList fields
-            = {finishedAt.left(10), finishedAt.mid(11, 8), u"UTC"_s + finishedAt.mid(19),
-                kindName(query->value(1).toInt()), QString::number(query->value(2).toInt()),
-                QString::number(query->value(3).toInt()), QString::number(query->value(4).toInt())};
-        QStringList quoted;
-        for (const QString& field : fields)
-            quoted << csvField(field);
-        text += quoted.join(u',') + u"\r\n"_s;
-    }
-    return text.toUtf8();
+    return (u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア\r\n"_s
+        + lines->join(QString()))
+        .toUtf8();
 }
 
 bool RecordStore::clear()

@@ -55,6 +55,39 @@ struct Child
     bool operator==(const Child&) const = default;
 };
 
+// Which sheets RecordStore::sheets() lists, newest first: every kind when
+// `kind` is empty; only sheets finished at or after `since` when it is
+// valid; only those that come after `after` in that order when it is set;
+// at most `limit` when it is not negative.
+struct SheetRange
+{
+    std::optional<Kind> kind;
+    QDateTime since;
+    std::optional<StoredSheet> after;
+    int limit = -1;
+
+    SheetRange& ofKind(Kind only)
+    {
+        kind = only;
+        return *this;
+    }
+    SheetRange& from(const QDateTime& first)
+    {
+        since = first;
+        return *this;
+    }
+    SheetRange& following(const StoredSheet& last)
+    {
+        after = last;
+        return *this;
+    }
+    SheetRange& atMost(int sheets)
+    {
+        limit = sheets;
+        return *this;
+    }
+};
+
 // Every finished sheet, kept in an SQLite database through Qt SQL. Nothing
 // here shows anything: failures are reported by return values and problem().
 class RecordStore
@@ -95,26 +128,41 @@ public:
 
     // Stores the sheet as `child`'s in one transaction; false when it was
     // not stored.
+    // Nothing of a sheet that was not stored stays in the database.
     bool add(const FinishedSheet& sheet, qint64 child = FirstChild);
+    // Folds the journal back into the database file, which waits for the
+    // disk: for a quiet moment, such as the end of a run. Opening folds it;
+    // add() does only after a great many sheets without a fold, so that
+    // storing a sheet does not wait for the disk.
+    void foldJournal();
+    // How many sheets add() could not store, whatever the reason, since this
+    // store was made: it counts on through a failed open() and the next one.
+    int sheetsNotKept() const;
 
-    // Newest first; every kind when `kind` is empty; only sheets finished at
-    // or after `since` when it is valid.
-    QList<StoredSheet> sheets(std::optional<Kind> kind = {}, const QDateTime& since = {}) const;
+    // Every question below answers nothing (an empty optional) when the
+    // database could not be read, never an empty list in its place: an
+    // empty list is a store with no such sheets.
+
+    // The sheets `range` asks for, newest first.
+    std::optional<QList<StoredSheet>> sheets(const SheetRange& range = {}) const;
     // One entry per day with sheets of `kind`, from `from` on (every day
     // when it is null), oldest first.
-    QList<DayBest> dailyBest(Kind kind, const QDate& from = {}) const;
+    std::optional<QList<DayBest>> dailyBest(Kind kind, const QDate& from = {}) const;
     // The days from `from` to `to` (both included) with a sheet of any kind.
-    QList<QDate> practiceDays(const QDate& from, const QDate& to) const;
+    std::optional<QList<QDate>> practiceDays(const QDate& from, const QDate& to) const;
     // Every fact met in the newest `lastSheets` sheets of `kind`.
-    QList<FactStat> facts(Kind kind, int lastSheets = 10) const;
-    int count() const;
+    std::optional<QList<FactStat>> facts(Kind kind, int lastSheets = 10) const;
+    std::optional<int> count() const;
+    // The number of stored sheets of each kind, in kind order.
+    std::optional<std::array<int, 4>> countsByKind() const;
     // The whole stored sheet: operands, time and every answered cell in the
-    // order answered; empty when there is no sheet `id`.
-    std::optional<FinishedSheet> sheet(qint64 id) const;
+    // order answered. The inner optional is empty when there is no sheet
+    // `id`.
+    std::optional<std::optional<FinishedSheet>> sheet(qint64 id) const;
 
     // Every stored sheet, one row each, with a header row; UTF-8, CRLF line
     // ends.
-    QByteArray csv() const;
+    std::optional<QByteArray> csv() const;
     // Deletes every stored sheet.
     bool clear();
 

@@ -3,9 +3,11 @@
 // newest first, in the day and hour it was kept with; the practice days of
 // the last eight weeks and this week's count; each fact of the kind on its
 // own square of the map with its average time and wrong digits; the five
-// slowest facts; the graph of the kind chosen. Erasing asks twice and a No
-// leaves everything; the CSV goes where the user chose, and a failure is
-// told.
+// slowest facts; the graph of the kind chosen, named in the title. A part
+// whose records cannot be read says so in its place. Erasing asks twice and
+// a No leaves everything; the CSV goes where the user chose, and a failure
+// is told and leaves no file. The window fits the area a 1024 x 768 screen
+// leaves beside a panel, every control in reach.
 #include "app/records_widgets.h"
 #include "app/records_window.h"
 #include "fake_desktop.h"
@@ -14,9 +16,16 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
 #include <QtTest>
@@ -108,6 +117,10 @@ private Q_SLOTS:
     void clearing();
     void csv_data();
     void csv();
+    void unreadableParts_data();
+    void unreadableParts();
+    void sheetsNotKept();
+    void fitsSmallScreen();
 };
 
 void RecordsWindowTest::table()
@@ -178,6 +191,12 @@ void RecordsWindowTest::calendar()
         QCOMPARE(square->isVisibleTo(calendar), day <= today);
     }
     QVERIFY(!calendar->square(calendar->firstDay().addDays(-1)));
+    // Each row opens with its Monday; today's week, the last, is marked.
+    const QDate monday = today.addDays(1 - today.dayOfWeek());
+    QCOMPARE(calendar->mondayLabel(0)->text(), calendar->firstDay().toString(u"M/d"_s));
+    QCOMPARE(calendar->mondayLabel(7)->text(), u"▶ "_s + monday.toString(u"M/d"_s));
+    QVERIFY(calendar->mondayLabel(7)->font().bold());
+    QVERIFY(!calendar->mondayLabel(6)->font().bold());
     QCOMPARE(calendar->weekLabel()->text(), week);
     QCOMPARE(calendar->weekLabel()->accessibleName(), week);
 }
@@ -317,7 +336,14 @@ void RecordsWindowTest::graph()
     QCOMPARE(window.dayBestLine()->at(1).y(), 65.0);
     QVERIFY(!window.bestTimeLine()->isVisible());
     QCOMPARE(window.graphSummaryLabel()->text(),
-        u"さいごの タイム 1分05秒、ハイスコア なし、30にちで 3かい"_s);
+        u"たしざん： さいごの タイム 1分05秒、ハイスコア なし、30にちで 3かい"_s);
+    // The axis ends with today, its label under today's sheets.
+    QCategoryAxis* days = window.dayAxis();
+    QCOMPARE(days->categoriesLabels().last(), u"2/12"_s);
+    const qreal todayAt = days->endValue(days->categoriesLabels().last());
+    QCOMPARE(days->max() - todayAt, 0.5);
+    QCOMPARE_GE(window.sheetDots()->at(0).x(), days->max() - 1);
+    QCOMPARE_LT(window.sheetDots()->at(0).x(), days->max());
 
     window.setBestTimes({60, 600, 600, 600});
     QVERIFY(window.bestTimeLine()->isVisible());
@@ -325,7 +351,8 @@ void RecordsWindowTest::graph()
     window.setShowsAllDays(true);
     QCOMPARE(window.sheetDots()->count(), 4);
     QCOMPARE(window.dayBestLine()->count(), 3);
-    const QString summary = u"さいごの タイム 1分05秒、ハイスコア 1分00秒、ぜんぶで 4かい"_s;
+    const QString summary
+        = u"たしざん： さいごの タイム 1分05秒、ハイスコア 1分00秒、ぜんぶで 4かい"_s;
     QCOMPARE(window.graphSummaryLabel()->text(), summary);
     QCOMPARE(window.graph()->accessibleDescription(), summary);
 }
@@ -341,8 +368,10 @@ void RecordsWindowTest::kindSwitch()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.sheetDots()->count(), 1);
 
+    QCOMPARE(window.windowTitle(), u"きろく － たしざん"_s);
     QTest::mouseClick(window.kindButton(Kind::Division), Qt::LeftButton);
     QCOMPARE(window.kind(), Kind::Division);
+    QCOMPARE(window.windowTitle(), u"きろく － わりざん"_s);
     QVERIFY(!window.kindButton(Kind::Addition)->isChecked());
     QCOMPARE(window.sheetDots()->count(), 2);
     QCOMPARE(window.slowestLabel()->text(), u"おそい もんだい： 81÷9"_s);
@@ -354,7 +383,7 @@ void RecordsWindowTest::kindSwitch()
     QVERIFY(window.kindButton(Kind::Multiplication)->isChecked());
     QCOMPARE(window.sheetDots()->count(), 0);
     QCOMPARE(window.graphSummaryLabel()->text(),
-        u"まだ きろくが ありません、ハイスコア なし、30にちで 0かい"_s);
+        u"かけざん： まだ きろくが ありません、ハイスコア なし、30にちで 0かい"_s);
 }
 
 void RecordsWindowTest::clearing_data()
@@ -433,7 +462,7 @@ void RecordsWindowTest::csv()
     QCOMPARE(file.exists(), written);
     if (written) {
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), fixture.store.csv());
+        QCOMPARE(file.readAll(), fixture.store.csv().value());
     }
     // Told when it was asked for and could not be written; silent otherwise.
     const bool failed = !path.isEmpty() && !written;
@@ -445,5 +474,116 @@ void RecordsWindowTest::csv()
     }
 }
 
-QTEST_MAIN(RecordsWindowTest)
+void RecordsWindowTest::unreadableParts_data()
+{
+    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<QList<RecordsWindow::Part>>("unreadable");
+
+    using P = RecordsWindow::Part;
+    QTest::newRow("cells gone: the weak facts only")
+        << QStringList{u"sheet_cells"_s} << QList<P>{P::Facts};
+    QTest::newRow("nothing readable") << QStringList{u"sheet_cells"_s, u"sheets"_s}
+                                      << QList<P>{P::Graph, P::Calendar, P::Facts, P::Table};
+}
+
+void RecordsWindowTest::unreadableParts()
+{
+    QFETCH(QStringList, dropped);
+    QFETCH(QList<RecordsWindow::Part>, unreadable);
+
+    Fixture fixture;
+    fixture.add(sheet(Kind::Addition, at(0), 65, 0, {{1, 2, 900}}));
+    RecordsWindow& window = fixture.open();
+    window.show();
+    {
+        // Another program spoils the file while the window is open.
+        QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+        other.setDatabaseName(fixture.store.path());
+        QVERIFY(other.open());
+        for (const QString& table : dropped)
+            QVERIFY(QSqlQuery(other).exec(u"DROP TABLE "_s + table));
+    }
+    QSqlDatabase::removeDatabase(u"other"_s);
+    window.refresh();
+
+    using P = RecordsWindow::Part;
+    for (P part : {P::Graph, P::Calendar, P::Facts, P::Table}) {
+        const QLabel* failure = window.unreadableLabel(part);
+        QCOMPARE(failure->isVisibleTo(&window), unreadable.contains(part));
+        QCOMPARE(failure->text(), u"きろくを よめませんでした。"_s);
+    }
+
+    // The CSV reads the sheets alone: written, or told and no file left.
+    const bool csvReadable = !dropped.contains(u"sheets"_s);
+    const QString path = fixture.folder.filePath(u"out.csv"_s);
+    fixture.desktop.savePath = path;
+    QTest::mouseClick(window.csvButton(), Qt::LeftButton);
+    QCOMPARE(QFile::exists(path), csvReadable);
+    QCOMPARE(fixture.desktop.shown.size(), csvReadable ? 0 : 1);
+    if (!csvReadable) {
+        QVERIFY(
+            fixture.desktop.shown[0].message.prompt.startsWith(u"きろくを よめませんでした。"_s));
+    }
+}
+
+void RecordsWindowTest::sheetsNotKept()
+{
+    Fixture fixture;
+    RecordsWindow& window = fixture.open();
+    window.show();
+    QVERIFY(!window.notKeptLabel()->isVisible());
+    window.setSheetsNotKept(1);
+    QVERIFY(window.notKeptLabel()->isVisible());
+    QCOMPARE(window.notKeptLabel()->text(),
+        u"この かいの きろくの うち 1まいは ほぞん できませんでした。"_s);
+    window.setSheetsNotKept(0);
+    QVERIFY(!window.notKeptLabel()->isVisible());
+}
+
+// The test's screen is 1024 x 720 (see main()).
+void RecordsWindowTest::fitsSmallScreen()
+{
+    Fixture fixture;
+    for (int day = 0; day < 300; ++day)
+        fixture.add(sheet(AllKinds[day % 4], at(day), 60 + day % 50, 0, {{1, 2, 900}}));
+    RecordsWindow& window = fixture.open();
+    window.setSheetsNotKept(1);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QRect available = window.screen()->availableGeometry();
+    QCOMPARE(available.size(), QSize(1024, 720));
+    QVERIFY(available.contains(window.frameGeometry()));
+
+    // At its smallest it still fits, and at the size it opened with every
+    // command is in sight and nothing needs scrolling sideways.
+    QVERIFY(available.size().boundedTo(window.minimumSizeHint()) == window.minimumSizeHint());
+    QList<QWidget*> controls;
+    for (Kind kind : AllKinds)
+        controls << window.kindButton(kind);
+    controls << window.csvButton() << window.clearButton();
+    for (QWidget* control : controls) {
+        QVERIFY(control->isVisible());
+        QVERIFY(window.rect().contains(QRect(control->mapTo(&window, QPoint()), control->size())));
+    }
+    QCOMPARE(window.body()->horizontalScrollBar()->maximum(), 0);
+}
+
+// The records window on a screen of 1024 x 720, the area a 1024 x 768 screen
+// leaves beside a panel.
+int main(int argc, char** argv)
+{
+    QTemporaryDir folder;
+    const QString config = folder.filePath(u"screen.json"_s);
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    file.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 720,
+        "logicalDpiX": 96, "logicalDpiY": 96, "dpr": 1}]})");
+    file.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
+    QApplication app(argc, argv);
+    RecordsWindowTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_records_window.moc"

@@ -140,7 +140,7 @@ struct Fixture
 int storedSheets(const QString& path)
 {
     RecordStore store(path);
-    return store.open() ? store.count() : -1;
+    return store.open() ? store.count().value_or(-1) : -1;
 }
 
 } // namespace
@@ -205,7 +205,7 @@ void PracticeTest::finishedSheet()
         fileWhenTold = fixture.read(u"Varolin.ini"_s);
         RecordStore store(fixture.path(u"records.sqlite"_s));
         QVERIFY(store.open());
-        storedWhenTold = store.sheets();
+        storedWhenTold = store.sheets().value_or(QList<StoredSheet>{});
     });
     QVERIFY(fixture.play(perAnswer));
 
