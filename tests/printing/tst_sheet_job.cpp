@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A print job of sheets is one document: every sheet, then every answer key
-// in the same order, each page numbered and with the name line. Addition,
+// in the same order, each page numbered and with the name line, and the
+// child's name on it, whole and on the paper, when the job has one. Addition,
 // subtraction and multiplication print on the answer sheet's grid (the
 // unused tenth row and column of multiplication blank), division as nine
 // rows of nine whole problems; every answer in a key is the right one. Fresh
@@ -52,25 +53,34 @@ QRectF inTwips(const Pdf::Word& word)
         word.box.height() * 20};
 }
 
-QString print(
-    const QString& path, const std::vector<Sheet>& sheets, bool keys, bool onPdfWriter = false)
+SheetJob pagesOf(bool keys, const QString& name = {})
 {
+    SheetJob job;
+    job.answerKeys = keys;
+    job.name = name;
+    return job;
+}
+
+QString print(const QString& path, const std::vector<Sheet>& sheets, bool keys,
+    bool onPdfWriter = false, const QString& name = {})
+{
+    const SheetJob job = pagesOf(keys, name);
     if (onPdfWriter) {
         QPdfWriter writer(path);
-        paintSheets(writer, sheets, keys);
+        paintSheets(writer, sheets, job);
         return path;
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
-    printSheets(&printer, sheets, keys);
+    printSheets(&printer, sheets, job);
     return path;
 }
 
 std::vector<Sheet> freshSheets(Kind kind, int count, quint32 seed)
 {
     QRandomGenerator random(seed);
-    return jobSheets({kind, SheetJob::Source::Fresh, count, false}, Sheet{}, random);
+    return jobSheets({kind, SheetJob::Source::Fresh, count, false, {}}, Sheet{}, random);
 }
 
 // What a page shows: the band above the content, the name line below, and
@@ -238,7 +248,7 @@ void SheetJobTest::sheetsOfAJob()
     QRandomGenerator random(seed);
     const Sheet onBoard = sheets.back();
     const std::vector<Sheet> boardJob
-        = jobSheets({kind, SheetJob::Source::Board, asked, true}, onBoard, random);
+        = jobSheets({kind, SheetJob::Source::Board, asked, true, {}}, onBoard, random);
     QCOMPARE(int(boardJob.size()), 1);
     QCOMPARE(boardJob.front(), onBoard);
     QCOMPARE(random.generate(), QRandomGenerator(seed).generate());
@@ -252,14 +262,26 @@ void SheetJobTest::pagesOfAJob_data()
     QTest::addColumn<int>("pages");
     QTest::addColumn<bool>("landscape");
     QTest::addColumn<bool>("onPdfWriter");
+    QTest::addColumn<QString>("name"); // on every page
 
-    QTest::newRow("addition, 40 sheets") << Kind::Addition << 40 << false << 40 << false << false;
+    QTest::newRow("addition, 40 sheets")
+        << Kind::Addition << 40 << false << 40 << false << false << QString();
     QTest::newRow("subtraction, 40 sheets and keys")
-        << Kind::Subtraction << 40 << true << 80 << false << false;
+        << Kind::Subtraction << 40 << true << 80 << false << false << QString();
     QTest::newRow("division, 40 sheets and keys")
-        << Kind::Division << 40 << true << 80 << true << false;
+        << Kind::Division << 40 << true << 80 << true << false << QString();
     QTest::newRow("division on a PDF writer, 2 sheets and keys")
-        << Kind::Division << 2 << true << 4 << true << true;
+        << Kind::Division << 2 << true << 4 << true << true << QString();
+    QTest::newRow("multiplication for さくら, 2 sheets and keys")
+        << Kind::Multiplication << 2 << true << 4 << false << false << u"さくら"_s;
+    QTest::newRow("division for 李 on a PDF writer, 2 sheets and keys")
+        << Kind::Division << 2 << true << 4 << true << true << u"李"_s;
+    // Longer than the room after 「なまえ：」: made smaller, kept whole.
+    QTest::newRow("addition for the longest name")
+        << Kind::Addition << 1 << true << 2 << false << false
+        << u"ながいなまえのこどもながいなまえのこども"_s;
+    QTest::newRow("division for the longest name")
+        << Kind::Division << 1 << false << 1 << true << false << u"Maximilian-Alexander"_s;
 }
 
 void SheetJobTest::pagesOfAJob()
@@ -270,24 +292,26 @@ void SheetJobTest::pagesOfAJob()
     QFETCH(int, pages);
     QFETCH(bool, landscape);
     QFETCH(bool, onPdfWriter);
+    QFETCH(QString, name);
 
-    const QString pdf
-        = print(dir.filePath(u"pages.pdf"_s), freshSheets(kind, sheets, 7), keys, onPdfWriter);
+    const QString pdf = print(
+        dir.filePath(u"pages.pdf"_s), freshSheets(kind, sheets, 7), keys, onPdfWriter, name);
     QCOMPARE(Pdf::pages(pdf), pages);
     const QSizeF size = Pdf::pageSize(pdf);
     QCOMPARE(size.width() > size.height(), landscape);
 
-    // The sheets first, then the keys in the same order.
-    auto band = [&](int page) {
+    // The sheets first, then the keys in the same order; the name on each.
+    std::map<int, QString> bands{{1, bandText(false, 1)}, {sheets, bandText(false, sheets)}};
+    if (keys) {
+        bands[sheets + 1] = bandText(true, 1);
+        bands[pages] = bandText(true, sheets);
+    }
+    for (const auto& [page, band] : bands) {
         const PageText read
             = kind == Kind::Division ? divisionPage(pdf, page) : gridPage(pdf, page);
-        return read.band;
-    };
-    QCOMPARE(band(1), bandText(false, 1));
-    QCOMPARE(band(sheets), bandText(false, sheets));
-    if (keys) {
-        QCOMPARE(band(sheets + 1), bandText(true, 1));
-        QCOMPARE(band(pages), bandText(true, sheets));
+        QCOMPARE(read.band, band);
+        QCOMPARE(read.below, NameLine + name);
+        QVERIFY(printable(pdf).contains(read.extent));
     }
 }
 
@@ -297,7 +321,7 @@ void SheetJobTest::pageRange()
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(u"range.pdf"_s));
     printer.setPageRanges(QPageRanges::fromString(u"3-4"_s));
-    printSheets(&printer, freshSheets(Kind::Addition, 3, 1), true);
+    printSheets(&printer, freshSheets(Kind::Addition, 3, 1), pagesOf(true));
     QCOMPARE(Pdf::pages(printer.outputFileName()), 2);
     QCOMPARE(gridPage(printer.outputFileName(), 1).band, bandText(false, 3));
     QCOMPARE(gridPage(printer.outputFileName(), 2).band, bandText(true, 1));
@@ -480,7 +504,7 @@ void SheetJobTest::stoppedOrFailedJob()
     if (pdfName.contains(u'/'))
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
     try {
-        printSheets(printer, sheets, true, progress);
+        printSheets(printer, sheets, pagesOf(true), progress);
     } catch (const PrintCancelled&) {
         cancelled = true;
     } catch (const PrintError&) {
