@@ -281,7 +281,8 @@ void SheetJobTest::pagesOfAJob_data()
         << Kind::Addition << 1 << true << 2 << false << false
         << u"ながいなまえのこどもながいなまえのこども"_s;
     QTest::newRow("division for the longest name")
-        << Kind::Division << 1 << false << 1 << true << false << u"Maximilian-Alexander"_s;
+        << Kind::Division << 1 << false << 1 << true << false
+        << u"ながいなまえのこどもながいなまえのこども"_s;
 }
 
 void SheetJobTest::pagesOfAJob()
