@@ -3,8 +3,8 @@
 // any kind, and answer keys; it prints what it shows on the printer or file
 // the user picks, previews the same pages, and says when a job failed or was
 // stopped, leaving no file behind. With several children it prints the name
-// of the child at the board on the board's sheet, and on fresh sheets only
-// when asked.
+// of the child at the board on the board's sheet, and on fresh sheets when
+// asked.
 #include "../printing/pdf_tools.h"
 #include "app/print_dialog.h"
 #include "fake_desktop.h"
@@ -25,9 +25,9 @@ namespace {
 
 struct Fixture
 {
-    explicit Fixture(Kind boardKind, const QStringList& children = {u"ひとりめ"_s}, int atBoard = 0)
+    explicit Fixture(Kind boardKind, const QStringList& children = {u"ひとりめ"_s})
         : board(drawSheet(boardKind, boardRandom))
-        , dialog(board, random, desktop, children, atBoard)
+        , dialog(board, random, desktop, children, 1)
     {
         dialog.show();
     }
@@ -66,8 +66,6 @@ private Q_SLOTS:
     void jobs_data();
     void jobs();
     void stoppedByTheUser();
-    void childName_data();
-    void childName();
 };
 
 void PrintDialogTest::choices()
@@ -75,8 +73,9 @@ void PrintDialogTest::choices()
     // Not addition: the preselection must follow the board, not the first kind.
     const Kind boardKind = Kind::Division;
     const Kind otherKind = Kind::Subtraction;
-    Fixture f(boardKind);
+    Fixture f(boardKind, {u"ひとりめ"_s, u"さくら"_s, u"李"_s});
     QCOMPARE(f.dialog.windowTitle(), u"いんさつ"_s);
+    QCOMPARE(f.dialog.job().name, u"さくら"_s);
     QCOMPARE(f.dialog.job().kind, boardKind);
     QVERIFY(f.find<QRadioButton>(u"boardSheet"_s)->isChecked());
     QVERIFY(!f.find<QSpinBox>(u"sheetCount"_s)->isEnabled());
@@ -90,12 +89,20 @@ void PrintDialogTest::choices()
     QVERIFY(f.find<QSpinBox>(u"sheetCount"_s)->isEnabled());
     QCOMPARE(f.dialog.job().kind, otherKind);
     QCOMPARE(f.dialog.job().source, SheetJob::Source::Fresh);
+    QCOMPARE(f.dialog.job().name, QString());
+    QTest::keyClick(f.find<QComboBox>(u"child"_s), Qt::Key_Down);
+    QCOMPARE(f.dialog.job().name, u"李"_s);
+    // Unticked by hand, it stays so.
+    f.click(u"printName"_s);
 
     f.chooseKind(boardKind);
     QVERIFY(f.find<QRadioButton>(u"boardSheet"_s)->isEnabled());
     f.click(u"boardSheet"_s);
     QVERIFY(!f.find<QSpinBox>(u"sheetCount"_s)->isEnabled());
     QCOMPARE(f.dialog.job().source, SheetJob::Source::Board);
+    QCOMPARE(f.dialog.job().name, QString());
+    // One child: their name is for them to write, as ever.
+    QVERIFY(!Fixture(boardKind).find<QCheckBox>(u"printName"_s));
 }
 
 void PrintDialogTest::jobs_data()
@@ -189,51 +196,6 @@ void PrintDialogTest::stoppedByTheUser()
     QCOMPARE(message.icon, Desktop::Icon::None);
     QVERIFY(QDir(f.folder.path()).isEmpty(QDir::Files | QDir::Hidden));
     QVERIFY(f.dialog.isVisible());
-}
-
-void PrintDialogTest::childName_data()
-{
-    QTest::addColumn<QStringList>("children"); // the second at the board
-    QTest::addColumn<QStringList>("steps"); // widgets clicked, "down" on the names
-    QTest::addColumn<QString>("printed");
-
-    const QStringList three{u"ひとりめ"_s, u"さくら"_s, u"李"_s};
-    QTest::newRow("one child: nothing offered")
-        << QStringList{u"ひとりめ"_s} << QStringList() << QString();
-    QTest::newRow("board's sheet: the child at the board") << three << QStringList() << u"さくら"_s;
-    QTest::newRow("fresh sheets: no name") << three << QStringList{u"freshSheets"_s} << QString();
-    QTest::newRow("fresh sheets, name ticked")
-        << three << QStringList{u"freshSheets"_s, u"printName"_s} << u"さくら"_s;
-    QTest::newRow("fresh sheets, another child picked")
-        << three << QStringList{u"freshSheets"_s, u"down"_s} << u"李"_s;
-    QTest::newRow("unticked by hand stays off")
-        << three << QStringList{u"printName"_s, u"freshSheets"_s, u"boardSheet"_s} << QString();
-}
-
-void PrintDialogTest::childName()
-{
-    QVERIFY2(Pdf::toolsPresent(), Pdf::Missing);
-    QFETCH(QStringList, children);
-    QFETCH(QStringList, steps);
-    QFETCH(QString, printed);
-
-    Fixture f(Kind::Addition, children, 1);
-    QCOMPARE(f.find<QCheckBox>(u"printName"_s) != nullptr, children.size() > 1);
-    for (const QString& step : steps) {
-        if (step == u"down"_s)
-            QTest::keyClick(f.find<QComboBox>(u"child"_s), Qt::Key_Down);
-        else
-            f.click(step);
-    }
-    f.desktop.chosenPdfPath = f.folder.filePath(u"named.pdf"_s);
-    f.click(u"print"_s);
-
-    QString text;
-    for (const Pdf::Word& word : Pdf::words(f.desktop.chosenPdfPath))
-        text += word.text;
-    QVERIFY2(text.contains(u"なまえ："_s), qPrintable(text));
-    for (const QString& child : children)
-        QCOMPARE(text.contains(child), child == printed);
 }
 
 QTEST_MAIN(PrintDialogTest)
