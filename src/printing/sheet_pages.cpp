@@ -70,9 +70,9 @@ public:
             line.y() * sy + lineMetrics.ascent());
         const double room = right * sx - start.x();
         const double width = lineMetrics.horizontalAdvance(name);
-        // Never below a quarter of the size, 6 points, still read at a
-        // glance; the margin kept on the right takes what the longest names
-        // then need beyond their room.
+        // Never below a quarter of the size (6 points on a grid page): the
+        // margin kept on the right takes what the longest names then need
+        // beyond their room.
         if (width > room && room > 0) {
             font.setPointSizeF(font.pointSizeF() * std::max(0.25, room / width));
             painter.setFont(font);
