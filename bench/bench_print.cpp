@@ -19,12 +19,12 @@ void classSet(benchmark::State& state, Kind kind)
 {
     QTemporaryDir dir;
     QRandomGenerator random(20250210);
-    const SheetJob job{kind, SheetJob::Source::Fresh, SheetJob::MaxFreshSheets, true};
+    const SheetJob job{kind, SheetJob::Source::Fresh, SheetJob::MaxFreshSheets, true, {}};
     for (auto _ : state) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(u"sheets.pdf"_s));
-        printSheets(&printer, jobSheets(job, Sheet{}, random), job.answerKeys);
+        printSheets(&printer, jobSheets(job, Sheet{}, random), job);
     }
 }
 BENCHMARK_CAPTURE(classSet, addition, Kind::Addition)->Unit(benchmark::kMillisecond);

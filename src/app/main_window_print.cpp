@@ -66,6 +66,13 @@ void MainWindow::showPrintDialog()
     // Sheets are printed between drills, never from under a running one.
     if (drill->phase() != Drill::Phase::Idle)
         return;
-    PrintDialog dialog(drill->sheet(), printRandom, desktop, this);
+    QStringList children;
+    int atBoard = 0;
+    for (const Child& child : practice.children()) {
+        if (child.id == practice.child().id)
+            atBoard = int(children.size());
+        children.append(child.name);
+    }
+    PrintDialog dialog(drill->sheet(), printRandom, desktop, children, atBoard, this);
     dialog.exec();
 }

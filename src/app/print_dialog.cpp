@@ -17,6 +17,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 using namespace Qt::StringLiterals;
@@ -27,8 +28,8 @@ const QString Title = u"いんさつ"_s;
 
 } // namespace
 
-PrintDialog::PrintDialog(
-    const Sheet& board, QRandomGenerator& random, Desktop& desktop, QWidget* parent)
+PrintDialog::PrintDialog(const Sheet& board, QRandomGenerator& random, Desktop& desktop,
+    const QStringList& children, int atBoard, QWidget* parent)
     : QDialog(parent)
     , board(board)
     , random(random)
@@ -60,6 +61,25 @@ PrintDialog::PrintDialog(
     keysBox = new QCheckBox(u"こたえも いんさつする"_s, this);
     keysBox->setObjectName(u"answerKeys"_s);
 
+    // With one child the name stays for the child to write, as it always
+    // has: that child never sees their name anywhere else.
+    QHBoxLayout* name = nullptr;
+    if (children.size() > 1) {
+        nameBox = new QCheckBox(u"なまえを いれる"_s, this);
+        nameBox->setObjectName(u"printName"_s);
+        childBox = new QComboBox(this);
+        childBox->setObjectName(u"child"_s);
+        childBox->setAccessibleName(u"なまえ"_s);
+        childBox->addItems(children);
+        childBox->setCurrentIndex(std::clamp(atBoard, 0, int(children.size()) - 1));
+        name = new QHBoxLayout;
+        name->addWidget(nameBox);
+        name->addWidget(childBox);
+        name->addStretch();
+        connect(nameBox, &QCheckBox::clicked, this, [this] { nameChosen = true; });
+        connect(childBox, &QComboBox::activated, this, &PrintDialog::childChosen);
+    }
+
     auto* buttons = new QDialogButtonBox(this);
     printButton = buttons->addButton(u"いんさつ…"_s, QDialogButtonBox::ActionRole);
     printButton->setObjectName(u"print"_s);
@@ -77,6 +97,8 @@ PrintDialog::PrintDialog(
     layout->addWidget(boardButton);
     layout->addLayout(fresh);
     layout->addWidget(keysBox);
+    if (name)
+        layout->addLayout(name);
     layout->addWidget(buttons);
 
     connect(kindBox, &QComboBox::currentIndexChanged, this, &PrintDialog::kindChosen);
@@ -84,6 +106,7 @@ PrintDialog::PrintDialog(
     connect(printButton, &QPushButton::clicked, this, &PrintDialog::print);
     connect(previewButton, &QPushButton::clicked, this, &PrintDialog::preview);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    sourceChosen();
 }
 
 PrintDialog::~PrintDialog() = default;
@@ -95,6 +118,8 @@ SheetJob PrintDialog::job() const
     job.source = freshButton->isChecked() ? SheetJob::Source::Fresh : SheetJob::Source::Board;
     job.freshSheets = countBox->value();
     job.answerKeys = keysBox->isChecked();
+    if (nameBox && nameBox->isChecked())
+        job.name = childBox->currentText();
     return job;
 }
 
@@ -111,6 +136,15 @@ void PrintDialog::kindChosen()
 void PrintDialog::sourceChosen()
 {
     countBox->setEnabled(freshButton->isChecked());
+    if (nameBox && !nameChosen)
+        nameBox->setChecked(!freshButton->isChecked());
+}
+
+void PrintDialog::childChosen()
+{
+    // A name picked is a name to print.
+    nameBox->setChecked(true);
+    nameChosen = true;
 }
 
 void PrintDialog::print()
@@ -122,7 +156,7 @@ void PrintDialog::print()
     printer.setDocName(u"Varolin %1"_s.arg(kindName(kindNumber(chosen.kind))));
     if (!desktop.choosePrinter(this, printer))
         return;
-    if (printOn(printer, jobSheets(chosen, board, random), chosen.answerKeys))
+    if (printOn(printer, jobSheets(chosen, board, random), chosen))
         accept();
 }
 
@@ -133,19 +167,19 @@ void PrintDialog::preview()
     // and printing from it prints the sheets that were shown.
     const std::vector<Sheet> sheets = jobSheets(chosen, board, random);
     QPrinter printer(QPrinter::HighResolution);
-    desktop.previewPrint(
-        this, printer, [&](QPrinter& target) { printOn(target, sheets, chosen.answerKeys); });
+    desktop.previewPrint(this, printer, [&](QPrinter& target) { printOn(target, sheets, chosen); });
 }
 
-bool PrintDialog::printOn(QPrinter& printer, const std::vector<Sheet>& sheets, bool answerKeys)
+bool PrintDialog::printOn(
+    QPrinter& printer, const std::vector<Sheet>& sheets, const SheetJob& chosen)
 {
-    QProgressDialog progress(
-        u"いんさつしています…"_s, u"やめる"_s, 0, pageCount(int(sheets.size()), answerKeys), this);
+    QProgressDialog progress(u"いんさつしています…"_s, u"やめる"_s, 0,
+        pageCount(int(sheets.size()), chosen.answerKeys), this);
     progress.setWindowTitle(Title);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);
     try {
-        printSheets(&printer, sheets, answerKeys, [&progress](int done, int) {
+        printSheets(&printer, sheets, chosen, [&progress](int done, int) {
             progress.setValue(done);
             // The box shows only for a long job. Until then timers and
             // repaints still run between pages, clicks and keys do not.

@@ -5,6 +5,7 @@
 #include "printing/sheet_job.h"
 
 #include <QDialog>
+#include <QStringList>
 
 #include <vector>
 
@@ -21,15 +22,18 @@ class QSpinBox;
 // with or without their answer keys, on a printer or to a PDF file the user
 // chooses, or shows them first in a preview. A job that fails or is stopped
 // is told through the desktop and changes nothing; the board is never
-// touched.
+// touched. With two or more children, it offers to print a child's name
+// on every page: at once for the board's sheet, which is that child's; on
+// request for fresh sheets, which are mostly handed to a whole class.
 class PrintDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    // Fresh sheets are drawn from `random` when a job starts.
-    PrintDialog(
-        const Sheet& board, QRandomGenerator& random, Desktop& desktop, QWidget* parent = nullptr);
+    // Fresh sheets are drawn from `random` when a job starts. `children`:
+    // their names, `atBoard` the index of the child at the board.
+    PrintDialog(const Sheet& board, QRandomGenerator& random, Desktop& desktop,
+        const QStringList& children, int atBoard, QWidget* parent = nullptr);
     ~PrintDialog() override;
 
     // The job as the controls describe it.
@@ -38,11 +42,12 @@ public:
 private:
     void kindChosen();
     void sourceChosen();
+    void childChosen();
     void print();
     void preview();
     // Prints `sheets` on `printer` with a progress box that can stop the job;
     // tells the user when it failed or was stopped. True when it printed.
-    bool printOn(QPrinter& printer, const std::vector<Sheet>& sheets, bool answerKeys);
+    bool printOn(QPrinter& printer, const std::vector<Sheet>& sheets, const SheetJob& chosen);
 
     const Sheet board;
     QRandomGenerator& random;
@@ -53,6 +58,12 @@ private:
     QRadioButton* freshButton = nullptr;
     QSpinBox* countBox = nullptr;
     QCheckBox* keysBox = nullptr;
+    // Null with one child.
+    QCheckBox* nameBox = nullptr;
+    QComboBox* childBox = nullptr;
+    // Whether the name is printed has been chosen by hand: it no longer
+    // follows the choice of sheets.
+    bool nameChosen = false;
     QPushButton* printButton = nullptr;
     QPushButton* previewButton = nullptr;
 };

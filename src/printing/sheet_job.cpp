@@ -34,12 +34,12 @@ namespace {
 // `ranges`: the pages the user chose in the print dialog (from 1), empty for
 // all of them.
 void paintPages(QPainter& painter, const std::function<void()>& newPage,
-    const std::vector<Sheet>& sheets, bool answerKeys, const QPageRanges& ranges,
+    const std::vector<Sheet>& sheets, const SheetJob& job, const QPageRanges& ranges,
     const PrintProgress& progress)
 {
     const int count = int(sheets.size());
     std::vector<int> pages;
-    for (int page = 0; page < pageCount(count, answerKeys); ++page) {
+    for (int page = 0; page < pageCount(count, job.answerKeys); ++page) {
         if (ranges.isEmpty() || ranges.contains(page + 1))
             pages.push_back(page);
     }
@@ -50,7 +50,7 @@ void paintPages(QPainter& painter, const std::function<void()>& newPage,
         if (done > 0)
             newPage();
         const int sheet = pages[done] % count;
-        SheetPages::paint(painter, sheets[sheet], sheet + 1, pages[done] >= count);
+        SheetPages::paint(painter, sheets[sheet], sheet + 1, pages[done] >= count, job.name);
         if (progress && !progress(done + 1, total))
             throw PrintCancelled();
     }
@@ -64,21 +64,21 @@ void checkSheets(const std::vector<Sheet>& sheets)
 
 } // namespace
 
-void printSheets(QPrinter* printer, const std::vector<Sheet>& sheets, bool answerKeys,
+void printSheets(QPrinter* printer, const std::vector<Sheet>& sheets, const SheetJob& job,
     const PrintProgress& progress)
 {
     checkSheets(sheets);
     if (!printer)
         throw PrintError("no printer is available");
     printer->setPageOrientation(SheetPages::orientation(sheets.front().kind));
-    PrintJob job(printer);
+    PrintJob printJob(printer);
     paintPages(
-        job.painter(), [&job] { job.newPage(); }, sheets, answerKeys, printer->pageRanges(),
+        printJob.painter(), [&printJob] { printJob.newPage(); }, sheets, job, printer->pageRanges(),
         progress);
-    job.finish();
+    printJob.finish();
 }
 
-void paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets, bool answerKeys,
+void paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets, const SheetJob& job,
     const PrintProgress& progress)
 {
     checkSheets(sheets);
@@ -93,7 +93,7 @@ void paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets, bo
                 if (!device.newPage())
                     throw PrintError("the device cannot start a page");
             },
-            sheets, answerKeys, device.pageRanges(), progress);
+            sheets, job, device.pageRanges(), progress);
     } catch (...) {
         painter.end();
         throw;

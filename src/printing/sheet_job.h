@@ -3,6 +3,8 @@
 
 #include "drill/sheet.h"
 
+#include <QString>
+
 #include <functional>
 #include <vector>
 
@@ -22,6 +24,8 @@ struct SheetJob
     Source source = Source::Board;
     int freshSheets = 1; // 1..MaxFreshSheets
     bool answerKeys = false;
+    // Written after 「なまえ：」 on every page of the job; none when empty.
+    QString name;
 };
 
 // The sheets `job` prints, numbered 1, 2, ... in this order: `board`, or
@@ -38,15 +42,17 @@ using PrintProgress = std::function<bool(int done, int total)>;
 // never puts a key on the back of its sheet).
 int pageCount(int sheets, bool answerKeys);
 
-// Prints the pages on `printer` as one job, upright or on their side as the
-// kind needs; only the pages in the printer's page ranges when it has any.
+// Prints the pages of `job`, its answer keys and the name on them, for
+// `sheets` as jobSheets drew them, on `printer` as one job, upright or on
+// their side as the kind needs; only the pages in the printer's page ranges
+// when it has any.
 // Throws PrintCancelled when `progress` stops it, PrintError when there is
 // no printer or it fails; either way nothing is printed, and a file printed
 // to is left as it was (no partial file).
-void printSheets(QPrinter* printer, const std::vector<Sheet>& sheets, bool answerKeys,
+void printSheets(QPrinter* printer, const std::vector<Sheet>& sheets, const SheetJob& job,
     const PrintProgress& progress = {});
 
 // The same pages on any paged device, a painter begun and ended here. A
 // stopped or failed job leaves the device's output to the caller.
-void paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets, bool answerKeys,
+void paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets, const SheetJob& job,
     const PrintProgress& progress = {});

@@ -60,6 +60,26 @@ public:
         painter.drawText(QPointF(twips.x() * sx, twips.y() * sy + metrics.ascent()), text);
     }
 
+    // `name` after the name line that starts at `line`, on its baseline,
+    // made smaller where it would reach past `right`.
+    void nameAfter(const QPointF& line, const QString& name, double right)
+    {
+        setPoints(AnswerSheet::NamePoints);
+        const QFontMetricsF lineMetrics(painter.font(), painter.device());
+        const QPointF start(line.x() * sx + lineMetrics.horizontalAdvance(AnswerSheet::NameLine),
+            line.y() * sy + lineMetrics.ascent());
+        const double room = right * sx - start.x();
+        const double width = lineMetrics.horizontalAdvance(name);
+        // Never below a quarter of the size (6 points on a grid page): the
+        // margin kept on the right takes what the longest names then need
+        // beyond their room.
+        if (width > room && room > 0) {
+            font.setPointSizeF(font.pointSizeF() * std::max(0.25, room / width));
+            painter.setFont(font);
+        }
+        painter.drawText(start, name);
+    }
+
     void box(const QRectF& twips)
     {
         QPen pen(Qt::black);
@@ -91,7 +111,7 @@ void paintBand(Canvas& canvas, int number, bool key, double right)
     canvas.text(numberText(number), band, NumberPoints, Qt::AlignRight | Qt::AlignVCenter);
 }
 
-void paintGrid(QPainter& painter, const Sheet& sheet, int number, bool key)
+void paintGrid(QPainter& painter, const Sheet& sheet, int number, bool key, const QString& name)
 {
     const QPaintDevice& device = *painter.device();
     AnswerSheet::paint(
@@ -99,6 +119,11 @@ void paintGrid(QPainter& painter, const Sheet& sheet, int number, bool key)
 
     Canvas canvas(painter, 1.0);
     paintBand(canvas, number, key, AnswerSheet::GridRight);
+    if (!name.isEmpty()) {
+        const double pageWidth = device.width() * 1440.0 / device.logicalDpiX();
+        canvas.nameAfter(QPointF(AnswerSheet::NameLeft, AnswerSheet::NameTop), name,
+            pageWidth - NameRightMargin);
+    }
     if (!key)
         return;
     for (int cell = 0; cell < 100; ++cell) {
@@ -115,7 +140,7 @@ void paintGrid(QPainter& painter, const Sheet& sheet, int number, bool key)
     }
 }
 
-void paintDivision(QPainter& painter, const Sheet& sheet, int number, bool key)
+void paintDivision(QPainter& painter, const Sheet& sheet, int number, bool key, const QString& name)
 {
     const QPaintDevice& device = *painter.device();
     const double pageWidth = device.width() * 1440.0 / device.logicalDpiX();
@@ -137,8 +162,10 @@ void paintDivision(QPainter& painter, const Sheet& sheet, int number, bool key)
                     Qt::AlignCenter);
         }
     }
-    canvas.textAt(AnswerSheet::NameLine, QPointF(AnswerSheet::NameLeft, DivisionNameTop),
-        AnswerSheet::NamePoints);
+    const QPointF nameLine(AnswerSheet::NameLeft, DivisionNameTop);
+    canvas.textAt(AnswerSheet::NameLine, nameLine, AnswerSheet::NamePoints);
+    if (!name.isEmpty())
+        canvas.nameAfter(nameLine, name, ProblemsRight);
 }
 
 } // namespace
@@ -193,12 +220,12 @@ QRectF answerBox(int row, int column)
     return {place.left() + 2 * Em + BoxGap, place.top() + Em + LineGap, BoxWidth, BoxHeight};
 }
 
-void paint(QPainter& painter, const Sheet& sheet, int number, bool key)
+void paint(QPainter& painter, const Sheet& sheet, int number, bool key, const QString& name)
 {
     if (sheet.kind == Kind::Division)
-        paintDivision(painter, sheet, number, key);
+        paintDivision(painter, sheet, number, key, name);
     else
-        paintGrid(painter, sheet, number, key);
+        paintGrid(painter, sheet, number, key, name);
 }
 
 } // namespace SheetPages

@@ -52,6 +52,10 @@ inline constexpr double BoxHeight = 440;
 inline constexpr double ProblemsRight = ProblemsLeft + 8 * ColumnPitch + 2 * Em + BoxGap + BoxWidth;
 // The name line, lower than on the grid sheets: the problems take more room.
 inline constexpr double DivisionNameTop = 10700;
+// A name printed on the name line keeps this far from the right edge of the
+// printable area (of the problems, on a division page), and is made smaller
+// where it would reach further.
+inline constexpr double NameRightMargin = 400;
 
 inline const QString KeyHeading = QStringLiteral("こたえ");
 
@@ -78,8 +82,9 @@ QRectF answerBox(int row, int column);
 QRectF placeRect(int row, int column);
 
 // Paints sheet `number` on one page of the painter's device (its answer key
-// with `key`). A division page is made smaller on paper too small for it;
-// the grid pages keep their size.
-void paint(QPainter& painter, const Sheet& sheet, int number, bool key);
+// with `key`), with `name` after 「なまえ：」 unless it is empty. A division
+// page is made smaller on paper too small for it; the grid pages keep their
+// size.
+void paint(QPainter& painter, const Sheet& sheet, int number, bool key, const QString& name = {});
 
 } // namespace SheetPages

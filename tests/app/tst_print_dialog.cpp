@@ -2,7 +2,9 @@
 // The print dialog offers the board's kind and sheet first, fresh sheets of
 // any kind, and answer keys; it prints what it shows on the printer or file
 // the user picks, previews the same pages, and says when a job failed or was
-// stopped, leaving no file behind.
+// stopped, leaving no file behind. With several children it prints the name
+// of the child at the board on the board's sheet, and on fresh sheets when
+// asked.
 #include "../printing/pdf_tools.h"
 #include "app/print_dialog.h"
 #include "fake_desktop.h"
@@ -23,9 +25,9 @@ namespace {
 
 struct Fixture
 {
-    explicit Fixture(Kind boardKind)
+    explicit Fixture(Kind boardKind, const QStringList& children = {u"ひとりめ"_s})
         : board(drawSheet(boardKind, boardRandom))
-        , dialog(board, random, desktop)
+        , dialog(board, random, desktop, children, 1)
     {
         dialog.show();
     }
@@ -71,8 +73,9 @@ void PrintDialogTest::choices()
     // Not addition: the preselection must follow the board, not the first kind.
     const Kind boardKind = Kind::Division;
     const Kind otherKind = Kind::Subtraction;
-    Fixture f(boardKind);
+    Fixture f(boardKind, {u"ひとりめ"_s, u"さくら"_s, u"李"_s});
     QCOMPARE(f.dialog.windowTitle(), u"いんさつ"_s);
+    QCOMPARE(f.dialog.job().name, u"さくら"_s);
     QCOMPARE(f.dialog.job().kind, boardKind);
     QVERIFY(f.find<QRadioButton>(u"boardSheet"_s)->isChecked());
     QVERIFY(!f.find<QSpinBox>(u"sheetCount"_s)->isEnabled());
@@ -86,12 +89,20 @@ void PrintDialogTest::choices()
     QVERIFY(f.find<QSpinBox>(u"sheetCount"_s)->isEnabled());
     QCOMPARE(f.dialog.job().kind, otherKind);
     QCOMPARE(f.dialog.job().source, SheetJob::Source::Fresh);
+    QCOMPARE(f.dialog.job().name, QString());
+    QTest::keyClick(f.find<QComboBox>(u"child"_s), Qt::Key_Down);
+    QCOMPARE(f.dialog.job().name, u"李"_s);
+    // Unticked by hand, it stays so.
+    f.click(u"printName"_s);
 
     f.chooseKind(boardKind);
     QVERIFY(f.find<QRadioButton>(u"boardSheet"_s)->isEnabled());
     f.click(u"boardSheet"_s);
     QVERIFY(!f.find<QSpinBox>(u"sheetCount"_s)->isEnabled());
     QCOMPARE(f.dialog.job().source, SheetJob::Source::Board);
+    QCOMPARE(f.dialog.job().name, QString());
+    // One child: their name is for them to write, as ever.
+    QVERIFY(!Fixture(boardKind).find<QCheckBox>(u"printName"_s));
 }
 
 void PrintDialogTest::jobs_data()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A print job of sheets is one document: every sheet, then every answer key
-// in the same order, each page numbered and with the name line. Addition,
+// in the same order, each page numbered and with the name line, and the
+// child's name on it, whole and on the paper, when the job has one. Addition,
 // subtraction and multiplication print on the answer sheet's grid (the
 // unused tenth row and column of multiplication blank), division as nine
 // rows of nine whole problems; every answer in a key is the right one. Fresh
@@ -52,25 +53,33 @@ QRectF inTwips(const Pdf::Word& word)
         word.box.height() * 20};
 }
 
-QString print(
-    const QString& path, const std::vector<Sheet>& sheets, bool keys, bool onPdfWriter = false)
+SheetJob pagesOf(bool keys, const QString& name = {})
+{
+    SheetJob job;
+    job.answerKeys = keys;
+    job.name = name;
+    return job;
+}
+
+QString print(const QString& path, const std::vector<Sheet>& sheets, bool keys,
+    bool onPdfWriter = false, const QString& name = {})
 {
     if (onPdfWriter) {
         QPdfWriter writer(path);
-        paintSheets(writer, sheets, keys);
+        paintSheets(writer, sheets, pagesOf(keys, name));
         return path;
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
-    printSheets(&printer, sheets, keys);
+    printSheets(&printer, sheets, pagesOf(keys, name));
     return path;
 }
 
 std::vector<Sheet> freshSheets(Kind kind, int count, quint32 seed)
 {
     QRandomGenerator random(seed);
-    return jobSheets({kind, SheetJob::Source::Fresh, count, false}, Sheet{}, random);
+    return jobSheets({kind, SheetJob::Source::Fresh, count, false, {}}, Sheet{}, random);
 }
 
 // What a page shows: the band above the content, the name line below, and
@@ -238,7 +247,7 @@ void SheetJobTest::sheetsOfAJob()
     QRandomGenerator random(seed);
     const Sheet onBoard = sheets.back();
     const std::vector<Sheet> boardJob
-        = jobSheets({kind, SheetJob::Source::Board, asked, true}, onBoard, random);
+        = jobSheets({kind, SheetJob::Source::Board, asked, true, {}}, onBoard, random);
     QCOMPARE(int(boardJob.size()), 1);
     QCOMPARE(boardJob.front(), onBoard);
     QCOMPARE(random.generate(), QRandomGenerator(seed).generate());
@@ -297,7 +306,7 @@ void SheetJobTest::pageRange()
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(u"range.pdf"_s));
     printer.setPageRanges(QPageRanges::fromString(u"3-4"_s));
-    printSheets(&printer, freshSheets(Kind::Addition, 3, 1), true);
+    printSheets(&printer, freshSheets(Kind::Addition, 3, 1), pagesOf(true));
     QCOMPARE(Pdf::pages(printer.outputFileName()), 2);
     QCOMPARE(gridPage(printer.outputFileName(), 1).band, bandText(false, 3));
     QCOMPARE(gridPage(printer.outputFileName(), 2).band, bandText(true, 1));
@@ -307,19 +316,23 @@ void SheetJobTest::gridPages_data()
 {
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<QString>("sign");
+    QTest::addColumn<QString>("name"); // of the child, on every page
 
-    QTest::newRow("addition") << Kind::Addition << u"＋"_s;
-    QTest::newRow("subtraction") << Kind::Subtraction << u"－"_s;
-    QTest::newRow("multiplication, tenth row and column blank") << Kind::Multiplication << u"×"_s;
+    QTest::newRow("addition") << Kind::Addition << u"＋"_s << QString();
+    QTest::newRow("subtraction for さくら") << Kind::Subtraction << u"－"_s << u"さくら"_s;
+    // Longer than the room after 「なまえ：」: made smaller, kept whole.
+    QTest::newRow("multiplication, tenth row and column blank, for the longest name")
+        << Kind::Multiplication << u"×"_s << u"ながいなまえのこどもながいなまえのこども"_s;
 }
 
 void SheetJobTest::gridPages()
 {
     QFETCH(Kind, kind);
     QFETCH(QString, sign);
+    QFETCH(QString, name);
 
     const std::vector<Sheet> sheets = freshSheets(kind, 2, 99);
-    const QString pdf = print(dir.filePath(u"grid.pdf"_s), sheets, true);
+    const QString pdf = print(dir.filePath(u"grid.pdf"_s), sheets, true, false, name);
     QCOMPARE(Pdf::pages(pdf), 4);
 
     for (int page = 1; page <= 4; ++page) {
@@ -328,7 +341,7 @@ void SheetJobTest::gridPages()
         const int size = sheet.size();
         const PageText read = gridPage(pdf, page);
         QCOMPARE(read.band, bandText(key, (page - 1) % 2 + 1));
-        QCOMPARE(read.below, NameLine);
+        QCOMPARE(read.below, NameLine + name);
         QCOMPARE(read.misplaced, QStringList());
 
         std::map<std::pair<int, int>, QString> expected;
@@ -350,7 +363,7 @@ void SheetJobTest::gridPages()
 void SheetJobTest::divisionPages()
 {
     const std::vector<Sheet> sheets = freshSheets(Kind::Division, 2, 4321);
-    const QString pdf = print(dir.filePath(u"division.pdf"_s), sheets, true);
+    const QString pdf = print(dir.filePath(u"division.pdf"_s), sheets, true, false, u"李"_s);
     QCOMPARE(Pdf::pages(pdf), 4);
     static const QRegularExpression problem(u"^(\\d+)÷(\\d+)＝(\\d*)$"_s);
 
@@ -359,7 +372,7 @@ void SheetJobTest::divisionPages()
         const Sheet& sheet = sheets[(page - 1) % 2];
         const PageText read = divisionPage(pdf, page);
         QCOMPARE(read.band, bandText(key, (page - 1) % 2 + 1));
-        QCOMPARE(read.below, NameLine);
+        QCOMPARE(read.below, NameLine + u"李"_s);
         QCOMPARE(read.misplaced, QStringList());
         QCOMPARE(int(read.places.size()), 81);
         // A child reads every box apart from the problems around it.
@@ -480,7 +493,7 @@ void SheetJobTest::stoppedOrFailedJob()
     if (pdfName.contains(u'/'))
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
     try {
-        printSheets(printer, sheets, true, progress);
+        printSheets(printer, sheets, pagesOf(true), progress);
     } catch (const PrintCancelled&) {
         cancelled = true;
     } catch (const PrintError&) {
