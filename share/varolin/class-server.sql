@@ -141,8 +141,12 @@ CREATE TABLE varolin.sheets (
     cells bytea NOT NULL CHECK (length(cells) % 8 = 0 AND length(cells) <= 800),
     received_at timestamptz NOT NULL DEFAULT now(),
     sent_by name NOT NULL DEFAULT current_user);
--- A child's sheets of a kind in order, and their days.
-CREATE INDEX sheets_by_child_kind ON varolin.sheets (child_id, kind, finished_at);
+-- A child's sheets of a kind in order, with their times: the latest and the
+-- last ten of each kind are read from the index alone.
+CREATE INDEX sheets_by_child_kind ON varolin.sheets (child_id, kind, finished_at) INCLUDE (seconds);
+-- The best time of each kind: the first entry for the child and kind.
+CREATE INDEX sheets_by_child_best ON varolin.sheets (child_id, kind, seconds);
+-- The days practised.
 CREATE INDEX sheets_by_child_day ON varolin.sheets (child_id, local_date);
 
 -- The privileges: what each role may do at all.
