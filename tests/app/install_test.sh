@@ -26,6 +26,7 @@ program=$(readlink -f "$prefix/bin/varolin")
 [ -f "$prefix/share/applications/org.varolin.Varolin.desktop" ] || fail "no launcher"
 [ -f "$prefix/share/metainfo/org.varolin.Varolin.metainfo.xml" ] || fail "no metainfo"
 [ -f "$prefix/share/icons/hicolor/scalable/apps/varolin.svg" ] || fail "no scalable icon"
+[ -f "$prefix/share/varolin/class-server.sql" ] || fail "no class server script"
 for size in 32 48 64 128 256; do
     [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/varolin.png" ] || fail "no ${size}px icon"
 done

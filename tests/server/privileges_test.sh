@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The class server's script on a real PostgreSQL server: what a pupil login
+# and a teacher login may read and change, a sheet sent twice stored once,
+# and the script run again or against a newer layout.
+set -euo pipefail
+script=$1
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/throwaway_cluster.sh"
+start_cluster
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Runs SQL as a login on the class database; prints its rows and errors.
+sql() {
+    local login=$1
+    shift
+    psql -X -q -At -v ON_ERROR_STOP=1 -U "$login" -d varolin -c "$@" 2>&1
+}
+
+# check WHAT LOGIN ok|refused SQL WANT: the rows must be WANT, or the
+# statement must fail with an error containing WANT.
+check() {
+    local what=$1 login=$2 outcome=$3 statement=$4 want=$5 got status=0
+    got=$(sql "$login" "$statement") || status=$?
+    case $outcome in
+    ok) [ "$status" -eq 0 ] && [ "$got" = "$want" ] || fail "$what: got '$got', want '$want'" ;;
+    refused) [ "$status" -ne 0 ] && [[ $got == *"$want"* ]] || fail "$what: got '$got', want an error '$want'" ;;
+    esac
+}
+
+load() { psql -X -q -v ON_ERROR_STOP=1 -d varolin -f "$script" 2>&1; }
+# The dump names a random key that changes every time.
+layout() { pg_dump -d varolin --schema-only --schema=varolin | grep -Ev '^\\(un)?restrict '; }
+
+createdb -T template0 -E UTF8 varolin
+load >/dev/null || { load >&2; cluster_fail "the script does not load"; }
+
+psql -X -q -v ON_ERROR_STOP=1 -d varolin <<'EOF'
+CREATE ROLE pupil_a LOGIN IN ROLE varolin_pupil;
+CREATE ROLE pupil_b LOGIN IN ROLE varolin_pupil;
+CREATE ROLE teacher_a LOGIN IN ROLE varolin_teacher;
+CREATE ROLE teacher_b LOGIN IN ROLE varolin_teacher;
+INSERT INTO varolin.classes (name) VALUES ('3-1'), ('3-2');
+INSERT INTO varolin.class_logins (login, class_id)
+    SELECT login, c.id FROM (VALUES ('pupil_a', '3-1'), ('teacher_a', '3-1'),
+                                    ('pupil_b', '3-2'), ('teacher_b', '3-2')) AS v (login, class)
+    JOIN varolin.classes c ON c.name = v.class;
+INSERT INTO varolin.children (class_id, name)
+    SELECT id, unnest(ARRAY['はなこ', 'たろう']) FROM varolin.classes WHERE name = '3-1';
+INSERT INTO varolin.children (class_id, name) SELECT id, 'じろう' FROM varolin.classes WHERE name = '3-2';
+EOF
+id_of() { sql postgres "SELECT id FROM varolin.$1 WHERE name = '$2'"; }
+class_b=$(id_of classes 3-2)
+hanako=$(id_of children はなこ)
+jiro=$(id_of children じろう)
+
+# A sheet as a machine sends it, finished at half past midnight in Tokyo: the
+# day before in UTC.
+sheet() {
+    echo "INSERT INTO varolin.sheets (uuid, child_id, finished_at, utc_offset, kind, seconds,
+              wrong_digits, record, row_operands, column_operands, cells)
+          VALUES ('$1', $2, '2026-12-07T00:30:05+09:00', 540, 2, 75, 1, true,
+                  '\\x00010203040506070809', decode(repeat('01', 100), 'hex'), '\\x0005030f000bb801')"
+}
+u1=00000000-0000-4000-8000-000000000001
+u2=00000000-0000-4000-8000-000000000002
+u3=00000000-0000-4000-8000-000000000003
+
+check "a pupil reads the layout version" pupil_a ok "SELECT version FROM varolin.schema_version" 1
+check "a pupil reads its roster" pupil_a ok "SELECT string_agg(name, ',' ORDER BY id) FROM varolin.children" "はなこ,たろう"
+check "a pupil sees its class only" pupil_a ok "SELECT string_agg(name, ','), (SELECT string_agg(login, ',') FROM varolin.class_logins) FROM varolin.classes" "3-1|pupil_a"
+check "a pupil sends a sheet" pupil_a ok "$(sheet $u1 "$hanako") ON CONFLICT DO NOTHING" ""
+check "a pupil sends the same sheet again" pupil_a ok "$(sheet $u1 "$hanako") ON CONFLICT DO NOTHING" ""
+check "another class's pupil sends one" pupil_b ok "$(sheet $u2 "$jiro") ON CONFLICT DO NOTHING" ""
+check "a pupil cannot send for another class" pupil_a refused "$(sheet $u3 "$jiro") ON CONFLICT DO NOTHING" "row-level security"
+check "a pupil cannot read sheets" pupil_a refused "SELECT count(*) FROM varolin.sheets" "permission denied"
+check "a pupil cannot read a sheet back" pupil_a refused "$(sheet $u1 "$hanako") ON CONFLICT DO NOTHING RETURNING seconds" "permission denied"
+check "a pupil cannot overwrite a sheet" pupil_a refused "$(sheet $u1 "$hanako") ON CONFLICT (uuid) DO UPDATE SET seconds = 1" "permission denied"
+check "a pupil cannot change sheets" pupil_a refused "UPDATE varolin.sheets SET seconds = 1" "permission denied"
+check "a pupil cannot delete sheets" pupil_a refused "DELETE FROM varolin.sheets" "permission denied"
+check "a pupil cannot date its sheets' arrival" pupil_a refused "INSERT INTO varolin.sheets (uuid, received_at) VALUES ('$u3', now())" "permission denied"
+check "a pupil cannot change the roster" pupil_a refused "UPDATE varolin.children SET name = 'x'" "permission denied"
+check "each sheet is stored once" postgres ok "SELECT string_agg(sent_by, ',' ORDER BY uuid) FROM varolin.sheets" "pupil_a,pupil_b"
+
+check "a teacher reads its class's sheets" teacher_a ok "SELECT uuid, local_date, seconds FROM varolin.sheets" "$u1|2026-12-07|75"
+check "a teacher sees nothing of another class" teacher_b ok "SELECT (SELECT string_agg(name, ',') FROM varolin.children), (SELECT string_agg(uuid::text, ',') FROM varolin.sheets)" "じろう|$u2"
+check "a teacher keeps its roster" teacher_a ok "INSERT INTO varolin.children (class_id, name) SELECT class_id, 'さぶろう' FROM varolin.children WHERE id = $hanako; UPDATE varolin.children SET name = 'しろう' WHERE name = 'たろう'; DELETE FROM varolin.children WHERE name = 'さぶろう'; SELECT string_agg(name, ',' ORDER BY id) FROM varolin.children" "はなこ,しろう"
+check "a teacher cannot add to another class" teacher_a refused "INSERT INTO varolin.children (class_id, name) VALUES ($class_b, 'x')" "row-level security"
+check "a teacher cannot move a child away" teacher_a refused "UPDATE varolin.children SET class_id = $class_b WHERE id = $hanako" "row-level security"
+check "a teacher cannot touch another class" teacher_a ok "UPDATE varolin.children SET name = 'x' WHERE id = $jiro RETURNING id; DELETE FROM varolin.sheets WHERE child_id = $jiro RETURNING uuid" ""
+check "a teacher cannot send sheets" teacher_a refused "$(sheet $u3 "$hanako") ON CONFLICT DO NOTHING" "permission denied"
+check "a teacher deletes a child's sheets" teacher_a ok "DELETE FROM varolin.sheets WHERE child_id = $hanako RETURNING uuid" "$u1"
+check "the other class is untouched" postgres ok "SELECT c.name, count(s.*) FROM varolin.children c LEFT JOIN varolin.sheets s ON s.child_id = c.id WHERE c.id = $jiro GROUP BY c.name" "じろう|1"
+
+before=$(layout)
+load >/dev/null || fail "a second run of the script failed: $(load)"
+[ "$(layout)" = "$before" ] || fail "a second run changed the layout"
+check "a second run keeps the data" postgres ok "SELECT count(*) FROM varolin.children" 3
+
+sql postgres "UPDATE varolin.schema_version SET version = version + 1" >/dev/null
+before=$(layout)
+if out=$(load); then fail "the script ran over a newer layout"; fi
+[[ $out == *"newer than this script"* ]] || fail "a newer layout is not named: $out"
+[ "$(layout)" = "$before" ] || fail "the script changed a newer layout"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "class server privileges hold"
