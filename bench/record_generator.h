@@ -38,8 +38,8 @@ inline FinishedSheet practisedSheet(Kind kind, const QDateTime& finishedAt, doub
         const double hard = 1.0 + (left + top % 10) / 12.0;
         const int milliseconds = int(1800.0 * hard * skill * pause(spread));
         const int wrong = random.bounded(100) < 4 ? 1 + random.bounded(2) : 0;
-        finished.cells.push_back({cell, left, top,
-            expectedAnswer(left, top, kindNumber(kind)).value_or(0), milliseconds, wrong});
+        finished.cells.push_back(
+            {cell, left, top, expectedAnswer(left, top, kind).value_or(0), milliseconds, wrong});
         finished.wrongDigits += wrong;
         total += milliseconds;
     }

@@ -378,7 +378,7 @@ void MainWindow::connectDrill()
 void MainWindow::showKind()
 {
     bestTimeLabel->setText(highScoreText(practice.bestTime()));
-    signLabel->setText(kindSign(kindNumber(drill->kind())));
+    signLabel->setText(kindSign(drill->kind()));
 }
 
 void MainWindow::showOperands()
@@ -737,7 +737,7 @@ void MainWindow::updateAccessibleNames()
     const int kind = kindNumber(drill->kind());
     const QString operation = QString::fromUtf16(operations[kind]);
 
-    signLabel->setAccessibleName(kindName(kind));
+    signLabel->setAccessibleName(kindName(drill->kind()));
     for (int i = 0; i < 10; ++i) {
         rowHeaders[i]->setAccessibleName(
             u"ひだり "_s + QString::number(i + 1) + u"ばんめ: "_s + rowHeaders[i]->text());

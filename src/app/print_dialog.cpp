@@ -42,7 +42,7 @@ PrintDialog::PrintDialog(const Sheet& board, QRandomGenerator& random, Desktop& 
     kindBox->setObjectName(u"kind"_s);
     kindBox->setAccessibleName(u"けいさんの しゅるい"_s);
     for (Kind kind : AllKinds)
-        kindBox->addItem(kindName(kindNumber(kind)), kindNumber(kind));
+        kindBox->addItem(kindName(kind), kindNumber(kind));
     kindBox->setCurrentIndex(kindBox->findData(kindNumber(board.kind)));
 
     boardButton = new QRadioButton(u"いまの もんだい"_s, this);
@@ -153,7 +153,7 @@ void PrintDialog::print()
     QPrinter printer(QPrinter::HighResolution);
     // Names the job in the printer's queue, and the file Qt proposes when
     // printing to PDF.
-    printer.setDocName(u"Varolin %1"_s.arg(kindName(kindNumber(chosen.kind))));
+    printer.setDocName(u"Varolin %1"_s.arg(kindName(chosen.kind)));
     if (!desktop.choosePrinter(this, printer))
         return;
     if (printOn(printer, jobSheets(chosen, board, random), chosen))

@@ -52,7 +52,7 @@ std::optional<std::pair<int, int>> factPlace(Kind kind, const FactStat& fact)
 
 QString factText(Kind kind, int row, int column)
 {
-    const QString sign = kindSign(kindNumber(kind));
+    const QString sign = kindSign(kind);
     // The board asks the column operand first: top minus left, top divided
     // by left; the map's division columns are quotients.
     const int first = kind == Kind::Division ? row * column : column;
@@ -122,7 +122,7 @@ QString sheetDateText(const QDateTime& finishedAt)
 
 QString graphSummary(Kind kind, const StoredSheet* newest, int best, int sheetsShown, bool allDays)
 {
-    QString text = kindName(kindNumber(kind)) + u"： "_s;
+    QString text = kindName(kind) + u"： "_s;
     text += newest ? u"さいごの タイム "_s + minutesText(newest->seconds)
                    : u"まだ きろくが ありません"_s;
     text += best < Settings::DefaultSeconds ? u"、ハイスコア "_s + minutesText(best)
@@ -136,7 +136,7 @@ QString sheetCountList(const std::array<int, 4>& counts)
 {
     QString list;
     for (Kind kind : AllKinds) {
-        list += kindName(kindNumber(kind)) + u"： "_s + QString::number(counts[kindNumber(kind)])
+        list += kindName(kind) + u"： "_s + QString::number(counts[kindNumber(kind)])
             + u"かい\r\n"_s;
     }
     return list;

@@ -252,7 +252,7 @@ void FactMap::setFacts(Kind newKind, const QList<FactStat>& facts)
     // like a weakness.
     const double spread = std::max(slowest - quickest, 1000.0);
 
-    corner->setText(kindSign(kindNumber(kind)));
+    corner->setText(kindSign(kind));
     for (int i = 0; i < Size; ++i) {
         const bool used = i < size;
         rowHeads[i]->setVisible(used);

@@ -115,7 +115,7 @@ public:
         case 0:
             return sheetDateText(sheet.finishedAt);
         case 1:
-            return kindName(kindNumber(sheet.kind));
+            return kindName(sheet.kind);
         case 2:
             return minutesText(sheet.seconds);
         default:
@@ -238,7 +238,7 @@ void RecordsWindow::buildControls()
     auto* topRow = new QHBoxLayout;
     kinds = new QButtonGroup(this);
     for (Kind each : AllKinds) {
-        auto* button = new QPushButton(kindName(kindNumber(each)), this);
+        auto* button = new QPushButton(kindName(each), this);
         button->setCheckable(true);
         button->setFont(Fonts::gothic(12, true));
         button->setMinimumWidth(100);
@@ -544,7 +544,7 @@ void RecordsWindow::setKind(Kind kind)
 {
     shownKind = kind;
     kindButton(kind)->setChecked(true);
-    setWindowTitle(u"きろく － "_s + kindName(kindNumber(kind)));
+    setWindowTitle(u"きろく － "_s + kindName(kind));
     refreshKind();
 }
 

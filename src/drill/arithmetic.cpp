@@ -5,17 +5,6 @@
 #include <cstdint>
 #include <limits>
 
-namespace {
-
-int captionValue(const QString& caption)
-{
-    bool ok = false;
-    const int value = caption.trimmed().toInt(&ok);
-    return ok ? value : 0;
-}
-
-} // namespace
-
 double roundHalfEven(double value)
 {
     const double floor = std::floor(value);
@@ -27,20 +16,20 @@ double roundHalfEven(double value)
     return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
 }
 
-std::optional<int> expectedAnswer(int left, int top, int kind)
+std::optional<int> expectedAnswer(int left, int top, Kind kind)
 {
-    // 64 bits: captions can hold any int, and their product must not wrap.
+    // 64 bits: the product of any two ints must not wrap.
     const std::int64_t a = top;
     const std::int64_t b = left;
     std::int64_t answer = 0;
     switch (kind) {
-    case 1:
+    case Kind::Subtraction:
         answer = a - b;
         break;
-    case 2:
+    case Kind::Multiplication:
         answer = a * b;
         break;
-    case 3: {
+    case Kind::Division: {
         if (b == 0)
             return std::nullopt;
         const double quotient = roundHalfEven(static_cast<double>(a) / static_cast<double>(b));
@@ -49,7 +38,7 @@ std::optional<int> expectedAnswer(int left, int top, int kind)
         answer = static_cast<std::int64_t>(quotient);
         break;
     }
-    default: // 0 and any kind outside 0..3
+    case Kind::Addition:
         answer = a + b;
         break;
     }
@@ -57,17 +46,4 @@ std::optional<int> expectedAnswer(int left, int top, int kind)
         || answer > std::numeric_limits<std::int16_t>::max())
         return std::nullopt;
     return static_cast<int>(answer);
-}
-
-std::optional<int> expectedAnswer(const QString& leftCaption, const QString& topCaption, int kind)
-{
-    return expectedAnswer(captionValue(leftCaption), captionValue(topCaption), kind);
-}
-
-bool isDivisionOperand(int top, int left)
-{
-    if (left == 0 || static_cast<std::int64_t>(top) % left != 0)
-        return false;
-    const std::int64_t quotient = static_cast<std::int64_t>(top) / left;
-    return quotient >= 1 && quotient <= 9;
 }

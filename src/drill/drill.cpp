@@ -204,8 +204,8 @@ void Drill::type(QChar character)
     if (digit < u'0' || digit > u'9')
         return;
 
-    const std::optional<int> answer = expectedAnswer(
-        current.left(cell), current.columns[row][cell % 10], kindNumber(current.kind));
+    const std::optional<int> answer
+        = expectedAnswer(current.left(cell), current.columns[row][cell % 10], current.kind);
     if (heldDigits == 1) {
         heldDigits = 0;
         const QString typed = cells[cell] + digit;

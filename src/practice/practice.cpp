@@ -209,7 +209,7 @@ void Practice::fileSheet(const FinishedSheet& finished)
     const Kind kind = finished.kind();
     SheetResult result;
     const std::size_t index = std::size_t(kindNumber(kind));
-    result.message = resultMessage(kindNumber(kind), finished.seconds, bestTimes()[index]);
+    result.message = resultMessage(kind, finished.seconds, bestTimes()[index]);
     const bool record = result.message.verdict == Verdict::Record;
     if (record)
         setBestTimes(

@@ -130,7 +130,7 @@ void paintGrid(QPainter& painter, const Sheet& sheet, int number, bool key, cons
         if (!sheet.inPlay(cell))
             continue;
         const std::optional<int> answer
-            = expectedAnswer(sheet.left(cell), sheet.top(cell), kindNumber(sheet.kind));
+            = expectedAnswer(sheet.left(cell), sheet.top(cell), sheet.kind);
         if (!answer)
             continue;
         const QRectF place(AnswerSheet::GridLeft + AnswerSheet::Pitch * (cell % 10 + 1),
@@ -156,7 +156,7 @@ void paintDivision(QPainter& painter, const Sheet& sheet, int number, bool key, 
             canvas.text(EqualsSign, equalsRect(row, column), ProblemPoints, Qt::AlignCenter);
             canvas.box(answerBox(row, column));
             const std::optional<int> answer = expectedAnswer(
-                sheet.rowOperand(row), sheet.columnOperand(row, column), kindNumber(sheet.kind));
+                sheet.rowOperand(row), sheet.columnOperand(row, column), sheet.kind);
             if (key && answer)
                 canvas.text(QString::number(*answer), answerBox(row, column), BoxAnswerPoints,
                     Qt::AlignCenter);
@@ -183,7 +183,7 @@ QString numberText(int number)
 std::array<QString, 21> captions(const Sheet& sheet)
 {
     std::array<QString, 21> texts;
-    texts[0] = kindSign(kindNumber(sheet.kind));
+    texts[0] = kindSign(sheet.kind);
     for (int i = 0; i < sheet.size(); ++i) {
         texts[1 + i] = QString::number(sheet.rowOperand(i));
         texts[11 + i] = QString::number(sheet.columnOperand(0, i));

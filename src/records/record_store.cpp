@@ -562,7 +562,7 @@ std::optional<QByteArray> RecordStore::csv() const
             // "UTC+09:00" rather than "+09:00", which a spreadsheet would
             // take for a formula.
             const QStringList fields = {finishedAt.left(10), finishedAt.mid(11, 8),
-                u"UTC"_s + finishedAt.mid(19), kindName(query.value(1).toInt()),
+                u"UTC"_s + finishedAt.mid(19), kindName(kindFromNumber(query.value(1).toInt())),
                 QString::number(query.value(2).toInt()), QString::number(query.value(3).toInt()),
                 QString::number(query.value(4).toInt())};
             QStringList quoted;

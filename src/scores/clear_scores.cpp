@@ -9,8 +9,9 @@ using namespace Qt::StringLiterals;
 QString bestTimesList(const std::array<int, 4>& best)
 {
     QString list;
-    for (int kind = 0; kind < 4; ++kind)
-        list += kindName(kind) + u"： "_s + minutesText(best[kind]) + u"\r\n"_s;
+    for (const Kind kind : AllKinds)
+        list += kindName(kind) + u"： "_s + minutesText(best[std::size_t(kindNumber(kind))])
+            + u"\r\n"_s;
     return list;
 }
 

@@ -15,7 +15,7 @@ Verdict judgeTime(int seconds, int best)
     return Verdict::Miss;
 }
 
-QString kindLabel(int kind)
+QString kindLabel(Kind kind)
 {
     return u'[' + kindName(kind) + u']';
 }
@@ -25,7 +25,7 @@ QString highScoreText(int best)
     return u"ハイスコア： "_s + minutesText(best);
 }
 
-ResultMessage resultMessage(int kind, int seconds, int best)
+ResultMessage resultMessage(Kind kind, int seconds, int best)
 {
     const Verdict verdict = judgeTime(seconds, best);
     QString title;

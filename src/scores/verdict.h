@@ -17,7 +17,7 @@ enum class Verdict {
 Verdict judgeTime(int seconds, int best);
 
 // The name in brackets, as the clipboard line starts: "[たしざん]".
-QString kindLabel(int kind);
+QString kindLabel(Kind kind);
 
 // "ハイスコア： 1分05秒".
 QString highScoreText(int best);
@@ -32,4 +32,4 @@ struct ResultMessage
     QString clipboard;
 };
 
-ResultMessage resultMessage(int kind, int seconds, int best);
+ResultMessage resultMessage(Kind kind, int seconds, int best);

@@ -353,7 +353,7 @@ void SheetJobTest::gridPages()
         for (int row = 0; key && row < size; ++row)
             for (int column = 0; column < size; ++column)
                 expected[{row + 1, column + 1}] = QString::number(
-                    *expectedAnswer(sheet.rows[row], sheet.columns[0][column], kindNumber(kind)));
+                    *expectedAnswer(sheet.rows[row], sheet.columns[0][column], kind));
         QCOMPARE(read.places, expected);
 
         QVERIFY(printable(pdf).contains(read.extent));

@@ -59,9 +59,8 @@ void VerdictTest::message_data()
     QTest::newRow("best at the 16-bit limit")
         << 0 << 32767 << 32767 << near << u"おしい！"_s
         << u"546分07秒でした。\r\rもう少しでハイスコアです。"_s << u"[たしざん]546分07秒"_s;
-    QTest::newRow("unknown kind filed as division")
-        << 7 << 45 << 600 << record << u"きろくこうしん！！"_s
-        << u"45秒でした。\r\rハイスコアです。"_s << u"[わりざん]45秒"_s;
+    QTest::newRow("division") << 3 << 45 << 600 << record << u"きろくこうしん！！"_s
+                              << u"45秒でした。\r\rハイスコアです。"_s << u"[わりざん]45秒"_s;
 }
 
 void VerdictTest::message()
@@ -74,7 +73,7 @@ void VerdictTest::message()
     QFETCH(QString, prompt);
     QFETCH(QString, clipboard);
 
-    const ResultMessage result = resultMessage(kind, seconds, best);
+    const ResultMessage result = resultMessage(kindFromNumber(kind), seconds, best);
     QCOMPARE(int(result.verdict), verdict);
     QCOMPARE(int(judgeTime(seconds, best)), verdict);
     QCOMPARE(result.title, title);
