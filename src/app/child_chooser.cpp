@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -39,28 +41,22 @@ ChildChooser::ChildChooser(Practice& practice, ChildrenCommands& commands, QWidg
 
     auto* commandRow = new QHBoxLayout;
     commandRow->addStretch();
-    const struct
-    {
-        const char* name;
-        const char16_t* caption;
-        bool (ChildrenCommands::*command)(QWidget*);
-    } designs[] = {
-        {"addChildButton", u"こどもを ふやす", &ChildrenCommands::add},
-        {"renameChildButton", u"なまえを かえる", &ChildrenCommands::rename},
-        {"removeChildButton", u"けす", &ChildrenCommands::remove},
-    };
-    for (const auto& design : designs) {
-        auto* button = new QPushButton(QString::fromUtf16(design.caption), this);
-        button->setObjectName(QLatin1StringView(design.name));
-        button->setFont(Fonts::gothic(9.75));
-        button->setAutoDefault(false);
-        const auto command = design.command;
-        connect(button, &QPushButton::clicked, this, [this, command] {
-            if ((this->commands.*command)(this))
-                showChildren();
-        });
-        commandRow->addWidget(button);
-    }
+    const auto addCommand
+        = [&](const char* name, const QString& caption, std::function<bool()> command) {
+              auto* button = new QPushButton(caption, this);
+              button->setObjectName(QLatin1StringView(name));
+              button->setFont(Fonts::gothic(9.75));
+              button->setAutoDefault(false);
+              connect(button, &QPushButton::clicked, this, [this, command] {
+                  if (command())
+                      showChildren();
+              });
+              commandRow->addWidget(button);
+          };
+    addCommand("addChildButton", u"こどもを ふやす"_s, [this] { return this->commands.add(this); });
+    addCommand(
+        "renameChildButton", u"なまえを かえる"_s, [this] { return this->commands.rename(this); });
+    addCommand("removeChildButton", u"けす"_s, [this] { return this->commands.remove(this); });
     layout->addLayout(commandRow);
     offeredChild = practice.lastChild();
     showChildren();
