@@ -49,11 +49,6 @@ QString childText(const WindowFixture& fixture)
     return label->isVisible() ? label->text() : QString();
 }
 
-QString bestTimeText(const WindowFixture& fixture)
-{
-    return fixture.find<QLabel>(u"bestTimeLabel"_s)->text();
-}
-
 } // namespace
 
 class ChildrenTest : public QObject
@@ -74,7 +69,7 @@ void ChildrenTest::oneChildChangesNothing()
     QVERIFY(!start(fixture));
     QCOMPARE(fixture.window->windowTitle(), u"Varolin"_s);
     QVERIFY(childText(fixture).isEmpty());
-    QCOMPARE(bestTimeText(fixture), u"ハイスコア： 1分51秒"_s);
+    QCOMPARE(fixture.bestTimeText(), u"ハイスコア： 1分51秒"_s);
     QVERIFY(fixture.desktop.shown.isEmpty());
 }
 
@@ -114,7 +109,7 @@ void ChildrenTest::choosing()
     QTRY_VERIFY(!fixture.window->findChild<ChildChooser*>());
     QCOMPARE(childText(fixture), name);
     QCOMPARE(fixture.window->windowTitle(), u"Varolin － "_s + name);
-    QCOMPARE(bestTimeText(fixture), bestTime);
+    QCOMPARE(fixture.bestTimeText(), bestTime);
 }
 
 void ChildrenTest::nameOpensTheChooserBetweenSheets()

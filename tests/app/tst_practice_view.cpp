@@ -32,11 +32,6 @@ QByteArray unwritableSettings()
     return utf16;
 }
 
-QString bestTimeText(const WindowFixture& fixture)
-{
-    return fixture.find<QLabel>(u"bestTimeLabel"_s)->text();
-}
-
 } // namespace
 
 class PracticeViewTest : public QObject
@@ -61,7 +56,7 @@ void PracticeViewTest::verdictThenProblem()
     WindowFixture fixture;
     fixture.writeFile(u"Varolin.ini"_s, unwritableSettings());
     MainWindow& window = fixture.make();
-    const QString before = bestTimeText(fixture);
+    const QString before = fixture.bestTimeText();
 
     bool checked = false;
     fixture.desktop.onMessage = [&](const Desktop::Message& message) {
@@ -70,13 +65,13 @@ void PracticeViewTest::verdictThenProblem()
         checked = true;
         QCOMPARE(message.title, u"きろくこうしん！！"_s);
         QCOMPARE(fixture.desktop.clipboard, u"[たしざん]10秒"_s);
-        QCOMPARE(bestTimeText(fixture), before);
+        QCOMPARE(fixture.bestTimeText(), before);
         QVERIFY(fixture.cell(99)->isEnabled());
         QCOMPARE(window.focusWidget(), fixture.cell(99));
     };
     QVERIFY(SheetPlayer::playSheet(fixture, nullptr, 100));
     QVERIFY(checked);
-    QCOMPARE(bestTimeText(fixture), u"ハイスコア： 0分10秒"_s);
+    QCOMPARE(fixture.bestTimeText(), u"ハイスコア： 0分10秒"_s);
     QCOMPARE(fixture.desktop.shown.size(), 2);
     const Desktop::Message& warning = fixture.desktop.shown[1].message;
     QCOMPARE(warning.icon, Desktop::Icon::Warning);
@@ -92,13 +87,13 @@ void PracticeViewTest::bestTimeFollowsKind()
     fixture.make();
     auto* sign = fixture.find<QLabel>(u"signLabel"_s);
     QCOMPARE(sign->text(), u"×"_s);
-    QCOMPARE(bestTimeText(fixture), u"ハイスコア： 5分33秒"_s);
+    QCOMPARE(fixture.bestTimeText(), u"ハイスコア： 5分33秒"_s);
     const QStringList signs{u"÷"_s, u"＋"_s, u"－"_s};
     const QStringList times{u"7分24秒"_s, u"1分51秒"_s, u"3分42秒"_s};
     for (int i = 0; i < 3; ++i) {
         fixture.click(u"switchKindButton"_s);
         QCOMPARE(sign->text(), signs[i]);
-        QCOMPARE(bestTimeText(fixture), u"ハイスコア： "_s + times[i]);
+        QCOMPARE(fixture.bestTimeText(), u"ハイスコア： "_s + times[i]);
     }
 }
 
@@ -150,7 +145,7 @@ void PracticeViewTest::clearingAsksTwice()
         QCOMPARE(message.icon, Desktop::Icon::None);
     }
     QCOMPARE(
-        bestTimeText(fixture), cleared ? u"ハイスコア： 10分00秒"_s : u"ハイスコア： 5分33秒"_s);
+        fixture.bestTimeText(), cleared ? u"ハイスコア： 10分00秒"_s : u"ハイスコア： 5分33秒"_s);
     QCOMPARE(fixture.readFile(u"Varolin.ini"_s) == kept, !cleared);
     QCOMPARE(window.pos(), place);
 }

@@ -65,6 +65,11 @@ QPushButton* WindowFixture::button(const QString& name) const
     return find<QPushButton>(name);
 }
 
+QString WindowFixture::bestTimeText() const
+{
+    return find<QLabel>(u"bestTimeLabel"_s)->text();
+}
+
 void WindowFixture::click(const QString& buttonName) const
 {
     if (QPushButton* target = button(buttonName))

@@ -34,6 +34,8 @@ struct WindowFixture
     QLabel* columnHeader(int column) const;
     QLineEdit* cell(int cell) const;
     QPushButton* button(const QString& name) const;
+    // The best-time line as it reads.
+    QString bestTimeText() const;
     // A left click on a command button, as the child makes it.
     void click(const QString& buttonName) const;
 
