@@ -11,6 +11,7 @@
 #include "app/records_widgets.h"
 #include "app/records_window.h"
 #include "fake_desktop.h"
+#include "practice/practice.h"
 
 #include <QAbstractItemModel>
 #include <QFile>
@@ -68,22 +69,32 @@ QDateTime at(int daysBeforeToday, int hour = 18)
 struct Fixture
 {
     Fixture()
-        : store(folder.filePath(u"records.sqlite"_s))
+        : practice({
+            .settings = {folder.filePath(u"Varolin.ini"_s), true},
+            .records = folder.filePath(u"records.sqlite"_s),
+            .monotonic = [] { return qint64(0); },
+            .now = [] { return QDateTime(Today, QTime(19, 30)); },
+        })
+        , store(*practice.records())
     {
         desktop.clock = QDateTime(Today, QTime(19, 30));
-        store.open();
+        practice.begin(QPoint());
     }
 
-    void add(const FinishedSheet& finished) { QVERIFY(store.add(finished)); }
+    void add(const FinishedSheet& finished, qint64 child = RecordStore::FirstChild)
+    {
+        QVERIFY(store.add(finished, child));
+    }
 
     RecordsWindow& open(Kind kind = Kind::Addition)
     {
-        window = std::make_unique<RecordsWindow>(store, kind, desktop);
+        window = std::make_unique<RecordsWindow>(practice, kind, desktop);
         return *window;
     }
 
     QTemporaryDir folder;
-    RecordStore store;
+    Practice practice;
+    RecordStore& store;
     FakeDesktop desktop;
     std::unique_ptr<RecordsWindow> window;
 };

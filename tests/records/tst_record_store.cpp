@@ -151,8 +151,8 @@ private Q_SLOTS:
         QVERIFY(store.open());
         QCOMPARE(store.problem(), RecordStore::Problem::None);
         QCOMPARE(store.count(), 1);
-        QCOMPARE(store.dailyBest(Kind::Division)->value(0).seconds, 95);
-        const QList<FactStat> facts = store.facts(Kind::Division).value();
+        QCOMPARE(store.dailyBest(RecordStore::FirstChild, Kind::Division)->value(0).seconds, 95);
+        const QList<FactStat> facts = store.facts(RecordStore::FirstChild, Kind::Division).value();
         QCOMPARE(facts.size(), 1);
         QCOMPARE(facts[0].left, 2);
         QCOMPARE(facts[0].top, 8);
@@ -321,9 +321,10 @@ private Q_SLOTS:
                  sheetAt(u"2026-12-07T01:00:00+14:00"_s, Kind::Subtraction, 100), // Sunday in UTC
              })
             QVERIFY(store.add(sheet));
-        QCOMPARE(store.practiceDays(from, to), practised);
+        QCOMPARE(store.practiceDays(RecordStore::FirstChild, from, to), practised);
         QList<int> seconds;
-        const QList<DayBest> bests = store.dailyBest(Kind::Addition, from).value();
+        const QList<DayBest> bests
+            = store.dailyBest(RecordStore::FirstChild, Kind::Addition, from).value();
         for (const DayBest& day : bests)
             seconds << day.seconds;
         QCOMPARE(seconds, best);
@@ -354,7 +355,8 @@ private Q_SLOTS:
         QVERIFY(store.add(sheetAt(u"2026-12-01T08:00:00+09:00"_s, Kind::Addition, 60,
             {{35, 3, 5, 8, 89000, 5}, {99, 9, 9, 18, 1, 0}})));
 
-        const QList<FactStat> facts = store.facts(Kind::Addition, lastSheets).value();
+        const QList<FactStat> facts
+            = store.facts(RecordStore::FirstChild, Kind::Addition, lastSheets).value();
         QTEST(int(facts.size()), "facts");
         QCOMPARE(facts[0].left, 3);
         QCOMPARE(facts[0].top, 5);
@@ -388,11 +390,11 @@ private Q_SLOTS:
         const QDate day(2026, 12, 7);
         QCOMPARE(store.sheets().has_value(), readable);
         QCOMPARE(store.sheets(SheetRange().ofKind(Kind::Addition).atMost(1)).has_value(), readable);
-        QCOMPARE(store.dailyBest(Kind::Addition).has_value(), readable);
-        QCOMPARE(store.practiceDays(day, day).has_value(), readable);
-        QCOMPARE(store.facts(Kind::Addition).has_value(), readable);
+        QCOMPARE(store.dailyBest(RecordStore::FirstChild, Kind::Addition).has_value(), readable);
+        QCOMPARE(store.practiceDays(RecordStore::FirstChild, day, day).has_value(), readable);
+        QCOMPARE(store.facts(RecordStore::FirstChild, Kind::Addition).has_value(), readable);
         QCOMPARE(store.count().has_value(), readable);
-        QCOMPARE(store.countsByKind().has_value(), readable);
+        QCOMPARE(store.countsByKind(RecordStore::FirstChild).has_value(), readable);
         QCOMPARE(store.sheet(1).has_value(), readable);
         QCOMPARE(store.csv().has_value(), readable);
         if (readable) {
@@ -504,9 +506,9 @@ private Q_SLOTS:
         for (int n = 0; n < 3; ++n)
             QVERIFY(store.add(sheetAt(
                 u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60 + n, {{0, 0, 0, 0, 100, 0}})));
-        QVERIFY(store.clear());
+        QVERIFY(store.clear(RecordStore::FirstChild));
         QCOMPARE(store.count(), 0);
-        QVERIFY(store.facts(Kind::Addition)->isEmpty());
+        QVERIFY(store.facts(RecordStore::FirstChild, Kind::Addition)->isEmpty());
         QCOMPARE(OtherConnection(path).run(u"SELECT count(*) FROM sheet_cells"_s).toInt(), 0);
         QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50)));
         QCOMPARE(store.count(), 1);
