@@ -54,6 +54,7 @@ struct PracticeOver
             .records = records,
             .monotonic = [] { return qint64(0); },
             .now = [] { return QDateTime::currentDateTime(); },
+            .unsavedNote = {},
         })
     {
         practice.begin(QPoint());

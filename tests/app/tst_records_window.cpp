@@ -74,6 +74,7 @@ struct Fixture
             .records = folder.filePath(u"records.sqlite"_s),
             .monotonic = [] { return qint64(0); },
             .now = [] { return QDateTime(Today, QTime(19, 30)); },
+            .unsavedNote = {},
         })
         , store(*practice.records())
     {

@@ -22,6 +22,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The reads of one child's records.
+enum class Read { Sheets, DailyBests, PracticeDays, Facts, CountsByKind, Csv };
+
 FinishedSheet sheetAt(
     const QString& iso, Kind kind, int seconds, std::vector<AnsweredCell> cells = {})
 {
@@ -44,6 +47,52 @@ void write(const QString& path, const QByteArray& bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// One answer of `read` about `child`, as text.
+// One answer of `read` about `child`, as text.
+QString answer(const RecordStore& store, Read read, qint64 child)
+{
+    QStringList found;
+    switch (read) {
+    case Read::Sheets: {
+        const QList<StoredSheet> sheets = store.sheets(SheetRange().ofChild(child)).value();
+        for (const StoredSheet& sheet : sheets)
+            found << QString::number(sheet.seconds);
+        break;
+    }
+    case Read::DailyBests: {
+        const QList<DayBest> bests = store.dailyBest(child, Kind::Addition).value();
+        for (const DayBest& best : bests)
+            found << best.day.toString(Qt::ISODate) + u' ' + QString::number(best.seconds);
+        break;
+    }
+    case Read::PracticeDays: {
+        const QList<QDate> days
+            = store.practiceDays(child, QDate(2026, 12, 1), QDate(2026, 12, 31)).value();
+        for (const QDate& day : days)
+            found << day.toString(Qt::ISODate);
+        break;
+    }
+    case Read::Facts: {
+        const QList<FactStat> facts = store.facts(child, Kind::Addition).value();
+        for (const FactStat& fact : facts)
+            found << u"%1+%2"_s.arg(fact.left).arg(fact.top);
+        break;
+    }
+    case Read::CountsByKind: {
+        const std::array<int, 4> counts = store.countsByKind(child).value();
+        for (int count : counts)
+            found << QString::number(count);
+        break;
+    }
+    case Read::Csv:
+        // The rows without the header.
+        found = QString::fromUtf8(store.csv(child).value()).split(u"\r\n"_s);
+        found = found.mid(1, found.size() - 2);
+        break;
+    }
+    return found.join(u" | "_s);
 }
 
 // A connection of its own, as another program would have; SQL is run
@@ -151,6 +200,10 @@ private Q_SLOTS:
         QVERIFY(store.open());
         QCOMPARE(store.problem(), RecordStore::Problem::None);
         QCOMPARE(store.count(), 1);
+        // The sheet kept before there were children is the first child's.
+        QCOMPARE(store.children()->size(), 1);
+        QCOMPARE(store.children()->value(0).id, RecordStore::FirstChild);
+        QCOMPARE(store.sheetCount(RecordStore::FirstChild), 1);
         QCOMPARE(store.dailyBest(RecordStore::FirstChild, Kind::Division)->value(0).seconds, 95);
         const QList<FactStat> facts = store.facts(RecordStore::FirstChild, Kind::Division).value();
         QCOMPARE(facts.size(), 1);
@@ -497,6 +550,100 @@ private Q_SLOTS:
                        "ひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア\r\n"
                        "2026-12-06,23:59:59,UTC-05:00,ひきざん,600,0,0\r\n"
                        "2026-12-07,19:30:05,UTC+09:00,かけざん,65,2,1\r\n"));
+    }
+
+    void childrenKeptApart_data()
+    {
+        QTest::addColumn<Read>("read");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+
+        QTest::newRow("sheets") << Read::Sheets << u"60"_s << u"70 | 50"_s;
+        QTest::newRow("daily bests")
+            << Read::DailyBests << u"2026-12-07 60"_s << u"2026-12-08 50"_s;
+        QTest::newRow("practice days (calendar)")
+            << Read::PracticeDays << u"2026-12-07"_s << u"2026-12-08 | 2026-12-09"_s;
+        QTest::newRow("weak facts") << Read::Facts << u"1+2"_s << u"3+4"_s;
+        QTest::newRow("counts by kind")
+            << Read::CountsByKind << u"1 | 0 | 0 | 0"_s << u"1 | 1 | 0 | 0"_s;
+        QTest::newRow("csv rows, named")
+            << Read::Csv << u"2026-12-07,08:00:00,UTC+09:00,たしざん,60,0,0,ひとりめ"_s
+            << u"2026-12-08,08:00:00,UTC+09:00,たしざん,50,0,0,さくら | "
+               u"2026-12-09,08:00:00,UTC+09:00,ひきざん,70,0,0,さくら"_s;
+    }
+
+    void childrenKeptApart()
+    {
+        QFETCH(Read, read);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+
+        RecordStore store(path);
+        QVERIFY(store.open());
+        const qint64 sakura = store.addChild(u"さくら"_s).value();
+        QVERIFY(store.add(
+            sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60, {{0, 1, 2, 3, 100, 0}})));
+        QVERIFY(store.add(
+            sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50, {{0, 3, 4, 7, 200, 0}}),
+            sakura));
+        QVERIFY(store.add(sheetAt(u"2026-12-09T08:00:00+09:00"_s, Kind::Subtraction, 70), sakura));
+        QCOMPARE(answer(store, read, RecordStore::FirstChild), first);
+        QCOMPARE(answer(store, read, sakura), second);
+    }
+
+    // Every child's sheets with their names once there are two children;
+    // with one, the file is as before (csvBytes).
+    void csvOfEveryChild()
+    {
+        RecordStore store(path);
+        QVERIFY(store.open());
+        const qint64 sakura = store.addChild(u"さくら, 2"_s).value();
+        QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50), sakura));
+        QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
+        QCOMPARE(store.csv(),
+            QByteArray("\xEF\xBB\xBF"
+                       "ひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア,なまえ\r\n"
+                       "2026-12-07,08:00:00,UTC+09:00,たしざん,60,0,0,ひとりめ\r\n"
+                       "2026-12-08,08:00:00,UTC+09:00,たしざん,50,0,0,\"さくら, 2\"\r\n"));
+    }
+
+    // Removing a child takes their sheets and cells with them; clearing
+    // takes the sheets alone. Another child's stay either way.
+    void oneChildsSheetsDeleted_data()
+    {
+        QTest::addColumn<bool>("remove");
+        QTest::newRow("child removed") << true;
+        QTest::newRow("child's records cleared") << false;
+    }
+
+    void oneChildsSheetsDeleted()
+    {
+        QFETCH(bool, remove);
+
+        RecordStore store(path);
+        QVERIFY(store.open());
+        const qint64 sakura = store.addChild(u"さくら"_s).value();
+        const qint64 ken = store.addChild(u"けん"_s).value();
+        const std::vector<AnsweredCell> cell = {{0, 1, 2, 3, 100, 0}};
+        for (const qint64 child : {RecordStore::FirstChild, sakura, ken}) {
+            for (int n = 0; n < 2; ++n)
+                QVERIFY(store.add(
+                    sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60 + n, cell), child));
+        }
+        QVERIFY(remove ? store.removeChild(sakura) : store.clear(sakura));
+
+        QList<qint64> left;
+        const QList<Child> children = store.children().value();
+        for (const Child& child : children)
+            left << child.id;
+        const QList<qint64> kept = remove ? QList<qint64>{RecordStore::FirstChild, ken}
+                                          : QList<qint64>{RecordStore::FirstChild, sakura, ken};
+        QCOMPARE(left, kept);
+        QCOMPARE(store.sheetCount(sakura), 0);
+        QCOMPARE(store.sheetCount(RecordStore::FirstChild), 2);
+        QCOMPARE(store.sheetCount(ken), 2);
+        QCOMPARE(OtherConnection(path).run(u"SELECT count(*) FROM sheet_cells"_s).toInt(), 4);
+        QCOMPARE(store.facts(ken, Kind::Addition)->value(0).answers, 2);
     }
 
     void clearDeletesEverySheet()
