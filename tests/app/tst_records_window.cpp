@@ -14,6 +14,7 @@
 #include "practice/practice.h"
 
 #include <QAbstractItemModel>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -129,6 +130,8 @@ private Q_SLOTS:
     void clearing();
     void csv_data();
     void csv();
+    void childSwitch();
+    void clearingOneChild();
     void unreadableParts_data();
     void unreadableParts();
     void sheetsNotKept();
@@ -550,6 +553,56 @@ void RecordsWindowTest::sheetsNotKept()
         u"この かいの きろくの うち 1まいは ほぞん できませんでした。"_s);
     window.setSheetsNotKept(0);
     QVERIFY(!window.notKeptLabel()->isVisible());
+}
+
+// The switch appears with a second child, shows the board's child first and
+// then the child chosen: their table, graph and calendar.
+void RecordsWindowTest::childSwitch()
+{
+    Fixture fixture;
+    fixture.add(sheet(Kind::Addition, at(0), 65));
+    RecordsWindow& window = fixture.open();
+    window.show();
+    QVERIFY(!window.childSwitch()->isVisible());
+
+    QCOMPARE(fixture.practice.addChild(u"さくら"_s), Practice::NameProblem::None);
+    const qint64 sakura = fixture.practice.children().last().id;
+    fixture.add(sheet(Kind::Addition, at(3), 70), sakura);
+    fixture.add(sheet(Kind::Division, at(4), 300), sakura);
+    QVERIFY(window.childSwitch()->isVisible());
+    QCOMPARE(window.childSwitch()->currentText(), u"ひとりめ"_s);
+
+    window.childSwitch()->setFocus();
+    QTest::keyClick(window.childSwitch(), Qt::Key_Down);
+    QCOMPARE(window.child(), sakura);
+    QCOMPARE(tableRow(window.table(), 0).value(2), u"1分10秒"_s);
+    QCOMPARE(window.table()->model()->rowCount(), 2);
+    QCOMPARE(window.sheetDots()->count(), 1);
+    QCOMPARE(window.sheetDots()->at(0).y(), 70.0);
+    QVERIFY(!window.calendar()->square(Today)->fill().isValid());
+    QVERIFY(window.calendar()->square(Today.addDays(-3))->fill().isValid());
+}
+
+// With two children the questions name the shown child, and only that
+// child's sheets go.
+void RecordsWindowTest::clearingOneChild()
+{
+    Fixture fixture;
+    QCOMPARE(fixture.practice.addChild(u"さくら"_s), Practice::NameProblem::None);
+    const qint64 sakura = fixture.practice.children().last().id;
+    fixture.add(sheet(Kind::Addition, at(0), 65));
+    fixture.add(sheet(Kind::Addition, at(1), 70), sakura);
+    RecordsWindow& window = fixture.open();
+    window.showChild(sakura);
+    fixture.desktop.answers = {Desktop::Answer::Yes, Desktop::Answer::Yes};
+    QTest::mouseClick(window.clearButton(), Qt::LeftButton);
+
+    QCOMPARE(fixture.desktop.shown.size(), 2);
+    for (const auto& shown : fixture.desktop.shown)
+        QVERIFY(shown.message.prompt.startsWith(u"さくら： "_s));
+    QCOMPARE(fixture.store.sheetCount(sakura), 0);
+    QCOMPARE(fixture.store.sheetCount(RecordStore::FirstChild), 1);
+    QCOMPARE(window.table()->model()->rowCount(), 0);
 }
 
 // The test's screen is 1024 x 720 (see main()).

@@ -50,7 +50,6 @@ void write(const QString& path, const QByteArray& bytes)
 }
 
 // One answer of `read` about `child`, as text.
-// One answer of `read` about `child`, as text.
 QString answer(const RecordStore& store, Read read, qint64 child)
 {
     QStringList found;
