@@ -625,7 +625,8 @@ void RecordsWindowTest::fitsSmallScreen()
     QList<QWidget*> controls;
     for (Kind kind : AllKinds)
         controls << window.kindButton(kind);
-    controls << window.csvButton() << window.clearButton();
+    controls << window.csvButton() << window.clearButton() << window.addChildButton()
+             << window.renameChildButton();
     for (QWidget* control : controls) {
         QVERIFY(control->isVisible());
         QVERIFY(window.rect().contains(QRect(control->mapTo(&window, QPoint()), control->size())));
