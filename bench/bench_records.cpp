@@ -133,7 +133,8 @@ void dailyBest30Days(benchmark::State& state)
     auto store = openGenerated();
     const QDate from = generated().lastDay.addDays(-29);
     for (auto _ : state)
-        benchmark::DoNotOptimize(store->dailyBest(Kind::Multiplication, from));
+        benchmark::DoNotOptimize(
+            store->dailyBest(RecordStore::FirstChild, Kind::Multiplication, from));
 }
 BENCHMARK(dailyBest30Days)->Unit(benchmark::kMillisecond);
 
@@ -141,7 +142,7 @@ void dailyBestAllDays(benchmark::State& state)
 {
     auto store = openGenerated();
     for (auto _ : state)
-        benchmark::DoNotOptimize(store->dailyBest(Kind::Multiplication));
+        benchmark::DoNotOptimize(store->dailyBest(RecordStore::FirstChild, Kind::Multiplication));
 }
 BENCHMARK(dailyBestAllDays)->Unit(benchmark::kMillisecond);
 
@@ -150,7 +151,8 @@ void practiceDays8Weeks(benchmark::State& state)
     auto store = openGenerated();
     const QDate last = generated().lastDay;
     for (auto _ : state)
-        benchmark::DoNotOptimize(store->practiceDays(last.addDays(-55), last));
+        benchmark::DoNotOptimize(
+            store->practiceDays(RecordStore::FirstChild, last.addDays(-55), last));
 }
 BENCHMARK(practiceDays8Weeks)->Unit(benchmark::kMillisecond);
 
@@ -158,7 +160,7 @@ void facts10Sheets(benchmark::State& state)
 {
     auto store = openGenerated();
     for (auto _ : state)
-        benchmark::DoNotOptimize(store->facts(Kind::Multiplication, 10));
+        benchmark::DoNotOptimize(store->facts(RecordStore::FirstChild, Kind::Multiplication, 10));
 }
 BENCHMARK(facts10Sheets)->Unit(benchmark::kMillisecond);
 
@@ -169,9 +171,11 @@ void recordsWindowQueries(benchmark::State& state)
     const QDate last = generated().lastDay;
     for (auto _ : state) {
         benchmark::DoNotOptimize(store->sheets(SheetRange().ofKind(Kind::Multiplication)));
-        benchmark::DoNotOptimize(store->dailyBest(Kind::Multiplication, last.addDays(-29)));
-        benchmark::DoNotOptimize(store->practiceDays(last.addDays(-55), last));
-        benchmark::DoNotOptimize(store->facts(Kind::Multiplication, 10));
+        benchmark::DoNotOptimize(
+            store->dailyBest(RecordStore::FirstChild, Kind::Multiplication, last.addDays(-29)));
+        benchmark::DoNotOptimize(
+            store->practiceDays(RecordStore::FirstChild, last.addDays(-55), last));
+        benchmark::DoNotOptimize(store->facts(RecordStore::FirstChild, Kind::Multiplication, 10));
     }
 }
 BENCHMARK(recordsWindowQueries)->Unit(benchmark::kMillisecond);

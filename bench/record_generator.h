@@ -49,14 +49,15 @@ inline FinishedSheet practisedSheet(Kind kind, const QDateTime& finishedAt, doub
 
 // One database of GeneratedSheets sheets, made once and shared by every case:
 // about ten years of daily practice, five or six sheets a day over the four
-// kinds, kept in one time zone with two years in another.
+// kinds, kept in one time zone with two years in another. With `children`
+// above one, sheet n is child 1 + n % children's.
 struct Generated
 {
     QTemporaryDir dir;
     QString path;
     QDate lastDay;
 
-    Generated()
+    explicit Generated(int children = 1)
         : path(dir.filePath(u"records.sqlite"_s))
     {
         // Kept for a look with sqlite3 when asked.
@@ -67,6 +68,10 @@ struct Generated
         RecordStore store(path);
         if (!store.open())
             qFatal("cannot open %s", qPrintable(path));
+        for (int child = 2; child <= children; ++child) {
+            if (!store.addChild(u"こども%1"_s.arg(child)))
+                qFatal("cannot add child %d", child);
+        }
         QRandomGenerator random(20261207);
         std::mt19937 spread(7);
         QDate day(2016, 12, 8);
@@ -83,7 +88,7 @@ struct Generated
                 FinishedSheet sheet = practisedSheet(kind, at, skill, random, spread);
                 sheet.record = sheet.seconds < best[n % 4];
                 best[n % 4] = std::min(best[n % 4], sheet.seconds);
-                if (!store.add(sheet))
+                if (!store.add(sheet, RecordStore::FirstChild + stored % children))
                     qFatal("cannot store sheet %d", stored);
             }
             lastDay = day;
@@ -95,6 +100,13 @@ struct Generated
 inline Generated& generated()
 {
     static Generated database;
+    return database;
+}
+
+// The same sheets spread over four children.
+inline Generated& generatedFamily()
+{
+    static Generated database(4);
     return database;
 }
 

@@ -336,6 +336,11 @@ void MainWindow::startUp()
     connect(&practice, &Practice::childChosen, this, [this] {
         showChild();
         showKind();
+        // The open records window follows the board.
+        if (recordsWindow) {
+            recordsView->setBestTimes(practice.bestTimes());
+            recordsView->showChild(practice.child().id);
+        }
     });
     connect(&practice, &Practice::bestTimesChanged, this, [this] {
         if (recordsWindow)
@@ -452,8 +457,10 @@ void MainWindow::refreshClock()
 
 void MainWindow::showResult(const Practice::SheetResult& result)
 {
-    if (recordsWindow)
+    if (recordsWindow) {
         recordsView->refresh();
+        recordsView->setSheetsNotKept(practice.sheetsNotKept());
+    }
     desktop.setClipboardText(result.message.clipboard);
     ask(desktop, this, result.message.prompt, result.message.title, Desktop::Buttons::Ok);
     // The old best time stays on show while the child reads the verdict.
@@ -640,14 +647,15 @@ void MainWindow::showRecords()
     if (recordsWindow) {
         recordsView->showKind(drill->kind());
         recordsView->setBestTimes(practice.bestTimes());
+        recordsView->showChild(practice.child().id);
         recordsView->refresh();
+        recordsView->setSheetsNotKept(practice.sheetsNotKept());
         recordsWindow->showNormal();
         recordsWindow->raise();
         recordsWindow->activateWindow();
         return;
     }
-    RecordStore* kept = practice.records();
-    if (!kept) {
+    if (!practice.records()) {
         ask(desktop, this,
             u"きろくの ファイルを ひらけません。\r\r"_s
                 + QDir::toNativeSeparators(practice.recordsPath()),
@@ -663,10 +671,11 @@ void MainWindow::showRecords()
             u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
         return;
     }
-    recordsView = make(*kept, drill->kind(), desktop, this);
+    recordsView = make(practice, drill->kind(), desktop, this);
     recordsWindow = recordsView->widget();
     recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
     recordsView->setBestTimes(practice.bestTimes());
+    recordsView->setSheetsNotKept(practice.sheetsNotKept());
     recordsWindow->show();
 }
 

@@ -13,9 +13,9 @@ class RecordsModule : public QObject, public RecordsModuleInterface
     Q_INTERFACES(RecordsModuleInterface)
 
 public:
-    RecordsView* makeView(RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent) override
+    RecordsView* makeView(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent) override
     {
-        return varolinMakeRecordsView(store, kind, desktop, parent);
+        return varolinMakeRecordsView(practice, kind, desktop, parent);
     }
 };
 

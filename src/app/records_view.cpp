@@ -13,9 +13,9 @@ namespace {
 RecordsViewMaker maker = nullptr;
 RecordsModuleInterface* module = nullptr;
 
-RecordsView* makeThroughModule(RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent)
+RecordsView* makeThroughModule(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
 {
-    return module->makeView(store, kind, desktop, parent);
+    return module->makeView(practice, kind, desktop, parent);
 }
 
 } // namespace

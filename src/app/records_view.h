@@ -8,9 +8,9 @@
 #include <array>
 
 class Desktop;
+class Practice;
 class QString;
 class QWidget;
-class RecordStore;
 
 // What the main window asks of the records window. The records window draws
 // with Qt Charts, which would weigh on every start-up: it lives in a module
@@ -22,6 +22,9 @@ public:
     // The window itself; it belongs to its parent and may close for good.
     virtual QWidget* widget() = 0;
     virtual void showKind(Kind kind) = 0;
+    // Shows that child's records.
+    virtual void showChild(qint64 child) = 0;
+    // The best times of the child at the board.
     virtual void setBestTimes(const std::array<int, 4>& seconds) = 0;
     // Reads the store again, after a sheet was stored.
     virtual void refresh() = 0;
@@ -29,7 +32,8 @@ public:
     virtual void setSheetsNotKept(int sheets) = 0;
 };
 
-using RecordsViewMaker = RecordsView* (*)(RecordStore&, Kind, Desktop&, QWidget* parent);
+// The view reads the records of `practice`, which must be open.
+using RecordsViewMaker = RecordsView* (*)(Practice&, Kind, Desktop&, QWidget* parent);
 
 // What the records module gives the program: a plugin object with this
 // interface. The module's metadata carries the program's version and build
@@ -38,11 +42,11 @@ class RecordsModuleInterface
 {
 public:
     virtual ~RecordsModuleInterface() = default;
-    virtual RecordsView* makeView(RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent)
+    virtual RecordsView* makeView(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
         = 0;
 };
 
-#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/1"
+#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/2"
 Q_DECLARE_INTERFACE(RecordsModuleInterface, VarolinRecordsModule_iid)
 
 // The maker of the records window: loaded from the module in the program's

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/records_window.h"
 
+#include "app/children_commands.h"
 #include "app/desktop.h"
 #include "app/records_text.h"
 #include "app/records_widgets.h"
+#include "practice/practice.h"
 #include "printing/fonts.h"
 #include "scores/time_text.h"
 #include "scores/verdict.h"
@@ -12,6 +14,7 @@
 #include <QAbstractTableModel>
 #include <QBoxLayout>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDir>
 #include <QEvent>
 #include <QGroupBox>
@@ -37,7 +40,7 @@
 
 using namespace Qt::StringLiterals;
 
-// Every stored sheet, newest first, as the table shows it. Rows are read from
+// Every stored sheet of one child, newest first, as the table shows it. Rows are read from
 // the store a batch at a time as the table is scrolled down to them, so a
 // refresh after a sheet reads one batch, not every sheet ever kept; their
 // texts are made when a row is drawn.
@@ -51,6 +54,8 @@ public:
 
     // Called when a later batch cannot be read.
     std::function<void()> onUnreadable;
+    // Whose sheets; set before a reload.
+    qint64 child = RecordStore::FirstChild;
 
     // Starts again from the newest sheet; false when it cannot be read.
     bool reload()
@@ -58,7 +63,7 @@ public:
         beginResetModel();
         kept.clear();
         more = false;
-        const auto batch = store.sheets(SheetRange().atMost(BatchSize));
+        const auto batch = store.sheets(SheetRange().ofChild(child).atMost(BatchSize));
         if (batch) {
             kept = *batch;
             more = batch->size() == BatchSize;
@@ -76,7 +81,8 @@ public:
     {
         if (!canFetchMore(parent))
             return;
-        const auto batch = store.sheets(SheetRange().following(kept.last()).atMost(BatchSize));
+        const auto batch
+            = store.sheets(SheetRange().ofChild(child).following(kept.last()).atMost(BatchSize));
         if (!batch) {
             more = false;
             if (onUnreadable)
@@ -211,17 +217,27 @@ const QString KindButtonStyle
 
 } // namespace
 
-RecordsWindow::RecordsWindow(RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent)
+RecordsWindow::RecordsWindow(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
     : QWidget(parent)
-    , store(store)
+    , practising(practice)
+    , store(*practice.records())
+    , commands(std::make_unique<ChildrenCommands>(desktop, practice))
     , desk(desktop)
     , shownKind(kind)
+    , shownChild(practice.child().id)
+    , bestTimes(practice.bestTimes())
 {
     setWindowFlag(Qt::Window);
     setAccessibleName(u"きろく"_s);
     setFont(Fonts::gothic(10.5));
     buildControls();
     applyPalette();
+    rebuildChildren();
+    // Renamed, added or removed from the chooser as well as from here.
+    connect(&practice, &Practice::childrenChanged, this, [this] {
+        rebuildChildren();
+        drawGraph();
+    });
     setKind(kind);
     refresh();
     placeOnScreen();
@@ -232,6 +248,40 @@ RecordsWindow::~RecordsWindow() = default;
 void RecordsWindow::buildControls()
 {
     auto* layout = new QVBoxLayout(this);
+
+    // Whose records, and the commands for the children: a parent's place.
+    auto* childRow = new QHBoxLayout;
+    childChoice = new QWidget(this);
+    auto* choiceLayout = new QHBoxLayout(childChoice);
+    choiceLayout->setContentsMargins(0, 0, 0, 0);
+    auto* nameLabel = new QLabel(u"なまえ"_s, childChoice);
+    nameLabel->setFont(Fonts::gothic(10.5, true));
+    children = new QComboBox(childChoice);
+    children->setFont(Fonts::gothic(10.5, true));
+    children->setAccessibleName(u"なまえ"_s);
+    children->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    nameLabel->setBuddy(children);
+    choiceLayout->addWidget(nameLabel);
+    choiceLayout->addWidget(children);
+    childRow->addWidget(childChoice);
+    connect(children, &QComboBox::activated, this,
+        [this](int index) { showChild(children->itemData(index).toLongLong()); });
+    childRow->addStretch();
+    addChildCommand = new QPushButton(u"こどもを ふやす"_s, this);
+    renameChildCommand = new QPushButton(u"なまえを かえる"_s, this);
+    removeChildCommand = new QPushButton(u"けす"_s, this);
+    for (QPushButton* button : {addChildCommand, renameChildCommand, removeChildCommand}) {
+        button->setFont(Fonts::gothic(10.5));
+        button->setAutoDefault(false);
+        childRow->addWidget(button);
+    }
+    // Each command rebuilds the switch through childrenChanged.
+    connect(addChildCommand, &QPushButton::clicked, this, [this] { commands->add(this); });
+    connect(renameChildCommand, &QPushButton::clicked, this,
+        [this] { commands->rename(this, shownChild); });
+    connect(removeChildCommand, &QPushButton::clicked, this,
+        [this] { commands->remove(this, shownChild); });
+    layout->addLayout(childRow);
 
     // The kinds on the left, the commands on the right: one row that stays
     // in sight however the parts below are scrolled.
@@ -530,7 +580,62 @@ void RecordsWindow::setBestTimes(const std::array<int, 4>& seconds)
     if (seconds == bestTimes)
         return;
     bestTimes = seconds;
-    drawGraph();
+    if (shownChild == practising.child().id)
+        drawGraph();
+}
+
+const std::array<int, 4>& RecordsWindow::shownBests() const
+{
+    if (shownChild == practising.child().id)
+        return bestTimes;
+    for (const Child& each : practising.children()) {
+        if (each.id == shownChild)
+            return each.bestTimes;
+    }
+    return bestTimes;
+}
+
+QString RecordsWindow::shownName() const
+{
+    if (!practising.hasSeveralChildren())
+        return {};
+    for (const Child& each : practising.children()) {
+        if (each.id == shownChild)
+            return each.name;
+    }
+    return {};
+}
+
+void RecordsWindow::rebuildChildren()
+{
+    const QList<Child>& all = practising.children();
+    // A child removed meanwhile: the one at the board instead.
+    if (std::none_of(
+            all.begin(), all.end(), [this](const Child& each) { return each.id == shownChild; })) {
+        shownChild = practising.child().id;
+        refresh();
+    }
+    const QSignalBlocker quiet(children);
+    children->clear();
+    for (const Child& each : all) {
+        children->addItem(each.name, each.id);
+        if (each.id == shownChild)
+            children->setCurrentIndex(children->count() - 1);
+    }
+    childChoice->setVisible(all.size() > 1);
+    removeChildCommand->setVisible(
+        shownChild != RecordStore::FirstChild && shownChild != practising.child().id);
+}
+
+void RecordsWindow::showChild(qint64 child)
+{
+    const bool changed = child != shownChild;
+    shownChild = child;
+    // Rebuilt even for the same child: the child at the board, whom the
+    // removal is not offered for, may be another now.
+    rebuildChildren();
+    if (changed)
+        refresh();
 }
 
 void RecordsWindow::setSheetsNotKept(int sheets)
@@ -562,7 +667,7 @@ void RecordsWindow::refresh()
 {
     refreshTable();
     const QDate day = today();
-    const auto practised = store.practiceDays(calendarStart(day), day);
+    const auto practised = store.practiceDays(shownChild, calendarStart(day), day);
     if (practised)
         practice->setDays(day, *practised);
     showReadable(Part::Calendar, practised.has_value());
@@ -571,6 +676,7 @@ void RecordsWindow::refresh()
 
 void RecordsWindow::refreshTable()
 {
+    sheetModel->child = shownChild;
     const bool readable = sheetModel->reload();
     showReadable(Part::Table, readable);
     clearCommand->setEnabled(readable && sheetModel->rowCount() > 0);
@@ -579,7 +685,7 @@ void RecordsWindow::refreshTable()
 void RecordsWindow::refreshKind()
 {
     refreshGraph();
-    const auto met = store.facts(shownKind, 10);
+    const auto met = store.facts(shownChild, shownKind, 10);
     if (met) {
         facts->setFacts(shownKind, *met);
         slowest->setText(slowestSentence(shownKind, *met));
@@ -597,12 +703,12 @@ void RecordsWindow::refreshGraph()
 
     // The store compares instants; a day more is asked for, and the sheets
     // are then taken by the day they were kept on, as the daily bests are.
-    SheetRange range = SheetRange().ofKind(shownKind);
+    SheetRange range = SheetRange().ofChild(shownChild).ofKind(shownKind);
     if (!all)
         range.from(QDateTime(from.addDays(-1), QTime(0, 0)));
     const auto kept = store.sheets(range);
-    const auto bests = store.dailyBest(shownKind, from);
-    const auto newest = store.sheets(SheetRange().ofKind(shownKind).atMost(1));
+    const auto bests = store.dailyBest(shownChild, shownKind, from);
+    const auto newest = store.sheets(SheetRange().ofChild(shownChild).ofKind(shownKind).atMost(1));
     if (!kept || !bests || !newest) {
         graphData.reset();
         showReadable(Part::Graph, false);
@@ -646,7 +752,7 @@ void RecordsWindow::drawGraph()
     const bool long_ = data.first.daysTo(day) > 62;
     const bool years = data.first.daysTo(day) > 365;
 
-    const int best = bestTimes[kindNumber(shownKind)];
+    const int best = shownBests()[kindNumber(shownKind)];
     const bool hasBest = best < Settings::DefaultSeconds;
     // Whole steps a child can read: 10, 20 or 30 seconds, whole minutes.
     const int highest = std::max({hasBest ? best : 0, data.slowestSeconds, 50});
@@ -688,9 +794,20 @@ void RecordsWindow::drawGraph()
 
 void RecordsWindow::exportCsv()
 {
+    // With several children: the shown child's sheets or everyone's.
+    std::optional<qint64> whose;
+    const QString name = shownName();
+    if (!name.isEmpty()) {
+        const auto chosen = desk.askItem(this, u"CSV にかきだす"_s,
+            u"だれの きろくを かきだしますか？"_s, {name + u"だけ"_s, u"みんな"_s}, 0);
+        if (!chosen)
+            return;
+        if (*chosen == 0)
+            whose = shownChild;
+    }
     // Read before asking where to: a store that cannot be read leaves no
     // file behind, not even an empty one.
-    const auto csv = store.csv();
+    const auto csv = store.csv(whose);
     if (!csv) {
         ask(desk, this, unreadableText() + u"\r\nCSV は かきだして いません。"_s, u"きろく"_s,
             Desktop::Buttons::Ok, Desktop::Icon::Warning);
@@ -714,23 +831,27 @@ void RecordsWindow::exportCsv()
 
 void RecordsWindow::clearRecords()
 {
-    const auto counts = store.countsByKind();
+    const auto counts = store.countsByKind(shownChild);
     if (!counts) {
         ask(desk, this, unreadableText(), u"きろく"_s, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
         return;
     }
     const QString list = sheetCountList(*counts);
+    // With several children the questions say whose records go.
+    const QString name = shownName();
+    const QString whose = name.isEmpty() ? QString() : name + u"： "_s;
     if (ask(desk, this,
-            u"きろくを ぜんぶ けします。ハイスコアは のこります。\r\n\r\n"_s + list + u"\r\n\r\n"_s,
+            whose + u"きろくを ぜんぶ けします。ハイスコアは のこります。\r\n\r\n"_s + list
+                + u"\r\n\r\n"_s,
             u"きろく"_s, Desktop::Buttons::YesNoCancel)
         != Desktop::Answer::Yes)
         return;
-    if (ask(desk, this, u"ほんとうに、けして いいですか？\r\n\r\n"_s + list + u"\r\n\r\n"_s,
+    if (ask(desk, this, whose + u"ほんとうに、けして いいですか？\r\n\r\n"_s + list + u"\r\n\r\n"_s,
             u"もういちどかくにん"_s, Desktop::Buttons::YesNo)
         != Desktop::Answer::Yes)
         return;
-    if (!store.clear()) {
+    if (!store.clear(shownChild)) {
         ask(desk, this, u"きろくを けせませんでした。"_s, u"きろく"_s, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
     }
@@ -738,7 +859,7 @@ void RecordsWindow::clearRecords()
 }
 
 RecordsView* varolinMakeRecordsView(
-    RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent)
+    Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
 {
-    return new RecordsWindow(store, kind, desktop, parent);
+    return new RecordsWindow(practice, kind, desktop, parent);
 }

@@ -11,16 +11,20 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
+class ChildrenCommands;
 class Desktop;
 class FactMap;
+class Practice;
 class PracticeCalendar;
 class QAbstractButton;
 class QButtonGroup;
 class QCategoryAxis;
 class QChart;
 class QChartView;
+class QComboBox;
 class QLabel;
 class QLineSeries;
 class QPushButton;
@@ -31,7 +35,8 @@ class QTableView;
 class QValueAxis;
 class SheetTableModel;
 
-// The records window 「きろく」: how the sheets of one kind went (a graph of
+// The records window 「きろく」: one child's records (a switch at the top
+// chooses whose while there are several), and how the sheets of one kind went (a graph of
 // the times, the weak facts), on which days there was practice, every sheet
 // in a table, and the commands to write the records out as CSV or erase
 // them. A separate, non-modal window; it reads the store each time it is
@@ -42,14 +47,18 @@ class RecordsWindow : public QWidget, public RecordsView
     Q_OBJECT
 
 public:
-    RecordsWindow(RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent = nullptr);
+    // `practice` must have its records open; the window reads them there.
+    RecordsWindow(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent = nullptr);
     ~RecordsWindow() override;
 
     QWidget* widget() override { return this; }
     void showKind(Kind kind) override { setKind(kind); }
+    void showChild(qint64 child) override;
 
     Kind kind() const { return shownKind; }
-    // The best time of each kind in seconds, in kind order; 600 is none yet.
+    qint64 child() const { return shownChild; }
+    // The best time of each kind in seconds, in kind order, of the child at
+    // the board; 600 is none yet. Another child's are the practice's.
     void setBestTimes(const std::array<int, 4>& seconds) override;
     void setSheetsNotKept(int sheets) override;
     // The graph over every day with a sheet rather than the last 30 days.
@@ -76,14 +85,20 @@ public:
     QAbstractButton* kindButton(Kind kind) const;
     QPushButton* csvButton() const { return csvCommand; }
     QPushButton* clearButton() const { return clearCommand; }
+    // Whose records are shown; hidden while there is only one child.
+    QComboBox* childSwitch() const { return children; }
+    QPushButton* addChildButton() const { return addChildCommand; }
+    QPushButton* renameChildButton() const { return renameChildCommand; }
+    QPushButton* removeChildButton() const { return removeChildCommand; }
 
 public Q_SLOTS:
     // Reads everything again from the store: call after a sheet was stored.
     void refresh() override;
     void setKind(Kind kind);
-    // Writes every stored sheet as CSV where the user chooses.
+    // Writes the shown child's sheets (or, asked, every child's) as CSV
+    // where the user chooses.
     void exportCsv();
-    // Asks twice, then deletes every stored sheet.
+    // Asks twice, then deletes every stored sheet of the shown child.
     void clearRecords();
 
 protected:
@@ -102,6 +117,12 @@ private:
     };
 
     void buildControls();
+    // The child switch and commands again, after the children changed.
+    void rebuildChildren();
+    // The shown child's name, or nothing while there is only one child:
+    // what the questions name.
+    QString shownName() const;
+    const std::array<int, 4>& shownBests() const;
     void placeOnScreen();
     void applyPalette();
     // The parts that depend on the kind: graph and weak facts.
@@ -112,13 +133,21 @@ private:
     void showReadable(Part part, bool readable);
     QDate today() const;
 
+    Practice& practising;
     RecordStore& store;
+    std::unique_ptr<ChildrenCommands> commands;
     Desktop& desk;
     Kind shownKind;
+    qint64 shownChild = RecordStore::FirstChild;
     std::array<int, 4> bestTimes{Settings().bestTimes};
     std::optional<GraphData> graphData;
 
     QButtonGroup* kinds = nullptr;
+    QWidget* childChoice = nullptr;
+    QComboBox* children = nullptr;
+    QPushButton* addChildCommand = nullptr;
+    QPushButton* renameChildCommand = nullptr;
+    QPushButton* removeChildCommand = nullptr;
     QLabel* notKept = nullptr;
     QScrollArea* scroll = nullptr;
     std::array<QStackedWidget*, 4> parts{};
@@ -145,4 +174,4 @@ private:
 // Makes the records window: the records module's plugin calls it, and
 // tests that link the window itself hand it to setRecordsViewMaker.
 RecordsView* varolinMakeRecordsView(
-    RecordStore& store, Kind kind, Desktop& desktop, QWidget* parent);
+    Practice& practice, Kind kind, Desktop& desktop, QWidget* parent);

@@ -155,7 +155,7 @@ QString factsQuery()
            u" lookup(byte_values) AS (SELECT ?),"
            u" recent(cells) AS (SELECT c.cells FROM sheets s JOIN sheet_cells c ON c.sheet_id = "
            u"s.id"
-           u"  WHERE s.kind = ? ORDER BY s.finished_utc DESC, s.id DESC LIMIT ?),"
+           u"  WHERE s.child = ? AND s.kind = ? ORDER BY s.finished_utc DESC, s.id DESC LIMIT ?),"
            u" slot(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM slot WHERE i < 99),"
            u" answered(left_operand, top_operand, milliseconds, wrong_digits) AS ("
            u"  SELECT "_s

@@ -179,6 +179,9 @@ struct RecordStore::Private
 
     class Transaction;
 
+    // Deletes `child`'s sheets, inside a transaction of the caller's.
+    bool deleteSheets(qint64 child) const;
+
     Problem failure() const;
     bool connect(bool readOnly);
     Problem openFile();
@@ -474,6 +477,10 @@ std::optional<QList<StoredSheet>> RecordStore::sheets(const SheetRange& range) c
     QString sql = u"SELECT id, finished_at, kind, seconds, wrong_digits, record FROM sheets"_s;
     QStringList conditions;
     QVariantList values;
+    if (range.child) {
+        conditions << u"child = ?"_s;
+        values << *range.child;
+    }
     if (range.kind) {
         conditions << u"kind = ?"_s;
         values << kindNumber(*range.kind);
@@ -500,31 +507,33 @@ std::optional<QList<StoredSheet>> RecordStore::sheets(const SheetRange& range) c
     });
 }
 
-std::optional<QList<DayBest>> RecordStore::dailyBest(Kind kind, const QDate& from) const
+std::optional<QList<DayBest>> RecordStore::dailyBest(
+    qint64 child, Kind kind, const QDate& from) const
 {
     // Every day when `from` is null: the first day that can be written.
     const QString first = from.isValid() ? dayText(from) : u"0000-00-00"_s;
-    return d->rows(u"SELECT local_date, min(seconds) FROM sheets WHERE kind = ? "
+    return d->rows(u"SELECT local_date, min(seconds) FROM sheets WHERE child = ? AND kind = ? "
                    u"AND local_date >= ? GROUP BY local_date ORDER BY local_date"_s,
-        {kindNumber(kind), first}, [](const QSqlQuery& query) {
+        {child, kindNumber(kind), first}, [](const QSqlQuery& query) {
             return DayBest{
                 QDate::fromString(query.value(0).toString(), Qt::ISODate), query.value(1).toInt()};
         });
 }
 
-std::optional<QList<QDate>> RecordStore::practiceDays(const QDate& from, const QDate& to) const
+std::optional<QList<QDate>> RecordStore::practiceDays(
+    qint64 child, const QDate& from, const QDate& to) const
 {
-    return d->rows(u"SELECT DISTINCT local_date FROM sheets WHERE local_date BETWEEN ? AND ? "
-                   u"ORDER BY local_date"_s,
-        {dayText(from), dayText(to)}, [](const QSqlQuery& query) {
+    return d->rows(u"SELECT DISTINCT local_date FROM sheets WHERE child = ? "
+                   u"AND local_date BETWEEN ? AND ? ORDER BY local_date"_s,
+        {child, dayText(from), dayText(to)}, [](const QSqlQuery& query) {
             return QDate::fromString(query.value(0).toString(), Qt::ISODate);
         });
 }
 
-std::optional<QList<FactStat>> RecordStore::facts(Kind kind, int lastSheets) const
+std::optional<QList<FactStat>> RecordStore::facts(qint64 child, Kind kind, int lastSheets) const
 {
     // SQLite takes a negative LIMIT for none at all.
-    return d->rows(factsQuery(), {byteValues(), kindNumber(kind), std::max(lastSheets, 0)},
+    return d->rows(factsQuery(), {byteValues(), child, kindNumber(kind), std::max(lastSheets, 0)},
         [](const QSqlQuery& query) {
             return FactStat{query.value(0).toInt(), query.value(1).toInt(), query.value(2).toInt(),
                 query.value(3).toDouble(), query.value(4).toInt()};
@@ -539,12 +548,13 @@ std::optional<int> RecordStore::count() const
     return count->toInt();
 }
 
-std::optional<std::array<int, 4>> RecordStore::countsByKind() const
+std::optional<std::array<int, 4>> RecordStore::countsByKind(qint64 child) const
 {
-    const auto counts = d->rows(
-        u"SELECT kind, count(*) FROM sheets GROUP BY kind"_s, {}, [](const QSqlQuery& query) {
-            return std::pair{query.value(0).toInt(), query.value(1).toInt()};
-        });
+    const auto counts
+        = d->rows(u"SELECT kind, count(*) FROM sheets WHERE child = ? GROUP BY kind"_s, {child},
+            [](const QSqlQuery& query) {
+                return std::pair{query.value(0).toInt(), query.value(1).toInt()};
+            });
     if (!counts)
         return {};
     std::array<int, 4> byKind{};
@@ -553,40 +563,58 @@ std::optional<std::array<int, 4>> RecordStore::countsByKind() const
     return byKind;
 }
 
-std::optional<QByteArray> RecordStore::csv() const
+std::optional<QByteArray> RecordStore::csv(std::optional<qint64> child) const
 {
-    const auto lines = d->rows(u"SELECT finished_at, kind, seconds, wrong_digits, record FROM "
-                               u"sheets ORDER BY finished_utc, id"_s,
-        {}, [](const QSqlQuery& query) -> QString {
-            const QString finishedAt = query.value(0).toString();
-            // "UTC+09:00" rather than "+09:00", which a spreadsheet would
-            // take for a formula.
-            const QStringList fields = {finishedAt.left(10), finishedAt.mid(11, 8),
-                u"UTC"_s + finishedAt.mid(19), kindName(kindFromNumber(query.value(1).toInt())),
-                QString::number(query.value(2).toInt()), QString::number(query.value(3).toInt()),
-                QString::number(query.value(4).toInt())};
-            QStringList quoted;
-            for (const QString& field : fields)
-                quoted << csvField(field);
-            return quoted.join(u',') + u"\r\n"_s;
-        });
+    const auto children = d->value(u"SELECT count(*) FROM children"_s);
+    if (!children)
+        return {};
+    // With one child the file stays as it was before there were children.
+    const bool named = children->toInt() > 1;
+    QString sql = u"SELECT s.finished_at, s.kind, s.seconds, s.wrong_digits, s.record, c.name "
+                  u"FROM sheets s LEFT JOIN children c ON c.id = s.child"_s;
+    QVariantList values;
+    if (child) {
+        sql += u" WHERE s.child = ?"_s;
+        values << *child;
+    }
+    sql += u" ORDER BY s.finished_utc, s.id"_s;
+    const auto lines = d->rows(sql, values, [named](const QSqlQuery& query) -> QString {
+        const QString finishedAt = query.value(0).toString();
+        // "UTC+09:00" rather than "+09:00", which a spreadsheet would
+        // take for a formula.
+        QStringList fields = {finishedAt.left(10), finishedAt.mid(11, 8),
+            u"UTC"_s + finishedAt.mid(19), kindName(kindFromNumber(query.value(1).toInt())),
+            QString::number(query.value(2).toInt()), QString::number(query.value(3).toInt()),
+            QString::number(query.value(4).toInt())};
+        if (named)
+            fields << query.value(5).toString();
+        QStringList quoted;
+        for (const QString& field : fields)
+            quoted << csvField(field);
+        return quoted.join(u',') + u"\r\n"_s;
+    });
     if (!lines)
         return {};
     // The byte-order mark makes spreadsheets read the file as UTF-8 rather
     // than the system's code page.
-    return (u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア\r\n"_s
-        + lines->join(QString()))
+    return (u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア"_s
+        + (named ? u",なまえ"_s : QString()) + u"\r\n"_s + lines->join(QString()))
         .toUtf8();
 }
 
-bool RecordStore::clear()
+bool RecordStore::Private::deleteSheets(qint64 child) const
+{
+    return run(u"DELETE FROM sheet_cells WHERE sheet_id IN (SELECT id FROM sheets WHERE child = ?)"_s,
+               {child})
+        && run(u"DELETE FROM sheets WHERE child = ?"_s, {child});
+}
+
+bool RecordStore::clear(qint64 child)
 {
     if (!isOpen())
         return false;
     Private::Transaction transaction(*d);
-    const bool cleared = transaction.isBegun()
-        && d->runAll({u"DELETE FROM sheet_cells"_s, u"DELETE FROM sheets"_s})
-        && transaction.commit();
+    const bool cleared = transaction.isBegun() && d->deleteSheets(child) && transaction.commit();
     if (!cleared) {
         d->problem = isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed;
         return false;
@@ -647,11 +675,7 @@ bool RecordStore::removeChild(qint64 child)
     if (child == FirstChild || !isOpen())
         return false;
     Private::Transaction transaction(*d);
-    const bool removed = transaction.isBegun()
-        && d->run(
-            u"DELETE FROM sheet_cells WHERE sheet_id IN (SELECT id FROM sheets WHERE child = ?)"_s,
-            {child})
-        && d->run(u"DELETE FROM sheets WHERE child = ?"_s, {child})
+    const bool removed = transaction.isBegun() && d->deleteSheets(child)
         && d->run(u"DELETE FROM children WHERE id = ?"_s, {child}) && transaction.commit();
     return removed;
 }

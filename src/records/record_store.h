@@ -55,17 +55,23 @@ struct Child
     bool operator==(const Child&) const = default;
 };
 
-// Which sheets RecordStore::sheets() lists, newest first: every kind when
-// `kind` is empty; only sheets finished at or after `since` when it is
-// valid; only those that come after `after` in that order when it is set;
-// at most `limit` when it is not negative.
+// Which sheets RecordStore::sheets() lists, newest first: every child's
+// when `child` is empty; every kind when `kind` is empty; only sheets finished at or after `since`
+// when it is valid; only those that come after `after` in that order when it is set; at most
+// `limit` when it is not negative.
 struct SheetRange
 {
+    std::optional<qint64> child;
     std::optional<Kind> kind;
     QDateTime since;
     std::optional<StoredSheet> after;
     int limit = -1;
 
+    SheetRange& ofChild(qint64 only)
+    {
+        child = only;
+        return *this;
+    }
     SheetRange& ofKind(Kind only)
     {
         kind = only;
@@ -145,26 +151,33 @@ public:
 
     // The sheets `range` asks for, newest first.
     std::optional<QList<StoredSheet>> sheets(const SheetRange& range = {}) const;
+    // Every question of one child's records is asked of `child`'s sheets
+    // alone.
+
     // One entry per day with sheets of `kind`, from `from` on (every day
     // when it is null), oldest first.
-    std::optional<QList<DayBest>> dailyBest(Kind kind, const QDate& from = {}) const;
+    std::optional<QList<DayBest>> dailyBest(qint64 child, Kind kind, const QDate& from = {}) const;
     // The days from `from` to `to` (both included) with a sheet of any kind.
-    std::optional<QList<QDate>> practiceDays(const QDate& from, const QDate& to) const;
+    std::optional<QList<QDate>> practiceDays(
+        qint64 child, const QDate& from, const QDate& to) const;
     // Every fact met in the newest `lastSheets` sheets of `kind`.
-    std::optional<QList<FactStat>> facts(Kind kind, int lastSheets = 10) const;
+    std::optional<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets = 10) const;
+    // Every child's sheets.
     std::optional<int> count() const;
     // The number of stored sheets of each kind, in kind order.
-    std::optional<std::array<int, 4>> countsByKind() const;
+    std::optional<std::array<int, 4>> countsByKind(qint64 child) const;
     // The whole stored sheet: operands, time and every answered cell in the
     // order answered. The inner optional is empty when there is no sheet
     // `id`.
     std::optional<std::optional<FinishedSheet>> sheet(qint64 id) const;
 
-    // Every stored sheet, one row each, with a header row; UTF-8, CRLF line
-    // ends.
-    std::optional<QByteArray> csv() const;
-    // Deletes every stored sheet.
-    bool clear();
+    // Every stored sheet of `child` (of every child when empty), one row
+    // each, with a header row; UTF-8, CRLF line ends. While there are two
+    // or more children each row ends with the child's name; with one child
+    // the file is as it was before there were children.
+    std::optional<QByteArray> csv(std::optional<qint64> child = {}) const;
+    // Deletes every stored sheet of `child`; the child stays.
+    bool clear(qint64 child);
 
     // The children in the order they were added; empty when the store
     // cannot be read.

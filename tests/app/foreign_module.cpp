@@ -20,7 +20,7 @@ class ForeignRecordsModule : public QObject, public RecordsModuleInterface
     Q_INTERFACES(RecordsModuleInterface)
 
 public:
-    RecordsView* makeView(RecordStore&, Kind, Desktop&, QWidget*) override { std::abort(); }
+    RecordsView* makeView(Practice&, Kind, Desktop&, QWidget*) override { std::abort(); }
 };
 
 #include "foreign_module.moc"

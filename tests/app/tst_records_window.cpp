@@ -11,8 +11,10 @@
 #include "app/records_widgets.h"
 #include "app/records_window.h"
 #include "fake_desktop.h"
+#include "practice/practice.h"
 
 #include <QAbstractItemModel>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -68,22 +70,33 @@ QDateTime at(int daysBeforeToday, int hour = 18)
 struct Fixture
 {
     Fixture()
-        : store(folder.filePath(u"records.sqlite"_s))
+        : practice({
+            .settings = {folder.filePath(u"Varolin.ini"_s), true},
+            .records = folder.filePath(u"records.sqlite"_s),
+            .monotonic = [] { return qint64(0); },
+            .now = [] { return QDateTime(Today, QTime(19, 30)); },
+            .unsavedNote = {},
+        })
+        , store(*practice.records())
     {
         desktop.clock = QDateTime(Today, QTime(19, 30));
-        store.open();
+        practice.begin(QPoint());
     }
 
-    void add(const FinishedSheet& finished) { QVERIFY(store.add(finished)); }
+    void add(const FinishedSheet& finished, qint64 child = RecordStore::FirstChild)
+    {
+        QVERIFY(store.add(finished, child));
+    }
 
     RecordsWindow& open(Kind kind = Kind::Addition)
     {
-        window = std::make_unique<RecordsWindow>(store, kind, desktop);
+        window = std::make_unique<RecordsWindow>(practice, kind, desktop);
         return *window;
     }
 
     QTemporaryDir folder;
-    RecordStore store;
+    Practice practice;
+    RecordStore& store;
     FakeDesktop desktop;
     std::unique_ptr<RecordsWindow> window;
 };
@@ -117,6 +130,8 @@ private Q_SLOTS:
     void clearing();
     void csv_data();
     void csv();
+    void childSwitch();
+    void clearingOneChild();
     void unreadableParts_data();
     void unreadableParts();
     void sheetsNotKept();
@@ -540,6 +555,56 @@ void RecordsWindowTest::sheetsNotKept()
     QVERIFY(!window.notKeptLabel()->isVisible());
 }
 
+// The switch appears with a second child, shows the board's child first and
+// then the child chosen: their table, graph and calendar.
+void RecordsWindowTest::childSwitch()
+{
+    Fixture fixture;
+    fixture.add(sheet(Kind::Addition, at(0), 65));
+    RecordsWindow& window = fixture.open();
+    window.show();
+    QVERIFY(!window.childSwitch()->isVisible());
+
+    QCOMPARE(fixture.practice.addChild(u"さくら"_s), Practice::NameProblem::None);
+    const qint64 sakura = fixture.practice.children().last().id;
+    fixture.add(sheet(Kind::Addition, at(3), 70), sakura);
+    fixture.add(sheet(Kind::Division, at(4), 300), sakura);
+    QVERIFY(window.childSwitch()->isVisible());
+    QCOMPARE(window.childSwitch()->currentText(), u"ひとりめ"_s);
+
+    window.childSwitch()->setFocus();
+    QTest::keyClick(window.childSwitch(), Qt::Key_Down);
+    QCOMPARE(window.child(), sakura);
+    QCOMPARE(tableRow(window.table(), 0).value(2), u"1分10秒"_s);
+    QCOMPARE(window.table()->model()->rowCount(), 2);
+    QCOMPARE(window.sheetDots()->count(), 1);
+    QCOMPARE(window.sheetDots()->at(0).y(), 70.0);
+    QVERIFY(!window.calendar()->square(Today)->fill().isValid());
+    QVERIFY(window.calendar()->square(Today.addDays(-3))->fill().isValid());
+}
+
+// With two children the questions name the shown child, and only that
+// child's sheets go.
+void RecordsWindowTest::clearingOneChild()
+{
+    Fixture fixture;
+    QCOMPARE(fixture.practice.addChild(u"さくら"_s), Practice::NameProblem::None);
+    const qint64 sakura = fixture.practice.children().last().id;
+    fixture.add(sheet(Kind::Addition, at(0), 65));
+    fixture.add(sheet(Kind::Addition, at(1), 70), sakura);
+    RecordsWindow& window = fixture.open();
+    window.showChild(sakura);
+    fixture.desktop.answers = {Desktop::Answer::Yes, Desktop::Answer::Yes};
+    QTest::mouseClick(window.clearButton(), Qt::LeftButton);
+
+    QCOMPARE(fixture.desktop.shown.size(), 2);
+    for (const auto& shown : fixture.desktop.shown)
+        QVERIFY(shown.message.prompt.startsWith(u"さくら： "_s));
+    QCOMPARE(fixture.store.sheetCount(sakura), 0);
+    QCOMPARE(fixture.store.sheetCount(RecordStore::FirstChild), 1);
+    QCOMPARE(window.table()->model()->rowCount(), 0);
+}
+
 // The test's screen is 1024 x 720 (see main()).
 void RecordsWindowTest::fitsSmallScreen()
 {
@@ -560,7 +625,8 @@ void RecordsWindowTest::fitsSmallScreen()
     QList<QWidget*> controls;
     for (Kind kind : AllKinds)
         controls << window.kindButton(kind);
-    controls << window.csvButton() << window.clearButton();
+    controls << window.csvButton() << window.clearButton() << window.addChildButton()
+             << window.renameChildButton();
     for (QWidget* control : controls) {
         QVERIFY(control->isVisible());
         QVERIFY(window.rect().contains(QRect(control->mapTo(&window, QPoint()), control->size())));

@@ -22,6 +22,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The reads of one child's records.
+enum class Read { Sheets, DailyBests, PracticeDays, Facts, CountsByKind, Csv };
+
 FinishedSheet sheetAt(
     const QString& iso, Kind kind, int seconds, std::vector<AnsweredCell> cells = {})
 {
@@ -44,6 +47,44 @@ void write(const QString& path, const QByteArray& bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// Each item of an answer as text, joined.
+template <typename Items, typename Text> QString joined(const Items& items, Text text)
+{
+    QStringList found;
+    for (const auto& item : items)
+        found << text(item);
+    return found.join(u" | "_s);
+}
+
+// One answer of `read` about `child`, as text.
+QString answer(const RecordStore& store, Read read, qint64 child)
+{
+    const auto number = [](int n) { return QString::number(n); };
+    switch (read) {
+    case Read::Sheets:
+        return joined(store.sheets(SheetRange().ofChild(child)).value(),
+            [](const StoredSheet& sheet) { return QString::number(sheet.seconds); });
+    case Read::DailyBests:
+        return joined(store.dailyBest(child, Kind::Addition).value(), [](const DayBest& best) {
+            return u"%1 %2"_s.arg(best.day.toString(Qt::ISODate)).arg(best.seconds);
+        });
+    case Read::PracticeDays:
+        return joined(store.practiceDays(child, QDate(2026, 12, 1), QDate(2026, 12, 31)).value(),
+            [](const QDate& day) { return day.toString(Qt::ISODate); });
+    case Read::Facts:
+        return joined(store.facts(child, Kind::Addition).value(),
+            [](const FactStat& fact) { return u"%1+%2"_s.arg(fact.left).arg(fact.top); });
+    case Read::CountsByKind:
+        return joined(store.countsByKind(child).value(), number);
+    case Read::Csv: {
+        // The rows without the header.
+        const QStringList lines = QString::fromUtf8(store.csv(child).value()).split(u"\r\n"_s);
+        return lines.mid(1, lines.size() - 2).join(u" | "_s);
+    }
+    }
+    return {};
 }
 
 // A connection of its own, as another program would have; SQL is run
@@ -151,8 +192,12 @@ private Q_SLOTS:
         QVERIFY(store.open());
         QCOMPARE(store.problem(), RecordStore::Problem::None);
         QCOMPARE(store.count(), 1);
-        QCOMPARE(store.dailyBest(Kind::Division)->value(0).seconds, 95);
-        const QList<FactStat> facts = store.facts(Kind::Division).value();
+        // The sheet kept before there were children is the first child's.
+        QCOMPARE(store.children()->size(), 1);
+        QCOMPARE(store.children()->value(0).id, RecordStore::FirstChild);
+        QCOMPARE(store.sheetCount(RecordStore::FirstChild), 1);
+        QCOMPARE(store.dailyBest(RecordStore::FirstChild, Kind::Division)->value(0).seconds, 95);
+        const QList<FactStat> facts = store.facts(RecordStore::FirstChild, Kind::Division).value();
         QCOMPARE(facts.size(), 1);
         QCOMPARE(facts[0].left, 2);
         QCOMPARE(facts[0].top, 8);
@@ -321,9 +366,10 @@ private Q_SLOTS:
                  sheetAt(u"2026-12-07T01:00:00+14:00"_s, Kind::Subtraction, 100), // Sunday in UTC
              })
             QVERIFY(store.add(sheet));
-        QCOMPARE(store.practiceDays(from, to), practised);
+        QCOMPARE(store.practiceDays(RecordStore::FirstChild, from, to), practised);
         QList<int> seconds;
-        const QList<DayBest> bests = store.dailyBest(Kind::Addition, from).value();
+        const QList<DayBest> bests
+            = store.dailyBest(RecordStore::FirstChild, Kind::Addition, from).value();
         for (const DayBest& day : bests)
             seconds << day.seconds;
         QCOMPARE(seconds, best);
@@ -354,7 +400,8 @@ private Q_SLOTS:
         QVERIFY(store.add(sheetAt(u"2026-12-01T08:00:00+09:00"_s, Kind::Addition, 60,
             {{35, 3, 5, 8, 89000, 5}, {99, 9, 9, 18, 1, 0}})));
 
-        const QList<FactStat> facts = store.facts(Kind::Addition, lastSheets).value();
+        const QList<FactStat> facts
+            = store.facts(RecordStore::FirstChild, Kind::Addition, lastSheets).value();
         QTEST(int(facts.size()), "facts");
         QCOMPARE(facts[0].left, 3);
         QCOMPARE(facts[0].top, 5);
@@ -388,11 +435,11 @@ private Q_SLOTS:
         const QDate day(2026, 12, 7);
         QCOMPARE(store.sheets().has_value(), readable);
         QCOMPARE(store.sheets(SheetRange().ofKind(Kind::Addition).atMost(1)).has_value(), readable);
-        QCOMPARE(store.dailyBest(Kind::Addition).has_value(), readable);
-        QCOMPARE(store.practiceDays(day, day).has_value(), readable);
-        QCOMPARE(store.facts(Kind::Addition).has_value(), readable);
+        QCOMPARE(store.dailyBest(RecordStore::FirstChild, Kind::Addition).has_value(), readable);
+        QCOMPARE(store.practiceDays(RecordStore::FirstChild, day, day).has_value(), readable);
+        QCOMPARE(store.facts(RecordStore::FirstChild, Kind::Addition).has_value(), readable);
         QCOMPARE(store.count().has_value(), readable);
-        QCOMPARE(store.countsByKind().has_value(), readable);
+        QCOMPARE(store.countsByKind(RecordStore::FirstChild).has_value(), readable);
         QCOMPARE(store.sheet(1).has_value(), readable);
         QCOMPARE(store.csv().has_value(), readable);
         if (readable) {
@@ -497,6 +544,99 @@ private Q_SLOTS:
                        "2026-12-07,19:30:05,UTC+09:00,かけざん,65,2,1\r\n"));
     }
 
+    void childrenKeptApart_data()
+    {
+        QTest::addColumn<Read>("read");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+
+        QTest::newRow("sheets") << Read::Sheets << u"60"_s << u"70 | 50"_s;
+        QTest::newRow("daily bests")
+            << Read::DailyBests << u"2026-12-07 60"_s << u"2026-12-08 50"_s;
+        QTest::newRow("practice days (calendar)")
+            << Read::PracticeDays << u"2026-12-07"_s << u"2026-12-08 | 2026-12-09"_s;
+        QTest::newRow("weak facts") << Read::Facts << u"1+2"_s << u"3+4"_s;
+        QTest::newRow("counts by kind")
+            << Read::CountsByKind << u"1 | 0 | 0 | 0"_s << u"1 | 1 | 0 | 0"_s;
+        QTest::newRow("csv rows, named")
+            << Read::Csv << u"2026-12-07,08:00:00,UTC+09:00,たしざん,60,0,0,ひとりめ"_s
+            << u"2026-12-08,08:00:00,UTC+09:00,たしざん,50,0,0,さくら | "
+               u"2026-12-09,08:00:00,UTC+09:00,ひきざん,70,0,0,さくら"_s;
+    }
+
+    void childrenKeptApart()
+    {
+        QFETCH(Read, read);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+
+        RecordStore store(path);
+        QVERIFY(store.open());
+        const qint64 sakura = store.addChild(u"さくら"_s).value();
+        QVERIFY(store.add(
+            sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60, {{0, 1, 2, 3, 100, 0}})));
+        QVERIFY(store.add(
+            sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50, {{0, 3, 4, 7, 200, 0}}),
+            sakura));
+        QVERIFY(store.add(sheetAt(u"2026-12-09T08:00:00+09:00"_s, Kind::Subtraction, 70), sakura));
+        QCOMPARE(answer(store, read, RecordStore::FirstChild), first);
+        QCOMPARE(answer(store, read, sakura), second);
+    }
+
+    // Every child's sheets with their names once there are two children;
+    // with one, the file is as before (csvBytes).
+    void csvOfEveryChild()
+    {
+        RecordStore store(path);
+        QVERIFY(store.open());
+        const qint64 sakura = store.addChild(u"さくら, 2"_s).value();
+        QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50), sakura));
+        QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
+        QCOMPARE(store.csv(),
+            QByteArray("\xEF\xBB\xBF"
+                       "ひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア,なまえ\r\n"
+                       "2026-12-07,08:00:00,UTC+09:00,たしざん,60,0,0,ひとりめ\r\n"
+                       "2026-12-08,08:00:00,UTC+09:00,たしざん,50,0,0,\"さくら, 2\"\r\n"));
+    }
+
+    // Removing a child takes their sheets and cells with them; clearing
+    // takes the sheets alone. Another child's stay either way.
+    void oneChildsSheetsDeleted_data()
+    {
+        QTest::addColumn<bool>("remove");
+        QTest::newRow("child removed") << true;
+        QTest::newRow("child's records cleared") << false;
+    }
+
+    void oneChildsSheetsDeleted()
+    {
+        QFETCH(bool, remove);
+
+        RecordStore store(path);
+        QVERIFY(store.open());
+        const qint64 sakura = store.addChild(u"さくら"_s).value();
+        const qint64 ken = store.addChild(u"けん"_s).value();
+        const std::vector<AnsweredCell> cell = {{0, 1, 2, 3, 100, 0}};
+        for (const qint64 child : {RecordStore::FirstChild, sakura, ken}) {
+            for (int n = 0; n < 2; ++n)
+                QVERIFY(store.add(
+                    sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60 + n, cell), child));
+        }
+        QVERIFY(remove ? store.removeChild(sakura) : store.clear(sakura));
+
+        QList<qint64> left;
+        const QList<Child> children = store.children().value();
+        for (const Child& child : children)
+            left << child.id;
+        const QList<qint64> kept = remove ? QList<qint64>{RecordStore::FirstChild, ken}
+                                          : QList<qint64>{RecordStore::FirstChild, sakura, ken};
+        QCOMPARE(left, kept);
+        QCOMPARE(store.sheetCount(sakura), 0);
+        QCOMPARE(store.sheetCount(RecordStore::FirstChild), 2);
+        QCOMPARE(store.sheetCount(ken), 2);
+        QCOMPARE(OtherConnection(path).run(u"SELECT count(*) FROM sheet_cells"_s).toInt(), 4);
+    }
+
     void clearDeletesEverySheet()
     {
         RecordStore store(path);
@@ -504,9 +644,9 @@ private Q_SLOTS:
         for (int n = 0; n < 3; ++n)
             QVERIFY(store.add(sheetAt(
                 u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60 + n, {{0, 0, 0, 0, 100, 0}})));
-        QVERIFY(store.clear());
+        QVERIFY(store.clear(RecordStore::FirstChild));
         QCOMPARE(store.count(), 0);
-        QVERIFY(store.facts(Kind::Addition)->isEmpty());
+        QVERIFY(store.facts(RecordStore::FirstChild, Kind::Addition)->isEmpty());
         QCOMPARE(OtherConnection(path).run(u"SELECT count(*) FROM sheet_cells"_s).toInt(), 0);
         QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50)));
         QCOMPARE(store.count(), 1);
