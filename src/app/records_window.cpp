@@ -22,7 +22,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -805,10 +804,9 @@ void RecordsWindow::exportCsv()
         if (*chosen == 0)
             whose = shownChild;
     }
-    // Read before asking where to: a store that cannot be read leaves no
-    // file behind, not even an empty one.
-    const auto csv = store.csv(whose);
-    if (!csv) {
+    // Read before asking where to, so that a store that cannot be read is
+    // told before anything is chosen.
+    if (!store.count()) {
         ask(desk, this, unreadableText() + u"\r\nCSV は かきだして いません。"_s, u"きろく"_s,
             Desktop::Buttons::Ok, Desktop::Icon::Warning);
         return;
@@ -819,11 +817,7 @@ void RecordsWindow::exportCsv()
     const QString path = desk.saveFileName(this, u"CSV にかきだす"_s, suggested, u"CSV (*.csv)"_s);
     if (path.isEmpty())
         return;
-
-    QSaveFile file(path);
-    const bool written
-        = file.open(QIODevice::WriteOnly) && file.write(*csv) == csv->size() && file.commit();
-    if (!written) {
+    if (!store.writeCsv(path, whose)) {
         ask(desk, this, u"CSV を かきだせませんでした。\r\n"_s + QDir::toNativeSeparators(path),
             u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
     }

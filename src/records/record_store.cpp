@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -85,6 +86,15 @@ QString csvField(const QString& field)
         && !field.contains(u'\n'))
         return field;
     return u'"' + QString(field).replace(u"\""_s, u"\"\""_s) + u'"';
+}
+
+// A name as a spreadsheet shows it: one that begins like a formula (=, +, -,
+// @, or a tab or carriage return before one) would be calculated, and could
+// run whatever it names, so it is kept as text with a leading apostrophe.
+QString textField(const QString& text)
+{
+    static const QString formulaStarts = u"=+-@\t\r"_s;
+    return !text.isEmpty() && formulaStarts.contains(text.front()) ? u'\'' + text : text;
 }
 
 } // namespace
@@ -587,7 +597,7 @@ std::optional<QByteArray> RecordStore::csv(std::optional<qint64> child) const
             QString::number(query.value(2).toInt()), QString::number(query.value(3).toInt()),
             QString::number(query.value(4).toInt())};
         if (named)
-            fields << query.value(5).toString();
+            fields << textField(query.value(5).toString());
         QStringList quoted;
         for (const QString& field : fields)
             quoted << csvField(field);
@@ -600,6 +610,16 @@ std::optional<QByteArray> RecordStore::csv(std::optional<qint64> child) const
     return (u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア"_s
         + (named ? u",なまえ"_s : QString()) + u"\r\n"_s + lines->join(QString()))
         .toUtf8();
+}
+
+bool RecordStore::writeCsv(const QString& path, std::optional<qint64> child) const
+{
+    const std::optional<QByteArray> text = csv(child);
+    if (!text)
+        return false;
+    // Written whole or not at all: a failed export leaves no file behind.
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(*text) == text->size() && file.commit();
 }
 
 bool RecordStore::Private::deleteSheets(qint64 child) const

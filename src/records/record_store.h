@@ -176,6 +176,10 @@ public:
     // or more children each row ends with the child's name; with one child
     // the file is as it was before there were children.
     std::optional<QByteArray> csv(std::optional<qint64> child = {}) const;
+    // The same written to `path` in one replacement of the file; false when
+    // the store could not be read or the file not written, and then no file
+    // is left.
+    bool writeCsv(const QString& path, std::optional<qint64> child = {}) const;
     // Deletes every stored sheet of `child`; the child stays.
     bool clear(qint64 child);
 

@@ -592,11 +592,21 @@ private Q_SLOTS:
         const qint64 sakura = store.addChild(u"さくら, 2"_s).value();
         QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50), sakura));
         QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
-        QCOMPARE(store.csv(),
-            QByteArray("\xEF\xBB\xBF"
-                       "ひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア,なまえ\r\n"
-                       "2026-12-07,08:00:00,UTC+09:00,たしざん,60,0,0,ひとりめ\r\n"
-                       "2026-12-08,08:00:00,UTC+09:00,たしざん,50,0,0,\"さくら, 2\"\r\n"));
+        // A name a spreadsheet would calculate stays text.
+        const qint64 formula = store.addChild(u"=1+2"_s).value();
+        QVERIFY(store.add(sheetAt(u"2026-12-09T08:00:00+09:00"_s, Kind::Division, 70), formula));
+        const QByteArray expected(
+            "\xEF\xBB\xBF"
+            "ひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア,なまえ\r\n"
+            "2026-12-07,08:00:00,UTC+09:00,たしざん,60,0,0,ひとりめ\r\n"
+            "2026-12-08,08:00:00,UTC+09:00,たしざん,50,0,0,\"さくら, 2\"\r\n"
+            "2026-12-09,08:00:00,UTC+09:00,わりざん,70,0,0,'=1+2\r\n");
+        QCOMPARE(store.csv(), expected);
+        // Written whole, or not at all where the file cannot be.
+        const QString file = dir.filePath(u"export.csv"_s);
+        QVERIFY(store.writeCsv(file));
+        QCOMPARE(contents(file), expected);
+        QVERIFY(!store.writeCsv(dir.path()));
     }
 
     // Removing a child takes their sheets and cells with them; clearing
