@@ -29,6 +29,15 @@ QString problemText(Practice::NameProblem problem)
     return {};
 }
 
+QString nameOf(const Practice& practice, qint64 child)
+{
+    for (const Child& each : practice.children()) {
+        if (each.id == child)
+            return each.name;
+    }
+    return {};
+}
+
 } // namespace
 
 ChildrenCommands::ChildrenCommands(Desktop& desktop, Practice& practice)
@@ -80,11 +89,7 @@ bool ChildrenCommands::rename(QWidget* parent)
 
 bool ChildrenCommands::rename(QWidget* parent, qint64 child)
 {
-    QString name;
-    for (const Child& each : practice.children()) {
-        if (each.id == child)
-            name = each.name;
-    }
+    const QString name = nameOf(practice, child);
     return askName(parent, RenameTitle, name,
         [this, child](const QString& typed) { return practice.renameChild(child, typed); });
 }
@@ -110,11 +115,7 @@ bool ChildrenCommands::remove(QWidget* parent)
 
 bool ChildrenCommands::remove(QWidget* parent, qint64 child)
 {
-    QString name;
-    for (const Child& each : practice.children()) {
-        if (each.id == child)
-            name = each.name;
-    }
+    const QString name = nameOf(practice, child);
     RecordStore* store = practice.records();
     const int sheets = store ? store->sheetCount(child).value_or(0) : 0;
     const QString what = u"%1： きろく %2まい"_s.arg(name).arg(sheets);

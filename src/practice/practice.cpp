@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -54,22 +55,22 @@ const std::array<int, 4>& Practice::bestTimes() const
     return current == RecordStore::FirstChild ? settings_.bestTimes : child().bestTimes;
 }
 
+const Child* Practice::find(qint64 id) const
+{
+    const auto found = std::find_if(
+        children_.begin(), children_.end(), [id](const Child& each) { return each.id == id; });
+    return found == children_.end() ? nullptr : &*found;
+}
+
 const Child& Practice::child() const
 {
-    for (const Child& each : children_) {
-        if (each.id == current)
-            return each;
-    }
-    return children_.first();
+    const Child* shown = find(current);
+    return shown ? *shown : children_.first();
 }
 
 Child* Practice::currentChild()
 {
-    for (Child& each : children_) {
-        if (each.id == current)
-            return &each;
-    }
-    return nullptr;
+    return const_cast<Child*>(find(current));
 }
 
 void Practice::switchKind()
@@ -187,9 +188,8 @@ bool Practice::chooseChild(qint64 id)
 {
     if (drill_->phase() != Drill::Phase::Idle)
         return false;
-    const auto found = std::find_if(
-        children_.begin(), children_.end(), [id](const Child& each) { return each.id == id; });
-    if (found == children_.end())
+    const Child* found = find(id);
+    if (!found)
         return false;
     if (current == RecordStore::FirstChild)
         settings_.kind = drill_->kind();

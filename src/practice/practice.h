@@ -143,6 +143,7 @@ private:
         const std::function<void(std::array<int, 4>&)>& change, QList<Report>* problems);
     RecordStore* openStore(QList<Report>& problems);
     void readChildren();
+    const Child* find(qint64 id) const;
     Child* currentChild();
     // Keeps the kind of a child other than the first, whose kind the
     // settings file keeps.
