@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QSqlDatabase;
+class QSqlError;
+
+// How a machine reaches its class on the school's server, as the
+// administrator wrote it in class.ini.
+struct ClassConfig
+{
+    QString file; // the class.ini it was read from
+    QString server;
+    int port = 5432;
+    QString database = QStringLiteral("varolin");
+    QString className;
+    QString login; // "role": a pupil login on classroom machines, a teacher's on theirs
+    QString passwordFile;
+    QString sslMode = QStringLiteral("prefer");
+    QString sslRootCert;
+};
+
+// The class.ini that applies: the user's own (in their configuration folder)
+// over the machine's (/etc/xdg/Varolin); empty when there is none, and the
+// machine then keeps its sheets to itself.
+QString findClassConfig();
+
+// Reads class.ini. Empty, with the reason in `error`, when a key the
+// connection cannot do without (server, class, role, password_file) is
+// missing, the port is not a port or sslmode is not one of libpq's modes.
+std::optional<ClassConfig> readClassConfig(const QString& path, QString* error = nullptr);
+
+// Why the server could not be used.
+enum class ClassProblem {
+    None,
+    PasswordFileMissing,
+    PasswordFileUnreadable,
+    Unreachable, // no answer, or the connection dropped: try again later
+    LoginRefused, // wrong password, unknown login, not let in by the server
+    PrivilegeRefused, // the login may not do what was asked
+    NewerServer, // the server's layout is newer than this program knows
+    Failed, // anything else the server refused
+};
+
+// Opens `connection` (a QPSQL database of the calling thread, not yet open)
+// with the configuration and checks the server's layout. On failure the
+// connection is closed and the problem returned, the server's words in
+// `detail`.
+ClassProblem openClassConnection(
+    QSqlDatabase& connection, const ClassConfig& config, QString* detail = nullptr);
+
+// The server layout this program reads and writes.
+constexpr int ClassServerLayout = 1;
+
+// The problem a failed query stands for.
+ClassProblem classProblemOf(const QSqlError& error);
