@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -40,6 +41,16 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// A picture of our own resources. Named as PNG, it is read by Qt's own
+// reader: left to guess, the reader loads every image format plugin
+// installed (and the JPEG library with them) before the window can show.
+QPixmap pngPixmap(const QString& path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
 
 // Design values of the window, in twips.
 constexpr double ClientWidth = 10740;
@@ -180,8 +191,7 @@ void MainWindow::createControls()
 {
     setObjectName(u"mainWindow"_s);
     setWindowTitle(u"Varolin"_s);
-    // From a pixmap: an icon made from a file name loads every image plugin.
-    setWindowIcon(QIcon(QPixmap(u":/varolin/varolin-32.png"_s)));
+    setWindowIcon(QIcon(pngPixmap(u":/varolin/varolin-32.png"_s)));
     setFont(Fonts::gothic(11.25, true));
     setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight));
     // The board's colours, inherited by every control: black on the window's
@@ -284,7 +294,7 @@ void MainWindow::createControls()
     aboutPicture->setObjectName(u"aboutPicture"_s);
     aboutPicture->setToolTip(u"about"_s);
     aboutPicture->setGeometry(Twips::rect(9600, 8520, 480, 480));
-    aboutPicture->setPixmap(QPixmap(u":/varolin/about.png"_s));
+    aboutPicture->setPixmap(pngPixmap(u":/varolin/about.png"_s));
     aboutPicture->setAlignment(Qt::AlignCenter);
     aboutPicture->setCursor(Qt::PointingHandCursor);
     aboutPicture->installEventFilter(this);
