@@ -148,7 +148,6 @@ QLabel* boardLabel(QWidget* parent, const QString& name, const QRect& place)
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setGeometry(place);
-    label->setFont(Fonts::gothic(24));
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setAlignment(Qt::AlignCenter);
     return label;
@@ -212,24 +211,32 @@ void MainWindow::createControls()
 
     std::map<double, QWidget*> tabOrder;
 
+    // The operands and the cells take their font from a plain layer under
+    // them, the size of the window so that their places read as the
+    // window's: made with the font they keep, a hundred cells lay out their
+    // text once instead of once more for a font of their own.
+    auto* board = new QWidget(this);
+    board->setObjectName(u"board"_s);
+    board->setGeometry(rect());
+    board->setFont(Fonts::gothic(24));
+
     const int cornerLeft = Twips::toPixels(CornerLeft);
     const int cornerTop = Twips::toPixels(CornerTop);
     const int size = Twips::toPixels(CellSize);
-    signLabel = boardLabel(this, u"signLabel"_s, QRect(cornerLeft, cornerTop, size, size));
+    signLabel = boardLabel(board, u"signLabel"_s, QRect(cornerLeft, cornerTop, size, size));
     setTextColour(signLabel, QColor(0, 0, 255));
     for (int i = 0; i < 10; ++i) {
-        rowHeaders[i] = boardLabel(this, u"rowHeader%1"_s.arg(i),
+        rowHeaders[i] = boardLabel(board, u"rowHeader%1"_s.arg(i),
             QRect(cornerLeft, Twips::gridPixels(CornerTop, CellPitch, i + 1), size, size));
-        columnHeaders[i] = boardLabel(this, u"columnHeader%1"_s.arg(i),
+        columnHeaders[i] = boardLabel(board, u"columnHeader%1"_s.arg(i),
             QRect(Twips::gridPixels(CornerLeft, CellPitch, i + 1), cornerTop, size, size));
     }
 
     for (int cell = 0; cell < 100; ++cell) {
-        auto* box = new QLineEdit(this);
+        auto* box = new QLineEdit(board);
         box->setObjectName(u"answerCell%1"_s.arg(cell));
         box->setGeometry(Twips::gridPixels(CornerLeft, CellPitch, cell % 10 + 1),
             Twips::gridPixels(CornerTop, CellPitch, cell / 10 + 1), size, size);
-        box->setFont(Fonts::gothic(24));
         box->setAlignment(Qt::AlignCenter);
         box->setEnabled(false);
         // Digits go straight to the judge: no input method, no paste, no
@@ -357,11 +364,12 @@ void MainWindow::startUp()
             recordsView->setBestTimes(practice.bestTimes());
     });
     // Told once the window is on the screen; the records are opened then
-    // too, so that their check never stands between a last answer and its
-    // verdict.
+    // when the chooser is wanted.
     QTimer::singleShot(0, this, [this, problems] {
         for (const Practice::Report& report : problems)
             tellProblem(report);
+        if (!practice.expectsSeveralChildren())
+            return;
         practice.records();
         if (practice.hasSeveralChildren())
             openChooser();
@@ -515,10 +523,21 @@ void MainWindow::commandClicked(int index)
     case SwitchKind:
         practice.switchKind();
         break;
-    case Start:
+    case Start: {
+        // With one child known the records open with the first sheet, here
+        // rather than between its last answer and the verdict.
+        const bool several = practice.hasSeveralChildren();
+        practice.records();
+        // Records brought from elsewhere may hold children this machine did
+        // not know of: who practises comes first.
+        if (!several && practice.hasSeveralChildren()) {
+            openChooser();
+            break;
+        }
         desktop.prepareBeep();
         drill->start();
         break;
+    }
     case Stop:
         stopCommand();
         break;

@@ -122,7 +122,30 @@ void Practice::readChildren()
     children_.first().bestTimes = settings_.bestTimes;
     children_.first().kind = settings_.kind;
     last = store->lastChild().value_or(RecordStore::FirstChild);
+    // A mark beside the records, not a setting: one child leaves the
+    // settings file as it always was. Only when the chooser comes depends
+    // on it; a lost mark is found out when the records open.
+    const QString mark = severalChildrenMark();
+    if (!mark.isEmpty() && hasSeveralChildren() != QFileInfo::exists(mark)) {
+        if (hasSeveralChildren())
+            QFile(mark).open(QIODevice::WriteOnly);
+        else
+            QFile::remove(mark);
+    }
     Q_EMIT childrenChanged();
+}
+
+QString Practice::severalChildrenMark() const
+{
+    if (setup.records.isEmpty())
+        return {};
+    return QFileInfo(setup.records).absolutePath() + QStringLiteral("/several-children");
+}
+
+bool Practice::expectsSeveralChildren() const
+{
+    const QString mark = severalChildrenMark();
+    return hasSeveralChildren() || (!mark.isEmpty() && QFileInfo::exists(mark));
 }
 
 QString Practice::cleanName(const QString& name)

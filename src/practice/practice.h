@@ -85,6 +85,11 @@ public:
     // the records are open, and while they cannot be used.
     const QList<Child>& children() const { return children_; }
     bool hasSeveralChildren() const { return children_.size() > 1; }
+    // Whether the records held several children when last read, on this
+    // machine or an earlier run: the chooser is then wanted at start-up,
+    // before the records are open. With one child the records wait for the
+    // first sheet, and the program starts without the database.
+    bool expectsSeveralChildren() const;
     // The child at the board.
     const Child& child() const;
     // The child chosen last time, to be offered first.
@@ -143,6 +148,7 @@ private:
         const std::function<void(std::array<int, 4>&)>& change, QList<Report>* problems);
     RecordStore* openStore(QList<Report>& problems);
     void readChildren();
+    QString severalChildrenMark() const;
     const Child* find(qint64 id) const;
     Child* currentChild();
     // Keeps the kind of a child other than the first, whose kind the
