@@ -85,12 +85,18 @@ ClassView::ClassView(ClassRecords& records, Desktop& desktop, QWidget* parent)
     buildControls();
     setKind(Kind::Addition);
     reload();
-    // Sized for its parts, within the screen: a 1024 x 768 one included.
+    // Most of the screen for the roster's rows, and never more than the
+    // screen: a 1024 x 768 one included. Room is left for a title bar and
+    // borders, which are not known before the window is shown.
     if (QScreen* screen = this->screen()) {
         const QRect available = screen->availableGeometry();
-        const QSize wanted = sizeHint().boundedTo(available.size() - QSize(16, 40));
+        const QSize room = available.size() - QSize(16, 40);
+        const QSize wanted = sizeHint()
+                                 .expandedTo(QSize(room.width() * 3 / 4, room.height() * 9 / 10))
+                                 .boundedTo(room);
         resize(wanted);
-        move(available.center() - QPoint(wanted.width() / 2, wanted.height() / 2));
+        move(available.topLeft()
+            + QPoint((room.width() - wanted.width()) / 2, (room.height() - wanted.height()) / 2));
     }
 }
 
@@ -130,11 +136,13 @@ void ClassView::buildControls()
     auto* rosterLayout = new QVBoxLayout(rosterBox);
     rosterPart = new QStackedWidget(rosterBox);
     table = new QTableWidget(0, Columns, rosterPart);
-    table->setFont(font());
+    // A little smaller than the rest, so that the roster and the map fit
+    // side by side on a small screen.
+    table->setFont(Fonts::gothic(9.5));
     table->setAccessibleName(u"クラスの こども"_s);
     table->setHorizontalHeaderLabels({u"なまえ"_s, u"こんしゅう"_s, u"せんしゅう"_s,
         u"2しゅうまえ"_s, u"3しゅうまえ"_s, u"さいきん"_s, u"いちばん"_s, u"ちょうし"_s});
-    table->horizontalHeader()->setFont(font());
+    table->horizontalHeader()->setFont(table->font());
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -143,13 +151,14 @@ void ClassView::buildControls()
     table->setTabKeyNavigation(false);
     table->setAlternatingRowColors(true);
     table->setWordWrap(false);
-    const QFontMetrics metrics(font());
-    table->setColumnWidth(Name, metrics.horizontalAdvance(u"あいうえおかきくけこ"_s) + 16);
+    const QFontMetrics metrics(table->font());
+    table->setColumnWidth(Name, metrics.horizontalAdvance(u"あいうえおかきく"_s) + 12);
     for (int week = 0; week < 4; ++week)
         table->setColumnWidth(ThisWeek + week, metrics.horizontalAdvance(u"2しゅうまえ"_s) + 12);
     table->setColumnWidth(Latest, metrics.horizontalAdvance(u"10分00秒"_s) + 16);
     table->setColumnWidth(Best, metrics.horizontalAdvance(u"10分00秒"_s) + 16);
     table->horizontalHeader()->setStretchLastSection(true);
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     int width = 2 * table->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent)
         + metrics.horizontalAdvance(u"99びょう おそく"_s) + 16;
     for (int column = 0; column < Trend; ++column)
@@ -169,11 +178,14 @@ void ClassView::buildControls()
             rosterBox);
     legend->setFont(Fonts::gothic(9));
     rosterLayout->addWidget(legend);
-    body->addWidget(rosterBox, 3);
+    body->addWidget(rosterBox, 1);
 
-    auto* factsBox = new QGroupBox(u"クラスの にがてな もんだい（ひとり さいごの 10まい）"_s, this);
+    auto* factsBox = new QGroupBox(u"クラスの にがてな もんだい"_s, this);
     factsBox->setFont(Fonts::gothic(10.5, true));
     auto* factsLayout = new QVBoxLayout(factsBox);
+    auto* factsNote = new QLabel(u"ひとり さいごの 10まいずつ"_s, factsBox);
+    factsNote->setFont(Fonts::gothic(9));
+    factsLayout->addWidget(factsNote);
     factsPart = new QStackedWidget(factsBox);
     auto* factsPage = new QWidget(factsPart);
     auto* factsPageLayout = new QVBoxLayout(factsPage);
@@ -192,7 +204,8 @@ void ClassView::buildControls()
     factsUnreadable->setWordWrap(true);
     factsPart->addWidget(factsUnreadable);
     factsLayout->addWidget(factsPart);
-    body->addWidget(factsBox, 2);
+    // The map keeps its size; the roster takes the rest.
+    body->addWidget(factsBox, 0);
     layout->addLayout(body, 1);
 
     auto* commandRow = new QHBoxLayout;
