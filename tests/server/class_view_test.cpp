@@ -509,6 +509,21 @@ private Q_SLOTS:
             u"じろう"_s);
     }
 
+    // The server dropped the connection (restarted, or the network went):
+    // the next question connects again.
+    void reconnects()
+    {
+        const auto records = openAs(u"teacher_a"_s, u"3-1"_s);
+        QVERIFY(records);
+        QCOMPARE(adminValue(u"SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                            u"WHERE usename = 'teacher_a'"_s)
+                     .toInt(),
+            1);
+        const auto roster = records->roster(today);
+        QVERIFY2(roster, qPrintable(records->problemDetail()));
+        QCOMPARE(roster->size(), 3);
+    }
+
     // varolin --class ends after a box that says why.
     void startRefused_data()
     {
