@@ -535,10 +535,6 @@ private Q_SLOTS:
             << QString() << u"クラスの せってい（class.ini）が ありません"_s;
         QTest::newRow("no login in class.ini")
             << server + u"class=3-1\n"_s << u"クラスの せってい（class.ini）が よめません"_s;
-        QTest::newRow("no password file")
-            << u"server=%1\npassword_file=/nonexistent/password\nsslmode=disable\n"
-               u"class=3-1\nrole=teacher_a\n"_s.arg(qEnvironmentVariable("PGHOST"))
-            << u"パスワードの ファイルが ありません"_s;
         QTest::newRow("a pupil's login")
             << server + u"class=3-1\nrole=pupil_a\n"_s << u"この なまえ（role）では"_s;
         QTest::newRow("another teacher's class")
