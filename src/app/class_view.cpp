@@ -118,6 +118,7 @@ void ClassView::buildControls()
         button->setCheckable(true);
         button->setFont(Fonts::gothic(12, true));
         button->setMinimumWidth(90);
+        button->setStyleSheet(kindButtonStyle());
         button->setAutoDefault(false);
         kinds->addButton(button, kindNumber(each));
         topRow->addWidget(button);
@@ -290,7 +291,20 @@ void ClassView::fillTable()
     const std::size_t kind = std::size_t(kindNumber(shownKind));
     for (int i = 0; i < roster.size(); ++i) {
         const ClassChild& child = roster[i];
-        table->setItem(i, Name, cell(child.name, Qt::AlignLeft));
+        // Every kind at a glance over the name; the columns show the
+        // chosen one.
+        QStringList kindsText;
+        for (Kind each : AllKinds) {
+            const KindStanding& standing = child.kinds[std::size_t(kindNumber(each))];
+            kindsText << kindName(each) + u"： "_s
+                    + (standing.best ? u"さいきん %1、いちばん %2、%3"_s.arg(
+                           shortText(standing.latest().value_or(0)), shortText(*standing.best),
+                           trendText(standing.trend()))
+                                     : u"まだ ありません"_s);
+        }
+        QTableWidgetItem* name = cell(child.name, Qt::AlignLeft);
+        name->setToolTip(kindsText.join(u'\n'));
+        table->setItem(i, Name, name);
         for (int week = 0; week < 4; ++week) {
             const int days = child.weekDays[std::size_t(week)];
             const bool goal = days >= WeeklyGoalDays;

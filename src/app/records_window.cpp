@@ -204,16 +204,6 @@ QGroupBox* section(const QString& title, QWidget* parent)
     return box;
 }
 
-// The chosen kind is a filled button in the desktop's highlight colour, the
-// others plain, on light and dark desktops alike.
-const QString KindButtonStyle
-    = u"QPushButton { padding: 5px 14px; border: 1px solid palette(mid);"
-      u" border-radius: 4px; background: palette(button);"
-      u" color: palette(button-text); }"
-      u" QPushButton:hover { border-color: palette(highlight); }"
-      u" QPushButton:checked { background: palette(highlight);"
-      u" color: palette(highlighted-text); border: 2px solid palette(text); }"_s;
-
 } // namespace
 
 RecordsWindow::RecordsWindow(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
@@ -309,7 +299,7 @@ void RecordsWindow::buildControls()
         button->setCheckable(true);
         button->setFont(Fonts::gothic(12, true));
         button->setMinimumWidth(100);
-        button->setStyleSheet(KindButtonStyle);
+        button->setStyleSheet(kindButtonStyle());
         button->setAutoDefault(false);
         kinds->addButton(button, kindNumber(each));
         topRow->addWidget(button);
