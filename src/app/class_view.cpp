@@ -353,10 +353,18 @@ RecordsWindow* ClassView::openRecords()
     child.id = chosen.id;
     child.name = chosen.name;
     child.bestTimes = chosen.bestTimes();
-    const Waiting waiting;
-    auto* window = new RecordsWindow(records.childRecords(chosen.id), child, shownKind, desk, this);
+    const int failed = records.failures();
+    RecordsWindow* window = nullptr;
+    {
+        const Waiting waiting;
+        window = new RecordsWindow(records.childRecords(chosen.id), child, shownKind, desk, this);
+    }
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
+    // The parts that could not be read say so in their place; the teacher
+    // is told why.
+    if (records.failures() != failed)
+        tellProblem(chosen.name + u"の きろくを よめませんでした。"_s);
     return window;
 }
 

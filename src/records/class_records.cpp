@@ -113,6 +113,7 @@ struct ClassRecords::Private
     mutable ClassProblem problem = ClassProblem::None;
     mutable QString detail;
     mutable QString state; // the SQLSTATE of the last failure
+    mutable int failures = 0;
 
     QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
 
@@ -121,6 +122,7 @@ struct ClassRecords::Private
         problem = what;
         detail = why;
         state.clear();
+        ++failures;
         return what;
     }
 
@@ -388,6 +390,11 @@ ClassProblem ClassRecords::problem() const
 QString ClassRecords::problemDetail() const
 {
     return d->detail;
+}
+
+int ClassRecords::failures() const
+{
+    return d->failures;
 }
 
 std::optional<QList<ClassChild>> ClassRecords::roster(const QDate& today) const

@@ -67,6 +67,9 @@ public:
     // Why the last question or edit failed, with the server's words.
     ClassProblem problem() const;
     QString problemDetail() const;
+    // How many questions and edits have failed so far: a caller that asked
+    // several sees whether any of them failed.
+    int failures() const;
 
     // The children in name order, with their practice up to `today`.
     std::optional<QList<ClassChild>> roster(const QDate& today) const;

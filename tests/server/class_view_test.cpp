@@ -509,6 +509,42 @@ private Q_SLOTS:
             u"じろう"_s);
     }
 
+    // What the server refuses is told and shown in its place, never as an
+    // empty roster or empty records.
+    void refusedTold_data()
+    {
+        QTest::addColumn<bool>("records"); // a child's records, or the class view
+        QTest::newRow("the class view") << false;
+        QTest::newRow("a child's records window") << true;
+    }
+
+    void refusedTold()
+    {
+        QFETCH(bool, records);
+        const auto a = openAs(u"teacher_a"_s, u"3-1"_s);
+        QVERIFY(a);
+        FakeDesktop desktop = desktopOn(today);
+        ClassView view(*a, desktop);
+        view.chooseRow(1);
+        QVERIFY(QSqlQuery(admin()).exec(u"REVOKE SELECT ON varolin.sheets FROM varolin_teacher"_s));
+        RecordsWindow* window = nullptr;
+        if (records)
+            window = view.openRecords();
+        else
+            view.reload();
+        QVERIFY(QSqlQuery(admin()).exec(u"GRANT SELECT ON varolin.sheets TO varolin_teacher"_s));
+        QCOMPARE(desktop.shown.size(), 1);
+        QVERIFY2(desktop.shown[0].message.prompt.contains(
+                     classProblemText(ClassProblem::PrivilegeRefused)),
+            qPrintable(desktop.shown[0].message.prompt));
+        if (records) {
+            QVERIFY(window->unreadableLabel(RecordsWindow::Part::Table)->isVisible());
+        } else {
+            QVERIFY(view.rosterUnreadableLabel()->isVisibleTo(&view));
+            QVERIFY(!view.rosterTable()->isVisibleTo(&view));
+        }
+    }
+
     // The server dropped the connection (restarted, or the network went):
     // the next question connects again.
     void reconnects()
