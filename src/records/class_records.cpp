@@ -5,6 +5,7 @@
 #include "records/record_schema.h"
 
 #include <QAtomicInt>
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -23,6 +24,10 @@ namespace {
 // view waits for its answers, and a teacher must not be left with a window
 // that does not move.
 constexpr int StatementTimeoutMilliseconds = 5000;
+// A server that could not be reached is not tried again for every question
+// of one look at the class (each try waits up to the connection's timeout),
+// only once this long has passed.
+constexpr int ReconnectAfterMilliseconds = 10000;
 
 // The instant a sheet ended, read as milliseconds since the epoch (rounded
 // down, so that a sheet's own instant is never before the one read back),
@@ -114,6 +119,9 @@ struct ClassRecords::Private
     mutable QString detail;
     mutable QString state; // the SQLSTATE of the last failure
     mutable int failures = 0;
+    QElapsedTimer lastConnectFailed;
+    ClassProblem connectProblem = ClassProblem::None;
+    QString connectDetail;
 
     QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
 
@@ -129,11 +137,19 @@ struct ClassRecords::Private
     // Connects anew and sets the session up.
     ClassProblem connect()
     {
+        if (lastConnectFailed.isValid()
+            && !lastConnectFailed.hasExpired(ReconnectAfterMilliseconds))
+            return fail(connectProblem, connectDetail);
         QSqlDatabase db = database();
         QString why;
         const ClassProblem opened = openClassConnection(db, config, &why);
-        if (opened != ClassProblem::None)
+        if (opened != ClassProblem::None) {
+            lastConnectFailed.start();
+            connectProblem = opened;
+            connectDetail = why;
             return fail(opened, why);
+        }
+        lastConnectFailed.invalidate();
         QSqlQuery setup(db);
         if (!setup.exec(u"SET statement_timeout = %1"_s.arg(StatementTimeoutMilliseconds))) {
             db.close();
