@@ -6,13 +6,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const QString AddTitle = u"こどもを ふやす"_s;
-const QString RenameTitle = u"なまえを かえる"_s;
-const QString RemoveTitle = u"けす"_s;
-
-QString problemText(Practice::NameProblem problem)
+QString nameProblemText(Practice::NameProblem problem)
 {
     switch (problem) {
     case Practice::NameProblem::Empty:
@@ -28,6 +22,17 @@ QString problemText(Practice::NameProblem problem)
     }
     return {};
 }
+
+QString namePrompt()
+{
+    return u"なまえを いれて ください（%1もじ まで）"_s.arg(Practice::MaxNameLength);
+}
+
+namespace {
+
+const QString AddTitle = u"こどもを ふやす"_s;
+const QString RenameTitle = u"なまえを かえる"_s;
+const QString RemoveTitle = u"けす"_s;
 
 QString nameOf(const Practice& practice, qint64 child)
 {
@@ -51,14 +56,13 @@ bool ChildrenCommands::askName(
 {
     QString text = name;
     for (;;) {
-        const std::optional<QString> typed = desktop.askText(parent, title,
-            u"なまえを いれて ください（%1もじ まで）"_s.arg(Practice::MaxNameLength), text);
+        const std::optional<QString> typed = desktop.askText(parent, title, namePrompt(), text);
         if (!typed)
             return false;
         const Practice::NameProblem problem = keep(*typed);
         if (problem == Practice::NameProblem::None)
             return true;
-        ask(desktop, parent, problemText(problem), title, Desktop::Buttons::Ok,
+        ask(desktop, parent, nameProblemText(problem), title, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
         // A name that could not be kept at all is not asked for again.
         if (problem == Practice::NameProblem::NotSaved)

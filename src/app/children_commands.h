@@ -1,11 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "practice/practice.h"
+
 #include <QtGlobal>
 
 class Desktop;
-class Practice;
 class QWidget;
+
+// What is said when a child's name cannot be kept, on a machine and in the
+// class view alike.
+QString nameProblemText(Practice::NameProblem problem);
+// What a name is asked with.
+QString namePrompt();
 
 // Adding, renaming and removing children, with the questions each asks:
 // from the chooser and from the records window. The practice keeps the

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/class_start.h"
 #include "app/main_window.h"
 #include "app/qt_desktop.h"
 #include "app/qt_translation.h"
@@ -19,6 +20,13 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(VAROLIN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.varolin.Varolin"));
     installQtJapanese(app);
+
+    // The teacher's view of the class on the school's server, with no drill.
+    if (QCoreApplication::arguments().contains(u"--class"_s)) {
+        QApplication::setDesktopFileName(QStringLiteral("org.varolin.Varolin.Class"));
+        QtDesktop desktop;
+        return runClassView(desktop, QCoreApplication::applicationDirPath());
+    }
 
     // A second start brings the running copy forward and ends before it
     // makes a window.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The records module's entry: the one object the program asks for once its
 // metadata has shown the module to be of the same build.
+#include "app/class_view.h"
 #include "app/records_view.h"
 #include "app/records_window.h"
 
@@ -16,6 +17,10 @@ public:
     RecordsView* makeView(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent) override
     {
         return varolinMakeRecordsView(practice, kind, desktop, parent);
+    }
+    QWidget* makeClassView(ClassRecords& records, Desktop& desktop) override
+    {
+        return new ClassView(records, desktop);
     }
 };
 

@@ -18,12 +18,16 @@ RecordsView* makeThroughModule(Practice& practice, Kind kind, Desktop& desktop, 
     return module->makeView(practice, kind, desktop, parent);
 }
 
-} // namespace
-
-RecordsViewMaker recordsViewMaker(const QString& programFolder)
+QWidget* makeClassViewThroughModule(ClassRecords& records, Desktop& desktop)
 {
-    if (maker)
-        return maker;
+    return module->makeClassView(records, desktop);
+}
+
+// The module in `programFolder`, loaded once; null when it cannot be.
+RecordsModuleInterface* loadModule(const QString& programFolder)
+{
+    if (module)
+        return module;
     QPluginLoader loader(programFolder + u'/' + QLatin1StringView(VAROLIN_RECORDS_MODULE));
     // Read from the file, not run: a module of another build (an upgrade
     // installed while this copy runs, a stale copy) would bring types and
@@ -50,8 +54,21 @@ RecordsViewMaker recordsViewMaker(const QString& programFolder)
         qWarning("Cannot load the records window: %s", qPrintable(loader.errorString()));
         return nullptr;
     }
-    maker = &makeThroughModule;
+    return module;
+}
+
+} // namespace
+
+RecordsViewMaker recordsViewMaker(const QString& programFolder)
+{
+    if (!maker && loadModule(programFolder))
+        maker = &makeThroughModule;
     return maker;
+}
+
+ClassViewMaker classViewMaker(const QString& programFolder)
+{
+    return loadModule(programFolder) ? &makeClassViewThroughModule : nullptr;
 }
 
 void setRecordsViewMaker(RecordsViewMaker newMaker)

@@ -7,6 +7,7 @@
 
 #include <array>
 
+class ClassRecords;
 class Desktop;
 class Practice;
 class QString;
@@ -35,6 +36,11 @@ public:
 // The view reads the records of `practice`, which must be open.
 using RecordsViewMaker = RecordsView* (*)(Practice&, Kind, Desktop&, QWidget* parent);
 
+// The teacher's view of the class (varolin --class), which opens the
+// records window on each child: it lives in the same module. `records` must
+// be open and outlive the view.
+using ClassViewMaker = QWidget* (*)(ClassRecords& records, Desktop& desktop);
+
 // What the records module gives the program: a plugin object with this
 // interface. The module's metadata carries the program's version and build
 // id, read before any of the module's code runs.
@@ -44,9 +50,10 @@ public:
     virtual ~RecordsModuleInterface() = default;
     virtual RecordsView* makeView(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
         = 0;
+    virtual QWidget* makeClassView(ClassRecords& records, Desktop& desktop) = 0;
 };
 
-#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/2"
+#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/3"
 Q_DECLARE_INTERFACE(RecordsModuleInterface, VarolinRecordsModule_iid)
 
 // The maker of the records window: loaded from the module in the program's
@@ -56,3 +63,5 @@ RecordsViewMaker recordsViewMaker(const QString& programFolder);
 // A program that links the records window itself puts its maker in place;
 // null lets the next call load the module again.
 void setRecordsViewMaker(RecordsViewMaker maker);
+// The maker of the class view, from the same module; null as above.
+ClassViewMaker classViewMaker(const QString& programFolder);

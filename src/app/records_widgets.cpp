@@ -313,3 +313,15 @@ void FactMap::makeCurrent(Square* square)
     current = square;
     current->setFocusPolicy(Qt::StrongFocus);
 }
+
+// The chosen kind is a filled button in the desktop's highlight colour, the
+// others plain, on light and dark desktops alike.
+QString kindButtonStyle()
+{
+    return u"QPushButton { padding: 5px 14px; border: 1px solid palette(mid);"
+           u" border-radius: 4px; background: palette(button);"
+           u" color: palette(button-text); }"
+           u" QPushButton:hover { border-color: palette(highlight); }"
+           u" QPushButton:checked { background: palette(highlight);"
+           u" color: palette(highlighted-text); border: 2px solid palette(text); }"_s;
+}

@@ -112,3 +112,7 @@ private:
     Square* current = nullptr;
     QLabel* detail = nullptr;
 };
+
+// The style of the kind buttons: the chosen kind a filled button in the
+// desktop's highlight colour, the others plain, on light and dark desktops.
+QString kindButtonStyle();

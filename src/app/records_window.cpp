@@ -46,7 +46,7 @@ using namespace Qt::StringLiterals;
 class SheetTableModel : public QAbstractTableModel
 {
 public:
-    SheetTableModel(RecordStore& store, QObject* parent)
+    SheetTableModel(RecordReader& store, QObject* parent)
         : QAbstractTableModel(parent)
         , store(store)
     { }
@@ -140,7 +140,7 @@ private:
     // More than a tall screen shows, few enough to read in a millisecond.
     static constexpr int BatchSize = 200;
 
-    RecordStore& store;
+    RecordReader& store;
     QList<StoredSheet> kept;
     bool more = false;
 };
@@ -204,27 +204,40 @@ QGroupBox* section(const QString& title, QWidget* parent)
     return box;
 }
 
-// The chosen kind is a filled button in the desktop's highlight colour, the
-// others plain, on light and dark desktops alike.
-const QString KindButtonStyle
-    = u"QPushButton { padding: 5px 14px; border: 1px solid palette(mid);"
-      u" border-radius: 4px; background: palette(button);"
-      u" color: palette(button-text); }"
-      u" QPushButton:hover { border-color: palette(highlight); }"
-      u" QPushButton:checked { background: palette(highlight);"
-      u" color: palette(highlighted-text); border: 2px solid palette(text); }"_s;
-
 } // namespace
 
 RecordsWindow::RecordsWindow(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
     : QWidget(parent)
-    , practising(practice)
-    , store(*practice.records())
+    , practising(&practice)
+    , store(localRecords(*practice.records()))
     , commands(std::make_unique<ChildrenCommands>(desktop, practice))
     , desk(desktop)
     , shownKind(kind)
     , shownChild(practice.child().id)
     , bestTimes(practice.bestTimes())
+{
+    setUp(kind);
+    // Renamed, added or removed from the chooser as well as from here.
+    connect(&practice, &Practice::childrenChanged, this, [this] {
+        rebuildChildren();
+        drawGraph();
+    });
+}
+
+RecordsWindow::RecordsWindow(std::unique_ptr<RecordReader> records, const Child& child, Kind kind,
+    Desktop& desktop, QWidget* parent)
+    : QWidget(parent)
+    , onlyChild(child)
+    , store(std::move(records))
+    , desk(desktop)
+    , shownKind(kind)
+    , shownChild(child.id)
+    , bestTimes(child.bestTimes)
+{
+    setUp(kind);
+}
+
+void RecordsWindow::setUp(Kind kind)
 {
     setWindowFlag(Qt::Window);
     setAccessibleName(u"きろく"_s);
@@ -232,11 +245,6 @@ RecordsWindow::RecordsWindow(Practice& practice, Kind kind, Desktop& desktop, QW
     buildControls();
     applyPalette();
     rebuildChildren();
-    // Renamed, added or removed from the chooser as well as from here.
-    connect(&practice, &Practice::childrenChanged, this, [this] {
-        rebuildChildren();
-        drawGraph();
-    });
     setKind(kind);
     refresh();
     placeOnScreen();
@@ -291,7 +299,7 @@ void RecordsWindow::buildControls()
         button->setCheckable(true);
         button->setFont(Fonts::gothic(12, true));
         button->setMinimumWidth(100);
-        button->setStyleSheet(KindButtonStyle);
+        button->setStyleSheet(kindButtonStyle());
         button->setAutoDefault(false);
         kinds->addButton(button, kindNumber(each));
         topRow->addWidget(button);
@@ -437,7 +445,7 @@ void RecordsWindow::buildControls()
 
     // The table.
     QGroupBox* tableBox = section(u"これまでの きろく"_s, content);
-    sheetModel = new SheetTableModel(store, this);
+    sheetModel = new SheetTableModel(*store, this);
     sheetModel->onUnreadable = [this] { showReadable(Part::Table, false); };
     sheetTable = new QTableView;
     sheetTable->setFont(font());
@@ -579,15 +587,15 @@ void RecordsWindow::setBestTimes(const std::array<int, 4>& seconds)
     if (seconds == bestTimes)
         return;
     bestTimes = seconds;
-    if (shownChild == practising.child().id)
+    if (practising && shownChild == practising->child().id)
         drawGraph();
 }
 
 const std::array<int, 4>& RecordsWindow::shownBests() const
 {
-    if (shownChild == practising.child().id)
+    if (!practising || shownChild == practising->child().id)
         return bestTimes;
-    for (const Child& each : practising.children()) {
+    for (const Child& each : practising->children()) {
         if (each.id == shownChild)
             return each.bestTimes;
     }
@@ -596,9 +604,11 @@ const std::array<int, 4>& RecordsWindow::shownBests() const
 
 QString RecordsWindow::shownName() const
 {
-    if (!practising.hasSeveralChildren())
+    if (onlyChild)
+        return onlyChild->name;
+    if (!practising->hasSeveralChildren())
         return {};
-    for (const Child& each : practising.children()) {
+    for (const Child& each : practising->children()) {
         if (each.id == shownChild)
             return each.name;
     }
@@ -607,11 +617,18 @@ QString RecordsWindow::shownName() const
 
 void RecordsWindow::rebuildChildren()
 {
-    const QList<Child>& all = practising.children();
+    if (!practising) {
+        // The class view keeps the roster: one child here, and no commands.
+        childChoice->hide();
+        for (QPushButton* button : {addChildCommand, renameChildCommand, removeChildCommand})
+            button->hide();
+        return;
+    }
+    const QList<Child>& all = practising->children();
     // A child removed meanwhile: the one at the board instead.
     if (std::none_of(
             all.begin(), all.end(), [this](const Child& each) { return each.id == shownChild; })) {
-        shownChild = practising.child().id;
+        shownChild = practising->child().id;
         refresh();
     }
     const QSignalBlocker quiet(children);
@@ -623,7 +640,7 @@ void RecordsWindow::rebuildChildren()
     }
     childChoice->setVisible(all.size() > 1);
     removeChildCommand->setVisible(
-        shownChild != RecordStore::FirstChild && shownChild != practising.child().id);
+        shownChild != RecordStore::FirstChild && shownChild != practising->child().id);
 }
 
 void RecordsWindow::showChild(qint64 child)
@@ -648,7 +665,8 @@ void RecordsWindow::setKind(Kind kind)
 {
     shownKind = kind;
     kindButton(kind)->setChecked(true);
-    setWindowTitle(u"きろく － "_s + kindName(kind));
+    setWindowTitle(
+        u"きろく － "_s + (onlyChild ? onlyChild->name + u" － "_s : QString()) + kindName(kind));
     refreshKind();
 }
 
@@ -666,7 +684,7 @@ void RecordsWindow::refresh()
 {
     refreshTable();
     const QDate day = today();
-    const auto practised = store.practiceDays(shownChild, calendarStart(day), day);
+    const auto practised = store->practiceDays(shownChild, calendarStart(day), day);
     if (practised)
         practice->setDays(day, *practised);
     showReadable(Part::Calendar, practised.has_value());
@@ -684,7 +702,7 @@ void RecordsWindow::refreshTable()
 void RecordsWindow::refreshKind()
 {
     refreshGraph();
-    const auto met = store.facts(shownChild, shownKind, 10);
+    const auto met = store->facts(shownChild, shownKind, 10);
     if (met) {
         facts->setFacts(shownKind, *met);
         slowest->setText(slowestSentence(shownKind, *met));
@@ -705,9 +723,9 @@ void RecordsWindow::refreshGraph()
     SheetRange range = SheetRange().ofChild(shownChild).ofKind(shownKind);
     if (!all)
         range.from(QDateTime(from.addDays(-1), QTime(0, 0)));
-    const auto kept = store.sheets(range);
-    const auto bests = store.dailyBest(shownChild, shownKind, from);
-    const auto newest = store.sheets(SheetRange().ofChild(shownChild).ofKind(shownKind).atMost(1));
+    const auto kept = store->sheets(range);
+    const auto bests = store->dailyBest(shownChild, shownKind, from);
+    const auto newest = store->sheets(SheetRange().ofChild(shownChild).ofKind(shownKind).atMost(1));
     if (!kept || !bests || !newest) {
         graphData.reset();
         showReadable(Part::Graph, false);
@@ -796,7 +814,9 @@ void RecordsWindow::exportCsv()
     // With several children: the shown child's sheets or everyone's.
     std::optional<qint64> whose;
     const QString name = shownName();
-    if (!name.isEmpty()) {
+    if (onlyChild) {
+        whose = shownChild;
+    } else if (!name.isEmpty()) {
         const auto chosen = desk.askItem(this, u"CSV にかきだす"_s,
             u"だれの きろくを かきだしますか？"_s, {name + u"だけ"_s, u"みんな"_s}, 0);
         if (!chosen)
@@ -806,7 +826,7 @@ void RecordsWindow::exportCsv()
     }
     // Read before asking where to, so that a store that cannot be read is
     // told before anything is chosen.
-    if (!store.count()) {
+    if (!store->readable()) {
         ask(desk, this, unreadableText() + u"\r\nCSV は かきだして いません。"_s, u"きろく"_s,
             Desktop::Buttons::Ok, Desktop::Icon::Warning);
         return;
@@ -817,7 +837,7 @@ void RecordsWindow::exportCsv()
     const QString path = desk.saveFileName(this, u"CSV にかきだす"_s, suggested, u"CSV (*.csv)"_s);
     if (path.isEmpty())
         return;
-    if (!store.writeCsv(path, whose)) {
+    if (!store->writeCsv(path, whose)) {
         ask(desk, this, u"CSV を かきだせませんでした。\r\n"_s + QDir::toNativeSeparators(path),
             u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
     }
@@ -825,7 +845,7 @@ void RecordsWindow::exportCsv()
 
 void RecordsWindow::clearRecords()
 {
-    const auto counts = store.countsByKind(shownChild);
+    const auto counts = store->countsByKind(shownChild);
     if (!counts) {
         ask(desk, this, unreadableText(), u"きろく"_s, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
@@ -845,7 +865,7 @@ void RecordsWindow::clearRecords()
             u"もういちどかくにん"_s, Desktop::Buttons::YesNo)
         != Desktop::Answer::Yes)
         return;
-    if (!store.clear(shownChild)) {
+    if (!store->clear(shownChild)) {
         ask(desk, this, u"きろくを けせませんでした。"_s, u"きろく"_s, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
     }

@@ -3,6 +3,7 @@
 
 #include "app/records_view.h"
 #include "drill/kind.h"
+#include "records/record_reader.h"
 #include "records/record_store.h"
 #include "settings/settings_file.h"
 
@@ -41,7 +42,8 @@ class SheetTableModel;
 // in a table, and the commands to write the records out as CSV or erase
 // them. A separate, non-modal window; it reads the store each time it is
 // refreshed and keeps nothing of its own. A part whose records cannot be
-// read says so in its place.
+// read says so in its place. The class view opens the same window on one
+// child's sheets on the class server.
 class RecordsWindow : public QWidget, public RecordsView
 {
     Q_OBJECT
@@ -49,6 +51,10 @@ class RecordsWindow : public QWidget, public RecordsView
 public:
     // `practice` must have its records open; the window reads them there.
     RecordsWindow(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent = nullptr);
+    // `child`'s records read through `records` alone, with `child`'s best
+    // times; no child switch and no children's commands.
+    RecordsWindow(std::unique_ptr<RecordReader> records, const Child& child, Kind kind,
+        Desktop& desktop, QWidget* parent = nullptr);
     ~RecordsWindow() override;
 
     QWidget* widget() override { return this; }
@@ -116,6 +122,7 @@ private:
         QDate first;
     };
 
+    void setUp(Kind kind);
     void buildControls();
     // The child switch and commands again, after the children changed.
     void rebuildChildren();
@@ -133,8 +140,11 @@ private:
     void showReadable(Part part, bool readable);
     QDate today() const;
 
-    Practice& practising;
-    RecordStore& store;
+    // The practice at the board; null for a child of the class server, who
+    // is `onlyChild`.
+    Practice* practising = nullptr;
+    std::optional<Child> onlyChild;
+    std::unique_ptr<RecordReader> store;
     std::unique_ptr<ChildrenCommands> commands;
     Desktop& desk;
     Kind shownKind;

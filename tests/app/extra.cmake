@@ -4,7 +4,8 @@
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 if(DESKTOP_FILE_VALIDATE)
   add_test(NAME app.launcher
-    COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/resources/org.varolin.Varolin.desktop)
+    COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/resources/org.varolin.Varolin.desktop
+      ${PROJECT_SOURCE_DIR}/resources/org.varolin.Varolin.Class.desktop)
 endif()
 find_program(APPSTREAMCLI appstreamcli)
 if(APPSTREAMCLI)

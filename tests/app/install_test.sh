@@ -24,6 +24,8 @@ program=$(readlink -f "$prefix/bin/varolin")
 [ -x "$program" ] || fail "the link does not lead to the program"
 [ -f "$(dirname "$program")/readme.txt" ] || fail "readme.txt is not beside the program"
 [ -f "$prefix/share/applications/org.varolin.Varolin.desktop" ] || fail "no launcher"
+grep -qx 'Exec=varolin --class' "$prefix/share/applications/org.varolin.Varolin.Class.desktop" ||
+    fail "no launcher of the class view"
 [ -f "$prefix/share/metainfo/org.varolin.Varolin.metainfo.xml" ] || fail "no metainfo"
 [ -f "$prefix/share/icons/hicolor/scalable/apps/varolin.svg" ] || fail "no scalable icon"
 [ -f "$prefix/share/varolin/class-server.sql" ] || fail "no class server script"

@@ -6,3 +6,13 @@ add_test(NAME server.privileges
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/privileges_test.sh
     ${PROJECT_SOURCE_DIR}/share/varolin/class-server.sql)
 set_tests_properties(server.privileges PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8" TIMEOUT 120)
+
+# The class view and its reads of the server, on a throwaway cluster of
+# their own.
+add_executable(test_server_class_view ${CMAKE_CURRENT_LIST_DIR}/class_view_test.cpp)
+target_link_libraries(test_server_class_view PRIVATE varolin_test_support varolin_records_window)
+add_test(NAME server.class_view
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/class_view_test.sh
+    ${PROJECT_SOURCE_DIR}/share/varolin/class-server.sql $<TARGET_FILE:test_server_class_view>)
+set_tests_properties(server.class_view PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 180)

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The class view on a school's server (bench/class_view.sh makes one):
+// opening the view of a class of 30 with four years of sheets, and one
+// child's records window from the server, each against a baseline timed in
+// the same run on the same server, the class roster read by one query.
+//
+//   bench_class_view <password file> [runs]
+// with PGHOST, and PGDATABASE when not "varolin", naming the server.
+#include "app/class_view.h"
+#include "app/records_window.h"
+#include "fake_desktop.h"
+#include "records/class_records.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableView>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The median of `runs` timings of `step`, in milliseconds.
+double median(int runs, const std::function<void()>& step)
+{
+    QList<double> times;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        step();
+        times.append(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_class_view <password file> [runs]\n");
+        return 2;
+    }
+    const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 15;
+    ClassConfig config;
+    config.server = qEnvironmentVariable("PGHOST");
+    config.database = qEnvironmentVariable("PGDATABASE", u"varolin"_s);
+    config.className = u"class-7"_s;
+    config.login = u"teacher"_s;
+    config.passwordFile = QString::fromLocal8Bit(argv[1]);
+    config.sslMode = u"disable"_s;
+    FakeDesktop desktop;
+    desktop.clock = QDateTime(QDate(2026, 12, 7), QTime(16, 30));
+
+    ClassRecords records(config);
+    QString detail;
+    if (records.open(&detail) != ClassProblem::None) {
+        std::fprintf(stderr, "cannot open the class: %s\n", qPrintable(detail));
+        return 1;
+    }
+    QSqlDatabase roster = QSqlDatabase::addDatabase(u"QPSQL"_s, u"baseline"_s);
+    if (openClassConnection(roster, config, &detail) != ClassProblem::None) {
+        std::fprintf(stderr, "cannot connect: %s\n", qPrintable(detail));
+        return 1;
+    }
+    const double baseline = median(runs, [&roster] {
+        QSqlQuery query(roster);
+        query.exec(u"SELECT id, name FROM varolin.children WHERE class_id = 7 ORDER BY name"_s);
+        while (query.next()) { }
+    });
+    const double connecting = median(runs, [&config] {
+        ClassRecords another(config);
+        another.open();
+    });
+    int children = 0;
+    const double view = median(runs, [&] {
+        ClassView shown(records, desktop);
+        shown.show();
+        QCoreApplication::processEvents();
+        children = int(shown.children().size());
+    });
+    ClassView classView(records, desktop);
+    classView.chooseRow(0);
+    int sheets = 0;
+    const double child = median(runs, [&] {
+        RecordsWindow* window = classView.openRecords();
+        QCoreApplication::processEvents();
+        sheets = window->table()->model()->rowCount();
+        delete window;
+    });
+    if (!desktop.shown.isEmpty() || children != 30) {
+        std::fprintf(stderr, "the class view did not read the class: %s\n",
+            desktop.shown.isEmpty() ? "" : qPrintable(desktop.shown.first().message.prompt));
+        return 1;
+    }
+
+    std::printf("medians of %d runs, ms, and ratios to the class roster's query\n", runs);
+    std::printf("%-52s %8.2f %8.1f\n", "the class roster, one query (baseline)", baseline, 1.0);
+    std::printf("%-52s %8.2f %8.1f\n", "connecting and finding the class", connecting,
+        connecting / baseline);
+    std::printf("%-52s %8.2f %8.1f  (target < 300 ms)\n", "the class view of 30 children, shown",
+        view, view / baseline);
+    std::printf("%-52s %8.2f %8.1f  (target < 150 ms; %d rows of the table read)\n",
+        "one child's records window from the server, shown", child, child / baseline, sheets);
+    return 0;
+}

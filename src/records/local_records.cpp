@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "records/record_reader.h"
+
+namespace {
+
+class LocalRecords final : public RecordReader
+{
+public:
+    explicit LocalRecords(RecordStore& store)
+        : store(store)
+    { }
+
+    std::optional<QList<StoredSheet>> sheets(const SheetRange& range) const override
+    {
+        return store.sheets(range);
+    }
+    std::optional<QList<DayBest>> dailyBest(
+        qint64 child, Kind kind, const QDate& from) const override
+    {
+        return store.dailyBest(child, kind, from);
+    }
+    std::optional<QList<QDate>> practiceDays(
+        qint64 child, const QDate& from, const QDate& to) const override
+    {
+        return store.practiceDays(child, from, to);
+    }
+    std::optional<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const override
+    {
+        return store.facts(child, kind, lastSheets);
+    }
+    std::optional<std::array<int, 4>> countsByKind(qint64 child) const override
+    {
+        return store.countsByKind(child);
+    }
+    bool readable() const override { return store.count().has_value(); }
+    bool writeCsv(const QString& path, std::optional<qint64> child) const override
+    {
+        return store.writeCsv(path, child);
+    }
+    bool clear(qint64 child) override { return store.clear(child); }
+
+private:
+    RecordStore& store;
+};
+
+} // namespace
+
+std::unique_ptr<RecordReader> localRecords(RecordStore& store)
+{
+    return std::make_unique<LocalRecords>(store);
+}

@@ -1,0 +1,590 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The teacher's class view against a real server (class_view_test.sh starts
+// it): each child's practice days per week, latest and best time and trend;
+// the class's weak facts over each child's last ten sheets; a child's
+// records read from the server equal to the same sheets read from a
+// machine's store; the roster's edits; a teacher sees their own classes
+// only; varolin --class tells why it cannot open.
+#include "app/class_start.h"
+#include "app/class_view.h"
+#include "app/records_window.h"
+#include "drill/kind_text.h"
+#include "fake_desktop.h"
+#include "records/class_records.h"
+#include "records/record_schema.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// "2026-12-06T23:30:00+09:00" with its offset.
+QDateTime at(const QString& iso)
+{
+    return QDateTime::fromString(iso, Qt::ISODate);
+}
+
+// A sheet of `kind` whose answered cells are `cells` (left, top, milliseconds,
+// wrong digits).
+FinishedSheet sheetOf(const QString& iso, Kind kind, int seconds,
+    const QList<std::array<int, 4>>& cells = {}, int wrongDigits = 0, bool record = false)
+{
+    FinishedSheet sheet;
+    sheet.sheet.kind = kind;
+    for (int row = 0; row < 10; ++row) {
+        sheet.sheet.rows[row] = row + 1;
+        for (int column = 0; column < 10; ++column)
+            sheet.sheet.columns[row][column] = column + 10;
+    }
+    int cell = 0;
+    for (const auto& [left, top, milliseconds, wrong] : cells)
+        sheet.cells.push_back({cell++, left, top, left + top, milliseconds, wrong});
+    sheet.finishedAt = at(iso);
+    sheet.seconds = seconds;
+    sheet.wrongDigits = wrongDigits;
+    sheet.record = record;
+    return sheet;
+}
+
+QSqlDatabase admin()
+{
+    return QSqlDatabase::database(u"admin"_s);
+}
+
+QVariant adminValue(const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery query(admin());
+    query.prepare(sql);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec() || !query.next())
+        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+    return query.value(0);
+}
+
+qint64 addChild(const QString& className, const QString& name)
+{
+    return adminValue(u"INSERT INTO varolin.children (class_id, name) SELECT id, ? FROM "
+                      u"varolin.classes WHERE name = ? RETURNING id"_s,
+        {name, className})
+        .toLongLong();
+}
+
+// As a classroom machine sends it.
+void send(qint64 child, const FinishedSheet& sheet)
+{
+    const std::optional<PackedSheet> packed = pack(sheet);
+    QVERIFY(packed);
+    adminValue(u"INSERT INTO varolin.sheets (uuid, child_id, finished_at, utc_offset, kind, "
+               u"seconds, wrong_digits, record, row_operands, column_operands, cells) VALUES "
+               u"(gen_random_uuid(), ?, ?::timestamptz, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING 1"_s,
+        {child, sheet.finishedAt.toString(Qt::ISODateWithMs), sheet.finishedAt.offsetFromUtc() / 60,
+            kindNumber(sheet.kind()), sheet.seconds, sheet.wrongDigits, sheet.record, packed->rows,
+            packed->columns, packed->cells});
+}
+
+QStringList sheetLines(const std::optional<QList<StoredSheet>>& sheets)
+{
+    if (!sheets)
+        return {u"unreadable"_s};
+    QStringList lines;
+    for (const StoredSheet& sheet : *sheets) {
+        lines << u"%1 %2 %3 %4 %5"_s.arg(sheet.finishedAt.toString(Qt::ISODate))
+                     .arg(kindNumber(sheet.kind))
+                     .arg(sheet.seconds)
+                     .arg(sheet.wrongDigits)
+                     .arg(sheet.record);
+    }
+    return lines;
+}
+
+QStringList factLines(const std::optional<QList<FactStat>>& facts)
+{
+    if (!facts)
+        return {u"unreadable"_s};
+    QStringList lines;
+    for (const FactStat& fact : *facts) {
+        lines << u"%1 %2: %3 answers, %4 ms, %5 wrong"_s.arg(fact.left)
+                     .arg(fact.top)
+                     .arg(fact.answers)
+                     .arg(fact.averageMilliseconds, 0, 'f', 1)
+                     .arg(fact.wrongDigits);
+    }
+    return lines;
+}
+
+} // namespace
+
+class ClassViewTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir folder;
+    QDate today{2026, 12, 9}; // a Wednesday
+    QMap<QString, qint64> ids;
+    QList<FinishedSheet> mikiSheets;
+
+    ClassConfig config(const QString& login, const QString& className) const
+    {
+        ClassConfig made;
+        made.server = qEnvironmentVariable("PGHOST");
+        made.className = className;
+        made.login = login;
+        made.passwordFile = folder.filePath(u"password"_s);
+        made.sslMode = u"disable"_s;
+        return made;
+    }
+
+    std::unique_ptr<ClassRecords> openAs(const QString& login, const QString& className)
+    {
+        auto records = std::make_unique<ClassRecords>(config(login, className));
+        return records->open() == ClassProblem::None ? std::move(records) : nullptr;
+    }
+
+    FakeDesktop desktopOn(const QDate& day) const
+    {
+        FakeDesktop desktop;
+        desktop.clock = QDateTime(day, QTime(15, 0));
+        return desktop;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(qEnvironmentVariableIsSet("PGHOST"));
+        QFile password(folder.filePath(u"password"_s));
+        QVERIFY(password.open(QIODevice::WriteOnly));
+        password.write("secret\n");
+        password.close();
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"admin"_s);
+        db.setHostName(qEnvironmentVariable("PGHOST"));
+        db.setDatabaseName(u"varolin"_s);
+        db.setUserName(u"postgres"_s);
+        QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+
+        for (const auto& [className, name] : {std::pair{u"3-1"_s, u"はなこ"_s},
+                 {u"3-1"_s, u"たろう"_s}, {u"3-1"_s, u"みき"_s}, {u"3-2"_s, u"じろう"_s}})
+            ids[name] = addChild(className, name);
+
+        // はなこ's additions: the oldest is her best, the last ten follow;
+        // the days fall in the weeks where they were done, not in UTC's.
+        const QList<std::pair<QString, int>> additions = {
+            {u"2026-11-15T10:00:00+09:00"_s, 30}, // before the four weeks
+            {u"2026-11-16T00:10:00+09:00"_s, 200}, // a Monday in Tokyo, a Sunday in UTC
+            {u"2026-11-30T16:00:00+09:00"_s, 100},
+            {u"2026-12-01T16:00:00+09:00"_s, 98},
+            {u"2026-12-02T16:00:00+09:00"_s, 96},
+            {u"2026-12-03T16:00:00+09:00"_s, 94},
+            {u"2026-12-06T23:30:00+09:00"_s, 92}, // Sunday: last week's fifth day
+            {u"2026-12-07T08:00:00+09:00"_s, 80},
+            {u"2026-12-07T16:00:00+09:00"_s, 78}, // the same day again
+            {u"2026-12-08T16:00:00+09:00"_s, 76},
+            {u"2026-12-09T08:00:00+09:00"_s, 74},
+            {u"2026-12-09T16:00:00+09:00"_s, 72},
+        };
+        for (const auto& [when, seconds] : additions)
+            send(ids[u"はなこ"_s], sheetOf(when, Kind::Addition, seconds));
+        send(ids[u"はなこ"_s], sheetOf(u"2026-12-08T17:00:00+09:00"_s, Kind::Multiplication, 150));
+
+        // Division, weeks earlier: 2 ÷ 6's answers over each child's last
+        // ten sheets, 3 ÷ 12 only on a sheet older than はなこ's ten, and
+        // another class's child far slower.
+        for (int day = 1; day <= 11; ++day) {
+            const bool oldest = day == 1;
+            QList<std::array<int, 4>> cells = {{2, 6, oldest ? 9000 : 1000, oldest ? 5 : 1}};
+            if (oldest)
+                cells.append({3, 12, 9000, 0});
+            send(ids[u"はなこ"_s],
+                sheetOf(u"2026-10-%1T16:00:00+09:00"_s.arg(day, 2, 10, QChar(u'0')), Kind::Division,
+                    100, cells));
+        }
+        for (int day = 1; day <= 2; ++day) {
+            send(ids[u"たろう"_s],
+                sheetOf(u"2026-10-0%1T16:00:00+09:00"_s.arg(day), Kind::Division, 100,
+                    {{2, 6, 4000, 0}}));
+        }
+        send(ids[u"じろう"_s],
+            sheetOf(u"2026-10-01T16:00:00+09:00"_s, Kind::Division, 100, {{2, 6, 50000, 3}}));
+
+        // みき: sheets on machines in two time zones, for the records read
+        // from the server and from a machine's store; no division, which
+        // is the class's weak facts' kind.
+        for (int i = 0; i < 23; ++i) {
+            const Kind kind = kindFromNumber(i % 3);
+            const QString zone = i % 3 == 0 ? u"-05:00"_s : u"+09:00"_s;
+            const QString when = QDate(2026, 11, 1).addDays(i * 2 - (i % 5)).toString(Qt::ISODate)
+                + u"T%1:15:00"_s.arg(8 + i % 12, 2, 10, QChar(u'0')) + zone;
+            mikiSheets.append(sheetOf(when, kind, 60 + (i * 37) % 200,
+                {{1 + i % 9, 10 + i % 7, 800 + 100 * i, i % 3}, {2, 11, 1200, 0}}, i % 4,
+                i % 7 == 0));
+            send(ids[u"みき"_s], mikiSheets.last());
+        }
+    }
+
+    // The roster's numbers, as the view reads and shows them.
+    void roster_data()
+    {
+        QTest::addColumn<QString>("child");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("weeks");
+        QTest::addColumn<int>("latest"); // -1: none
+        QTest::addColumn<int>("best");
+        QTest::addColumn<double>("trend"); // NaN: none
+        const double none = std::nan("");
+        QTest::newRow("local days per week, a day counted once, best before the last ten")
+            << u"はなこ"_s << Kind::Addition << u"3 5 0 1"_s << 72 << 30 << -20.0;
+        QTest::newRow("one sheet: a latest and a best, no trend")
+            << u"はなこ"_s << Kind::Multiplication << u"3 5 0 1"_s << 150 << 150 << none;
+        QTest::newRow("two sheets: the newer less the older")
+            << u"たろう"_s << Kind::Division << u"0 0 0 0"_s << 100 << 100 << 0.0;
+    }
+
+    void roster()
+    {
+        QFETCH(QString, child);
+        QFETCH(Kind, kind);
+        QFETCH(QString, weeks);
+        QFETCH(int, latest);
+        QFETCH(int, best);
+        QFETCH(double, trend);
+        const auto records = openAs(u"teacher_a"_s, u"3-1"_s);
+        QVERIFY(records);
+        FakeDesktop desktop = desktopOn(today);
+        ClassView view(*records, desktop);
+        QVERIFY(desktop.shown.isEmpty());
+        view.setKind(kind);
+        QStringList names;
+        for (const ClassChild& each : view.children())
+            names << each.name;
+        QCOMPARE(names, (QStringList{u"たろう"_s, u"はなこ"_s, u"みき"_s}));
+        const int row = int(names.indexOf(child));
+        const ClassChild& shown = view.children()[row];
+        QStringList days;
+        for (int each : shown.weekDays)
+            days << QString::number(each);
+        QCOMPARE(days.join(u' '), weeks);
+        const KindStanding& standing = shown.kinds[std::size_t(kindNumber(kind))];
+        QCOMPARE(standing.latest().value_or(-1), latest);
+        QCOMPARE(standing.best.value_or(-1), best);
+        QCOMPARE(standing.trend().has_value(), !std::isnan(trend));
+        if (standing.trend())
+            QCOMPARE(*standing.trend(), trend);
+        // The table shows the same; a week at the goal is marked.
+        const QTableWidget* table = view.rosterTable();
+        QCOMPARE(table->item(row, ClassView::Name)->text(), child);
+        for (int week = 0; week < 4; ++week) {
+            const int practised = shown.weekDays[std::size_t(week)];
+            QCOMPARE(table->item(row, ClassView::ThisWeek + week)->text().endsWith(u"◎"_s),
+                practised >= WeeklyGoalDays);
+        }
+        if (child == u"はなこ"_s && kind == Kind::Addition)
+            QCOMPARE(table->item(row, ClassView::Trend)->text(), u"20びょう はやく"_s);
+    }
+
+    void weakFacts()
+    {
+        const auto records = openAs(u"teacher_a"_s, u"3-1"_s);
+        QVERIFY(records);
+        QCOMPARE(factLines(records->facts(Kind::Division)),
+            QStringList{u"2 6: 12 answers, 1500.0 ms, 10 wrong"_s});
+        // Fewer sheets per child: the newest of each.
+        QCOMPARE(factLines(records->facts(Kind::Division, 1)),
+            QStringList{u"2 6: 2 answers, 2500.0 ms, 1 wrong"_s});
+    }
+
+    void childRecordsEqualLocal_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        for (Kind kind : AllKinds)
+            QTest::newRow(qPrintable(kindName(kind))) << kind;
+    }
+
+    void childRecordsEqualLocal()
+    {
+        QFETCH(Kind, kind);
+        RecordStore local(folder.filePath(u"miki.sqlite"_s));
+        QVERIFY(local.open());
+        if (local.count() == 0) {
+            for (const FinishedSheet& sheet : mikiSheets)
+                QVERIFY(local.add(sheet));
+        }
+        const qint64 mine = RecordStore::FirstChild;
+        const auto records = openAs(u"teacher_a"_s, u"3-1"_s);
+        QVERIFY(records);
+        const auto server = records->childRecords(ids[u"みき"_s]);
+        const qint64 theirs = ids[u"みき"_s];
+
+        QCOMPARE(sheetLines(server->sheets(SheetRange().ofChild(theirs))),
+            sheetLines(local.sheets(SheetRange().ofChild(mine))));
+        QCOMPARE(sheetLines(server->sheets(SheetRange().ofChild(theirs).ofKind(kind))),
+            sheetLines(local.sheets(SheetRange().ofChild(mine).ofKind(kind))));
+        const QDateTime since = at(u"2026-11-20T12:00:00+09:00"_s);
+        QCOMPARE(sheetLines(server->sheets(SheetRange().ofChild(theirs).from(since))),
+            sheetLines(local.sheets(SheetRange().ofChild(mine).from(since))));
+        // Read in batches, as the records window's table reads them.
+        QStringList paged;
+        std::optional<StoredSheet> last;
+        while (paged.size() <= mikiSheets.size()) {
+            SheetRange range = SheetRange().ofChild(theirs).atMost(4);
+            if (last)
+                range.following(*last);
+            const auto batch = server->sheets(range);
+            QVERIFY(batch);
+            if (batch->isEmpty())
+                break;
+            paged << sheetLines(batch);
+            last = batch->last();
+        }
+        QCOMPARE(paged, sheetLines(local.sheets(SheetRange().ofChild(mine))));
+
+        const auto lines = [](const std::optional<QList<DayBest>>& bests) {
+            QStringList found;
+            for (const DayBest& best : bests.value_or(QList<DayBest>()))
+                found << best.day.toString(Qt::ISODate) + u' ' + QString::number(best.seconds);
+            return found;
+        };
+        QCOMPARE(lines(server->dailyBest(theirs, kind)), lines(local.dailyBest(mine, kind)));
+        QCOMPARE(lines(server->dailyBest(theirs, kind, QDate(2026, 11, 20))),
+            lines(local.dailyBest(mine, kind, QDate(2026, 11, 20))));
+        QCOMPARE(server->practiceDays(theirs, QDate(2026, 11, 5), QDate(2026, 11, 30)),
+            local.practiceDays(mine, QDate(2026, 11, 5), QDate(2026, 11, 30)));
+        QCOMPARE(
+            factLines(server->facts(theirs, kind, 10)), factLines(local.facts(mine, kind, 10)));
+        QCOMPARE(factLines(server->facts(theirs, kind, 2)), factLines(local.facts(mine, kind, 2)));
+        QCOMPARE(server->countsByKind(theirs), local.countsByKind(mine));
+    }
+
+    // The same records window as on a machine, on the chosen child.
+    void childRecordsWindow()
+    {
+        const auto records = openAs(u"teacher_a"_s, u"3-1"_s);
+        QVERIFY(records);
+        FakeDesktop desktop = desktopOn(QDate(2026, 12, 1));
+        ClassView view(*records, desktop);
+        view.chooseRow(2);
+        RecordsWindow* window = view.openRecords();
+        QVERIFY(window);
+        QVERIFY(window->windowTitle().contains(u"みき"_s));
+        QCOMPARE(window->table()->model()->rowCount(), int(mikiSheets.size()));
+        QVERIFY(!window->childSwitch()->isVisible());
+        QVERIFY(desktop.shown.isEmpty());
+    }
+
+    void rosterEdits_data()
+    {
+        QTest::addColumn<bool>("rename"); // いち's name, or a new child
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("added, cleaned as on a machine")
+            << false << u"  さぶろう\t "_s << QString() << u"あき いち さぶろう"_s;
+        QTest::newRow("a name in the class refused")
+            << false << u"あき"_s << u"その なまえは もう つかわれて います。"_s << u"あき いち"_s;
+        QTest::newRow("21 characters refused")
+            << false << u"あ"_s.repeated(21) << u"なまえは 20もじ までです。"_s << u"あき いち"_s;
+        QTest::newRow("20 characters with a combining mark taken")
+            << false << (u"か\u3099"_s + u"あ"_s.repeated(19)) << QString()
+            << (u"あき いち "_s + u"が"_s + u"あ"_s.repeated(19));
+        QTest::newRow("renamed") << true << u"いちろう"_s << QString() << u"あき いちろう"_s;
+    }
+
+    void rosterEdits()
+    {
+        QFETCH(bool, rename);
+        QFETCH(QString, typed);
+        QFETCH(QString, told);
+        QFETCH(QString, names);
+        adminValue(u"WITH gone AS (DELETE FROM varolin.children WHERE class_id = "
+                   u"(SELECT id FROM varolin.classes WHERE name = '3-3') RETURNING 1) "
+                   u"SELECT count(*) FROM gone"_s);
+        addChild(u"3-3"_s, u"あき"_s);
+        addChild(u"3-3"_s, u"いち"_s);
+        const auto records = openAs(u"teacher_a"_s, u"3-3"_s);
+        QVERIFY(records);
+        FakeDesktop desktop = desktopOn(today);
+        ClassView view(*records, desktop);
+        desktop.textAnswers = {typed}; // then cancelled when asked again
+        if (rename) {
+            view.chooseRow(1);
+            view.renameChild();
+        } else {
+            view.addChild();
+        }
+        QStringList shown;
+        for (const auto& each : desktop.shown)
+            shown << each.message.prompt;
+        QCOMPARE(shown, told.isEmpty() ? QStringList() : QStringList{told});
+        QStringList now;
+        for (const ClassChild& each : view.children())
+            now << each.name;
+        QCOMPARE(now.join(u' '), names);
+    }
+
+    void remove_data()
+    {
+        QTest::addColumn<QList<Desktop::Answer>>("answers");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("yes twice: the child and their sheets go")
+            << QList<Desktop::Answer>{Desktop::Answer::Yes, Desktop::Answer::Yes} << true;
+        QTest::newRow("no at the second question")
+            << QList<Desktop::Answer>{Desktop::Answer::Yes, Desktop::Answer::No} << false;
+        QTest::newRow("no at once") << QList<Desktop::Answer>{Desktop::Answer::No} << false;
+    }
+
+    void remove()
+    {
+        QFETCH(QList<Desktop::Answer>, answers);
+        QFETCH(bool, removed);
+        const qint64 child = addChild(u"3-3"_s, u"んー"_s);
+        send(child, sheetOf(u"2026-12-01T16:00:00+09:00"_s, Kind::Addition, 90));
+        send(child, sheetOf(u"2026-12-02T16:00:00+09:00"_s, Kind::Division, 90));
+        const auto records = openAs(u"teacher_a"_s, u"3-3"_s);
+        QVERIFY(records);
+        FakeDesktop desktop = desktopOn(today);
+        ClassView view(*records, desktop);
+        view.chooseRow(int(view.children().size()) - 1);
+        QCOMPARE(view.children().last().name, u"んー"_s);
+        desktop.answers = answers;
+        view.removeChild();
+        QVERIFY(desktop.shown.first().message.prompt.contains(u"んー"_s));
+        QVERIFY(desktop.shown.first().message.prompt.contains(u"たしざん"_s));
+        QCOMPARE(desktop.shown.size(), answers.size());
+        QCOMPARE(view.children().last().name == u"んー"_s, !removed);
+        QCOMPARE(adminValue(u"SELECT count(*) FROM varolin.sheets WHERE child_id = ?"_s, {child})
+                     .toInt(),
+            removed ? 0 : 2);
+        adminValue(u"WITH gone AS (DELETE FROM varolin.children WHERE id = ? RETURNING 1) "
+                   u"SELECT count(*) FROM gone"_s,
+            {child});
+    }
+
+    // Another class is neither listed nor reachable.
+    void otherClasses()
+    {
+        const auto b = openAs(u"teacher_b"_s, u"3-2"_s);
+        QVERIFY(b);
+        FakeDesktop desktop = desktopOn(today);
+        ClassView view(*b, desktop);
+        QCOMPARE(view.children().size(), 1);
+        QCOMPARE(view.children().first().name, u"じろう"_s);
+
+        const auto a = openAs(u"teacher_a"_s, u"3-1"_s);
+        QVERIFY(a);
+        QVERIFY(!a->removeChild(ids[u"じろう"_s]));
+        QCOMPARE(a->renameChild(ids[u"じろう"_s], u"x"_s), ClassRecords::Edit::Failed);
+        QCOMPARE(a->childRecords(ids[u"じろう"_s])->countsByKind(0), (std::array<int, 4>{}));
+        QCOMPARE(adminValue(u"SELECT name FROM varolin.children WHERE id = ?"_s, {ids[u"じろう"_s]})
+                     .toString(),
+            u"じろう"_s);
+    }
+
+    // What the server refuses is told and shown in its place, never as an
+    // empty roster or empty records.
+    void refusedTold_data()
+    {
+        QTest::addColumn<bool>("records"); // a child's records, or the class view
+        QTest::newRow("the class view") << false;
+        QTest::newRow("a child's records window") << true;
+    }
+
+    void refusedTold()
+    {
+        QFETCH(bool, records);
+        const auto a = openAs(u"teacher_a"_s, u"3-1"_s);
+        QVERIFY(a);
+        FakeDesktop desktop = desktopOn(today);
+        ClassView view(*a, desktop);
+        view.chooseRow(1);
+        QVERIFY(QSqlQuery(admin()).exec(u"REVOKE SELECT ON varolin.sheets FROM varolin_teacher"_s));
+        RecordsWindow* window = nullptr;
+        if (records)
+            window = view.openRecords();
+        else
+            view.reload();
+        QVERIFY(QSqlQuery(admin()).exec(u"GRANT SELECT ON varolin.sheets TO varolin_teacher"_s));
+        QCOMPARE(desktop.shown.size(), 1);
+        QVERIFY2(desktop.shown[0].message.prompt.contains(
+                     classProblemText(ClassProblem::PrivilegeRefused)),
+            qPrintable(desktop.shown[0].message.prompt));
+        if (records) {
+            QVERIFY(window->unreadableLabel(RecordsWindow::Part::Table)->isVisible());
+        } else {
+            QVERIFY(view.rosterUnreadableLabel()->isVisibleTo(&view));
+            QVERIFY(!view.rosterTable()->isVisibleTo(&view));
+        }
+    }
+
+    // The server dropped the connection (restarted, or the network went):
+    // the next question connects again.
+    void reconnects()
+    {
+        const auto records = openAs(u"teacher_a"_s, u"3-1"_s);
+        QVERIFY(records);
+        QCOMPARE(adminValue(u"SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                            u"WHERE usename = 'teacher_a'"_s)
+                     .toInt(),
+            1);
+        const auto roster = records->roster(today);
+        QVERIFY2(roster, qPrintable(records->problemDetail()));
+        QCOMPARE(roster->size(), 3);
+    }
+
+    // varolin --class ends after a box that says why.
+    void startRefused_data()
+    {
+        QTest::addColumn<QString>("ini"); // empty: no class.ini
+        QTest::addColumn<QString>("told");
+        const QString server = u"server=%1\npassword_file=%2\nsslmode=disable\n"_s.arg(
+            qEnvironmentVariable("PGHOST"), folder.filePath(u"password"_s));
+        QTest::newRow("no class.ini")
+            << QString() << u"クラスの せってい（class.ini）が ありません"_s;
+        QTest::newRow("a pupil's login")
+            << server + u"class=3-1\nrole=pupil_a\n"_s << u"この なまえ（role）では"_s;
+        QTest::newRow("another teacher's class")
+            << server + u"class=3-2\nrole=teacher_a\n"_s << u"この なまえ（role）では"_s;
+        QTest::newRow("a newer server") << server + u"class=3-1\nrole=teacher_a\nnewer\n"_s
+                                        << u"サーバーが この Varolin より あたらしく"_s;
+    }
+
+    void startRefused()
+    {
+        QFETCH(QString, ini);
+        QFETCH(QString, told);
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.filePath(u"config"_s).toUtf8());
+        qputenv("XDG_CONFIG_DIRS", home.filePath(u"xdg"_s).toUtf8());
+        qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
+        const bool newer = ini.endsWith(u"newer\n"_s);
+        if (!ini.isEmpty()) {
+            QVERIFY(QDir().mkpath(home.filePath(u"config/Varolin"_s)));
+            QFile file(home.filePath(u"config/Varolin/class.ini"_s));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(ini.toUtf8());
+        }
+        if (newer)
+            adminValue(u"UPDATE varolin.schema_version SET version = 2 RETURNING 1"_s);
+        FakeDesktop desktop;
+        const int status = runClassView(desktop, QCoreApplication::applicationDirPath());
+        if (newer)
+            adminValue(u"UPDATE varolin.schema_version SET version = 1 RETURNING 1"_s);
+        QCOMPARE(status, 1);
+        QCOMPARE(desktop.shown.size(), 1);
+        QVERIFY2(desktop.shown[0].message.prompt.startsWith(told),
+            qPrintable(desktop.shown[0].message.prompt));
+    }
+};
+
+QTEST_MAIN(ClassViewTest)
+#include "class_view_test.moc"
