@@ -112,17 +112,7 @@ void ClassView::buildControls()
     auto* layout = new QVBoxLayout(this);
 
     auto* topRow = new QHBoxLayout;
-    kinds = new QButtonGroup(this);
-    for (Kind each : AllKinds) {
-        auto* button = new QPushButton(kindName(each), this);
-        button->setCheckable(true);
-        button->setFont(Fonts::gothic(12, true));
-        button->setMinimumWidth(90);
-        button->setStyleSheet(kindButtonStyle());
-        button->setAutoDefault(false);
-        kinds->addButton(button, kindNumber(each));
-        topRow->addWidget(button);
-    }
+    kinds = addKindButtons(this, topRow, 90);
     connect(kinds, &QButtonGroup::idClicked, this, [this](int id) { setKind(kindFromNumber(id)); });
     topRow->addStretch();
     auto* reloadCommand = new QPushButton(u"よみなおす"_s, this);

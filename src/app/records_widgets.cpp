@@ -3,13 +3,17 @@
 
 #include "app/date_text.h"
 #include "app/records_text.h"
+#include "drill/kind_text.h"
 #include "printing/fonts.h"
 #include "scores/verdict.h"
 
+#include <QBoxLayout>
+#include <QButtonGroup>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QSet>
 
 using namespace Qt::StringLiterals;
@@ -314,14 +318,25 @@ void FactMap::makeCurrent(Square* square)
     current->setFocusPolicy(Qt::StrongFocus);
 }
 
-// The chosen kind is a filled button in the desktop's highlight colour, the
-// others plain, on light and dark desktops alike.
-QString kindButtonStyle()
+QButtonGroup* addKindButtons(QWidget* owner, QBoxLayout* row, int minimumWidth)
 {
-    return u"QPushButton { padding: 5px 14px; border: 1px solid palette(mid);"
-           u" border-radius: 4px; background: palette(button);"
-           u" color: palette(button-text); }"
-           u" QPushButton:hover { border-color: palette(highlight); }"
-           u" QPushButton:checked { background: palette(highlight);"
-           u" color: palette(highlighted-text); border: 2px solid palette(text); }"_s;
+    static const QString style
+        = u"QPushButton { padding: 5px 14px; border: 1px solid palette(mid);"
+          u" border-radius: 4px; background: palette(button);"
+          u" color: palette(button-text); }"
+          u" QPushButton:hover { border-color: palette(highlight); }"
+          u" QPushButton:checked { background: palette(highlight);"
+          u" color: palette(highlighted-text); border: 2px solid palette(text); }"_s;
+    auto* kinds = new QButtonGroup(owner);
+    for (Kind each : AllKinds) {
+        auto* button = new QPushButton(kindName(each), owner);
+        button->setCheckable(true);
+        button->setFont(Fonts::gothic(12, true));
+        button->setMinimumWidth(minimumWidth);
+        button->setStyleSheet(style);
+        button->setAutoDefault(false);
+        kinds->addButton(button, kindNumber(each));
+        row->addWidget(button);
+    }
+    return kinds;
 }

@@ -10,6 +10,8 @@
 
 #include <array>
 
+class QBoxLayout;
+class QButtonGroup;
 class QLabel;
 
 // One square of the calendar or the weak-facts map: a fill (none leaves it
@@ -113,6 +115,8 @@ private:
     QLabel* detail = nullptr;
 };
 
-// The style of the kind buttons: the chosen kind a filled button in the
-// desktop's highlight colour, the others plain, on light and dark desktops.
-QString kindButtonStyle();
+// The four kind buttons of a records window, added to `row`, one checkable
+// at a time: the chosen kind a filled button in the desktop's highlight
+// colour, the others plain, on light and dark desktops. Their ids are the
+// kind numbers.
+QButtonGroup* addKindButtons(QWidget* owner, QBoxLayout* row, int minimumWidth);

@@ -293,17 +293,7 @@ void RecordsWindow::buildControls()
     // The kinds on the left, the commands on the right: one row that stays
     // in sight however the parts below are scrolled.
     auto* topRow = new QHBoxLayout;
-    kinds = new QButtonGroup(this);
-    for (Kind each : AllKinds) {
-        auto* button = new QPushButton(kindName(each), this);
-        button->setCheckable(true);
-        button->setFont(Fonts::gothic(12, true));
-        button->setMinimumWidth(100);
-        button->setStyleSheet(kindButtonStyle());
-        button->setAutoDefault(false);
-        kinds->addButton(button, kindNumber(each));
-        topRow->addWidget(button);
-    }
+    kinds = addKindButtons(this, topRow, 100);
     connect(kinds, &QButtonGroup::idClicked, this, [this](int id) { setKind(kindFromNumber(id)); });
     topRow->addStretch();
     csvCommand = new QPushButton(u"CSV にかきだす"_s, this);
