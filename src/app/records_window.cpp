@@ -314,6 +314,14 @@ void RecordsWindow::buildControls()
     notKept->setWordWrap(true);
     notKept->hide();
     layout->addWidget(notKept);
+    // With a class: how many sheets the server does not have yet.
+    waiting = new QLabel(this);
+    waiting->setObjectName(u"sheetsWaiting"_s);
+    waiting->setFont(Fonts::gothic(10.5, true));
+    waiting->setVisible(practising.inClass());
+    layout->addWidget(waiting);
+    connect(&practising, &Practice::sheetsWaitingChanged, this, &RecordsWindow::showWaiting);
+    showWaiting();
 
     // The parts scroll when the window is smaller than they need, on a small
     // screen; on a large one they grow with the window.
@@ -642,6 +650,12 @@ void RecordsWindow::setSheetsNotKept(int sheets)
     notKept->setText(notKeptText(sheets));
     notKept->setAccessibleName(notKept->text());
     notKept->setVisible(sheets > 0);
+}
+
+void RecordsWindow::showWaiting()
+{
+    waiting->setText(waitingText(practising.sheetsWaiting()));
+    waiting->setAccessibleName(waiting->text());
 }
 
 void RecordsWindow::setKind(Kind kind)
