@@ -157,8 +157,9 @@ void Practice::startSending()
     connect(sender.get(), &ClassSender::sheetsWaiting, this, &Practice::setWaiting);
     connect(
         sender.get(), &ClassSender::problem, this, [this](ClassProblem why, const QString& detail) {
-            std::fprintf(stderr, "Varolin: the class server %s: %s\n",
-                qPrintable(setup.classroom->server), qPrintable(detail));
+            if (!told.contains(Problem::ClassRefused))
+                std::fprintf(stderr, "Varolin: the class server %s: %s\n",
+                    qPrintable(setup.classroom->server), qPrintable(detail));
             const QString path = why == ClassProblem::PasswordFileMissing
                     || why == ClassProblem::PasswordFileUnreadable
                 ? setup.classroom->passwordFile
