@@ -116,8 +116,12 @@ ClassProblem openClassConnection(
     connection.setDatabaseName(config.database);
     connection.setUserName(config.login);
     connection.setPassword(password);
-    QStringList options{
-        u"sslmode=%1"_s.arg(config.sslMode), u"connect_timeout=5"_s, u"application_name=Varolin"_s};
+    // A server that stops answering mid-statement is given up within half a
+    // minute rather than TCP's quarter of an hour, so that a sender waiting
+    // on it never holds up the program's end for long.
+    QStringList options{u"sslmode=%1"_s.arg(config.sslMode), u"connect_timeout=5"_s,
+        u"application_name=Varolin"_s, u"keepalives_idle=10"_s, u"keepalives_interval=5"_s,
+        u"keepalives_count=3"_s, u"tcp_user_timeout=20000"_s};
     if (!config.sslRootCert.isEmpty())
         options << u"sslrootcert=%1"_s.arg(config.sslRootCert);
     connection.setConnectOptions(options.join(u';'));

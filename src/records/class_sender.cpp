@@ -77,14 +77,13 @@ struct ClassSender::Worker
         return problem == ClassProblem::None;
     }
 
-    // Tells what a failed statement means, unless the server is only away,
-    // and lets the connection go.
+    // Tells what a failed statement means, unless the server is only away.
+    // The caller lets the connection go once its query is done with.
     void failed(const QSqlError& error)
     {
         const ClassProblem problem = classProblemOf(error);
         if (problem != ClassProblem::Unreachable)
             Q_EMIT sender.problem(problem, error.text());
-        disconnect();
     }
 
     enum class Outcome { Sent, Lost, Stopped };
@@ -142,6 +141,8 @@ struct ClassSender::Worker
             if (!waiting || waiting->isEmpty())
                 break;
             const Outcome outcome = sendBatch(*waiting);
+            if (outcome == Outcome::Lost)
+                disconnect();
             if (outcome == Outcome::Stopped || (outcome == Outcome::Lost && fresh))
                 break;
         }
@@ -153,6 +154,12 @@ struct ClassSender::Worker
     {
         if (stopping || !connect())
             return;
+        if (!readRoster())
+            disconnect();
+    }
+
+    bool readRoster()
+    {
         QSqlQuery query(server());
         query.setForwardOnly(true);
         query.prepare(u"SELECT c.id, c.name FROM varolin.children c "
@@ -161,16 +168,17 @@ struct ClassSender::Worker
         query.addBindValue(config.className);
         if (!query.exec()) {
             failed(query.lastError());
-            return;
+            return false;
         }
         QList<RosterChild> children;
         while (query.next())
             children.append({query.value(0).toLongLong(), query.value(1).toString()});
         if (query.lastError().isValid()) {
             failed(query.lastError());
-            return;
+            return false;
         }
         Q_EMIT sender.rosterRead(children);
+        return true;
     }
 
     void finish()

@@ -10,6 +10,7 @@
 #include "records/record_store.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -20,6 +21,10 @@
 #include <QtTest>
 
 #include <memory>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -249,6 +254,37 @@ private Q_SLOTS:
         }
         QCOMPARE(store.waitingCount(), std::optional<int>(1));
         QCOMPARE(adminValue(u"SELECT count(*) FROM varolin.sheets"_s).toInt(), before);
+    }
+
+    // A server that takes the connection and never answers holds the
+    // sender for the connection's timeout at most: the program's end does
+    // not hang on it, and the sheet still waits.
+    void endingWhileTheServerIsSilent()
+    {
+        QTemporaryDir silentFolder;
+        const int silent = socket(AF_UNIX, SOCK_STREAM, 0);
+        const auto closeSilent = qScopeGuard([silent] { close(silent); });
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, QFile::encodeName(silentFolder.filePath(u".s.PGSQL.5432"_s)),
+            sizeof address.sun_path);
+        QVERIFY(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        QVERIFY(listen(silent, 4) == 0);
+        const QString records = folder.filePath(u"silent.sqlite"_s);
+        RecordStore store(records);
+        QVERIFY(store.open());
+        QVERIFY(store.add(sheetAt(0, 60), RecordStore::FirstChild, hanako));
+        ClassConfig silentServer = config();
+        silentServer.server = silentFolder.path();
+        QElapsedTimer ending;
+        {
+            ClassSender sender(silentServer, records);
+            sender.start();
+            QTest::qWait(300);
+            ending.start();
+        }
+        QVERIFY2(ending.elapsed() < 6000, qPrintable(QString::number(ending.elapsed())));
+        QCOMPARE(store.waitingCount(), std::optional<int>(1));
     }
 
     // A machine with a class: the chooser's children are the roster, a
