@@ -280,6 +280,9 @@ void RecordsWindow::buildControls()
         [this] { commands->rename(this, shownChild); });
     connect(removeChildCommand, &QPushButton::clicked, this,
         [this] { commands->remove(this, shownChild); });
+    // A class's roster is the teacher's, kept on the server.
+    addChildCommand->setVisible(!practising.inClass());
+    renameChildCommand->setVisible(!practising.inClass());
     layout->addLayout(childRow);
 
     // The kinds on the left, the commands on the right: one row that stays
@@ -630,8 +633,8 @@ void RecordsWindow::rebuildChildren()
             children->setCurrentIndex(children->count() - 1);
     }
     childChoice->setVisible(all.size() > 1);
-    removeChildCommand->setVisible(
-        shownChild != RecordStore::FirstChild && shownChild != practising.child().id);
+    removeChildCommand->setVisible(!practising.inClass() && shownChild != RecordStore::FirstChild
+        && shownChild != practising.child().id);
 }
 
 void RecordsWindow::showChild(qint64 child)

@@ -179,8 +179,11 @@ void Practice::takeRoster(const QList<RosterChild>& roster)
             ClassProblem::None);
         return;
     }
-    if (!store || !store->isOpen() || !store->keepRoster(setup.classroom->className, roster))
+    // Read again every few minutes; mostly unchanged.
+    if (roster == lastRoster || !store || !store->isOpen()
+        || !store->keepRoster(setup.classroom->className, roster))
         return;
+    lastRoster = roster;
     readChildren();
 }
 

@@ -197,6 +197,7 @@ private:
     // Told after the sheet under way.
     QList<Report> heldBack;
     std::optional<int> waiting;
+    QList<RosterChild> lastRoster; // as the server gave it last
     // Declared after the store so that its thread ends before the store
     // closes.
     std::unique_ptr<ClassSender> sender;
