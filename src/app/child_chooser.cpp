@@ -58,8 +58,15 @@ ChildChooser::ChildChooser(Practice& practice, ChildrenCommands& commands, QWidg
         "renameChildButton", u"なまえを かえる"_s, [this] { return this->commands.rename(this); });
     addCommand("removeChildButton", u"けす"_s, [this] { return this->commands.remove(this); });
     layout->addLayout(commandRow);
+    // A class's roster is the teacher's to change, on the server.
+    for (int i = 0; i < commandRow->count(); ++i) {
+        if (QWidget* command = commandRow->itemAt(i)->widget())
+            command->setVisible(!practice.inClass());
+    }
     offeredChild = practice.lastChild();
     showChildren();
+    // The roster read from the server may come while the chooser is open.
+    connect(&practice, &Practice::childrenChanged, this, &ChildChooser::showChildren);
 }
 
 void ChildChooser::showChildren()

@@ -6,10 +6,13 @@
 #include "app/single_instance.h"
 #include "app/termination.h"
 #include "practice/practice.h"
+#include "records/class_config.h"
 #include "records/record_store.h"
 
 #include <QApplication>
 #include <QFileInfo>
+
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -38,6 +41,18 @@ int main(int argc, char* argv[])
     QtDesktop desktop;
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QString records = RecordStore::defaultPath();
+    // A class on the school's server, where the administrator configured
+    // one; the server itself is reached only once the window is shown.
+    std::optional<ClassConfig> classroom;
+    QString unusableClassConfig;
+    if (const QString classIni = findClassConfig(); !classIni.isEmpty()) {
+        QString why;
+        classroom = readClassConfig(classIni, &why);
+        if (!classroom) {
+            std::fprintf(stderr, "Varolin: %s\n", qPrintable(why));
+            unusableClassConfig = classIni;
+        }
+    }
     Practice practice({
         .settings = locateSettingsFile(programFolder),
         .records = records,
@@ -45,6 +60,8 @@ int main(int argc, char* argv[])
         .monotonic = [&desktop] { return desktop.monotonicMilliseconds(); },
         .now = [&desktop] { return desktop.now(); },
         .unsavedNote = QFileInfo(records).absolutePath() + u"/settings-not-saved"_s,
+        .classroom = classroom,
+        .unusableClassConfig = unusableClassConfig,
     });
     MainWindow window(desktop, practice, programFolder);
     QObject::connect(

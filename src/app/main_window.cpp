@@ -52,6 +52,28 @@ QPixmap pngPixmap(const QString& path)
     return QPixmap::fromImage(reader.read());
 }
 
+// Why the class server could not be used, as a child or a teacher is told.
+QString classRefusedText(ClassProblem problem)
+{
+    switch (problem) {
+    case ClassProblem::PasswordFileMissing:
+        return u"クラスの パスワードの ファイルが ありません。"_s;
+    case ClassProblem::PasswordFileUnreadable:
+        return u"クラスの パスワードの ファイルが よめません。"_s;
+    case ClassProblem::LoginRefused:
+        return u"クラスの サーバーに はいれません。\rなまえか パスワードが ちがいます。"_s;
+    case ClassProblem::PrivilegeRefused:
+        return u"クラスの サーバーが きろくを うけとりません。"_s;
+    case ClassProblem::NewerServer:
+        return u"クラスの サーバーが この Varolin より あたらしく なっています。\rVarolin を あたらしく してください。"_s;
+    case ClassProblem::None:
+    case ClassProblem::Unreachable:
+    case ClassProblem::Failed:
+        break;
+    }
+    return u"クラスの サーバーに きろくを おくれませんでした。"_s;
+}
+
 // Design values of the window, in twips.
 constexpr double ClientWidth = 10740;
 constexpr double ClientHeight = 9585;
@@ -374,6 +396,12 @@ void MainWindow::startUp()
         if (practice.hasSeveralChildren())
             openChooser();
     });
+    // A class whose roster came only now, from the server: the child at
+    // the board is asked for, once.
+    connect(&practice, &Practice::childrenChanged, this, [this] {
+        if (practice.inClass() && !chooserOffered && practice.hasSeveralChildren())
+            openChooser();
+    });
     printRandom.seed(desktop.randomSeed() ^ 0x9e3779b9u);
 
     showKind();
@@ -511,6 +539,21 @@ void MainWindow::tellProblem(const Practice::Report& report)
     case Practice::Problem::SheetNotKept:
         title = u"きろく"_s;
         prompt = u"きろくを ほぞん できません。\rドリルは このまま つづけられます。"_s;
+        break;
+    case Practice::Problem::ClassConfigUnusable:
+        title = u"クラス"_s;
+        prompt
+            = u"クラスの せっていの ファイルが つかえません。\rきろくは この コンピューターだけに のこします。"_s;
+        break;
+    case Practice::Problem::ClassRefused:
+        title = u"クラス"_s;
+        prompt = classRefusedText(report.classProblem)
+            + u"\rきろくは この コンピューターに のこります。\rドリルは このまま つづけられます。"_s;
+        break;
+    case Practice::Problem::ClassUnknown:
+        title = u"クラス"_s;
+        prompt
+            = u"クラスの サーバーに この クラスの こどもが いません。\rきろくは この コンピューターに のこります。"_s;
         break;
     }
     ask(desktop, this, prompt + u"\r\r"_s + path, title, Desktop::Buttons::Ok,
@@ -722,6 +765,7 @@ void MainWindow::openChooser()
 {
     if (drill->phase() != Drill::Phase::Idle || findChild<ChildChooser*>())
         return;
+    chooserOffered = true;
     auto* chooser = new ChildChooser(practice, *childrenCommands, this);
     chooser->setAttribute(Qt::WA_DeleteOnClose);
     connect(chooser, &ChildChooser::chosen, this, [this](qint64 child) {

@@ -129,4 +129,6 @@ private:
     // The records window while it is open: the view and the widget it is.
     RecordsView* recordsView = nullptr;
     QPointer<QWidget> recordsWindow;
+    // The chooser was opened this run.
+    bool chooserOffered = false;
 };

@@ -154,3 +154,13 @@ QString notKeptText(int sheets)
     return u"この かいの きろくの うち "_s + QString::number(sheets)
         + u"まいは ほぞん できませんでした。"_s;
 }
+
+QString waitingText(std::optional<int> sheets)
+{
+    if (!sheets)
+        return {};
+    if (*sheets == 0)
+        return u"きろくは ぜんぶ クラスの サーバーに おくりました。"_s;
+    return u"クラスの サーバーに まだ おくって いない きろく： "_s + QString::number(*sheets)
+        + u"まい"_s;
+}

@@ -62,3 +62,5 @@ QString sheetCountList(const std::array<int, 4>& counts);
 QString unreadableText();
 // How many sheets of this run could not be stored; empty for none.
 QString notKeptText(int sheets);
+// How many sheets wait to be sent to the class server; empty when unknown.
+QString waitingText(std::optional<int> sheets);

@@ -288,6 +288,10 @@ void RecordsWindow::buildControls()
         [this] { commands->rename(this, shownChild); });
     connect(removeChildCommand, &QPushButton::clicked, this,
         [this] { commands->remove(this, shownChild); });
+    // A class's roster is the teacher's, kept on the server.
+    const bool inClass = practising && practising->inClass();
+    addChildCommand->setVisible(!inClass);
+    renameChildCommand->setVisible(!inClass);
     layout->addLayout(childRow);
 
     // The kinds on the left, the commands on the right: one row that stays
@@ -312,6 +316,16 @@ void RecordsWindow::buildControls()
     notKept->setWordWrap(true);
     notKept->hide();
     layout->addWidget(notKept);
+    // With a class: how many sheets the server does not have yet.
+    waiting = new QLabel(this);
+    waiting->setObjectName(u"sheetsWaiting"_s);
+    waiting->setFont(Fonts::gothic(10.5, true));
+    waiting->setVisible(inClass);
+    layout->addWidget(waiting);
+    if (inClass) {
+        connect(practising, &Practice::sheetsWaitingChanged, this, &RecordsWindow::showWaiting);
+        showWaiting();
+    }
 
     // The parts scroll when the window is smaller than they need, on a small
     // screen; on a large one they grow with the window.
@@ -629,8 +643,8 @@ void RecordsWindow::rebuildChildren()
             children->setCurrentIndex(children->count() - 1);
     }
     childChoice->setVisible(all.size() > 1);
-    removeChildCommand->setVisible(
-        shownChild != RecordStore::FirstChild && shownChild != practising->child().id);
+    removeChildCommand->setVisible(!practising->inClass() && shownChild != RecordStore::FirstChild
+        && shownChild != practising->child().id);
 }
 
 void RecordsWindow::showChild(qint64 child)
@@ -649,6 +663,12 @@ void RecordsWindow::setSheetsNotKept(int sheets)
     notKept->setText(notKeptText(sheets));
     notKept->setAccessibleName(notKept->text());
     notKept->setVisible(sheets > 0);
+}
+
+void RecordsWindow::showWaiting()
+{
+    waiting->setText(waitingText(practising->sheetsWaiting()));
+    waiting->setAccessibleName(waiting->text());
 }
 
 void RecordsWindow::setKind(Kind kind)

@@ -87,6 +87,7 @@ public:
     QLabel* slowestLabel() const { return slowest; }
     QTableView* table() const { return sheetTable; }
     QLabel* notKeptLabel() const { return notKept; }
+    QLabel* waitingLabel() const { return waiting; }
     QScrollArea* body() const { return scroll; }
     QAbstractButton* kindButton(Kind kind) const;
     QPushButton* csvButton() const { return csvCommand; }
@@ -138,6 +139,7 @@ private:
     void drawGraph();
     void refreshTable();
     void showReadable(Part part, bool readable);
+    void showWaiting();
     QDate today() const;
 
     // The practice at the board; null for a child of the class server, who
@@ -159,6 +161,7 @@ private:
     QPushButton* renameChildCommand = nullptr;
     QPushButton* removeChildCommand = nullptr;
     QLabel* notKept = nullptr;
+    QLabel* waiting = nullptr;
     QScrollArea* scroll = nullptr;
     std::array<QStackedWidget*, 4> parts{};
     std::array<QLabel*, 4> unreadable{};

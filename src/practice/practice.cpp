@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "practice/practice.h"
 
+#include "records/class_sender.h"
 #include "records/record_store.h"
 
 #include <QDir>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <utility>
+
+using namespace Qt::StringLiterals;
 
 Practice::Practice(Setup setup, QObject* parent)
     : QObject(parent)
@@ -42,6 +45,8 @@ QList<Practice::Report> Practice::begin(QPoint windowTwips)
         QFile::remove(setup.unsavedNote);
         note(problems, Problem::SettingsNotSavedLastTime, path);
     }
+    if (!setup.unusableClassConfig.isEmpty())
+        note(problems, Problem::ClassConfigUnusable, setup.unusableClassConfig);
     return problems;
 }
 
@@ -109,18 +114,31 @@ RecordStore* Practice::openStore(QList<Report>& problems)
     if (!opened)
         return nullptr;
     readChildren();
+    startSending();
     return store.get();
 }
 
 void Practice::readChildren()
 {
-    const std::optional<QList<Child>> stored = store->children();
-    if (!stored || stored->isEmpty() || stored->first().id != RecordStore::FirstChild)
-        return;
-    children_ = *stored;
+    // With a class, the roster as last read from the server; until it has
+    // been read once, the children of this machine.
+    QList<Child> found;
+    if (inClass())
+        found = store->rosterChildren(setup.classroom->className).value_or(QList<Child>());
+    if (found.isEmpty()) {
+        const std::optional<QList<Child>> stored = store->children();
+        if (!stored || stored->isEmpty() || stored->first().id != RecordStore::FirstChild)
+            return;
+        found = *stored;
+    }
+    children_ = found;
     // The settings file keeps the first child's own.
-    children_.first().bestTimes = settings_.bestTimes;
-    children_.first().kind = settings_.kind;
+    for (Child& each : children_) {
+        if (each.id == RecordStore::FirstChild) {
+            each.bestTimes = settings_.bestTimes;
+            each.kind = settings_.kind;
+        }
+    }
     last = store->lastChild().value_or(RecordStore::FirstChild);
     // A mark beside the records, not a setting: one child leaves the
     // settings file as it always was. Only when the chooser comes depends
@@ -132,6 +150,10 @@ void Practice::readChildren()
         else
             QFile::remove(mark);
     }
+    // A child who is not on the roster does not practise here: the one of
+    // last time does, or the first.
+    if (!find(current) && drill_ && drill_->phase() == Drill::Phase::Idle)
+        setCurrent(find(last) ? *find(last) : children_.first());
     Q_EMIT childrenChanged();
 }
 
@@ -145,7 +167,69 @@ QString Practice::severalChildrenMark() const
 bool Practice::expectsSeveralChildren() const
 {
     const QString mark = severalChildrenMark();
-    return hasSeveralChildren() || (!mark.isEmpty() && QFileInfo::exists(mark));
+    // A classroom machine asks who practises from the class roster.
+    return hasSeveralChildren() || inClass() || (!mark.isEmpty() && QFileInfo::exists(mark));
+}
+
+void Practice::startSending()
+{
+    if (!inClass() || sender)
+        return;
+    setWaiting(store->waitingCount());
+    sender = std::make_unique<ClassSender>(*setup.classroom, setup.records);
+    connect(sender.get(), &ClassSender::rosterRead, this, &Practice::takeRoster);
+    connect(sender.get(), &ClassSender::sheetsWaiting, this, &Practice::setWaiting);
+    connect(
+        sender.get(), &ClassSender::problem, this, [this](ClassProblem why, const QString& detail) {
+            if (!told.contains(Problem::ClassRefused))
+                std::fprintf(stderr, "Varolin: the class server %s: %s\n",
+                    qPrintable(setup.classroom->server), qPrintable(detail));
+            const QString path = why == ClassProblem::PasswordFileMissing
+                    || why == ClassProblem::PasswordFileUnreadable
+                ? setup.classroom->passwordFile
+                : setup.classroom->server;
+            tellBetweenSheets(Problem::ClassRefused, path, why);
+        });
+    sender->start();
+}
+
+void Practice::takeRoster(const QList<RosterChild>& roster)
+{
+    // A class the server does not know, or not for this login, sends
+    // nothing: that is told, and the roster kept from before stays.
+    if (roster.isEmpty()) {
+        tellBetweenSheets(Problem::ClassUnknown,
+            setup.classroom->className + u" ("_s + setup.classroom->login + u')',
+            ClassProblem::None);
+        return;
+    }
+    // Read again every few minutes; mostly unchanged.
+    if (roster == lastRoster || !store || !store->isOpen()
+        || !store->keepRoster(setup.classroom->className, roster))
+        return;
+    lastRoster = roster;
+    readChildren();
+}
+
+void Practice::setWaiting(std::optional<int> sheets)
+{
+    if (sheets == waiting)
+        return;
+    waiting = sheets;
+    Q_EMIT sheetsWaitingChanged();
+}
+
+void Practice::tellBetweenSheets(Problem problem, const QString& path, ClassProblem why)
+{
+    QList<Report> problems;
+    note(problems, problem, path);
+    for (Report& report : problems)
+        report.classProblem = why;
+    const Drill::Phase phase = drill_ ? drill_->phase() : Drill::Phase::Idle;
+    if (phase == Drill::Phase::Running || phase == Drill::Phase::Paused)
+        heldBack += problems;
+    else
+        tell(problems);
 }
 
 QString Practice::cleanName(const QString& name)
@@ -214,17 +298,22 @@ bool Practice::chooseChild(qint64 id)
     const Child* found = find(id);
     if (!found)
         return false;
-    if (current == RecordStore::FirstChild)
-        settings_.kind = drill_->kind();
-    current = id;
     last = id;
     if (store && store->isOpen())
         store->setLastChild(id);
-    const Kind kind = current == RecordStore::FirstChild ? settings_.kind : found->kind;
+    setCurrent(*found);
+    return true;
+}
+
+void Practice::setCurrent(const Child& child)
+{
+    if (current == RecordStore::FirstChild)
+        settings_.kind = drill_->kind();
+    current = child.id;
+    const Kind kind = current == RecordStore::FirstChild ? settings_.kind : child.kind;
     if (kind != drill_->kind())
         drill_->setKind(kind);
     Q_EMIT childChosen();
-    return true;
 }
 
 void Practice::fileSheet(const FinishedSheet& finished)
@@ -247,10 +336,19 @@ void Practice::fileSheet(const FinishedSheet& finished)
     // A store that could not be opened is tried again; what it has to say
     // comes after the verdict with the rest.
     RecordStore* kept = openStore(result.problems);
-    if (!kept || !kept->add(filed, current)) {
+    // With a class, the sheet waits in the store until the server has it.
+    const Child* atBoard = find(current);
+    const std::optional<qint64> sendAs
+        = inClass() && atBoard ? atBoard->serverId : std::optional<qint64>();
+    if (!kept || !kept->add(filed, current, sendAs)) {
         ++notKept;
         note(result.problems, Problem::SheetNotKept, setup.records);
+    } else if (sendAs && sender) {
+        setWaiting(kept->waitingCount());
+        // Sent on the sender's thread while the child reads the verdict.
+        sender->sendWaiting();
     }
+    result.problems += std::exchange(heldBack, {});
     if (record)
         Q_EMIT bestTimesChanged();
     Q_EMIT sheetFiled(result);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "drill/drill.h"
+#include "records/class_config.h"
 #include "records/record_store.h"
 #include "scores/verdict.h"
 #include "settings/settings_file.h"
@@ -15,6 +16,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+
+class ClassSender;
 
 // The practice of the child at the board: the drill, their best times and
 // settings, their stored sheets, and what a finished sheet means. The window
@@ -35,6 +39,12 @@ public:
         // A note left when an end without a question could not save, so
         // that the next start tells it; none when empty.
         QString unsavedNote;
+        // The class this machine works for, as class.ini says; without one
+        // every sheet stays on this machine.
+        std::optional<ClassConfig> classroom{};
+        // A class.ini that could not be used: told once, and the machine
+        // works alone.
+        QString unusableClassConfig{};
     };
 
     // What the user is to be told. Each is reported once a run at most.
@@ -44,11 +54,15 @@ public:
         SettingsNotSavedLastTime, // the last run ended without its save
         RecordsMovedAside, // a damaged records file was renamed, a new one begun
         SheetNotKept, // the records cannot be used, or a sheet was not stored
+        ClassConfigUnusable, // class.ini cannot be used: the sheets stay here
+        ClassRefused, // the class server cannot be used as configured
+        ClassUnknown, // the class server knows no child of the class
     };
     struct Report
     {
         Problem problem;
-        QString path; // the file concerned
+        QString path; // the file concerned; for the class server, the server
+        ClassProblem classProblem = ClassProblem::None; // why it was refused
     };
 
     // What the child is told about a finished sheet.
@@ -118,6 +132,13 @@ public:
     // Sheets of this run that could not be stored.
     int sheetsNotKept() const { return notKept; }
 
+    // Whether this machine sends its sheets to a class server. Its children
+    // are then the class roster, once it has been read.
+    bool inClass() const { return setup.classroom.has_value(); }
+    // The sheets stored here that the class server does not have yet; none
+    // without a class, or while the store cannot be read.
+    std::optional<int> sheetsWaiting() const { return waiting; }
+
     // The best times of the child at the board back to 600, saved at once;
     // for the first child the time limit too.
     void clearBestTimes();
@@ -139,6 +160,8 @@ Q_SIGNALS:
     void childrenChanged();
     // Something to tell from the records, clearing or ending.
     void problem(const Practice::Report& report);
+    // The number of sheets waiting to be sent changed.
+    void sheetsWaitingChanged();
 
 private:
     void fileSheet(const FinishedSheet& finished);
@@ -149,6 +172,14 @@ private:
     RecordStore* openStore(QList<Report>& problems);
     void readChildren();
     QString severalChildrenMark() const;
+    // The child at the board from now on; only between sheets.
+    void setCurrent(const Child& child);
+    void startSending();
+    void takeRoster(const QList<RosterChild>& roster);
+    void setWaiting(std::optional<int> sheets);
+    // Tells a problem of the class server between sheets, never in the
+    // middle of one.
+    void tellBetweenSheets(Problem problem, const QString& path, ClassProblem why);
     const Child* find(qint64 id) const;
     Child* currentChild();
     // Keeps the kind of a child other than the first, whose kind the
@@ -169,4 +200,11 @@ private:
     qint64 current = RecordStore::FirstChild;
     qint64 last = RecordStore::FirstChild;
     QList<Problem> told;
+    // Told after the sheet under way.
+    QList<Report> heldBack;
+    std::optional<int> waiting;
+    QList<RosterChild> lastRoster; // as the server gave it last
+    // Declared after the store so that its thread ends before the store
+    // closes.
+    std::unique_ptr<ClassSender> sender;
 };

@@ -116,11 +116,12 @@ ClassProblem openClassConnection(
     connection.setDatabaseName(config.database);
     connection.setUserName(config.login);
     connection.setPassword(password);
+    // A server or network that went silent during a question is noticed
+    // within some ten seconds, not after the system's TCP timeout of a
+    // quarter of an hour: the class view waits for its answers, and a sender
+    // waiting on it must never hold up the program's end for long.
     QStringList options{
         u"sslmode=%1"_s.arg(config.sslMode), u"connect_timeout=5"_s, u"application_name=Varolin"_s};
-    // A server or network that went silent during a question is noticed
-    // within some ten seconds, not after the system's TCP timeout of many
-    // minutes: the class view waits for its answers.
     options << u"keepalives_idle=5"_s << u"keepalives_interval=2"_s << u"keepalives_count=3"_s
             << u"tcp_user_timeout=10000"_s;
     if (!config.sslRootCert.isEmpty())

@@ -11,7 +11,7 @@ namespace {
 // Migration steps in order: entry n takes version n to n + 1. A new version
 // appends a step; a released step is never changed, since files out there
 // were built by it.
-const std::array<QStringList, 2> migrations = {
+const std::array<QStringList, 3> migrations = {
     // 0 -> 1: the first layout.
     QStringList{
         u"CREATE TABLE sheets ("
@@ -61,6 +61,32 @@ const std::array<QStringList, 2> migrations = {
         // time by the records window's table.
         u"CREATE INDEX sheets_by_child_time ON sheets (child, finished_utc)"_s,
         u"CREATE INDEX sheets_by_time ON sheets (finished_utc)"_s,
+    },
+    // 2 -> 3: a class on the school's server. Every sheet carries an id of
+    // its own, made when it is stored, so that the server keeps a sheet sent
+    // twice once; the sheets kept so far get one made here (a random UUID,
+    // as QUuid makes them). The sheets still to be sent wait in `outbox`,
+    // oldest first, with the server's id of the child they are sent as.
+    // The class roster is kept for when the server is away; a child of the
+    // roster is a local child whose `server_id` names it, so their best
+    // times and records stay on this machine as any child's do.
+    QStringList{
+        u"ALTER TABLE sheets ADD COLUMN uuid TEXT"_s,
+        u"UPDATE sheets SET uuid = lower(hex(randomblob(4)) || '-' || hex(randomblob(2)) || '-4'"
+        u" || substr(hex(randomblob(2)), 2) || '-' || substr('89ab', 1 + abs(random() % 4), 1)"
+        u" || substr(hex(randomblob(2)), 2) || '-' || hex(randomblob(6)))"_s,
+        u"CREATE UNIQUE INDEX sheets_by_uuid ON sheets (uuid)"_s,
+        u"ALTER TABLE children ADD COLUMN server_id INTEGER"_s,
+        u"CREATE UNIQUE INDEX children_by_server_id ON children (server_id)"_s,
+        u"CREATE TABLE class_roster ("
+        u" class TEXT NOT NULL,"
+        u" position INTEGER NOT NULL,"
+        u" server_id INTEGER NOT NULL,"
+        u" name TEXT NOT NULL,"
+        u" PRIMARY KEY (class, position))"_s,
+        u"CREATE TABLE outbox ("
+        u" sheet_id INTEGER PRIMARY KEY REFERENCES sheets (id) ON DELETE CASCADE,"
+        u" server_child INTEGER NOT NULL)"_s,
     },
 };
 

@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QUuid>
 #include <QVariant>
 
 #include <algorithm>
@@ -95,6 +96,18 @@ QString textField(const QString& text)
 {
     static const QString formulaStarts = u"=+-@\t\r"_s;
     return !text.isEmpty() && formulaStarts.contains(text.front()) ? u'\'' + text : text;
+}
+
+// A row of id, name, the four best times, kind and server id.
+Child childOf(const QSqlQuery& query)
+{
+    Child child{query.value(0).toLongLong(), query.value(1).toString(),
+        {query.value(2).toInt(), query.value(3).toInt(), query.value(4).toInt(),
+            query.value(5).toInt()},
+        kindFromNumber(query.value(6).toInt())};
+    if (!query.value(7).isNull())
+        child.serverId = query.value(7).toLongLong();
+    return child;
 }
 
 } // namespace
@@ -407,7 +420,7 @@ QString RecordStore::path() const
     return d->path;
 }
 
-bool RecordStore::add(const FinishedSheet& sheet, qint64 child)
+bool RecordStore::add(const FinishedSheet& sheet, qint64 child, std::optional<qint64> sendAs)
 {
     if (!isOpen()) {
         if (d->problem == Problem::None)
@@ -427,13 +440,17 @@ bool RecordStore::add(const FinishedSheet& sheet, qint64 child)
     Private::Transaction transaction(*d);
     const bool stored = transaction.isBegun()
         && d->run(u"INSERT INTO sheets (finished_at, local_date, finished_utc, kind, seconds, "
-                  u"wrong_digits, record, child) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                  u"wrong_digits, record, child, uuid) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
             {isoWithOffset(finishedAt), dayText(finishedAt.date()), finishedAt.toSecsSinceEpoch(),
                 kindNumber(sheet.kind()), sheet.seconds, sheet.wrongDigits, int(sheet.record),
-                child})
+                child, QUuid::createUuid().toString(QUuid::WithoutBraces)})
         && d->run(u"INSERT INTO sheet_cells (sheet_id, row_operands, column_operands, cells) "
                   u"VALUES (last_insert_rowid(), ?, ?, ?)"_s,
             {packed->rows, packed->columns, packed->cells})
+        && (!sendAs
+            || d->run(
+                u"INSERT INTO outbox (sheet_id, server_child) VALUES (last_insert_rowid(), ?)"_s,
+                {*sendAs}))
         && transaction.commit();
     if (!stored) {
         d->problem = isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed;
@@ -645,18 +662,9 @@ bool RecordStore::clear(qint64 child)
 
 std::optional<QList<Child>> RecordStore::children() const
 {
-    auto query = d->run(u"SELECT id, name, best_addition, best_subtraction, best_multiplication, "
-                        u"best_division, kind FROM children ORDER BY id"_s);
-    if (!query)
-        return {};
-    QList<Child> children;
-    while (query->next()) {
-        children.append({query->value(0).toLongLong(), query->value(1).toString(),
-            {query->value(2).toInt(), query->value(3).toInt(), query->value(4).toInt(),
-                query->value(5).toInt()},
-            kindFromNumber(query->value(6).toInt())});
-    }
-    return children;
+    return d->rows(u"SELECT id, name, best_addition, best_subtraction, best_multiplication, "
+                   u"best_division, kind, server_id FROM children ORDER BY id"_s,
+        {}, childOf);
 }
 
 std::optional<qint64> RecordStore::lastChild() const
@@ -714,4 +722,83 @@ std::optional<int> RecordStore::sheetCount(qint64 child) const
     if (!count)
         return {};
     return count->toInt();
+}
+
+std::optional<QList<WaitingSheet>> RecordStore::waitingSheets(int limit) const
+{
+    return d->rows(u"SELECT s.id, o.server_child, s.uuid, s.finished_at, s.kind, s.seconds, "
+                   u"s.wrong_digits, s.record, c.row_operands, c.column_operands, c.cells "
+                   u"FROM outbox o JOIN sheets s ON s.id = o.sheet_id "
+                   u"JOIN sheet_cells c ON c.sheet_id = s.id ORDER BY o.sheet_id LIMIT ?"_s,
+        {limit}, [](const QSqlQuery& query) {
+            return WaitingSheet{query.value(0).toLongLong(), query.value(1).toLongLong(),
+                query.value(2).toString(),
+                QDateTime::fromString(query.value(3).toString(), Qt::ISODate),
+                query.value(4).toInt(), query.value(5).toInt(), query.value(6).toInt(),
+                query.value(7).toBool(), query.value(8).toByteArray(), query.value(9).toByteArray(),
+                query.value(10).toByteArray()};
+        });
+}
+
+bool RecordStore::markSent(qint64 sheet)
+{
+    return d->run(u"DELETE FROM outbox WHERE sheet_id = ?"_s, {sheet}).has_value();
+}
+
+std::optional<int> RecordStore::waitingCount() const
+{
+    const auto count = d->value(u"SELECT count(*) FROM outbox"_s);
+    if (!count)
+        return {};
+    return count->toInt();
+}
+
+bool RecordStore::keepRoster(const QString& className, const QList<RosterChild>& roster)
+{
+    if (!isOpen())
+        return false;
+    Private::Transaction transaction(*d);
+    if (!transaction.isBegun()
+        || !d->run(u"DELETE FROM class_roster WHERE class = ?"_s, {className}))
+        return false;
+    for (int position = 0; position < roster.size(); ++position) {
+        const RosterChild& child = roster[position];
+        if (!d->run(u"INSERT INTO class_roster (class, position, server_id, name) "
+                    u"VALUES (?, ?, ?, ?)"_s,
+                {className, position, child.serverId, child.name}))
+            return false;
+        const auto linked
+            = d->value(u"SELECT id FROM children WHERE server_id = ?"_s, {child.serverId});
+        if (!linked)
+            return false;
+        if (!linked->isNull()) {
+            // Renamed on the server: the new name, unless a child here has it.
+            d->run(u"UPDATE children SET name = ? WHERE id = ? AND NOT EXISTS "
+                   u"(SELECT 1 FROM children WHERE name = ?)"_s,
+                {child.name, *linked, child.name});
+            continue;
+        }
+        const auto named = d->value(
+            u"SELECT id, server_id IS NULL FROM children WHERE name = ?"_s, {child.name});
+        if (!named)
+            return false;
+        if (named->isNull()) {
+            if (!d->run(u"INSERT INTO children (name, server_id) VALUES (?, ?)"_s,
+                    {child.name, child.serverId}))
+                return false;
+        } else {
+            d->run(u"UPDATE children SET server_id = ? WHERE id = ? AND server_id IS NULL"_s,
+                {child.serverId, *named});
+        }
+    }
+    return transaction.commit();
+}
+
+std::optional<QList<Child>> RecordStore::rosterChildren(const QString& className) const
+{
+    return d->rows(u"SELECT c.id, c.name, c.best_addition, c.best_subtraction, "
+                   u"c.best_multiplication, c.best_division, c.kind, c.server_id "
+                   u"FROM class_roster r JOIN children c ON c.server_id = r.server_id "
+                   u"WHERE r.class = ? ORDER BY r.position"_s,
+        {className}, childOf);
 }

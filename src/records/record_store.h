@@ -51,8 +51,36 @@ struct Child
     QString name;
     std::array<int, 4> bestTimes{600, 600, 600, 600}; // seconds, in kind order
     Kind kind = Kind::Addition;
+    // The child of the class roster this child is, by the server's id;
+    // none on a machine without a class.
+    std::optional<qint64> serverId{};
 
     bool operator==(const Child&) const = default;
+};
+
+// A child of the class roster, as the server names them.
+struct RosterChild
+{
+    qint64 serverId = 0;
+    QString name;
+
+    bool operator==(const RosterChild&) const = default;
+};
+
+// A stored sheet still to be sent to the class server, as it is sent.
+struct WaitingSheet
+{
+    qint64 id = 0; // the sheet in this store
+    qint64 serverChild = 0;
+    QString uuid;
+    QDateTime finishedAt; // local time with the offset it was kept with
+    int kind = 0;
+    int seconds = 0;
+    int wrongDigits = 0;
+    bool record = false;
+    QByteArray rows;
+    QByteArray columns;
+    QByteArray cells;
 };
 
 // Which sheets RecordStore::sheets() lists, newest first: every child's
@@ -132,10 +160,13 @@ public:
     // never removed.
     static constexpr qint64 FirstChild = 1;
 
-    // Stores the sheet as `child`'s in one transaction; false when it was
-    // not stored.
+    // Stores the sheet as `child`'s in one transaction, with an id of its
+    // own; false when it was not stored. With `sendAs` the sheet also joins
+    // the sheets waiting to be sent to the class server, as the roster's
+    // child of that id.
     // Nothing of a sheet that was not stored stays in the database.
-    bool add(const FinishedSheet& sheet, qint64 child = FirstChild);
+    bool add(
+        const FinishedSheet& sheet, qint64 child = FirstChild, std::optional<qint64> sendAs = {});
     // Folds the journal back into the database file, which waits for the
     // disk: for a quiet moment, such as the end of a run. Opening folds it;
     // add() does only after a great many sheets without a fold, so that
@@ -198,6 +229,21 @@ public:
     bool removeChild(qint64 child);
     bool setChildBests(qint64 child, const std::array<int, 4>& bestTimes, Kind kind);
     std::optional<int> sheetCount(qint64 child) const;
+
+    // The sheets waiting to be sent, oldest first, at most `limit`.
+    std::optional<QList<WaitingSheet>> waitingSheets(int limit) const;
+    // The server has the sheet: it waits no more.
+    bool markSent(qint64 sheet);
+    std::optional<int> waitingCount() const;
+
+    // Keeps the roster of `className` as the server gave it, in its order,
+    // and gives each of its children a local child: the one already theirs,
+    // else an unlinked child of the same name, else a new one. A roster
+    // child whose name another linked child holds is left out.
+    bool keepRoster(const QString& className, const QList<RosterChild>& roster);
+    // The local children of the roster last kept for `className`, in the
+    // roster's order; empty when none was kept.
+    std::optional<QList<Child>> rosterChildren(const QString& className) const;
 
 private:
     struct Private;

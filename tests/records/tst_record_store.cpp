@@ -206,6 +206,19 @@ private Q_SLOTS:
         QCOMPARE(store.sheet(7).value()->cells, (std::vector<AnsweredCell>{{0, 2, 8, 4, 1500, 1}}));
         QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Division, 90)));
         QCOMPARE(store.count(), 2);
+        // Every sheet has an id of its own, the old one too, in the form
+        // the server takes; only a sheet stored for sending waits.
+        QCOMPARE(store.waitingCount(), 0);
+        QVERIFY(store.add(sheetAt(u"2026-12-09T08:00:00+09:00"_s, Kind::Division, 80),
+            RecordStore::FirstChild, 42));
+        QCOMPARE(store.waitingSheets(10)->size(), 1);
+        QCOMPARE(store.waitingSheets(10)->value(0).serverChild, 42);
+        QCOMPARE(OtherConnection(path)
+                     .run(u"SELECT count(DISTINCT uuid) FROM sheets WHERE uuid GLOB "
+                          u"'[0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f]-"
+                          u"*-4*-[89ab]*-*'"_s)
+                     .toInt(),
+            3);
     }
 
     void damagedFileMovedAside_data()

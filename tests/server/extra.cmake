@@ -16,3 +16,13 @@ add_test(NAME server.class_view
     ${PROJECT_SOURCE_DIR}/share/varolin/class-server.sql $<TARGET_FILE:test_server_class_view>)
 set_tests_properties(server.class_view PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 180)
+
+# Classroom machines sending to that server: away and back, two at once,
+# a password file or server layout that cannot be used, a practice's roster.
+add_executable(test_server_class_sending ${CMAKE_CURRENT_LIST_DIR}/class_sending_test.cpp)
+target_link_libraries(test_server_class_sending PRIVATE varolin_test_support)
+add_test(NAME server.class_sending
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/class_sending_test.sh
+    $<TARGET_FILE:test_server_class_sending> ${PROJECT_SOURCE_DIR}/share/varolin/class-server.sql)
+set_tests_properties(server.class_sending PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 180)

@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Sending to the class server, on the throwaway server that
+// bench/class_send.sh starts: one sheet from the moment it is stored to the
+// moment the server has it, against a bare round trip to the same server in
+// the same run; and 100 machines sending 10 sheets each at once, every sheet
+// stored once.
+#include "records/class_sender.h"
+#include "records/record_store.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QTemporaryDir* folder = nullptr;
+qint64 childId = 0;
+
+ClassConfig config()
+{
+    ClassConfig config;
+    config.server = qEnvironmentVariable("VAROLIN_BENCH_PGHOST");
+    config.className = u"3-1"_s;
+    config.login = u"room3_1"_s;
+    config.passwordFile = folder->filePath(u"password"_s);
+    config.sslMode = u"disable"_s;
+    return config;
+}
+
+FinishedSheet sheet(int n)
+{
+    FinishedSheet sheet;
+    sheet.sheet.kind = Kind::Addition;
+    sheet.seconds = 60 + n % 100;
+    sheet.finishedAt = QDateTime::currentDateTime();
+    for (int cell = 0; cell < 100; ++cell)
+        sheet.cells.push_back({cell, cell / 10, cell % 10, cell / 10 + cell % 10, 1500, 0});
+    return sheet;
+}
+
+QVariant serverValue(const QString& sql)
+{
+    QSqlQuery query(QSqlDatabase::database(u"admin"_s));
+    query.exec(sql);
+    query.next();
+    return query.value(0);
+}
+
+// Runs the event loop until every sender has said that nothing waits.
+void waitUntilSent(const std::vector<std::unique_ptr<ClassSender>>& senders)
+{
+    int done = 0;
+    QEventLoop loop;
+    for (const auto& sender : senders) {
+        QObject::connect(sender.get(), &ClassSender::sheetsWaiting, &loop, [&](int waiting) {
+            if (waiting == 0 && ++done == int(senders.size()))
+                loop.quit();
+        });
+    }
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The baseline: a statement's round trip to the server on a pupil login.
+void roundTrip(benchmark::State& state)
+{
+    QSqlDatabase connection = QSqlDatabase::contains(u"round trip"_s)
+        ? QSqlDatabase::database(u"round trip"_s)
+        : QSqlDatabase::addDatabase(u"QPSQL"_s, u"round trip"_s);
+    if (!connection.isOpen() && openClassConnection(connection, config()) != ClassProblem::None)
+        state.SkipWithError("no connection");
+    QSqlQuery query(connection);
+    query.prepare(u"SELECT version FROM varolin.schema_version"_s);
+    for (auto _ : state) {
+        query.exec();
+        query.next();
+    }
+}
+BENCHMARK(roundTrip)->Unit(benchmark::kMillisecond);
+
+// A sheet stored, handed to the sender's thread, inserted and marked sent.
+void sendOneSheet(benchmark::State& state)
+{
+    const QString records = folder->filePath(u"one.sqlite"_s);
+    RecordStore store(records);
+    store.open();
+    std::vector<std::unique_ptr<ClassSender>> senders;
+    senders.push_back(std::make_unique<ClassSender>(config(), records));
+    senders.front()->start();
+    waitUntilSent(senders);
+    int n = 0;
+    for (auto _ : state) {
+        store.add(sheet(++n), RecordStore::FirstChild, childId);
+        senders.front()->sendWaiting();
+        waitUntilSent(senders);
+    }
+    if (store.waitingCount() != 0)
+        state.SkipWithError("sheets left waiting");
+}
+BENCHMARK(sendOneSheet)->Unit(benchmark::kMillisecond);
+
+// 100 machines with 10 sheets each start sending at the same moment.
+void hundredMachines(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        const int before = serverValue(u"SELECT count(*) FROM varolin.sheets"_s).toInt();
+        QTemporaryDir machines;
+        std::vector<std::unique_ptr<ClassSender>> senders;
+        for (int machine = 0; machine < 100; ++machine) {
+            const QString records = machines.filePath(u"%1.sqlite"_s.arg(machine));
+            RecordStore store(records);
+            store.open();
+            for (int n = 0; n < 10; ++n)
+                store.add(sheet(n), RecordStore::FirstChild, childId);
+            senders.push_back(std::make_unique<ClassSender>(config(), records));
+        }
+        state.ResumeTiming();
+        for (const auto& sender : senders)
+            sender->start();
+        waitUntilSent(senders);
+        state.PauseTiming();
+        senders.clear();
+        const int stored = serverValue(u"SELECT count(*) FROM varolin.sheets"_s).toInt() - before;
+        state.counters["stored"] = stored;
+        if (stored != 1000)
+            state.SkipWithError("not every sheet was stored once");
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(hundredMachines)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    folder = &dir;
+    QFile password(dir.filePath(u"password"_s));
+    password.open(QIODevice::WriteOnly);
+    password.write("unused\n");
+    password.close();
+    QSqlDatabase admin = QSqlDatabase::addDatabase(u"QPSQL"_s, u"admin"_s);
+    admin.setHostName(qEnvironmentVariable("VAROLIN_BENCH_PGHOST"));
+    admin.setDatabaseName(u"varolin"_s);
+    admin.setUserName(u"postgres"_s);
+    if (!admin.open()) {
+        qCritical("run through bench/class_send.sh: %s", qPrintable(admin.lastError().text()));
+        return 1;
+    }
+    childId = serverValue(u"SELECT min(id) FROM varolin.children"_s).toLongLong();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Classroom machines sending to a throwaway PostgreSQL server: one sheet, as
+# a ratio to a bare round trip timed in the same run, and 100 machines
+# sending 10 sheets each at once.
+#
+#   bash bench/class_send.sh [build folder, default build] [benchmark options]
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-build}
+shift || true
+source "$here/tests/server/throwaway_cluster.sh"
+# 100 machines and the bench's own connection.
+start_cluster -c max_connections=120
+createdb -T template0 -E UTF8 varolin
+psql -X -q -v ON_ERROR_STOP=1 -d varolin -f "$here/share/varolin/class-server.sql" >/dev/null
+psql -X -q -v ON_ERROR_STOP=1 -d varolin <<'SQL'
+CREATE ROLE room3_1 LOGIN IN ROLE varolin_pupil;
+INSERT INTO varolin.classes (name) VALUES ('3-1');
+INSERT INTO varolin.class_logins (login, class_id) SELECT 'room3_1', id FROM varolin.classes;
+INSERT INTO varolin.children (class_id, name) SELECT id, 'はなこ' FROM varolin.classes;
+SQL
+VAROLIN_BENCH_PGHOST=$PGHOST "$build/bench/bench_class_send" "$@"

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Runs the class sending test program against a throwaway PostgreSQL server
+# with the class script loaded, a pupil login and a class of two children.
+set -euo pipefail
+program=$1
+script=$2
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/throwaway_cluster.sh"
+start_cluster
+
+createdb -T template0 -E UTF8 varolin
+psql -X -q -v ON_ERROR_STOP=1 -d varolin -f "$script" >/dev/null
+psql -X -q -v ON_ERROR_STOP=1 -d varolin <<'SQL'
+CREATE ROLE room3_1 LOGIN IN ROLE varolin_pupil;
+INSERT INTO varolin.classes (name) VALUES ('3-1');
+INSERT INTO varolin.class_logins (login, class_id) SELECT 'room3_1', id FROM varolin.classes;
+INSERT INTO varolin.children (class_id, name)
+    SELECT id, unnest(ARRAY['はなこ', 'たろう']) FROM varolin.classes;
+SQL
+
+# Not exec: the server is stopped and its folder removed when this ends.
+VAROLIN_TEST_PGHOST=$PGHOST "$program" "${@:3}"
