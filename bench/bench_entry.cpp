@@ -106,7 +106,7 @@ void BM_Keystroke_Varolin(benchmark::State& state)
     micros.reserve(1 << 16);
     int cell = 0;
     for (auto _ : state) {
-        QLineEdit* box = fixture.cell(cell);
+        AnswerCell* box = fixture.cell(cell);
         const QString& answer = keys[cell];
         if (answer.size() > 1)
             QTest::keyClick(box, answer[0].toLatin1());

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/about_text.h"
+#include "app/answer_cell.h"
 #include "app/child_chooser.h"
 #include "app/children_commands.h"
 #include "app/date_text.h"
@@ -255,18 +256,11 @@ void MainWindow::createControls()
     }
 
     for (int cell = 0; cell < 100; ++cell) {
-        auto* box = new QLineEdit(board);
+        auto* box = new AnswerCell(board);
         box->setObjectName(u"answerCell%1"_s.arg(cell));
         box->setGeometry(Twips::gridPixels(CornerLeft, CellPitch, cell % 10 + 1),
             Twips::gridPixels(CornerTop, CellPitch, cell / 10 + 1), size, size);
-        box->setAlignment(Qt::AlignCenter);
         box->setEnabled(false);
-        // Digits go straight to the judge: no input method, no paste, no
-        // drag and drop, no context menu.
-        box->setAttribute(Qt::WA_InputMethodEnabled, false);
-        box->setInputMethodHints(Qt::ImhDigitsOnly | Qt::ImhNoPredictiveText);
-        box->setDragEnabled(false);
-        box->setAcceptDrops(false);
         box->setContextMenuPolicy(Qt::NoContextMenu);
         box->installEventFilter(this);
         answerCells[cell] = box;
@@ -483,7 +477,7 @@ void MainWindow::showPhase()
     case Drill::Phase::Idle:
         clockTimer->stop();
         applyButtonPattern(false);
-        for (QLineEdit* box : answerCells)
+        for (AnswerCell* box : answerCells)
             box->setEnabled(false);
         for (int i = 0; i < 10; ++i) {
             setHeaderRed(rowHeaders[i], false);
@@ -847,7 +841,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             openChooser();
         return true;
     }
-    if (auto* box = qobject_cast<QLineEdit*>(watched)) {
+    if (auto* box = qobject_cast<AnswerCell*>(watched)) {
         const auto found = std::find(answerCells.begin(), answerCells.end(), box);
         if (found != answerCells.end())
             return cellEvent(static_cast<int>(found - answerCells.begin()), event);
@@ -884,9 +878,8 @@ bool MainWindow::cellEvent(int cell, QEvent* event)
             = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
         if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && !commands)
             return false; // focus moves
-        // A locked cell takes nothing, whoever sends it keys. Shortcuts
-        // (paste, cut, undo, ...), Delete, the arrows, Home and End would
-        // edit or move in a cell behind the judge's back.
+        // A locked cell takes nothing, whoever sends it keys, and a
+        // shortcut (Ctrl+4, Ctrl+V) is no answer.
         if (cell != drill->openCell() || commands)
             return true;
         if (key->key() == Qt::Key_Backspace)
@@ -898,15 +891,6 @@ bool MainWindow::cellEvent(int cell, QEvent* event)
     case QEvent::InputMethod:
         if (cell == drill->openCell())
             drill->typeText(static_cast<QInputMethodEvent*>(event)->commitString());
-        return true;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-        // The middle button pastes the X selection into a line edit.
-        return static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
         return true;
     default:
         return false;

@@ -16,6 +16,7 @@ class Desktop;
 class Drill;
 class QCheckBox;
 class QLabel;
+class AnswerCell;
 class QLineEdit;
 class QPushButton;
 class QStyle;
@@ -106,7 +107,7 @@ private:
     QLabel* signLabel = nullptr;
     std::array<QLabel*, 10> rowHeaders{};
     std::array<QLabel*, 10> columnHeaders{};
-    std::array<QLineEdit*, 100> answerCells{};
+    std::array<AnswerCell*, 100> answerCells{};
     // きりかえ, はじめ, やめる, おわる, すうじ, いんさつ, がめんコピー, モード,
     // きろく, ？.
     std::array<QPushButton*, 10> commandButtons{};

@@ -41,6 +41,8 @@ QStringList snapshot(const WindowFixture& fixture)
                     .arg(label->palette().color(QPalette::Active, QPalette::WindowText).name());
     for (const QLineEdit* box : window.findChildren<QLineEdit*>())
         seen << u"%1 %2 %3"_s.arg(box->objectName(), box->text()).arg(box->isEnabled());
+    for (const AnswerCell* box : window.findChildren<AnswerCell*>())
+        seen << u"%1 %2 %3"_s.arg(box->objectName(), box->text()).arg(box->isEnabled());
     for (const QPushButton* button : window.findChildren<QPushButton*>())
         seen << u"%1 %2 %3"_s.arg(button->objectName())
                     .arg(button->isEnabled())

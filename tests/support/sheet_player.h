@@ -4,6 +4,7 @@
 #include "window_fixture.h"
 
 #include <QLabel>
+
 #include <QLineEdit>
 #include <QList>
 #include <QString>

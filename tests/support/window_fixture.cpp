@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QLabel>
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -55,9 +56,9 @@ QLabel* WindowFixture::columnHeader(int column) const
     return find<QLabel>(u"columnHeader%1"_s.arg(column));
 }
 
-QLineEdit* WindowFixture::cell(int cell) const
+AnswerCell* WindowFixture::cell(int cell) const
 {
-    return find<QLineEdit>(u"answerCell%1"_s.arg(cell));
+    return find<AnswerCell>(u"answerCell%1"_s.arg(cell));
 }
 
 QPushButton* WindowFixture::button(const QString& name) const

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/answer_cell.h"
 #include "app/main_window.h"
 #include "fake_desktop.h"
 #include "practice/practice.h"
@@ -10,7 +11,7 @@
 #include <memory>
 
 class QLabel;
-class QLineEdit;
+
 class QPushButton;
 
 // The main window on a fake desktop, with a temporary folder playing the
@@ -32,7 +33,7 @@ struct WindowFixture
     }
     QLabel* rowHeader(int row) const;
     QLabel* columnHeader(int column) const;
-    QLineEdit* cell(int cell) const;
+    AnswerCell* cell(int cell) const;
     QPushButton* button(const QString& name) const;
     // The best-time line as it reads.
     QString bestTimeText() const;

@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/answer_cell.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleHints>
+#include <QStyleOptionFrame>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A screen reader hears a cell as the text field it looks like, with its
+// digits as the value; its name (the problem) is set by the window.
+class AccessibleCell : public QAccessibleWidget
+{
+public:
+    explicit AccessibleCell(QWidget* cell)
+        : QAccessibleWidget(cell, QAccessible::EditableText)
+    { }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Value)
+            return static_cast<const AnswerCell*>(widget())->text();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface* accessibleCell(const QString& className, QObject* object)
+{
+    if (className == "AnswerCell"_L1 && object && object->isWidgetType())
+        return new AccessibleCell(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+QStyleOptionFrame frameOption(const QWidget* cell)
+{
+    QStyleOptionFrame option;
+    option.initFrom(cell);
+    option.lineWidth = cell->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, cell);
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    return option;
+}
+
+} // namespace
+
+AnswerCell::AnswerCell(QWidget* parent)
+    : QWidget(parent)
+{
+    static const bool accessible = [] {
+        QAccessible::installFactory(accessibleCell);
+        return true;
+    }();
+    Q_UNUSED(accessible);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setAttribute(Qt::WA_KeyCompression, false);
+    setBackgroundRole(QPalette::Base);
+}
+
+void AnswerCell::setText(const QString& text)
+{
+    if (text == shown)
+        return;
+    shown = text;
+    restartCaret();
+    update();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, shown);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+QSize AnswerCell::sizeHint() const
+{
+    const int frame = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    const QFontMetrics metrics = fontMetrics();
+    return {metrics.horizontalAdvance(u"00"_s) + frame + 4, metrics.height() + frame + 2};
+}
+
+void AnswerCell::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QStyleOptionFrame option = frameOption(this);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+
+    const QRect inside = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Normal : QPalette::Disabled, QPalette::Text));
+    painter.drawText(inside, Qt::AlignCenter, shown);
+
+    if (caretShown && hasFocus() && isEnabled()) {
+        const QFontMetrics metrics = fontMetrics();
+        const int x = inside.center().x() + (metrics.horizontalAdvance(shown) + 1) / 2;
+        const int top = inside.center().y() - metrics.height() / 2;
+        const int width = style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, this);
+        painter.fillRect(
+            QRect(x, top, std::max(width, 1), metrics.height()), palette().color(QPalette::Text));
+    }
+}
+
+void AnswerCell::focusInEvent(QFocusEvent* event)
+{
+    restartCaret();
+    QWidget::focusInEvent(event);
+}
+
+void AnswerCell::focusOutEvent(QFocusEvent* event)
+{
+    blink.stop();
+    caretShown = false;
+    QWidget::focusOutEvent(event);
+}
+
+void AnswerCell::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange)
+        restartCaret();
+    QWidget::changeEvent(event);
+}
+
+void AnswerCell::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != blink.timerId())
+        return QWidget::timerEvent(event);
+    caretShown = !caretShown;
+    update();
+}
+
+// The caret shows at once after each change and then blinks at the
+// desktop's rate (or stays, where the desktop does not blink).
+void AnswerCell::restartCaret()
+{
+    blink.stop();
+    caretShown = hasFocus() && isEnabled();
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (caretShown && flash > 0)
+        blink.start(flash / 2, this);
+    update();
+}
