@@ -311,15 +311,10 @@ public:
     {
         const auto counts = server.rows(
             u"SELECT kind, count(*) FROM varolin.sheets WHERE child_id = ? GROUP BY kind"_s,
-            {child}, [](const QSqlQuery& query) {
-                return std::pair{query.value(0).toInt(), query.value(1).toInt()};
-            });
+            {child}, kindCountOf);
         if (!counts)
             return {};
-        std::array<int, 4> byKind{};
-        for (const auto& [kind, count] : *counts)
-            byKind[kindNumber(kindFromNumber(kind))] += count;
-        return byKind;
+        return countsInKindOrder(*counts);
     }
 
     bool readable() const override

@@ -44,7 +44,7 @@ QString csvLine(const QDateTime& finishedAt, Kind kind, int seconds, int wrongDi
     const int offset = finishedAt.offsetFromUtc() / 60;
     // "UTC+09:00" rather than "+09:00", which a spreadsheet would take for a
     // formula.
-    const QString zone = u"UTC%1%2:%3"_s.arg(offset < 0 ? u'-' : u'+')
+    const QString zone = u"UTC%1%2:%3"_s.arg(QChar(offset < 0 ? u'-' : u'+'))
                              .arg(std::abs(offset) / 60, 2, 10, QChar(u'0'))
                              .arg(std::abs(offset) % 60, 2, 10, QChar(u'0'));
     QStringList fields = {finishedAt.toString(u"yyyy-MM-dd"_s), finishedAt.toString(u"HH:mm:ss"_s),

@@ -4,6 +4,9 @@
 #include "records/record_store.h"
 
 #include <memory>
+#include <utility>
+
+class QSqlQuery;
 
 // What the records window asks of the sheets it shows: the machine's own
 // store, or one child's sheets on the class server. Every question answers
@@ -39,3 +42,8 @@ public:
 
 // The machine's own store through the same questions.
 std::unique_ptr<RecordReader> localRecords(RecordStore& store);
+
+// The rows of "SELECT kind, count(*) ... GROUP BY kind", as both stores ask
+// it, and their counts in kind order.
+std::pair<int, int> kindCountOf(const QSqlQuery& row);
+std::array<int, 4> countsInKindOrder(const QList<std::pair<int, int>>& rows);

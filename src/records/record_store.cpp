@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/record_store.h"
 
-#include "drill/kind_text.h"
+#include "records/csv_text.h"
+#include "records/record_reader.h"
 #include "records/record_schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -77,25 +77,6 @@ QString isoWithOffset(const QDateTime& time)
 QString dayText(const QDate& day)
 {
     return day.toString(Qt::ISODate);
-}
-
-// One field of a CSV row, quoted when it holds a comma, a quote or a line
-// break (RFC 4180).
-QString csvField(const QString& field)
-{
-    if (!field.contains(u',') && !field.contains(u'"') && !field.contains(u'\r')
-        && !field.contains(u'\n'))
-        return field;
-    return u'"' + QString(field).replace(u"\""_s, u"\"\""_s) + u'"';
-}
-
-// A name as a spreadsheet shows it: one that begins like a formula (=, +, -,
-// @, or a tab or carriage return before one) would be calculated, and could
-// run whatever it names, so it is kept as text with a leading apostrophe.
-QString textField(const QString& text)
-{
-    static const QString formulaStarts = u"=+-@\t\r"_s;
-    return !text.isEmpty() && formulaStarts.contains(text.front()) ? u'\'' + text : text;
 }
 
 // A row of id, name, the four best times, kind and server id.
@@ -577,17 +558,11 @@ std::optional<int> RecordStore::count() const
 
 std::optional<std::array<int, 4>> RecordStore::countsByKind(qint64 child) const
 {
-    const auto counts
-        = d->rows(u"SELECT kind, count(*) FROM sheets WHERE child = ? GROUP BY kind"_s, {child},
-            [](const QSqlQuery& query) {
-                return std::pair{query.value(0).toInt(), query.value(1).toInt()};
-            });
+    const auto counts = d->rows(
+        u"SELECT kind, count(*) FROM sheets WHERE child = ? GROUP BY kind"_s, {child}, kindCountOf);
     if (!counts)
         return {};
-    std::array<int, 4> byKind{};
-    for (const auto& [kind, count] : *counts)
-        byKind[kindNumber(kindFromNumber(kind))] += count;
-    return byKind;
+    return countsInKindOrder(*counts);
 }
 
 std::optional<QByteArray> RecordStore::csv(std::optional<qint64> child) const
@@ -606,37 +581,21 @@ std::optional<QByteArray> RecordStore::csv(std::optional<qint64> child) const
     }
     sql += u" ORDER BY s.finished_utc, s.id"_s;
     const auto lines = d->rows(sql, values, [named](const QSqlQuery& query) -> QString {
-        const QString finishedAt = query.value(0).toString();
-        // "UTC+09:00" rather than "+09:00", which a spreadsheet would
-        // take for a formula.
-        QStringList fields = {finishedAt.left(10), finishedAt.mid(11, 8),
-            u"UTC"_s + finishedAt.mid(19), kindName(kindFromNumber(query.value(1).toInt())),
-            QString::number(query.value(2).toInt()), QString::number(query.value(3).toInt()),
-            QString::number(query.value(4).toInt())};
-        if (named)
-            fields << textField(query.value(5).toString());
-        QStringList quoted;
-        for (const QString& field : fields)
-            quoted << csvField(field);
-        return quoted.join(u',') + u"\r\n"_s;
+        return csvLine(QDateTime::fromString(query.value(0).toString(), Qt::ISODate),
+            kindFromNumber(query.value(1).toInt()), query.value(2).toInt(), query.value(3).toInt(),
+            query.value(4).toBool(),
+            named ? std::optional(query.value(5).toString()) : std::nullopt);
     });
     if (!lines)
         return {};
-    // The byte-order mark makes spreadsheets read the file as UTF-8 rather
-    // than the system's code page.
-    return (u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア"_s
-        + (named ? u",なまえ"_s : QString()) + u"\r\n"_s + lines->join(QString()))
-        .toUtf8();
+    return (csvHeader(named) + lines->join(QString())).toUtf8();
 }
 
 bool RecordStore::writeCsv(const QString& path, std::optional<qint64> child) const
 {
     const std::optional<QByteArray> text = csv(child);
-    if (!text)
-        return false;
     // Written whole or not at all: a failed export leaves no file behind.
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(*text) == text->size() && file.commit();
+    return text && writeTextFile(path, *text);
 }
 
 bool RecordStore::Private::deleteSheets(qint64 child) const
