@@ -50,15 +50,16 @@ test)
     # The same tests once more, built with AddressSanitizer and
     # UndefinedBehaviorSanitizer: any report fails the run.
     sanitize=${VAROLIN_SANITIZE_BUILD_DIR:-$here/build-sanitize}
-    # -O1 with line tables only: a report still names file and line, and
-    # the build takes a good deal less time than with full debug data.
+    # Unoptimised and without debug data, which saves this build a good part
+    # of its time on two cores; a report still names the functions of its
+    # stack. The include-rule probes only compile: once, above, is enough.
     cmake -S "$here" -B "$sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAROLIN_SANITIZE=ON \
-        -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DVAROLIN_BUILD_BENCH=OFF >/dev/null
+        -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O0 -DNDEBUG" -DVAROLIN_BUILD_BENCH=OFF >/dev/null
     cmake --build "$sanitize" --parallel "$jobs"
     (cd "$sanitize" &&
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-            ctest --output-on-failure --parallel "$jobs") || status=1
+            ctest --output-on-failure --parallel "$jobs" --exclude-regex '^layers\.') || status=1
     exit $status
     ;;
 *)
