@@ -11,9 +11,7 @@ build=${1:-build}
 shift || true
 source "$here/tests/server/throwaway_cluster.sh"
 # 100 machines and the bench's own connection.
-start_cluster -c max_connections=120
-createdb -T template0 -E UTF8 varolin
-psql -X -q -v ON_ERROR_STOP=1 -d varolin -f "$here/share/varolin/class-server.sql" >/dev/null
+start_class_server "$here/share/varolin/class-server.sql" -c max_connections=120
 psql -X -q -v ON_ERROR_STOP=1 -d varolin <<'SQL'
 CREATE ROLE room3_1 LOGIN IN ROLE varolin_pupil;
 INSERT INTO varolin.classes (name) VALUES ('3-1');

@@ -7,10 +7,7 @@ program=$1
 script=$2
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/throwaway_cluster.sh"
-start_cluster
-
-createdb -T template0 -E UTF8 varolin
-psql -X -q -v ON_ERROR_STOP=1 -d varolin -f "$script" >/dev/null
+start_class_server "$script"
 psql -X -q -v ON_ERROR_STOP=1 -d varolin <<'SQL'
 CREATE ROLE room3_1 LOGIN IN ROLE varolin_pupil;
 INSERT INTO varolin.classes (name) VALUES ('3-1');

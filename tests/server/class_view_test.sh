@@ -8,10 +8,7 @@ script=$1
 program=$2
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/throwaway_cluster.sh"
-start_cluster
-
-createdb -T template0 -E UTF8 varolin
-psql -X -q -v ON_ERROR_STOP=1 -d varolin -f "$script" >/dev/null
+start_class_server "$script"
 psql -X -q -v ON_ERROR_STOP=1 -d varolin <<'SQL'
 CREATE ROLE teacher_a LOGIN IN ROLE varolin_teacher;
 CREATE ROLE teacher_b LOGIN IN ROLE varolin_teacher;

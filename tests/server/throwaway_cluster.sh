@@ -68,3 +68,13 @@ start_cluster() {
     cat "$cluster_dir/server.log" >&2
     cluster_fail "the PostgreSQL server did not start"
 }
+
+# start_class_server SCRIPT [server options]: a cluster as above holding the
+# database "varolin" with the class server's layout from SCRIPT loaded.
+start_class_server() {
+    local script=$1
+    shift
+    start_cluster "$@"
+    createdb -T template0 -E UTF8 varolin
+    psql -X -q -v ON_ERROR_STOP=1 -d varolin -f "$script" >/dev/null
+}
