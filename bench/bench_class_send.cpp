@@ -4,7 +4,7 @@
 // moment the server has it, against a bare round trip to the same server in
 // the same run; and 100 machines sending 10 sheets each at once, every sheet
 // stored once.
-#include "records/class_sender.h"
+#include "class/class_sender.h"
 #include "records/record_store.h"
 
 #include <QCoreApplication>

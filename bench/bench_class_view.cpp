@@ -9,7 +9,7 @@
 #include "app/class_view.h"
 #include "app/records_window.h"
 #include "fake_desktop.h"
-#include "records/class_records.h"
+#include "class/class_records.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 #include "app/desktop.h"
 #include "app/records_view.h"
 #include "app/single_instance.h"
-#include "records/class_records.h"
+#include "class/class_records.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "drill/kind.h"
-#include "records/class_records.h"
+#include "class/class_records.h"
 
 #include <QWidget>
 

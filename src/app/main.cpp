@@ -6,7 +6,7 @@
 #include "app/single_instance.h"
 #include "app/termination.h"
 #include "practice/practice.h"
-#include "records/class_config.h"
+#include "class/class_config.h"
 #include "records/record_store.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "practice/practice.h"
 
-#include "records/class_sender.h"
+#include "class/class_sender.h"
 #include "records/record_store.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "drill/drill.h"
-#include "records/class_config.h"
+#include "class/class_config.h"
 #include "records/record_store.h"
 #include "scores/verdict.h"
 #include "settings/settings_file.h"

@@ -6,7 +6,7 @@
 // waiting; a practice lists the roster and sends as the roster's child.
 #include "drill_player.h"
 #include "practice/practice.h"
-#include "records/class_sender.h"
+#include "class/class_sender.h"
 #include "records/record_store.h"
 
 #include <QDir>

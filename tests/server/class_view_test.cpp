@@ -10,7 +10,7 @@
 #include "app/records_window.h"
 #include "drill/kind_text.h"
 #include "fake_desktop.h"
-#include "records/class_records.h"
+#include "class/class_records.h"
 #include "records/record_schema.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "records/class_config.h"
+#include "class/class_config.h"
 #include "records/record_store.h"
 
 #include <QList>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "records/class_config.h"
+#include "class/class_config.h"
 
 #include <QFile>
 #include <QSettings>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "records/class_sender.h"
+#include "class/class_sender.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "records/class_records.h"
+#include "class/class_records.h"
 
 #include "records/csv_text.h"
 #include "records/record_schema.h"
