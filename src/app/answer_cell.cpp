@@ -10,25 +10,77 @@
 #include <QStyleHints>
 #include <QStyleOptionFrame>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// A screen reader hears a cell as the text field it looks like, with its
-// digits as the value; its name (the problem) is set by the window.
-class AccessibleCell : public QAccessibleWidget
+// A screen reader reads a cell as the text field it looks like: its digits
+// as text and value, the caret after them, and read-only once the cell is
+// locked or not yet open; its name (the problem) is set by the window.
+class AccessibleCell : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
     explicit AccessibleCell(QWidget* cell)
         : QAccessibleWidget(cell, QAccessible::EditableText)
     { }
 
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
     QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Value)
-            return static_cast<const AnswerCell*>(widget())->text();
+            return shown();
         return QAccessibleWidget::text(kind);
     }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.editable = true;
+        state.readOnly = !widget()->isEnabled();
+        return state;
+    }
+
+    // The text interface: the digits, with the caret after the last one
+    // and nothing to select.
+    QString text(int start, int end) const override { return shown().mid(start, end - start); }
+    int characterCount() const override { return int(shown().size()); }
+    int cursorPosition() const override { return characterCount(); }
+    void setCursorPosition(int) override { }
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override { }
+    void removeSelection(int) override { }
+    void setSelection(int, int, int) override { }
+    QRect characterRect(int offset) const override
+    {
+        const QWidget* cell = widget();
+        const QFontMetrics metrics = cell->fontMetrics();
+        const QString digits = shown();
+        const int left = (cell->width() - metrics.horizontalAdvance(digits)) / 2
+            + metrics.horizontalAdvance(digits.left(offset));
+        const int width = offset < digits.size() ? metrics.horizontalAdvance(digits[offset]) : 1;
+        const QRect local(left, (cell->height() - metrics.height()) / 2, width, metrics.height());
+        return QRect(cell->mapToGlobal(local.topLeft()), local.size());
+    }
+    int offsetAtPoint(const QPoint&) const override { return characterCount(); }
+    void scrollToSubstring(int, int) override { }
+    QString attributes(int, int* start, int* end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+
+private:
+    QString shown() const { return static_cast<const AnswerCell*>(widget())->text(); }
 };
 
 QAccessibleInterface* accessibleCell(const QString& className, QObject* object)
@@ -68,12 +120,17 @@ void AnswerCell::setText(const QString& text)
 {
     if (text == shown)
         return;
-    shown = text;
+    const QString before = std::exchange(shown, text);
     restartCaret();
     update();
     if (QAccessible::isActive()) {
-        QAccessibleValueChangeEvent event(this, shown);
-        QAccessible::updateAccessibility(&event);
+        // As a line edit tells it: the text changed, the caret moved.
+        QAccessibleTextUpdateEvent changed(this, 0, before, shown);
+        QAccessible::updateAccessibility(&changed);
+        QAccessibleTextCursorEvent caret(this, int(shown.size()));
+        QAccessible::updateAccessibility(&caret);
+        QAccessibleValueChangeEvent value(this, shown);
+        QAccessible::updateAccessibility(&value);
     }
 }
 
@@ -120,8 +177,16 @@ void AnswerCell::focusOutEvent(QFocusEvent* event)
 
 void AnswerCell::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::EnabledChange)
+    if (event->type() == QEvent::EnabledChange) {
         restartCaret();
+        if (QAccessible::isActive()) {
+            QAccessible::State changed;
+            changed.disabled = true;
+            changed.readOnly = true;
+            QAccessibleStateChangeEvent state(this, changed);
+            QAccessible::updateAccessibility(&state);
+        }
+    }
     QWidget::changeEvent(event);
 }
 

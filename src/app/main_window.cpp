@@ -445,18 +445,20 @@ void MainWindow::showOperands()
 
 void MainWindow::showOpenCell(int previous, int cell)
 {
-    if (previous != Drill::NoCell) {
+    if (previous != Drill::NoCell)
         highlightCell(previous, false);
-        // The last cell keeps its answer and the focus while the verdict is
-        // read; the board is locked when the drill returns to idle.
-        if (cell != Drill::NoCell)
-            answerCells[previous]->setEnabled(false);
-    }
+    // The next cell takes the focus before the answered one is locked, so
+    // that the focus (and a screen reader) never passes through another
+    // control on the way.
     if (cell != Drill::NoCell) {
         highlightCell(cell, true);
         answerCells[cell]->setEnabled(true);
         answerCells[cell]->setFocus();
     }
+    // The last cell keeps its answer and the focus while the verdict is
+    // read; the board is locked when the drill returns to idle.
+    if (previous != Drill::NoCell && cell != Drill::NoCell)
+        answerCells[previous]->setEnabled(false);
 }
 
 void MainWindow::showPhase()

@@ -8,6 +8,7 @@
 
 #include "app/records_window.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -126,17 +127,34 @@ void BoardTest::keysReachTheDrill()
         = [&](QString s) { return s.replace(u'T', tens).replace(u'O', ones).replace(u'W', wrong); };
 
     AnswerCell* box = fixture.cell(cell);
+    // Focus changes are told only in the active window.
+    box->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(box->window()));
+    QWidgetList focused;
+    const QMetaObject::Connection focus = connect(
+        qApp, &QApplication::focusChanged, [&](QWidget*, QWidget* now) { focused.append(now); });
     for (const QChar key : digits(keys)) {
         if (keypad)
             QTest::keyClick(box, Qt::Key(Qt::Key_0 + key.digitValue()), Qt::KeypadModifier);
         else
             QTest::keyClick(box, key.toLatin1());
     }
+    disconnect(focus);
 
     QCOMPARE(box->text(), digits(text));
     QCOMPARE(fixture.desktop.beeps, beeps);
     QCOMPARE(box->isEnabled(), !accepted);
     QCOMPARE(SheetPlayer::openCell(fixture), accepted ? cell + 1 : cell);
+    // The focus goes straight on to the next cell, never through a command.
+    QCOMPARE(focused, accepted ? QWidgetList{fixture.cell(cell + 1)} : QWidgetList{});
+    // A screen reader reads the digits shown, the caret after them, and a
+    // locked cell as read-only.
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(box);
+    QAccessibleTextInterface* read = accessible ? accessible->textInterface() : nullptr;
+    QVERIFY(read);
+    QCOMPARE(read->text(0, read->characterCount()), box->text());
+    QCOMPARE(read->cursorPosition(), int(box->text().size()));
+    QCOMPARE(accessible->state().readOnly, accepted);
 }
 
 void BoardTest::nothingElseChangesACell_data()
