@@ -5,8 +5,8 @@
 #include "app/qt_translation.h"
 #include "app/single_instance.h"
 #include "app/termination.h"
-#include "practice/practice.h"
 #include "class/class_config.h"
+#include "practice/practice.h"
 #include "records/record_store.h"
 
 #include <QApplication>
@@ -69,6 +69,8 @@ int main(int argc, char* argv[])
     // Logout, shutdown or a signal: the settings are kept without a question.
     QObject::connect(
         &termination, &Termination::requested, &window, &MainWindow::endWithoutQuestion);
+    QObject::connect(
+        &termination, &Termination::keepRequested, &practice, &Practice::keepWithoutQuestion);
     window.show();
     return QApplication::exec();
 }

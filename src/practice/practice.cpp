@@ -408,6 +408,11 @@ void Practice::endWithoutQuestion()
 {
     // A sheet under way is given up, as a stop would.
     drill_->abandon();
+    keepWithoutQuestion();
+}
+
+void Practice::keepWithoutQuestion()
+{
     if (save(nullptr))
         return;
     std::fprintf(stderr, "Varolin: the settings could not be saved to %s\n",

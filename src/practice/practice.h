@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "drill/drill.h"
 #include "class/class_config.h"
+#include "drill/drill.h"
 #include "records/record_store.h"
 #include "scores/verdict.h"
 #include "settings/settings_file.h"
@@ -148,6 +148,9 @@ public:
     // everything saved without a word on screen. A failed save goes to the
     // standard error and is told at the next start.
     void endWithoutQuestion();
+    // The session is about to end and may still be cancelled: everything is
+    // saved as endWithoutQuestion() saves it, and a sheet under way goes on.
+    void keepWithoutQuestion();
 
 Q_SIGNALS:
     // A sheet was finished and kept; emitted before the board is emptied.

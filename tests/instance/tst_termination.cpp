@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A request to end from outside the window (SIGTERM, SIGHUP, SIGINT, the end of the desktop
-// session) reaches the program once: it keeps what it must and ends with status 0, leaving
-// no lock behind. A hang-up ignored from the start (nohup) stays ignored.
+// A request to end from outside the window (SIGTERM, SIGHUP, SIGINT, the desktop session's
+// quit) reaches the program once: it keeps what it must and ends with status 0, leaving no lock
+// behind. A logout's request to keep the data ends nothing. A hang-up ignored from the start
+// (nohup) stays ignored.
 #include "app/termination.h"
 #include "helper_copy.h"
 
@@ -78,15 +79,24 @@ void TerminationTest::sessionEndRequestsOnce()
 {
     Termination termination;
     QSignalSpy requested(&termination, &Termination::requested);
+    QSignalSpy keep(&termination, &Termination::keepRequested);
 
     // Only the session manager makes a QSessionManager; the request never looks into it.
     alignas(QSessionManager) std::byte storage[sizeof(QSessionManager)] = {};
     auto& manager = *reinterpret_cast<QSessionManager*>(storage);
     auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     QVERIFY(application);
+    // A logout asks to keep the data; it may still be cancelled, so nothing ends.
     Q_EMIT application->commitDataRequest(manager);
-    Q_EMIT application->commitDataRequest(manager);
+    QCOMPARE(keep.count(), 1);
+    QCOMPARE(requested.count(), 0);
+    QVERIFY(!termination.isRequested());
 
+    // The session's quit ends the program, once.
+    for (int twice = 0; twice < 2; ++twice) {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(application, &quit);
+    }
     QCOMPARE(requested.count(), 1);
     QVERIFY(termination.isRequested());
 }

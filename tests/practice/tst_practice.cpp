@@ -156,6 +156,7 @@ private Q_SLOTS:
     void longSession();
     void problemsToldOnce_data();
     void problemsToldOnce();
+    void endWithoutQuestion_data();
     void endWithoutQuestion();
     void childrenKeptApart();
     void names_data();
@@ -360,19 +361,32 @@ void PracticeTest::problemsToldOnce()
         QCOMPARE(fixture.read(u"Varolin.ini"_s), settings);
 }
 
+void PracticeTest::endWithoutQuestion_data()
+{
+    QTest::addColumn<bool>("ending"); // or a logout that may still be cancelled
+    QTest::newRow("the session quits") << true;
+    QTest::newRow("a logout asks to keep the data") << false;
+}
+
 void PracticeTest::endWithoutQuestion()
 {
+    QFETCH(bool, ending);
     Fixture fixture;
     fixture.write(u"Varolin.ini"_s, utf16File());
     Practice& practice = fixture.make();
     practice.drill().start();
     practice.drill().typeText(QString::number(shownAnswer(practice.drill())));
 
-    practice.endWithoutQuestion();
+    if (ending)
+        practice.endWithoutQuestion();
+    else
+        practice.keepWithoutQuestion();
 
-    // Given up like a stop; the failed save is not told now, with nobody
-    // to answer a box.
-    QCOMPARE(practice.drill().phase(), Drill::Phase::Idle);
+    // Given up like a stop when ending; a logout the user may yet cancel
+    // leaves the sheet under way. The failed save is not told now, with
+    // nobody to answer a box.
+    QCOMPARE(practice.drill().phase(), ending ? Drill::Phase::Idle : Drill::Phase::Running);
+    QCOMPARE(practice.drill().openCell(), ending ? Drill::NoCell : 1);
     QVERIFY(fixture.told.isEmpty());
     QCOMPARE(storedSheets(fixture.path(u"records.sqlite"_s)), 0);
 
