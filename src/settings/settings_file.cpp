@@ -91,11 +91,6 @@ std::optional<QByteArray> settingsText(QByteArrayView text, const Settings& sett
     return result;
 }
 
-SettingsFile SettingsFile::forProgram(const QString& programFolder)
-{
-    return SettingsFile(locateSettingsFile(programFolder));
-}
-
 SettingsFile::SettingsFile(SettingsLocation location)
     : location(std::move(location))
 { }

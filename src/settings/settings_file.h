@@ -68,8 +68,6 @@ public:
         Status status = Status::Loaded;
     };
 
-    // The file of a program in `programFolder` (see locateSettingsFile).
-    static SettingsFile forProgram(const QString& programFolder);
     // The file at `location.path`, or none when it is not usable.
     explicit SettingsFile(SettingsLocation location);
 
