@@ -328,8 +328,9 @@ void MainWindow::createControls()
     randomLabel->setFont(Fonts::gothic(12));
     randomLabel->hide();
 
-    randomCheck = new QCheckBox(u"Check1"_s, this);
+    randomCheck = new QCheckBox(this);
     randomCheck->setObjectName(u"randomCheck"_s);
+    randomCheck->setAccessibleName(randomLabel->text());
     randomCheck->setGeometry(Twips::rect(8760, 7320, 255, 255));
     randomCheck->hide();
     tabOrder[134] = randomCheck;
@@ -363,7 +364,9 @@ void MainWindow::startUp()
     applySettings();
     drill = &practice.drill();
     connectDrill();
-    connect(&practice, &Practice::sheetFiled, this, &MainWindow::showResult);
+    // The verdict is shown once the drill's step has unwound, never in a
+    // box's own event loop inside it.
+    connect(&practice, &Practice::sheetFiled, this, &MainWindow::showResult, Qt::QueuedConnection);
     connect(&practice, &Practice::problem, this, &MainWindow::tellProblem);
     connect(&practice, &Practice::childrenChanged, this, &MainWindow::showChild);
     connect(&practice, &Practice::childChosen, this, [this] {
@@ -504,15 +507,25 @@ void MainWindow::showResult(const Practice::SheetResult& result)
         recordsView->setSheetsNotKept(practice.sheetsNotKept());
     }
     desktop.setClipboardText(result.message.clipboard);
+    // One box at a time: a problem that comes while the verdict is open
+    // waits for it to close.
+    QList<Practice::Report> problems = result.problems;
+    toldLater = &problems;
     ask(desktop, this, result.message.prompt, result.message.title, Desktop::Buttons::Ok);
+    toldLater = nullptr;
     // The old best time stays on show while the child reads the verdict.
     bestTimeLabel->setText(highScoreText(result.bestSeconds));
-    for (const Practice::Report& report : result.problems)
+    drill->clearBoard();
+    for (const Practice::Report& report : problems)
         tellProblem(report);
 }
 
 void MainWindow::tellProblem(const Practice::Report& report)
 {
+    if (toldLater) {
+        toldLater->append(report);
+        return;
+    }
     const QString path = QDir::toNativeSeparators(report.path);
     QString title = u"ほぞん できません"_s;
     QString prompt;

@@ -125,6 +125,8 @@ private:
     // The label a left button was pressed on, until it is released.
     QLabel* pressedLabel = nullptr;
     bool ended = false;
+    // While the verdict is open: the problems to tell once it is closed.
+    QList<Practice::Report>* toldLater = nullptr;
     std::unique_ptr<ChildrenCommands> childrenCommands;
 
     // The records window while it is open: the view and the widget it is.

@@ -266,9 +266,15 @@ void Drill::finish()
     setPhase(Phase::Finished);
     const FinishedSheet finished = std::move(progress);
     progress = FinishedSheet{};
+    // The step is over before anyone hears of it: whatever a handler does,
+    // it meets a finished drill that takes no input and starts nothing.
     Q_EMIT sheetFinished(finished);
-    // Nothing the verdict's handlers let through can type into the board
-    // between here and its clearing: the drill is no longer running.
-    setPhase(Phase::Idle);
+}
+
+void Drill::clearBoard()
+{
+    if (state != Phase::Finished)
+        return;
     clearCells();
+    setPhase(Phase::Idle);
 }

@@ -72,6 +72,10 @@ public:
     // The stop question was answered Yes: the sheet is given up, the board
     // emptied and the clock set back to 0.
     void abandon();
+    // The verdict of a finished sheet was read: the board is emptied and
+    // the drill idle again. Until then a finished sheet stays on the board
+    // and nothing starts.
+    void clearBoard();
 
     // One typed character for the open cell. Digits (also full-width ones)
     // are judged; Backspace (U+0008) empties the cell; anything else is
@@ -91,9 +95,9 @@ Q_SIGNALS:
     void phaseChanged(Drill::Phase phase);
     // A wrong digit was typed and taken back.
     void wrongDigit();
-    // The last answer was right. Emitted while the board still shows every
-    // answer and before the drill returns to idle; the board is emptied
-    // right after the handlers return.
+    // The last answer was right. Emitted once the drill is finished (every
+    // answer on the board, the clock stopped); it stays so until
+    // clearBoard().
     void sheetFinished(const FinishedSheet& sheet);
 
 private:

@@ -31,6 +31,11 @@ QList<Practice::Report> Practice::begin(QPoint windowTwips)
     children_ = {Child{RecordStore::FirstChild, {}, settings_.bestTimes, settings_.kind}};
     drill_ = new Drill(settings_.kind, setup.seed, setup.monotonic, this);
     connect(drill_, &Drill::sheetFinished, this, &Practice::fileSheet);
+    // What waited for the sheet's end is told once its verdict was read.
+    connect(drill_, &Drill::phaseChanged, this, [this](Drill::Phase phase) {
+        if (phase == Drill::Phase::Idle)
+            tell(std::exchange(heldBack, {}));
+    });
 
     QList<Report> problems;
     if (loaded.status == SettingsFile::Status::Unusable)
@@ -225,8 +230,8 @@ void Practice::tellBetweenSheets(Problem problem, const QString& path, ClassProb
     note(problems, problem, path);
     for (Report& report : problems)
         report.classProblem = why;
-    const Drill::Phase phase = drill_ ? drill_->phase() : Drill::Phase::Idle;
-    if (phase == Drill::Phase::Running || phase == Drill::Phase::Paused)
+    // A finished sheet counts until its verdict was read.
+    if (drill_ && drill_->phase() != Drill::Phase::Idle)
         heldBack += problems;
     else
         tell(problems);

@@ -58,25 +58,39 @@ void PracticeViewTest::verdictThenProblem()
     MainWindow& window = fixture.make();
     const QString before = fixture.bestTimeText();
 
+    // Every handler of the drill's last step has run before the verdict
+    // opens: it is not shown from inside that step.
+    bool stepOver = false;
+    QObject::connect(&fixture.practice->drill(), &Drill::sheetFinished, [&] { stepOver = true; });
     bool checked = false;
     fixture.desktop.onMessage = [&](const Desktop::Message& message) {
         if (checked)
             return;
         checked = true;
+        QVERIFY(stepOver);
         QCOMPARE(message.title, u"きろくこうしん！！"_s);
         QCOMPARE(fixture.desktop.clipboard, u"[たしざん]10秒"_s);
         QCOMPARE(fixture.bestTimeText(), before);
         QVERIFY(fixture.cell(99)->isEnabled());
         QCOMPARE(window.focusWidget(), fixture.cell(99));
+        // The drill's step is over: finished, every answer on the board.
+        QCOMPARE(fixture.practice->drill().phase(), Drill::Phase::Finished);
+        QCOMPARE(fixture.cell(99)->text().toInt(), SheetPlayer::answer(fixture, 99));
+        // A problem that comes now waits for the verdict to close.
+        Q_EMIT fixture.practice->problem({Practice::Problem::ClassUnknown, u"3-2"_s});
+        QVERIFY(fixture.desktop.shown.isEmpty());
     };
     QVERIFY(SheetPlayer::playSheet(fixture, nullptr, 100));
     QVERIFY(checked);
     QCOMPARE(fixture.bestTimeText(), u"ハイスコア： 0分10秒"_s);
-    QCOMPARE(fixture.desktop.shown.size(), 2);
+    // One box at a time: the verdict, the record not saved, then the
+    // problem that came meanwhile.
+    QCOMPARE(fixture.desktop.shown.size(), 3);
     const Desktop::Message& warning = fixture.desktop.shown[1].message;
     QCOMPARE(warning.icon, Desktop::Icon::Warning);
     QCOMPARE(warning.buttons, Desktop::Buttons::Ok);
     QVERIFY(warning.prompt.contains(fixture.path(u"Varolin.ini"_s)));
+    QVERIFY(fixture.desktop.shown[2].message.prompt.contains(u"3-2"_s));
     QVERIFY(!fixture.cell(99)->isEnabled());
 }
 

@@ -91,9 +91,15 @@ void DrillTest::wholeSheet()
     const auto result = finished.first().first().value<FinishedSheet>();
     QCOMPARE(int(result.cells.size()), cells);
     QCOMPARE(result.seconds, cells * 3 / 2);
-    // The board is emptied and the drill idle once the sheet is filed.
-    QCOMPARE(drill.phase(), Drill::Phase::Idle);
+    // The finished sheet stays on the board, taking nothing and starting
+    // nothing, until its verdict was read; then the board is emptied.
+    QCOMPARE(drill.phase(), Drill::Phase::Finished);
     QCOMPARE(drill.openCell(), int(Drill::NoCell));
+    QVERIFY(!drill.cellText(answered.last()).isEmpty());
+    drill.start();
+    QCOMPARE(drill.phase(), Drill::Phase::Finished);
+    drill.clearBoard();
+    QCOMPARE(drill.phase(), Drill::Phase::Idle);
     for (int cell = 0; cell < 100; ++cell)
         QVERIFY(drill.cellText(cell).isEmpty());
     QCOMPARE(drill.elapsedSeconds(), result.seconds);
@@ -292,7 +298,8 @@ void DrillTest::typingStopsAtTheEndOfItsSheet()
     drill.typeText(QString(99, u'1'));
     QCOMPARE(drill.openCell(), 99);
     drill.typeText(u"1111"_s);
-    QCOMPARE(drill.phase(), Drill::Phase::Idle);
+    QCOMPARE(drill.phase(), Drill::Phase::Finished);
+    drill.clearBoard();
     drill.start();
     QCOMPARE(drill.openCell(), 0);
     QVERIFY(drill.cellText(0).isEmpty());

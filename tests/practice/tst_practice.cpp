@@ -115,6 +115,8 @@ struct Fixture
             practice.get(), &Practice::sheetFiled, [this](const Practice::SheetResult& result) {
                 results.append(result);
                 told.append(result.problems);
+                // As the window does once the verdict was read.
+                practice->drill().clearBoard();
             });
         return *practice;
     }

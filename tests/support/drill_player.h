@@ -45,6 +45,8 @@ inline QList<int> playSheet(
     Drill& drill, ManualClock* clock = nullptr, int millisecondsPerAnswer = 1500)
 {
     QList<int> answered;
+    // The last sheet's verdict was read.
+    drill.clearBoard();
     drill.start();
     while (drill.phase() == Drill::Phase::Running && answered.size() < 200) {
         answered.append(drill.openCell());

@@ -92,6 +92,13 @@ inline int answerOpenCell(const WindowFixture& fixture)
     if (cell < 0)
         return -1;
     QTest::keyClicks(fixture.cell(cell), QString::number(answer(fixture, cell)));
+    // The last answer's verdict comes once its step is over, and the board
+    // is cleared when it is closed.
+    const Drill& drill = fixture.practice->drill();
+    if (!QTest::qWaitFor([&] { return drill.phase() != Drill::Phase::Finished; }, 2000)) {
+        qWarning("the verdict of the sheet was not shown");
+        return -1;
+    }
     if (fixture.cell(cell)->isEnabled()) {
         qWarning("the answer %d for cell %d was not taken", answer(fixture, cell), cell);
         return -1;
