@@ -16,7 +16,7 @@ packages=(
     libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop
     fonts-ipafont-gothic fonts-ipafont-mincho
     libbenchmark-dev
-    xvfb xauth poppler-utils
+    xvfb xauth poppler-utils dbus-daemon at-spi2-core
     desktop-file-utils appstream
     postgresql postgresql-common libqt6sql6-psql
     clang libclang-rt-14-dev

@@ -22,15 +22,19 @@ set_tests_properties(app.install PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscre
 target_compile_definitions(test_app_about PRIVATE
   VAROLIN_README="${PROJECT_SOURCE_DIR}/readme.txt")
 
-# The board on a real X server: the middle button's paste of the selection
-# exists only there.
+# The board on a real X server, in a desktop session of its own with the
+# accessibility bus: the middle button's paste of the selection exists only
+# there, and the cells are read as a screen reader reads them (AT-SPI).
 find_program(XVFB_RUN xvfb-run)
+find_program(DBUS_RUN_SESSION dbus-run-session)
 # (Not under the sanitizers: the X libraries keep allocations to the end.)
-if(XVFB_RUN AND NOT VAROLIN_SANITIZE)
+if(XVFB_RUN AND DBUS_RUN_SESSION AND NOT VAROLIN_SANITIZE)
   add_test(NAME app.board_x11
-    COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_app_board>)
+    COMMAND ${DBUS_RUN_SESSION} -- ${XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+      $<TARGET_FILE:test_app_board>)
   set_tests_properties(app.board_x11 PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=xcb;LC_ALL=C.UTF-8" TIMEOUT 120)
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;LC_ALL=C.UTF-8;QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"
+    TIMEOUT 120)
 endif()
 
 # The tests that show the records window link its objects; the rest of the
@@ -38,6 +42,8 @@ endif()
 foreach(test records_window board)
   target_link_libraries(test_app_${test} PRIVATE varolin_records_window)
 endforeach()
+find_package(Qt6 REQUIRED COMPONENTS DBus)
+target_link_libraries(test_app_board PRIVATE Qt6::DBus)
 
 # The loader the program uses, given the installed module (install_test.sh
 # runs this after the install) and modules of another build id or version.

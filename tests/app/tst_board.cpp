@@ -11,11 +11,19 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusPendingCall>
+#include <QDBusReply>
+#include <QDBusVariant>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -34,6 +42,62 @@ QList<int> redHeaders(const WindowFixture& fixture)
             red.append(10 + i);
     }
     return red;
+}
+
+// What a screen reader gets of `widget` over AT-SPI, the desktop's
+// accessibility bus: its text and the caret's offset. This program answers
+// those questions itself, so they are asked without blocking.
+struct AtSpiText
+{
+    QString text;
+    int caret = -1;
+};
+
+std::optional<AtSpiText> readOverAtSpi(QWidget* widget)
+{
+    static QDBusConnection bus = [] {
+        QDBusInterface launcher(u"org.a11y.Bus"_s, u"/org/a11y/bus"_s, u"org.a11y.Bus"_s);
+        const QDBusReply<QString> address = launcher.call(u"GetAddress"_s);
+        return QDBusConnection::connectToBus(address.value(), u"screen reader"_s);
+    }();
+    // The program's own connection to the bus (made once the program runs):
+    // in this process too, but not the reader's.
+    QString program;
+    const auto connected = [&] {
+        const QDBusReply<QStringList> names = bus.interface()->registeredServiceNames();
+        for (const QString& name : names.value()) {
+            if (name.startsWith(u':') && name != bus.baseService()
+                && bus.interface()->servicePid(name).value()
+                    == uint(QCoreApplication::applicationPid()))
+                program = name;
+        }
+        return !program.isEmpty();
+    };
+    if (!QTest::qWaitFor(connected, 5000))
+        return {};
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    if (program.isEmpty() || !accessible)
+        return {};
+    const QString path
+        = u"/org/a11y/atspi/accessible/"_s + QString::number(QAccessible::uniqueId(accessible));
+    const auto ask
+        = [&](const QString& interface, const QString& method, const QVariantList& args) {
+              QDBusMessage call = QDBusMessage::createMethodCall(program, path, interface, method);
+              call.setArguments(args);
+              QDBusPendingCall pending = bus.asyncCall(call, 5000);
+              if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 6000))
+                  return QVariant();
+              const QDBusMessage reply = pending.reply();
+              return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+                  ? reply.arguments().first()
+                  : QVariant();
+          };
+    const QVariant text = ask(u"org.a11y.atspi.Text"_s, u"GetText"_s, {0, -1});
+    const QVariant caret = ask(u"org.freedesktop.DBus.Properties"_s, u"Get"_s,
+        {u"org.a11y.atspi.Text"_s, u"CaretOffset"_s});
+    if (!text.isValid() || !caret.isValid())
+        return {};
+    return AtSpiText{text.toString(), qvariant_cast<QDBusVariant>(caret).variant().toInt()};
 }
 
 // Starts a sheet and answers cells until the open one asks for two digits.
@@ -155,6 +219,13 @@ void BoardTest::keysReachTheDrill()
     QCOMPARE(read->text(0, read->characterCount()), box->text());
     QCOMPARE(read->cursorPosition(), int(box->text().size()));
     QCOMPARE(accessible->state().readOnly, accepted);
+    // On X the same reaches a screen reader through the accessibility bus.
+    if (QGuiApplication::platformName() == "xcb"_L1) {
+        const std::optional<AtSpiText> heard = readOverAtSpi(box);
+        QVERIFY2(heard, "the cell cannot be read over AT-SPI");
+        QCOMPARE(heard->text, box->text());
+        QCOMPARE(heard->caret, int(box->text().size()));
+    }
 }
 
 void BoardTest::nothingElseChangesACell_data()
