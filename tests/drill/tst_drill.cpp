@@ -128,7 +128,8 @@ void DrillTest::keys_data()
     QTest::newRow("backspace, then again") << 14 << u"1\b14"_s << u"14"_s << 0 << true;
     QTest::newRow("enter, letters, space, minus") << 14 << u"\rab -Z"_s << QString() << 0 << false;
     QTest::newRow("signs while tens held") << 14 << u"1\r -x+.,"_s << u"1"_s << 0 << false;
-    QTest::newRow("full-width two digits") << 14 << u"１４"_s << u"14"_s << 0 << true;
+    // ９ and ０ are the ends of the full-width digits.
+    QTest::newRow("full-width two digits") << 90 << u"９０"_s << u"90"_s << 0 << true;
     QTest::newRow("full-width wrong") << 14 << u"１３"_s << u"1"_s << 1 << false;
     QTest::newRow("other wide characters") << 7 << u"あ七Ａ"_s << QString() << 0 << false;
 }

@@ -602,7 +602,7 @@ private Q_SLOTS:
     {
         RecordStore store(path);
         QVERIFY(store.open());
-        const qint64 sakura = store.addChild(u"さくら, 2"_s).value();
+        const qint64 sakura = store.addChild(u"さくら, \"2\""_s).value();
         QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50), sakura));
         QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
         // A name a spreadsheet would calculate stays text.
@@ -612,7 +612,7 @@ private Q_SLOTS:
             "\xEF\xBB\xBF"
             "ひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア,なまえ\r\n"
             "2026-12-07,08:00:00,UTC+09:00,たしざん,60,0,0,ひとりめ\r\n"
-            "2026-12-08,08:00:00,UTC+09:00,たしざん,50,0,0,\"さくら, 2\"\r\n"
+            "2026-12-08,08:00:00,UTC+09:00,たしざん,50,0,0,\"さくら, \"\"2\"\"\"\r\n"
             "2026-12-09,08:00:00,UTC+09:00,わりざん,70,0,0,'=1+2\r\n");
         QCOMPARE(store.csv(), expected);
         // Written whole, or not at all where the file cannot be.
