@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "class/class_config.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -96,6 +97,8 @@ namespace {
 // A question that runs longer is given up and told, on the server's side:
 // a teacher's window and a sender must not wait on a server that hangs.
 constexpr int StatementTimeoutMilliseconds = 5000;
+// How long a server has to answer a connection.
+constexpr int ConnectTimeoutSeconds = 5;
 
 // A socket folder is this machine's own: no one on the network can stand in
 // for it, libpq offers no TLS there, and channel binding needs TLS.
@@ -115,8 +118,9 @@ std::vector<std::pair<QByteArray, QByteArray>> connectionParameters(const ClassC
         // within some ten seconds, not after the system's TCP timeout of a
         // quarter of an hour: the class view waits for its answers, and a
         // sender waiting on it must never hold up the program's end for long.
-        {"connect_timeout", "5"}, {"application_name", "Varolin"}, {"keepalives_idle", "5"},
-        {"keepalives_interval", "2"}, {"keepalives_count", "3"}, {"tcp_user_timeout", "10000"},
+        {"connect_timeout", QByteArray::number(ConnectTimeoutSeconds)},
+        {"application_name", "Varolin"}, {"keepalives_idle", "5"}, {"keepalives_interval", "2"},
+        {"keepalives_count", "3"}, {"tcp_user_timeout", "10000"},
         // Pinned as the session starts, over whatever the login's defaults
         // say (ALTER ROLE ... SET, which a login may do to itself): its own
         // role, bound by row-level security rather than refused by it,
@@ -207,7 +211,9 @@ ClassProblem openClassConnection(
     if (!passwordFile.open(QIODevice::ReadOnly))
         return fail(ClassProblem::PasswordFileUnreadable, passwordFile.errorString());
     // Asked of the file opened, not of its name, which may change meanwhile.
-    struct stat status{};
+    struct stat status
+    {
+    };
     if (fstat(passwordFile.handle(), &status) != 0)
         return fail(ClassProblem::PasswordFileUnreadable, config.passwordFile);
     if ((status.st_mode & S_IROTH) || (config.teacher && (status.st_mode & S_IRGRP)))
@@ -224,10 +230,17 @@ ClassProblem openClassConnection(
     connection.setUserName(config.login);
     connection.setPassword(password);
     connection.setConnectOptions(qtConnectOptions(parameters));
+    QElapsedTimer connecting;
+    connecting.start();
     if (!connection.open()) {
         const QSqlError error = connection.lastError();
-        return fail(error.nativeErrorCode().isEmpty() ? whyNotConnected(parameters)
-                                                      : classProblemOf(error),
+        // A server that let the connection's timeout pass did not answer:
+        // it is not asked again, which would hold a sender's end up as long
+        // once more.
+        const bool silent = connecting.hasExpired(ConnectTimeoutSeconds * 1000 - 500);
+        return fail(!error.nativeErrorCode().isEmpty() ? classProblemOf(error)
+                : silent                               ? ClassProblem::Unreachable
+                                                       : whyNotConnected(parameters),
             error.text());
     }
     QSqlQuery layout(connection);

@@ -95,8 +95,8 @@ private Q_SLOTS:
             << ClassProblem::None;
         QTest::newRow("a wrong password: the server answers")
             << real << QString() << u"wrong"_s << ClassProblem::LoginRefused;
-        QTest::newRow("no server: away") << u"port 1"_s << QString() << u"secret"_s
-                                         << ClassProblem::Unreachable;
+        QTest::newRow("no server: away")
+            << u"port 1"_s << QString() << u"secret"_s << ClassProblem::Unreachable;
     }
 
     void connecting()
@@ -123,7 +123,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("teacher");
         QTest::addColumn<ClassProblem>("problem");
         QTest::newRow("anyone may read it") << 0644 << false << ClassProblem::PasswordFileExposed;
-        QTest::newRow("the pupils' group may read a pupil's") << 0640 << false << ClassProblem::None;
+        QTest::newRow("the pupils' group may read a pupil's")
+            << 0640 << false << ClassProblem::None;
         QTest::newRow("the group may read a teacher's")
             << 0640 << true << ClassProblem::PasswordFileExposed;
         QTest::newRow("the teacher's alone") << 0600 << true << ClassProblem::None;
@@ -152,11 +153,11 @@ private Q_SLOTS:
     // follow them.
     void sessionPinned()
     {
-        const auto reset = qScopeGuard(
-            [] { QSqlQuery(admin()).exec(u"ALTER ROLE room3_1 RESET ALL"_s); });
-        for (const QString& setting : {u"row_security = off"_s,
-                 u"default_transaction_read_only = on"_s, u"statement_timeout = 0"_s,
-                 u"role = varolin_pupil"_s})
+        const auto reset
+            = qScopeGuard([] { QSqlQuery(admin()).exec(u"ALTER ROLE room3_1 RESET ALL"_s); });
+        for (const QString& setting :
+            {u"row_security = off"_s, u"default_transaction_read_only = on"_s,
+                u"statement_timeout = 0"_s, u"role = varolin_pupil"_s})
             QVERIFY(QSqlQuery(admin()).exec(u"ALTER ROLE room3_1 SET "_s + setting));
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"pinned"_s);
         const auto drop = qScopeGuard([&db] {
@@ -187,8 +188,8 @@ private Q_SLOTS:
                              u"unnest(ARRAY['infinity', '-infinity', '2099-01-01']::timestamptz[]) "
                              u"AS at"_s),
             qPrintable(insert.lastError().text()));
-        ClassConfig config = configFor(port("VAROLIN_REAL_PORT"), QString(), u"secret"_s,
-            u"tanaka"_s);
+        ClassConfig config
+            = configFor(port("VAROLIN_REAL_PORT"), QString(), u"secret"_s, u"tanaka"_s);
         config.teacher = true;
         ClassRecords records(config);
         QCOMPARE(records.open(), ClassProblem::None);

@@ -4,9 +4,9 @@
 // server goes away mid-run and comes back or two machines send at once; a
 // server that cannot be used as configured is told and keeps the sheets
 // waiting; a practice lists the roster and sends as the roster's child.
+#include "class/class_sender.h"
 #include "drill_player.h"
 #include "practice/practice.h"
-#include "class/class_sender.h"
 #include "records/record_store.h"
 
 #include <QDir>
@@ -209,8 +209,10 @@ private Q_SLOTS:
             << u"folder.password"_s << QString() << QString()
             << ClassProblem::PasswordFileUnreadable;
         QTest::newRow("server layout newer than the program's")
-            << QString() << u"UPDATE varolin.schema_version SET version = %1"_s.arg(ClassServerLayout + 1)
-            << u"UPDATE varolin.schema_version SET version = %1"_s.arg(ClassServerLayout) << ClassProblem::NewerServer;
+            << QString()
+            << u"UPDATE varolin.schema_version SET version = %1"_s.arg(ClassServerLayout + 1)
+            << u"UPDATE varolin.schema_version SET version = %1"_s.arg(ClassServerLayout)
+            << ClassProblem::NewerServer;
         QTest::newRow("sending refused to the login")
             << QString() << u"REVOKE INSERT ON varolin.sheets FROM varolin_pupil"_s
             << u"GRANT INSERT (uuid, child_id, finished_at, utc_offset, kind, seconds, "

@@ -8,9 +8,9 @@
 #include "app/class_start.h"
 #include "app/class_view.h"
 #include "app/records_window.h"
+#include "class/class_records.h"
 #include "drill/kind_text.h"
 #include "fake_desktop.h"
-#include "class/class_records.h"
 #include "records/record_schema.h"
 
 #include <QComboBox>
