@@ -27,43 +27,38 @@ class ClassLogin : public QObject
 
     QTemporaryDir folder;
 
-    // class.ini for a server on this machine's port `port`, with `more`.
-    ClassConfig configFor(const QString& port, const QString& more,
-        const QString& password = u"secret"_s, const QString& login = u"room3_1"_s)
+    // As class.ini names a server on this machine's `port`, with `more`;
+    // the password file holds `password` and has `mode`.
+    ClassConfig configFor(const QString& port, const QString& more = {},
+        const QString& password = u"secret"_s, int mode = 0600, bool teacher = false)
     {
-        const QString path = folder.filePath(u"class.ini"_s);
-        QFile ini(path);
-        if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write %s", qPrintable(path));
+        QFile file(folder.filePath(u"password"_s));
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(password.toUtf8() + '\n');
+        file.close();
+        chmod(QFile::encodeName(file.fileName()).constData(), mode);
+        QFile ini(folder.filePath(u"class.ini"_s));
+        ini.open(QIODevice::WriteOnly | QIODevice::Truncate);
         ini.write(u"server=localhost\nport=%1\nclass=3-1\nrole=%2\npassword_file=%3\n%4"_s
-                      .arg(port, login, folder.filePath(password), more)
+                      .arg(port, teacher ? u"tanaka"_s : u"room3_1"_s, file.fileName(), more)
                       .toUtf8());
         ini.close();
-        QString why;
-        const auto config = readClassConfig(path, &why);
-        if (!config)
-            qFatal("%s", qPrintable(why));
-        return *config;
+        ClassConfig config = readClassConfig(ini.fileName()).value_or(ClassConfig());
+        config.teacher = teacher;
+        return config;
     }
 
-    static QString port(const char* which) { return qEnvironmentVariable(which); }
+    static QString real() { return qEnvironmentVariable("VAROLIN_REAL_PORT"); }
 
     static QSqlDatabase admin() { return QSqlDatabase::database(u"admin"_s); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(!port("VAROLIN_REAL_PORT").isEmpty(), "run through class_login_test.sh");
-        for (const char* password : {"secret", "wrong"}) {
-            QFile file(folder.filePath(QString::fromLatin1(password)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(password) + '\n');
-            file.close();
-            QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        }
+        QVERIFY2(!real().isEmpty(), "run through class_login_test.sh");
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"admin"_s);
         db.setHostName(qEnvironmentVariable("VAROLIN_REAL_SOCKET"));
-        db.setPort(port("VAROLIN_REAL_PORT").toInt());
+        db.setPort(real().toInt());
         db.setDatabaseName(u"varolin"_s);
         db.setUserName(u"postgres"_s);
         QVERIFY2(db.open(), qPrintable(db.lastError().text()));
@@ -71,112 +66,86 @@ private Q_SLOTS:
 
     void connecting_data()
     {
-        QTest::addColumn<QString>("server"); // the environment variable of its port
+        QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("more"); // in class.ini
         QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("mode"); // of the password file
+        QTest::addColumn<bool>("teacher");
         QTest::addColumn<ClassProblem>("problem");
-        const QString real = u"VAROLIN_REAL_PORT"_s;
-        const QString trust = u"VAROLIN_TRUST_PORT"_s;
-        const QString clear = u"VAROLIN_PASSWORD_PORT"_s;
-        const QString cert = u"sslrootcert=%1\n"_s.arg(qEnvironmentVariable("VAROLIN_REAL_CERT"));
+        const QString trust = qEnvironmentVariable("VAROLIN_TRUST_PORT");
+        const QString clear = qEnvironmentVariable("VAROLIN_PASSWORD_PORT");
+        const QString verify = u"sslmode=verify-full\nsslrootcert=%1\n"_s.arg(
+            qEnvironmentVariable("VAROLIN_REAL_CERT"));
+        const QString secret = u"secret"_s;
         QTest::newRow("defaults: TLS, and SCRAM bound to it")
-            << real << QString() << u"secret"_s << ClassProblem::None;
+            << real() << QString() << secret << 0600 << false << ClassProblem::None;
         QTest::newRow("verify-full on the server's own certificate")
-            << real << u"sslmode=verify-full\n"_s + cert << u"secret"_s << ClassProblem::None;
+            << real() << verify << secret << 0600 << false << ClassProblem::None;
         QTest::newRow("verify-full: another certificate, no answer")
-            << trust << u"sslmode=verify-full\n"_s + cert << u"secret"_s
-            << ClassProblem::Unreachable;
+            << trust << verify << secret << 0600 << false << ClassProblem::Unreachable;
         QTest::newRow("an impostor letting anyone in is not a connection")
-            << trust << QString() << u"secret"_s << ClassProblem::LoginRefused;
+            << trust << QString() << secret << 0600 << false << ClassProblem::LoginRefused;
         QTest::newRow("an impostor asking in clear does not get the password")
-            << clear << QString() << u"secret"_s << ClassProblem::LoginRefused;
+            << clear << QString() << secret << 0600 << false << ClassProblem::LoginRefused;
         QTest::newRow("the same impostor gets it when class.ini allows")
-            << clear << u"sslmode=prefer\nchannel_binding=disable\n"_s << u"secret"_s
+            << clear << u"sslmode=prefer\nchannel_binding=disable\n"_s << secret << 0600 << false
             << ClassProblem::None;
         QTest::newRow("a wrong password: the server answers")
-            << real << QString() << u"wrong"_s << ClassProblem::LoginRefused;
+            << real() << QString() << u"wrong"_s << 0600 << false << ClassProblem::LoginRefused;
         QTest::newRow("no server: away")
-            << u"port 1"_s << QString() << u"secret"_s << ClassProblem::Unreachable;
+            << u"1"_s << QString() << secret << 0600 << false << ClassProblem::Unreachable;
+        QTest::newRow("a password file anyone may read")
+            << real() << QString() << secret << 0644 << false << ClassProblem::PasswordFileExposed;
+        QTest::newRow("a pupil's, the pupils' group may read")
+            << real() << QString() << secret << 0640 << false << ClassProblem::None;
+        QTest::newRow("a teacher's, the group may read")
+            << real() << QString() << secret << 0640 << true << ClassProblem::PasswordFileExposed;
+        QTest::newRow("the teacher's alone")
+            << real() << QString() << secret << 0600 << true << ClassProblem::None;
     }
 
     void connecting()
     {
-        QFETCH(QString, server);
+        QFETCH(QString, port);
         QFETCH(QString, more);
         QFETCH(QString, password);
+        QFETCH(int, mode);
+        QFETCH(bool, teacher);
         QFETCH(ClassProblem, problem);
-        const ClassConfig config
-            = configFor(server == u"port 1"_s ? u"1"_s : port(qPrintable(server)), more, password);
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"connecting"_s);
         const auto drop = qScopeGuard([&db] {
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(u"connecting"_s);
         });
-        QString detail;
-        QCOMPARE(openClassConnection(db, config, &detail), problem);
+        QCOMPARE(openClassConnection(db, configFor(port, more, password, mode, teacher)), problem);
         QCOMPARE(db.isOpen(), problem == ClassProblem::None);
     }
 
-    void passwordFileModes_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("teacher");
-        QTest::addColumn<ClassProblem>("problem");
-        QTest::newRow("anyone may read it") << 0644 << false << ClassProblem::PasswordFileExposed;
-        QTest::newRow("the pupils' group may read a pupil's")
-            << 0640 << false << ClassProblem::None;
-        QTest::newRow("the group may read a teacher's")
-            << 0640 << true << ClassProblem::PasswordFileExposed;
-        QTest::newRow("the teacher's alone") << 0600 << true << ClassProblem::None;
-    }
-
-    void passwordFileModes()
-    {
-        QFETCH(int, mode);
-        QFETCH(bool, teacher);
-        QFETCH(ClassProblem, problem);
-        QFile::remove(folder.filePath(u"shared"_s));
-        QVERIFY(QFile::copy(folder.filePath(u"secret"_s), folder.filePath(u"shared"_s)));
-        QCOMPARE(chmod(QFile::encodeName(folder.filePath(u"shared"_s)).constData(), mode), 0);
-        ClassConfig config = configFor(port("VAROLIN_REAL_PORT"), QString(), u"shared"_s,
-            teacher ? u"tanaka"_s : u"room3_1"_s);
-        config.teacher = teacher;
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"modes"_s);
-        const auto drop = qScopeGuard([&db] {
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(u"modes"_s);
-        });
-        QCOMPARE(openClassConnection(db, config), problem);
-    }
-
-    // A login may change its own defaults; the session it opens does not
-    // follow them.
+    // The login's own defaults, which it may change itself, do not unpin
+    // the session.
     void sessionPinned()
     {
         const auto reset
-            = qScopeGuard([] { QSqlQuery(admin()).exec(u"ALTER ROLE room3_1 RESET ALL"_s); });
-        for (const QString& setting :
-            {u"row_security = off"_s, u"default_transaction_read_only = on"_s,
-                u"statement_timeout = 0"_s, u"role = varolin_pupil"_s})
-            QVERIFY(QSqlQuery(admin()).exec(u"ALTER ROLE room3_1 SET "_s + setting));
+            = qScopeGuard([] { QSqlQuery(u"ALTER ROLE room3_1 RESET ALL"_s, admin()); });
+        QVERIFY(QSqlQuery(admin()).exec(
+            u"ALTER ROLE room3_1 SET row_security = off; ALTER ROLE room3_1 SET role = "
+            u"varolin_pupil; ALTER ROLE room3_1 SET default_transaction_read_only = on"_s));
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"pinned"_s);
         const auto drop = qScopeGuard([&db] {
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(u"pinned"_s);
         });
-        QString detail;
-        QCOMPARE(openClassConnection(db, configFor(port("VAROLIN_REAL_PORT"), QString()), &detail),
-            ClassProblem::None);
-        QSqlQuery query(db);
-        QVERIFY(query.exec(u"SELECT concat_ws(' ', current_setting('row_security'), "
-                           u"current_setting('default_transaction_read_only'), "
-                           u"current_setting('statement_timeout'), current_user)"_s));
+        QCOMPARE(openClassConnection(db, configFor(real())), ClassProblem::None);
+        QSqlQuery query(u"SELECT concat_ws(' ', current_setting('row_security'), "
+                        u"current_setting('default_transaction_read_only'), "
+                        u"current_setting('statement_timeout'), current_user)"_s,
+            db);
         QVERIFY(query.next());
         QCOMPARE(query.value(0).toString(), u"on off 5s room3_1"_s);
     }
 
     // Sheets from before the server kept only what a drill makes: the
-    // class view's reads of the class and of the child still answer.
+    // teacher's reads of the class and of the child still answer.
     void oldImpossibleSheetsRead()
     {
         QSqlQuery insert(admin());
@@ -185,23 +154,17 @@ private Q_SLOTS:
                              u"column_operands, cells) SELECT gen_random_uuid(), id, at, 540, 0, "
                              u"2147483647, 0, true, '\\x00010203040506070809', "
                              u"decode(repeat('01', 100), 'hex'), '' FROM varolin.children, "
-                             u"unnest(ARRAY['infinity', '-infinity', '2099-01-01']::timestamptz[]) "
-                             u"AS at"_s),
+                             u"unnest('{infinity,-infinity,2099-01-01}'::timestamptz[]) at "
+                             u"RETURNING child_id"_s)
+                && insert.next(),
             qPrintable(insert.lastError().text()));
-        ClassConfig config
-            = configFor(port("VAROLIN_REAL_PORT"), QString(), u"secret"_s, u"tanaka"_s);
-        config.teacher = true;
-        ClassRecords records(config);
+        ClassRecords records(configFor(real(), {}, u"secret"_s, 0600, true));
         QCOMPARE(records.open(), ClassProblem::None);
-        QVERIFY2(records.roster(QDate(2026, 12, 9)), qPrintable(records.problemDetail()));
-        QVERIFY2(records.csv(), qPrintable(records.problemDetail()));
-        QSqlQuery id(u"SELECT id FROM varolin.children"_s, admin());
-        QVERIFY(id.next());
-        const auto reader = records.childRecords(id.value(0).toLongLong());
-        const auto sheets = reader->sheets(SheetRange());
-        QVERIFY2(sheets, qPrintable(records.problemDetail()));
-        QCOMPARE(sheets->size(), 3);
-        const auto days = reader->dailyBest(0, Kind::Addition);
+        QVERIFY2(records.roster(QDate(2026, 12, 9)) && records.csv(),
+            qPrintable(records.problemDetail()));
+        const auto child = records.childRecords(insert.value(0).toLongLong());
+        QCOMPARE(child->sheets(SheetRange()).value_or(QList<StoredSheet>()).size(), 3);
+        const auto days = child->dailyBest(0, Kind::Addition);
         QVERIFY2(days, qPrintable(records.problemDetail()));
         for (const DayBest& day : *days)
             QVERIFY(day.day.isValid());
