@@ -211,9 +211,7 @@ ClassProblem openClassConnection(
     if (!passwordFile.open(QIODevice::ReadOnly))
         return fail(ClassProblem::PasswordFileUnreadable, passwordFile.errorString());
     // Asked of the file opened, not of its name, which may change meanwhile.
-    struct stat status
-    {
-    };
+    struct stat status = {};
     if (fstat(passwordFile.handle(), &status) != 0)
         return fail(ClassProblem::PasswordFileUnreadable, config.passwordFile);
     if ((status.st_mode & S_IROTH) || (config.teacher && (status.st_mode & S_IRGRP)))
