@@ -18,7 +18,7 @@ packages=(
     libbenchmark-dev
     xvfb xauth poppler-utils dbus-daemon at-spi2-core
     desktop-file-utils appstream
-    postgresql postgresql-common libqt6sql6-psql
+    postgresql postgresql-common libqt6sql6-psql libpq-dev openssl
     clang libclang-rt-14-dev
 )
 

@@ -33,7 +33,7 @@
 
 \set ON_ERROR_STOP on
 \set QUIET on
-\set script_version 1
+\set script_version 2
 
 SET client_min_messages = warning;
 BEGIN;
@@ -69,7 +69,7 @@ INSERT INTO varolin.schema_version (version)
     SELECT 0 WHERE NOT EXISTS (SELECT FROM varolin.schema_version);
 
 SELECT set_config('varolin.script_version', :'script_version', true) IS NULL AS unused,
-       version < 1 AS step_1
+       version < 1 AS step_1, version < 2 AS step_2
   FROM varolin.schema_version \gset
 
 DO $$
@@ -204,6 +204,105 @@ COMMENT ON TABLE varolin.children IS 'The class roster, kept by the teachers';
 COMMENT ON TABLE varolin.sheets IS 'Every finished sheet, inserted once by the machine where it was done';
 
 UPDATE varolin.schema_version SET version = 1;
+\endif
+
+-- Step 2: the server keeps only what a drill can make, and lets in only the
+-- class's logins.
+\if :step_2
+
+-- Names as people type and read them: no control characters (nor the
+-- invisible marks that turn or break a line), and in Unicode's composed
+-- form, so that a name typed on two machines is one name. Names already
+-- there are kept as they are (NOT VALID): the rule binds what is added or
+-- changed from now on.
+ALTER TABLE varolin.classes ADD CONSTRAINT classes_name_plain
+    CHECK (name IS NFC NORMALIZED
+           AND name !~ '[\u0001-\u001f\u007f-\u009f\u2028-\u202e\u2066-\u2069]') NOT VALID;
+ALTER TABLE varolin.children ADD CONSTRAINT children_name_plain
+    CHECK (name IS NFC NORMALIZED
+           AND name !~ '[\u0001-\u001f\u007f-\u009f\u2028-\u202e\u2066-\u2069]') NOT VALID;
+
+-- A sheet a login sends must be one a drill can make. A failed rule is a
+-- check_violation (SQLSTATE 23514) naming the rule: the sheet is refused,
+-- the login is not. Sheets stored before this step are left as they were.
+-- Trigger functions cannot be called directly, so the definer's right to
+-- count sheets, which pupils may not read, goes nowhere else.
+CREATE FUNCTION varolin.sheet_from_a_drill() RETURNS trigger
+    LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog AS $rules$
+DECLARE
+    -- Far more sheets than a child can do in a day (one every four minutes
+    -- for thirteen hours): only a login sending in a loop meets it.
+    sheets_per_day CONSTANT integer := 200;
+    day date := (NEW.finished_at AT TIME ZONE make_interval(mins => NEW.utc_offset))::date;
+    broken text;
+BEGIN
+    -- A sheet sent again is already here as it was taken the first time;
+    -- ON CONFLICT DO NOTHING leaves it.
+    IF EXISTS (SELECT FROM varolin.sheets s WHERE s.uuid = NEW.uuid) THEN
+        RETURN NEW;
+    END IF;
+    broken := CASE
+        WHEN NEW.seconds NOT BETWEEN 1 AND 32767 THEN 'sheet_seconds'
+        WHEN NEW.wrong_digits NOT BETWEEN 0 AND 32767 THEN 'sheet_wrong_digits'
+        -- After the drill's time and not after the server's receipt, give
+        -- or take a machine's clock a day off.
+        WHEN NOT isfinite(NEW.finished_at) OR NEW.finished_at < timestamptz '2020-01-01 00:00:00+00'
+             OR NEW.finished_at > NEW.received_at + interval '1 day' THEN 'sheet_finished_at'
+        -- A sheet ends when every cell of its board is answered: 10 by 10,
+        -- or 9 by 9 for multiplication and division.
+        WHEN length(NEW.cells) <> 8 * CASE WHEN NEW.kind IN (2, 3) THEN 81 ELSE 100 END
+            THEN 'sheet_whole_board'
+    END;
+    IF broken IS NOT NULL THEN
+        RAISE EXCEPTION 'a drill makes no such sheet (%)', broken
+            USING ERRCODE = 'check_violation', CONSTRAINT = broken,
+                  TABLE = 'sheets', SCHEMA = 'varolin';
+    END IF;
+    -- A child of another class is the policy's to refuse, before anything
+    -- is told about that child's day.
+    IF NOT EXISTS (SELECT FROM varolin.children c
+                   JOIN varolin.class_logins l ON l.class_id = c.class_id
+                   WHERE c.id = NEW.child_id AND l.login = NEW.sent_by) THEN
+        RETURN NEW;
+    END IF;
+    -- Two machines sending for one child take turns, so the count holds.
+    PERFORM pg_advisory_xact_lock(hashtext('varolin sheets per day'), NEW.child_id);
+    IF (SELECT count(*) FROM varolin.sheets s
+        WHERE s.child_id = NEW.child_id AND s.local_date = day) >= sheets_per_day THEN
+        RAISE EXCEPTION 'child % has % sheets on %', NEW.child_id, sheets_per_day, day
+            USING ERRCODE = 'check_violation', CONSTRAINT = 'sheets_per_child_and_day',
+                  TABLE = 'sheets', SCHEMA = 'varolin';
+    END IF;
+    RETURN NEW;
+END
+$rules$;
+REVOKE ALL ON FUNCTION varolin.sheet_from_a_drill() FROM PUBLIC;
+-- Binds every role that row-level security binds, as the inserting role
+-- sees it; the owner and superusers (an administrator's restore or import)
+-- are not held to it. sent_by is the sender's, which pupils cannot set.
+CREATE TRIGGER sheets_from_a_drill BEFORE INSERT ON varolin.sheets
+    FOR EACH ROW WHEN (row_security_active('varolin.sheets'::regclass))
+    EXECUTE FUNCTION varolin.sheet_from_a_drill();
+
+-- Only the class's logins may connect to this database, and no one makes
+-- large objects in it: they live outside every table's privileges, and
+-- PUBLIC may create and write them by default.
+DO $$
+DECLARE
+    f regprocedure;
+BEGIN
+    EXECUTE format('REVOKE ALL ON DATABASE %I FROM PUBLIC', current_database());
+    EXECUTE format('GRANT CONNECT ON DATABASE %I TO varolin_pupil, varolin_teacher',
+                   current_database());
+    FOR f IN SELECT p.oid::regprocedure FROM pg_proc p
+             WHERE p.pronamespace = 'pg_catalog'::regnamespace
+               AND (p.proname LIKE 'lo\_%' OR p.proname IN ('loread', 'lowrite'))
+    LOOP
+        EXECUTE format('REVOKE EXECUTE ON FUNCTION %s FROM PUBLIC', f);
+    END LOOP;
+END $$;
+
+UPDATE varolin.schema_version SET version = 2;
 \endif
 
 COMMIT;

@@ -35,6 +35,9 @@ QString classProblemText(ClassProblem problem)
         return u"パスワードの ファイルが ありません。"_s;
     case ClassProblem::PasswordFileUnreadable:
         return u"パスワードの ファイルを よめません。"_s;
+    case ClassProblem::PasswordFileExposed:
+        return u"パスワードの ファイルを ほかの ひとも よめます。"
+               u"あなただけが よめるように して ください（chmod 600）。"_s;
     case ClassProblem::Unreachable:
         return u"がっこうの サーバーに つながりません。"_s;
     case ClassProblem::LoginRefused:
@@ -66,11 +69,12 @@ int runClassView(Desktop& desktop, const QString& programFolder)
             u"がっこうの サーバーの かかりの ひとに きいて ください。"_s);
     }
     QString why;
-    const std::optional<ClassConfig> config = readClassConfig(file, &why);
+    std::optional<ClassConfig> config = readClassConfig(file, &why);
     if (!config) {
         return tell(desktop, u"クラスの せってい（class.ini）が よめません。"_s,
             QDir::toNativeSeparators(why));
     }
+    config->teacher = true;
     ClassRecords records(*config);
     QString detail;
     const ClassProblem problem = records.open(&detail);

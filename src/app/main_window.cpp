@@ -61,6 +61,8 @@ QString classRefusedText(ClassProblem problem)
         return u"クラスの パスワードの ファイルが ありません。"_s;
     case ClassProblem::PasswordFileUnreadable:
         return u"クラスの パスワードの ファイルが よめません。"_s;
+    case ClassProblem::PasswordFileExposed:
+        return u"クラスの パスワードの ファイルを だれでも よめます。\rせんせいに しらせて ください。"_s;
     case ClassProblem::LoginRefused:
         return u"クラスの サーバーに はいれません。\rなまえか パスワードが ちがいます。"_s;
     case ClassProblem::PrivilegeRefused:

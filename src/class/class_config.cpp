@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "class/class_config.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -8,6 +9,14 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringList>
+
+#include <libpq-fe.h>
+
+#include <atomic>
+#include <utility>
+#include <vector>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -40,6 +49,7 @@ std::optional<ClassConfig> readClassConfig(const QString& path, QString* error)
     config.login = text(u"role"_s);
     config.passwordFile = text(u"password_file"_s);
     config.sslMode = text(u"sslmode"_s, config.sslMode);
+    config.channelBinding = text(u"channel_binding"_s, config.channelBinding);
     config.sslRootCert = text(u"sslrootcert"_s);
     for (const auto& [key, value] :
         {std::pair{u"server"_s, config.server}, {u"class"_s, config.className},
@@ -57,6 +67,10 @@ std::optional<ClassConfig> readClassConfig(const QString& path, QString* error)
     if (!modes.contains(config.sslMode))
         return fail(
             u"%1: sslmode=%2 is not one of %3"_s.arg(path, config.sslMode, modes.join(u", "_s)));
+    static const QStringList bindings{u"disable"_s, u"prefer"_s, u"require"_s};
+    if (!bindings.contains(config.channelBinding))
+        return fail(u"%1: channel_binding=%2 is not one of %3"_s.arg(
+            path, config.channelBinding, bindings.join(u", "_s)));
     // libpq's options are split at spaces and ';' by Qt: such values
     // would smuggle in other options.
     for (const QString& value : {config.server, config.sslRootCert, config.database}) {
@@ -80,17 +94,104 @@ ClassProblem classProblemOf(const QSqlError& error)
 
 namespace {
 
-// A refused login shows only in libpq's message: the connection ends before
-// any SQLSTATE reaches the client.
-bool loginRefused(const QString& message)
+// A question that runs longer is given up and told, on the server's side:
+// a teacher's window and a sender must not wait on a server that hangs.
+constexpr int StatementTimeoutMilliseconds = 5000;
+// How long a server has to answer a connection.
+constexpr int ConnectTimeoutSeconds = 5;
+
+// A socket folder is this machine's own: no one on the network can stand in
+// for it, libpq offers no TLS there, and channel binding needs TLS.
+bool localSocket(const ClassConfig& config)
 {
-    static const char* const signs[] = {"password authentication failed", "no password supplied",
-        "does not exist", "pg_hba.conf", "authentication failed", "permission denied for database"};
-    for (const char* sign : signs) {
-        if (message.contains(QLatin1StringView(sign), Qt::CaseInsensitive))
-            return true;
+    return config.server.startsWith(u'/');
+}
+
+// The connection's parameters besides the password, as libpq names them:
+// the same for the connection and for asking whether the server answers.
+std::vector<std::pair<QByteArray, QByteArray>> connectionParameters(const ClassConfig& config)
+{
+    std::vector<std::pair<QByteArray, QByteArray>> parameters{
+        {"host", QFile::encodeName(config.server)}, {"port", QByteArray::number(config.port)},
+        {"dbname", config.database.toUtf8()}, {"user", config.login.toUtf8()},
+        // A server or network that went silent during a question is noticed
+        // within some ten seconds, not after the system's TCP timeout of a
+        // quarter of an hour: the class view waits for its answers, and a
+        // sender waiting on it must never hold up the program's end for long.
+        {"connect_timeout", QByteArray::number(ConnectTimeoutSeconds)},
+        {"application_name", "Varolin"}, {"keepalives_idle", "5"}, {"keepalives_interval", "2"},
+        {"keepalives_count", "3"}, {"tcp_user_timeout", "10000"},
+        // Pinned as the session starts, over whatever the login's defaults
+        // say (ALTER ROLE ... SET, which a login may do to itself): its own
+        // role, bound by row-level security rather than refused by it,
+        // allowed to write, and with a bound on every question.
+        {"options",
+            "-c role=none -c row_security=on -c default_transaction_read_only=off "
+            "-c statement_timeout="
+                + QByteArray::number(StatementTimeoutMilliseconds)}};
+    if (!localSocket(config)) {
+        parameters.emplace_back("sslmode", config.sslMode.toUtf8());
+        parameters.emplace_back("channel_binding", config.channelBinding.toUtf8());
+        if (!config.sslRootCert.isEmpty())
+            parameters.emplace_back("sslrootcert", QFile::encodeName(config.sslRootCert));
     }
-    return false;
+    return parameters;
+}
+
+// Qt's driver appends its options to the connection string after turning
+// ';' into spaces: each value is quoted as libpq reads it.
+QString qtConnectOptions(const std::vector<std::pair<QByteArray, QByteArray>>& parameters)
+{
+    QStringList options;
+    for (const auto& [key, value] : parameters) {
+        if (key == "host" || key == "port" || key == "dbname" || key == "user")
+            continue; // Qt's own settings
+        QString quoted = QString::fromUtf8(value);
+        quoted.replace(u"\\"_s, u"\\\\"_s).replace(u"'"_s, u"\\'"_s);
+        options << QString::fromLatin1(key) + u"='"_s + quoted + u'\'';
+    }
+    return options.join(u';');
+}
+
+// Why a connection was not made, from whether the server answers: a server
+// that answers refused the login (or could not prove itself, which libpq
+// refuses before the password leaves); one starting or stopping, or none at
+// all, is away.
+ClassProblem whyNotConnected(const std::vector<std::pair<QByteArray, QByteArray>>& parameters)
+{
+    std::vector<const char*> keys;
+    std::vector<const char*> values;
+    for (const auto& [key, value] : parameters) {
+        keys.push_back(key.constData());
+        values.push_back(value.constData());
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    switch (PQpingParams(keys.data(), values.data(), 0)) {
+    case PQPING_OK:
+        return ClassProblem::LoginRefused;
+    case PQPING_REJECT:
+    case PQPING_NO_RESPONSE:
+        return ClassProblem::Unreachable;
+    case PQPING_NO_ATTEMPT:
+        break;
+    }
+    return ClassProblem::Failed;
+}
+
+// A weak mode that class.ini names is said once a run.
+void tellWeakModes(const ClassConfig& config)
+{
+    static std::atomic_bool told = false;
+    const bool weakTls = config.sslMode == u"disable"_s || config.sslMode == u"allow"_s
+        || config.sslMode == u"prefer"_s;
+    if (localSocket(config) || (!weakTls && config.channelBinding == u"require"_s)
+        || told.exchange(true))
+        return;
+    qWarning("Varolin: %s names sslmode=%s, channel_binding=%s: a machine answering in the "
+             "server's place may be given the password of %s",
+        qPrintable(config.file), qPrintable(config.sslMode), qPrintable(config.channelBinding),
+        qPrintable(config.login));
 }
 
 } // namespace
@@ -109,38 +210,50 @@ ClassProblem openClassConnection(
         return fail(ClassProblem::PasswordFileMissing, config.passwordFile);
     if (!passwordFile.open(QIODevice::ReadOnly))
         return fail(ClassProblem::PasswordFileUnreadable, passwordFile.errorString());
+    // Asked of the file opened, not of its name, which may change meanwhile.
+    struct stat status = {};
+    if (fstat(passwordFile.handle(), &status) != 0)
+        return fail(ClassProblem::PasswordFileUnreadable, config.passwordFile);
+    if ((status.st_mode & S_IROTH) || (config.teacher && (status.st_mode & S_IRGRP)))
+        return fail(ClassProblem::PasswordFileExposed,
+            u"%1 is mode %2"_s.arg(config.passwordFile).arg(status.st_mode & 0777, 3, 8));
     const QString password = QString::fromUtf8(passwordFile.readLine(4096)).trimmed();
+    passwordFile.close();
 
+    tellWeakModes(config);
+    const auto parameters = connectionParameters(config);
     connection.setHostName(config.server);
     connection.setPort(config.port);
     connection.setDatabaseName(config.database);
     connection.setUserName(config.login);
     connection.setPassword(password);
-    // A server or network that went silent during a question is noticed
-    // within some ten seconds, not after the system's TCP timeout of a
-    // quarter of an hour: the class view waits for its answers, and a sender
-    // waiting on it must never hold up the program's end for long.
-    QStringList options{
-        u"sslmode=%1"_s.arg(config.sslMode), u"connect_timeout=5"_s, u"application_name=Varolin"_s};
-    options << u"keepalives_idle=5"_s << u"keepalives_interval=2"_s << u"keepalives_count=3"_s
-            << u"tcp_user_timeout=10000"_s;
-    if (!config.sslRootCert.isEmpty())
-        options << u"sslrootcert=%1"_s.arg(config.sslRootCert);
-    connection.setConnectOptions(options.join(u';'));
+    connection.setConnectOptions(qtConnectOptions(parameters));
+    QElapsedTimer connecting;
+    connecting.start();
     if (!connection.open()) {
         const QSqlError error = connection.lastError();
-        const QString message = error.text();
-        const ClassProblem problem = error.nativeErrorCode().isEmpty()
-            ? (loginRefused(message) ? ClassProblem::LoginRefused : ClassProblem::Unreachable)
-            : classProblemOf(error);
-        return fail(problem, message);
+        // A server that let the connection's timeout pass did not answer:
+        // it is not asked again, which would hold a sender's end up as long
+        // once more.
+        const bool silent = connecting.hasExpired(ConnectTimeoutSeconds * 1000 - 500);
+        return fail(!error.nativeErrorCode().isEmpty() ? classProblemOf(error)
+                : silent                               ? ClassProblem::Unreachable
+                                                       : whyNotConnected(parameters),
+            error.text());
     }
     QSqlQuery layout(connection);
-    if (!layout.exec(u"SELECT version FROM varolin.schema_version"_s) || !layout.next())
+    if (!layout.exec(u"SELECT session_user = current_user, current_user, "
+                     u"(SELECT version FROM varolin.schema_version)"_s)
+        || !layout.next())
         return fail(layout.lastError().isValid() ? classProblemOf(layout.lastError())
                                                  : ClassProblem::Failed,
             layout.lastError().text());
-    const int version = layout.value(0).toInt();
+    // Whatever the login's defaults say, the session acts as the login
+    // itself, to which the server's rules are tied.
+    if (!layout.value(0).toBool())
+        return fail(ClassProblem::PrivilegeRefused,
+            u"the session of %1 acts as %2"_s.arg(config.login, layout.value(1).toString()));
+    const int version = layout.value(2).toInt();
     if (version > ClassServerLayout)
         return fail(ClassProblem::NewerServer,
             u"layout %1, this program knows %2"_s.arg(version).arg(ClassServerLayout));

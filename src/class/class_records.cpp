@@ -32,8 +32,12 @@ constexpr int ReconnectAfterMilliseconds = 10000;
 // The instant a sheet ended, read as milliseconds since the epoch (rounded
 // down, so that a sheet's own instant is never before the one read back),
 // with the machine's offset from UTC then: the local time it was kept with.
+// A sheet stored before the server kept only what a drill makes may end at
+// infinity: it is read as the nearest instant a date holds, so that one such
+// sheet never makes a whole read fail.
 const QString FinishedColumns
-    = u"floor(extract(epoch FROM s.finished_at) * 1000)::bigint, s.utc_offset"_s;
+    = u"floor(extract(epoch FROM least(greatest(s.finished_at, timestamptz '0001-01-01 00:00+00'), "
+      u"timestamptz '9999-12-31 00:00+00')) * 1000)::bigint, s.utc_offset"_s;
 
 QDateTime finishedAt(const QSqlQuery& query, int column)
 {
@@ -280,7 +284,7 @@ public:
     std::optional<QList<DayBest>> dailyBest(qint64, Kind kind, const QDate& from) const override
     {
         QString sql = u"SELECT local_date, min(seconds) FROM varolin.sheets "
-                      u"WHERE child_id = ? AND kind = ?"_s;
+                      u"WHERE child_id = ? AND kind = ? AND isfinite(local_date)"_s;
         QVariantList values{child, kindNumber(kind)};
         if (from.isValid()) {
             sql += u" AND local_date >= ?"_s;

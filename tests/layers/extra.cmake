@@ -6,7 +6,7 @@
 foreach(row "drill|<QWidget>" "scores|<QWidget>" "settings|<QWidget>" "records|<QWidget>"
     "printing|<QWidget>" "practice|<QWidget>" "records|<QFont>" "drill|\"app/desktop.h\""
     "scores|\"records/record_store.h\"" "records|\"class/class_config.h\""
-    "practice|<QSqlDatabase>" "app|<QSqlDatabase>" "app|<QWidget>")
+    "practice|<QSqlDatabase>" "app|<QSqlDatabase>" "practice|<libpq-fe.h>" "app|<QWidget>")
   string(REPLACE "|" ";" row "${row}")
   list(GET row 0 layer)
   list(GET row 1 header)

@@ -4,9 +4,9 @@
 // server goes away mid-run and comes back or two machines send at once; a
 // server that cannot be used as configured is told and keeps the sheets
 // waiting; a practice lists the roster and sends as the roster's child.
+#include "class/class_sender.h"
 #include "drill_player.h"
 #include "practice/practice.h"
-#include "class/class_sender.h"
 #include "records/record_store.h"
 
 #include <QDir>
@@ -39,7 +39,9 @@ FinishedSheet sheetAt(int minute, int seconds)
     sheet.seconds = seconds;
     sheet.finishedAt = QDateTime::fromString(
         u"2026-12-07T08:%1:00+09:00"_s.arg(minute, 2, 10, QChar(u'0')), Qt::ISODate);
-    sheet.cells = {{0, 3, 4, 12, 1500, 1}};
+    // The whole nine-by-nine board, as the server keeps only such sheets.
+    for (int cell = 0; cell < 89; cell += cell % 10 == 8 ? 2 : 1)
+        sheet.cells.push_back({cell, 3, 4, 12, 1500, 1});
     return sheet;
 }
 
@@ -121,6 +123,7 @@ private Q_SLOTS:
         QVERIFY(password.open(QIODevice::WriteOnly));
         password.write("secret\n");
         password.close();
+        QVERIFY(password.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         admin = QSqlDatabase::addDatabase(u"QPSQL"_s, u"admin"_s);
         admin.setHostName(socketFolder);
         admin.setDatabaseName(u"varolin"_s);
@@ -206,8 +209,10 @@ private Q_SLOTS:
             << u"folder.password"_s << QString() << QString()
             << ClassProblem::PasswordFileUnreadable;
         QTest::newRow("server layout newer than the program's")
-            << QString() << u"UPDATE varolin.schema_version SET version = 2"_s
-            << u"UPDATE varolin.schema_version SET version = 1"_s << ClassProblem::NewerServer;
+            << QString()
+            << u"UPDATE varolin.schema_version SET version = %1"_s.arg(ClassServerLayout + 1)
+            << u"UPDATE varolin.schema_version SET version = %1"_s.arg(ClassServerLayout)
+            << ClassProblem::NewerServer;
         QTest::newRow("sending refused to the login")
             << QString() << u"REVOKE INSERT ON varolin.sheets FROM varolin_pupil"_s
             << u"GRANT INSERT (uuid, child_id, finished_at, utc_offset, kind, seconds, "

@@ -8,9 +8,9 @@
 #include "app/class_start.h"
 #include "app/class_view.h"
 #include "app/records_window.h"
+#include "class/class_records.h"
 #include "drill/kind_text.h"
 #include "fake_desktop.h"
-#include "class/class_records.h"
 #include "records/record_schema.h"
 
 #include <QComboBox>
@@ -168,6 +168,7 @@ private Q_SLOTS:
         QVERIFY(password.open(QIODevice::WriteOnly));
         password.write("secret\n");
         password.close();
+        QVERIFY(password.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"admin"_s);
         db.setHostName(qEnvironmentVariable("PGHOST"));
         db.setDatabaseName(u"varolin"_s);
@@ -574,11 +575,13 @@ private Q_SLOTS:
             file.write(ini.toUtf8());
         }
         if (newer)
-            adminValue(u"UPDATE varolin.schema_version SET version = 2 RETURNING 1"_s);
+            adminValue(u"UPDATE varolin.schema_version SET version = ? RETURNING 1"_s,
+                {ClassServerLayout + 1});
         FakeDesktop desktop;
         const int status = runClassView(desktop, QCoreApplication::applicationDirPath());
         if (newer)
-            adminValue(u"UPDATE varolin.schema_version SET version = 1 RETURNING 1"_s);
+            adminValue(u"UPDATE varolin.schema_version SET version = ? RETURNING 1"_s,
+                {ClassServerLayout});
         QCOMPARE(status, 1);
         QCOMPARE(desktop.shown.size(), 1);
         QVERIFY2(desktop.shown[0].message.prompt.startsWith(told),

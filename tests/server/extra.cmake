@@ -26,3 +26,13 @@ add_test(NAME server.class_sending
     $<TARGET_FILE:test_server_class_sending> ${PROJECT_SOURCE_DIR}/share/varolin/class-server.sql)
 set_tests_properties(server.class_sending PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 180)
+
+# A machine's login: TLS and channel binding against servers answering in the
+# real one's place, a refused login told from a server away, the password
+# file's modes, the session pinned, the reads whole over impossible sheets.
+add_executable(test_server_class_login ${CMAKE_CURRENT_LIST_DIR}/class_login_test.cpp)
+target_link_libraries(test_server_class_login PRIVATE varolin_test_support)
+add_test(NAME server.class_login
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/class_login_test.sh
+    ${PROJECT_SOURCE_DIR}/share/varolin/class-server.sql $<TARGET_FILE:test_server_class_login>)
+set_tests_properties(server.class_login PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8" TIMEOUT 180)

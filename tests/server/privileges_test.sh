@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The class server's script on a real PostgreSQL server: what a pupil login
 # and a teacher login may read and change, a sheet sent twice stored once,
-# and the script run again or against a newer layout.
+# the sheets and names no drill or teacher makes refused, who may connect,
+# and the script run again, over the first layout or against a newer one.
 set -euo pipefail
 script=$1
 here=$(dirname "${BASH_SOURCE[0]}")
@@ -45,6 +46,7 @@ CREATE ROLE pupil_a LOGIN IN ROLE varolin_pupil;
 CREATE ROLE pupil_b LOGIN IN ROLE varolin_pupil;
 CREATE ROLE teacher_a LOGIN IN ROLE varolin_teacher;
 CREATE ROLE teacher_b LOGIN IN ROLE varolin_teacher;
+CREATE ROLE stray LOGIN;
 INSERT INTO varolin.classes (name) VALUES ('3-1'), ('3-2');
 INSERT INTO varolin.class_logins (login, class_id)
     SELECT login, c.id FROM (VALUES ('pupil_a', '3-1'), ('teacher_a', '3-1'),
@@ -65,13 +67,14 @@ sheet() {
     echo "INSERT INTO varolin.sheets (uuid, child_id, finished_at, utc_offset, kind, seconds,
               wrong_digits, record, row_operands, column_operands, cells)
           VALUES ('$1', $2, '2026-12-07T00:30:05+09:00', 540, 2, 75, 1, true,
-                  '\\x00010203040506070809', decode(repeat('01', 100), 'hex'), '\\x0005030f000bb801')"
+                  '\\x00010203040506070809', decode(repeat('01', 100), 'hex'),
+                  decode(repeat('0005030f000bb801', 81), 'hex'))"
 }
 u1=00000000-0000-4000-8000-000000000001
 u2=00000000-0000-4000-8000-000000000002
 u3=00000000-0000-4000-8000-000000000003
 
-check "a pupil reads the layout version" pupil_a ok "SELECT version FROM varolin.schema_version" 1
+check "a pupil reads the layout version" pupil_a ok "SELECT version FROM varolin.schema_version" 2
 check "a pupil reads its roster" pupil_a ok "SELECT string_agg(name, ',' ORDER BY id) FROM varolin.children" "はなこ,たろう"
 check "a pupil sees its class only" pupil_a ok "SELECT string_agg(name, ','), (SELECT string_agg(login, ',') FROM varolin.class_logins) FROM varolin.classes" "3-1|pupil_a"
 check "a pupil sends a sheet" pupil_a ok "$(sheet $u1 "$hanako") ON CONFLICT DO NOTHING" ""
@@ -96,6 +99,70 @@ check "a teacher cannot touch another class" teacher_a ok "UPDATE varolin.childr
 check "a teacher cannot send sheets" teacher_a refused "$(sheet $u3 "$hanako") ON CONFLICT DO NOTHING" "permission denied"
 check "a teacher deletes a child's sheets" teacher_a ok "DELETE FROM varolin.sheets WHERE child_id = $hanako RETURNING uuid" "$u1"
 check "the other class is untouched" postgres ok "SELECT c.name, count(s.*) FROM varolin.children c LEFT JOIN varolin.sheets s ON s.child_id = c.id WHERE c.id = $jiro GROUP BY c.name" "じろう|1"
+
+# refused WHAT LOGIN SQLSTATE SQL: the statement must fail with that state
+# ("ok": must not fail).
+refused() {
+    local what=$1 login=$2 state=$3 statement=$4 got status=0
+    got=$(psql -X -q -At -v ON_ERROR_STOP=1 -v VERBOSITY=sqlstate -U "$login" -d varolin \
+        -c "$statement" 2>&1) || status=$?
+    if [ "$state" = ok ]; then
+        [ "$status" -eq 0 ] || fail "$what: refused: $got"
+    else
+        [ "$status" -ne 0 ] && [[ $got == *"$state"* ]] || fail "$what: got '$got', want $state"
+    fi
+}
+# A sheet pupil_a sends for はなこ as a drill makes it, but for COLUMN=VALUE.
+sheet_of() {
+    local seconds=60 wrong_digits=0 finished_at="now() - interval '1 hour'" kind=0
+    local cells="decode(repeat('0001020300000100', 100), 'hex')"
+    [ $# -eq 0 ] || local "$@"
+    echo "INSERT INTO varolin.sheets (uuid, child_id, finished_at, utc_offset, kind, seconds,
+              wrong_digits, record, row_operands, column_operands, cells)
+          VALUES (gen_random_uuid(), $hanako, $finished_at, 540, $kind, $seconds, $wrong_digits,
+                  false, '\\x00010203040506070809', decode(repeat('01', 100), 'hex'), $cells)
+          ON CONFLICT DO NOTHING"
+}
+# はなこ's day of 200 sheets, as an administrator may load them.
+sql postgres "INSERT INTO varolin.sheets (uuid, child_id, finished_at, utc_offset, kind, seconds,
+                  wrong_digits, record, row_operands, column_operands, cells)
+              SELECT gen_random_uuid(), $hanako, '2026-01-05 08:00+09'::timestamptz + n * interval '1 minute',
+                     540, 0, 60, 0, false, '\\x00010203040506070809', decode(repeat('01', 100), 'hex'), ''
+              FROM generate_series(1, 200) n" >/dev/null
+refused "a sheet as a drill makes it" pupil_a ok "$(sheet_of)"
+refused "a multiplication sheet of 81 cells" pupil_a ok "$(sheet_of kind=2 cells="decode(repeat('0001020300000100', 81), 'hex')")"
+refused "no time" pupil_a 23514 "$(sheet_of seconds=0)"
+refused "more seconds than a drill counts" pupil_a 23514 "$(sheet_of seconds=32768)"
+refused "wrong digits below none" pupil_a 23514 "$(sheet_of wrong_digits=-1)"
+refused "finished at infinity" pupil_a 23514 "$(sheet_of finished_at="'infinity'")"
+refused "finished in 2099" pupil_a 23514 "$(sheet_of finished_at="'2099-01-01 00:00+00'")"
+refused "finished in 2019" pupil_a 23514 "$(sheet_of finished_at="'2019-12-31 00:00+00'")"
+refused "no cells" pupil_a 23514 "$(sheet_of cells="''")"
+refused "99 cells" pupil_a 23514 "$(sheet_of cells="decode(repeat('0001020300000100', 99), 'hex')")"
+refused "a multiplication sheet of 100 cells" pupil_a 23514 "$(sheet_of kind=2)"
+refused "a child's 201st sheet of a day" pupil_a 23514 "$(sheet_of finished_at="'2026-01-05 20:00+09'")"
+refused "a name with a control character" teacher_a 23514 "INSERT INTO varolin.children (class_id, name) SELECT class_id, E'は\\tな' FROM varolin.children WHERE id = $hanako"
+refused "a name not in composed form" teacher_a 23514 "INSERT INTO varolin.children (class_id, name) SELECT class_id, U&'\\304B\\3099' FROM varolin.children WHERE id = $hanako"
+# (psql prints no SQLSTATE for a connection refused.)
+refused "a login of neither group connecting" stray "CONNECT privilege" "SELECT 1"
+refused "a pupil making a large object" pupil_a 42501 "SELECT lo_from_bytea(0, 'x')"
+
+# A server of the first layout, with what it let in, is taken to this one:
+# its old sheets and names stay.
+createdb -T template0 -E UTF8 old
+sed -e 's/^\\set script_version 2$/\\set script_version 1/' -e 's/version < 2 AS step_2/false AS step_2/' \
+    "$script" | psql -X -q -v ON_ERROR_STOP=1 -d old >/dev/null || cluster_fail "no layout 1"
+psql -X -q -v ON_ERROR_STOP=1 -d old >/dev/null <<'SQL' || fail "layout 1 took no old sheets"
+INSERT INTO varolin.classes (name) VALUES (E'3\t1');
+INSERT INTO varolin.children (class_id, name) SELECT id, U&'\304B\3099' FROM varolin.classes;
+INSERT INTO varolin.sheets (uuid, child_id, finished_at, utc_offset, kind, seconds, wrong_digits,
+                            record, row_operands, column_operands, cells)
+    SELECT gen_random_uuid(), id, 'infinity', 0, 0, 0, 0, false, '\x00010203040506070809',
+           decode(repeat('01', 100), 'hex'), '' FROM varolin.children;
+SQL
+psql -X -q -v ON_ERROR_STOP=1 -d old -f "$script" >/dev/null || fail "layout 1 not taken to 2"
+[ "$(psql -X -At -d old -c "SELECT version, (SELECT count(*) FROM varolin.sheets), (SELECT count(*) FROM varolin.children) FROM varolin.schema_version")" = "2|1|1" ] ||
+    fail "layout 1 taken to 2 lost its old sheets"
 
 before=$(layout)
 load >/dev/null || fail "a second run of the script failed: $(load)"
