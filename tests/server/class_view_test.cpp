@@ -677,13 +677,15 @@ private Q_SLOTS:
             (records ? view.recordsButton() : view.reloadButton())->click();
             QTest::qWait(1500);
             tick.stop();
+            // The figure the note gives.
+            qInfo("a 10 ms timer's longest wait while the server was silent: %lld ms", worst);
+            QVERIFY2(worst <= 10 + 50, qPrintable(u"the timer waited %1 ms"_s.arg(worst)));
             QVERIFY(view.asking());
             QVERIFY(!view.reloadButton()->isEnabled());
             QVERIFY(!view.recordsButton()->isEnabled());
             QCOMPARE(view.rosterMessageLabel()->isVisibleTo(&view), !records);
             QCOMPARE(view.rosterMessageLabel()->text(), u"よみこみちゅう…"_s);
         }
-        QVERIFY2(worst <= 10 + 50, qPrintable(u"the timer waited %1 ms"_s.arg(worst)));
         QVERIFY(settled(view));
         QVERIFY(view.recordsButton()->isEnabled());
         QVERIFY(desktop.shown.isEmpty());
