@@ -552,6 +552,33 @@ private Q_SLOTS:
             {child});
     }
 
+    // 「きろくを けす」 in a child's records window erases their sheets on the
+    // server, then from the window's copy, once the server has answered.
+    void eraseChildsSheets()
+    {
+        const qint64 child = addChild(u"3-3"_s, u"ゆき"_s);
+        send(child, sheetOf(u"2026-12-01T16:00:00+09:00"_s, Kind::Addition, 90));
+        const auto records = openAs(u"teacher_a"_s, u"3-3"_s);
+        QVERIFY(records);
+        FakeDesktop desktop = desktopOn(today);
+        ClassView view(records->records, desktop);
+        QVERIFY(settled(view));
+        view.chooseRow(int(view.children().size()) - 1);
+        view.openRecords();
+        QVERIFY(settled(view));
+        auto* window = view.findChild<RecordsWindow*>();
+        QVERIFY(window);
+        QCOMPARE(window->table()->model()->rowCount(), 1);
+        desktop.answers = {Desktop::Answer::Yes, Desktop::Answer::Yes};
+        window->clearRecords();
+        QVERIFY(!window->clearButton()->isEnabled());
+        QTRY_COMPARE(window->table()->model()->rowCount(), 0);
+        QCOMPARE(adminValue(u"SELECT count(*) FROM varolin.sheets WHERE child_id = ?"_s, {child})
+                     .toInt(),
+            0);
+        QCOMPARE(desktop.shown.size(), 2);
+    }
+
     // Another class is neither listed nor reachable.
     void otherClasses()
     {
