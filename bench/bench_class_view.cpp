@@ -9,11 +9,12 @@
 // with PGHOST, and PGDATABASE when not "varolin", naming the server.
 #include "app/class_view.h"
 #include "app/records_window.h"
-#include "fake_desktop.h"
 #include "class/class_records.h"
+#include "fake_desktop.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableView>
@@ -50,8 +51,14 @@ void waitUntil(const std::function<bool()>& done)
 // The answer to `question`, the event loop running meanwhile.
 template <typename T> T answerOf(const QFuture<T>& question)
 {
-    waitUntil([&] { return question.isFinished(); });
-    return question.resultCount() > 0 ? question.result() : T();
+    T answer;
+    QEventLoop waiting;
+    whenAnswered(question, &waiting, [&](const T& answered) {
+        answer = answered;
+        waiting.quit();
+    });
+    waiting.exec();
+    return answer;
 }
 
 } // namespace
