@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QWidget>
 
 #include <memory>
@@ -75,11 +76,22 @@ int runClassView(Desktop& desktop, const QString& programFolder)
             QDir::toNativeSeparators(why));
     }
     config->teacher = true;
-    ClassRecords records(*config);
-    QString detail;
-    const ClassProblem problem = records.open(&detail);
-    if (problem != ClassProblem::None)
-        return tell(desktop, classProblemText(problem), detail);
+    // Made before the records that ask through it, so it goes after them.
+    ClassConnection connection(*config);
+    ClassRecords records(connection);
+    // The answer is waited for with the event loop running: a second start
+    // meanwhile is still answered.
+    std::optional<ClassAnswer<bool>> opened;
+    QEventLoop waiting;
+    whenAnswered(records.open(), &waiting, [&](const ClassAnswer<bool>& answer) {
+        opened = answer;
+        waiting.quit();
+    });
+    waiting.exec();
+    if (!opened || !*opened) {
+        return tell(desktop, classProblemText(opened ? opened->problem : ClassProblem::Failed),
+            opened ? opened->detail : QString());
+    }
     const ClassViewMaker make = classViewMaker(programFolder);
     if (!make) {
         return tell(

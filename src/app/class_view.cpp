@@ -34,15 +34,9 @@ namespace {
 
 const QString Title = u"Varolin クラス"_s;
 
-// The wait cursor while the server is asked.
-class Waiting
-{
-public:
-    Waiting() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Waiting() { QGuiApplication::restoreOverrideCursor(); }
-    Waiting(const Waiting&) = delete;
-    Waiting& operator=(const Waiting&) = delete;
-};
+// Shown in a part's place, and beside the commands, while its question is
+// out.
+const QString Loading = u"よみこみちゅう…"_s;
 
 QString trendText(const std::optional<double>& trend)
 {
@@ -83,7 +77,7 @@ ClassView::ClassView(ClassRecords& records, Desktop& desktop, QWidget* parent)
     setAccessibleName(windowTitle());
     setFont(Fonts::gothic(10.5));
     buildControls();
-    setKind(Kind::Addition);
+    kindButton(shownKind)->setChecked(true);
     reload();
     // Most of the screen for the roster's rows, and never more than the
     // screen: a 1024 x 768 one included. Room is left for a title bar and
@@ -102,8 +96,8 @@ ClassView::ClassView(ClassRecords& records, Desktop& desktop, QWidget* parent)
 
 ClassView::~ClassView()
 {
-    // The records windows read through the class's connection: they go
-    // before the view lets go of it.
+    // The records windows erase through the view's class: they go before
+    // the view does.
     qDeleteAll(findChildren<RecordsWindow*>(Qt::FindDirectChildrenOnly));
 }
 
@@ -115,7 +109,7 @@ void ClassView::buildControls()
     kinds = addKindButtons(this, topRow, 90);
     connect(kinds, &QButtonGroup::idClicked, this, [this](int id) { setKind(kindFromNumber(id)); });
     topRow->addStretch();
-    auto* reloadCommand = new QPushButton(u"よみなおす"_s, this);
+    reloadCommand = new QPushButton(u"よみなおす"_s, this);
     reloadCommand->setAutoDefault(false);
     connect(reloadCommand, &QPushButton::clicked, this, &ClassView::reload);
     topRow->addWidget(reloadCommand);
@@ -158,10 +152,10 @@ void ClassView::buildControls()
     table->setMinimumHeight(12 * table->verticalHeader()->defaultSectionSize());
     connect(table, &QTableWidget::cellDoubleClicked, this, [this] { openRecords(); });
     rosterPart->addWidget(table);
-    rosterUnreadable = new QLabel(rosterPart);
-    rosterUnreadable->setAlignment(Qt::AlignCenter);
-    rosterUnreadable->setWordWrap(true);
-    rosterPart->addWidget(rosterUnreadable);
+    rosterMessage = new QLabel(rosterPart);
+    rosterMessage->setAlignment(Qt::AlignCenter);
+    rosterMessage->setWordWrap(true);
+    rosterPart->addWidget(rosterMessage);
     rosterLayout->addWidget(rosterPart, 1);
     auto* legend
         = new QLabel(u"◎ … めあて（1しゅうかんに 4にち）に とどいた しゅう\n"
@@ -190,10 +184,10 @@ void ClassView::buildControls()
     factsPageLayout->addWidget(slowest);
     factsPageLayout->addStretch();
     factsPart->addWidget(factsPage);
-    factsUnreadable = new QLabel(factsPart);
-    factsUnreadable->setAlignment(Qt::AlignCenter);
-    factsUnreadable->setWordWrap(true);
-    factsPart->addWidget(factsUnreadable);
+    factsMessage = new QLabel(factsPart);
+    factsMessage->setAlignment(Qt::AlignCenter);
+    factsMessage->setWordWrap(true);
+    factsPart->addWidget(factsMessage);
     factsLayout->addWidget(factsPart);
     // The map keeps its size; the roster takes the rest.
     body->addWidget(factsBox, 0);
@@ -209,8 +203,11 @@ void ClassView::buildControls()
         {recordsCommand, addCommand, renameCommand, removeCommand, csvCommand}) {
         button->setAutoDefault(false);
         commandRow->addWidget(button);
-        if (button == removeCommand)
+        if (button == removeCommand) {
             commandRow->addStretch();
+            askingNote = new QLabel(this);
+            commandRow->addWidget(askingNote);
+        }
     }
     connect(recordsCommand, &QPushButton::clicked, this, [this] { openRecords(); });
     connect(addCommand, &QPushButton::clicked, this, &ClassView::addChild);
@@ -236,34 +233,57 @@ void ClassView::chooseRow(int row)
     table->selectRow(row);
 }
 
-void ClassView::tellProblem(const QString& what)
+void ClassView::tellProblem(const QString& what, const ClassFailure& failure)
 {
-    const QString detail = records.problemDetail();
     ask(desk, this,
-        what + u"\r\n"_s + classProblemText(records.problem())
-            + (detail.isEmpty() ? QString() : u"\r\n\r\n"_s + detail),
+        what + u"\r\n"_s + classProblemText(failure.problem)
+            + (failure.detail.isEmpty() ? QString() : u"\r\n\r\n"_s + failure.detail),
         Title, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+}
+
+template <typename T, typename Done> void ClassView::await(const QFuture<T>& question, Done done)
+{
+    ++questionsOut;
+    updateCommands();
+    whenAnswered(question, this, [this, done = std::move(done)](const T& answer) mutable {
+        --questionsOut;
+        updateCommands();
+        done(answer);
+    });
+}
+
+void ClassView::updateCommands()
+{
+    const bool free = questionsOut == 0;
+    reloadCommand->setEnabled(free);
+    for (QPushButton* button :
+        {recordsCommand, renameCommand, removeCommand, csvCommand, addCommand})
+        button->setEnabled(free && rosterRead);
+    askingNote->setText(free ? QString() : Loading);
+    if (free)
+        unsetCursor();
+    else
+        setCursor(Qt::BusyCursor);
 }
 
 void ClassView::reload()
 {
-    const Waiting waiting;
-    const auto read = records.roster(desk.now().date());
-    const bool readable = read.has_value();
-    roster = read.value_or(QList<ClassChild>());
-    fillTable();
-    if (!readable) {
-        rosterUnreadable->setText(u"クラスの きろくを よめませんでした。"_s);
-        rosterPart->setCurrentWidget(rosterUnreadable);
-    } else {
-        rosterPart->setCurrentWidget(table);
-    }
-    for (QPushButton* button :
-        {recordsCommand, renameCommand, removeCommand, csvCommand, addCommand})
-        button->setEnabled(readable);
+    rosterRead = false;
+    rosterMessage->setText(Loading);
+    rosterPart->setCurrentWidget(rosterMessage);
+    await(records.roster(desk.now().date()), [this](const ClassAnswer<QList<ClassChild>>& read) {
+        rosterRead = read.value.has_value();
+        roster = read.value.value_or(QList<ClassChild>());
+        fillTable();
+        updateCommands();
+        if (rosterRead) {
+            rosterPart->setCurrentWidget(table);
+            return;
+        }
+        rosterMessage->setText(u"クラスの きろくを よめませんでした。"_s);
+        tellProblem(u"クラスの きろくを よめませんでした。"_s, read);
+    });
     readFacts();
-    if (!readable)
-        tellProblem(u"クラスの きろくを よめませんでした。"_s);
 }
 
 void ClassView::setKind(Kind kind)
@@ -319,53 +339,72 @@ void ClassView::fillTable()
 
 void ClassView::readFacts()
 {
-    const Waiting waiting;
-    const auto met = records.facts(shownKind, 10);
-    if (!met) {
-        factsUnreadable->setText(u"にがてな もんだいを よめませんでした。"_s);
-        factsPart->setCurrentWidget(factsUnreadable);
-        return;
-    }
-    facts->setFacts(shownKind, *met);
-    slowest->setText(slowestSentence(shownKind, *met));
-    factsPart->setCurrentIndex(0);
+    const int asked = ++factsAsked;
+    const Kind kind = shownKind;
+    factsMessage->setText(Loading);
+    factsPart->setCurrentWidget(factsMessage);
+    await(records.facts(kind, 10), [this, asked, kind](const ClassAnswer<QList<FactStat>>& met) {
+        if (asked != factsAsked)
+            return;
+        if (!met) {
+            factsMessage->setText(u"にがてな もんだいを よめませんでした。"_s);
+            return;
+        }
+        facts->setFacts(kind, *met.value);
+        slowest->setText(slowestSentence(kind, *met.value));
+        factsPart->setCurrentIndex(0);
+    });
 }
 
-RecordsWindow* ClassView::openRecords()
+void ClassView::openRecords()
 {
     const int row = chosenRow();
     if (row < 0 || row >= roster.size()) {
         ask(desk, this, u"こどもを えらんで ください。"_s, Title, Desktop::Buttons::Ok);
-        return nullptr;
+        return;
     }
     const ClassChild& chosen = roster[row];
     Child child;
     child.id = chosen.id;
     child.name = chosen.name;
     child.bestTimes = chosen.bestTimes();
-    const int failed = records.failures();
-    RecordsWindow* window = nullptr;
-    {
-        const Waiting waiting;
-        window = new RecordsWindow(records.childRecords(chosen.id), child, shownKind, desk, this);
-    }
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
-    // The parts that could not be read say so in their place; the teacher
-    // is told why.
-    if (records.failures() != failed)
-        tellProblem(chosen.name + u"の きろくを よめませんでした。"_s);
-    return window;
+    await(records.childSheets(chosen.id, chosen.name),
+        [this, child](const ClassAnswer<ChildSheets>& read) {
+            std::unique_ptr<RecordReader> sheets = read ? read.value->reader() : nullptr;
+            if (!sheets) {
+                ClassFailure failure = read;
+                if (read)
+                    failure.fail(ClassProblem::Failed, read.value->file);
+                tellProblem(child.name + u"の きろくを よめませんでした。"_s, failure);
+                return;
+            }
+            auto* window = new RecordsWindow(std::move(sheets), child, shownKind, desk, this);
+            window->setAttribute(Qt::WA_DeleteOnClose);
+            // Erased on the server in the background; the window waits for
+            // the answer, unless it has closed by then.
+            window->setEraseElsewhere([this, window, id = child.id] {
+                whenAnswered(
+                    records.clearSheets(id), window, [window](const ClassAnswer<bool>& erased) {
+                        window->erasedElsewhere(erased
+                                ? std::nullopt
+                                : std::optional(classProblemText(erased.problem)
+                                    + (erased.detail.isEmpty() ? QString()
+                                                               : u"\r\n\r\n"_s + erased.detail)));
+                    });
+            });
+            window->show();
+            Q_EMIT recordsOpened(window);
+        });
 }
 
 template <typename Keep>
-bool ClassView::askName(const QString& title, const QString& name, qint64 except, Keep keep)
+void ClassView::askName(const QString& title, const QString& name, qint64 except, Keep keep)
 {
     QString text = name;
     for (;;) {
         const std::optional<QString> typed = desk.askText(this, title, namePrompt(), text);
         if (!typed)
-            return false;
+            return;
         text = *typed;
         const QString clean = Practice::cleanName(*typed);
         auto problem = Practice::NameProblem::None;
@@ -377,28 +416,32 @@ bool ClassView::askName(const QString& title, const QString& name, qint64 except
             if (each.id != except && each.name == clean)
                 problem = Practice::NameProblem::Taken;
         }
-        if (problem == Practice::NameProblem::None) {
-            const Waiting waiting;
-            const ClassRecords::Edit edit = keep(clean);
-            if (edit == ClassRecords::Edit::Done)
-                return true;
-            if (edit == ClassRecords::Edit::Failed) {
-                tellProblem(nameProblemText(Practice::NameProblem::NotSaved));
-                return false;
-            }
-            // Another teacher gave the name meanwhile.
-            problem = Practice::NameProblem::Taken;
-        }
+        if (problem == Practice::NameProblem::None)
+            break;
         ask(desk, this, nameProblemText(problem), title, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
     }
+    await(keep(Practice::cleanName(text)),
+        [this, title, text, except, keep](const ClassAnswer<ClassRecords::Edit>& edit) {
+            if (!edit) {
+                tellProblem(nameProblemText(Practice::NameProblem::NotSaved), edit);
+                return;
+            }
+            if (*edit.value == ClassRecords::Edit::Done) {
+                reload();
+                return;
+            }
+            // Another teacher gave the name meanwhile.
+            ask(desk, this, nameProblemText(Practice::NameProblem::Taken), title,
+                Desktop::Buttons::Ok, Desktop::Icon::Warning);
+            askName(title, text, except, keep);
+        });
 }
 
 void ClassView::addChild()
 {
-    if (askName(u"こどもを ふやす"_s, QString(), 0,
-            [this](const QString& name) { return records.addChild(name); }))
-        reload();
+    askName(u"こどもを ふやす"_s, QString(), 0,
+        [this](const QString& name) { return records.addChild(name); });
 }
 
 void ClassView::renameChild()
@@ -409,9 +452,8 @@ void ClassView::renameChild()
         return;
     }
     const qint64 id = roster[row].id;
-    if (askName(u"なまえを かえる"_s, roster[row].name, id,
-            [this, id](const QString& name) { return records.renameChild(id, name); }))
-        reload();
+    askName(u"なまえを かえる"_s, roster[row].name, id,
+        [this, id](const QString& name) { return records.renameChild(id, name); });
 }
 
 void ClassView::removeChild()
@@ -422,35 +464,29 @@ void ClassView::removeChild()
         return;
     }
     const ClassChild child = roster[row];
-    std::optional<std::array<int, 4>> counts;
-    {
-        const Waiting waiting;
-        counts = records.childRecords(child.id)->countsByKind(child.id);
-    }
-    if (!counts) {
-        tellProblem(u"きろくを よめませんでした。"_s);
-        return;
-    }
-    const QString list = sheetCountList(*counts);
-    const QString title = u"けす"_s;
-    if (ask(desk, this,
-            child.name + u" を クラスから けします。"_s + child.name
-                + u"の きろくも ぜんぶ きえます。\r\n\r\n"_s + list + u"\r\n\r\n"_s,
-            title, Desktop::Buttons::YesNo, Desktop::Icon::Warning)
-        != Desktop::Answer::Yes)
-        return;
-    if (ask(desk, this, child.name + u"： ほんとうに、けして いいですか？"_s,
-            u"もういちどかくにん"_s, Desktop::Buttons::YesNo, Desktop::Icon::Warning)
-        != Desktop::Answer::Yes)
-        return;
-    bool removed = false;
-    {
-        const Waiting waiting;
-        removed = records.removeChild(child.id);
-    }
-    if (!removed)
-        tellProblem(child.name + u" を けせませんでした。"_s);
-    reload();
+    await(records.countsByKind(child.id),
+        [this, child](const ClassAnswer<std::array<int, 4>>& counts) {
+            if (!counts) {
+                tellProblem(u"きろくを よめませんでした。"_s, counts);
+                return;
+            }
+            const QString list = sheetCountList(*counts.value);
+            if (ask(desk, this,
+                    child.name + u" を クラスから けします。"_s + child.name
+                        + u"の きろくも ぜんぶ きえます。\r\n\r\n"_s + list + u"\r\n\r\n"_s,
+                    u"けす"_s, Desktop::Buttons::YesNo, Desktop::Icon::Warning)
+                != Desktop::Answer::Yes)
+                return;
+            if (ask(desk, this, child.name + u"： ほんとうに、けして いいですか？"_s,
+                    u"もういちどかくにん"_s, Desktop::Buttons::YesNo, Desktop::Icon::Warning)
+                != Desktop::Answer::Yes)
+                return;
+            await(records.removeChild(child.id), [this, child](const ClassAnswer<bool>& removed) {
+                if (!removed)
+                    tellProblem(child.name + u" を けせませんでした。"_s, removed);
+                reload();
+            });
+        });
 }
 
 void ClassView::exportCsv()
@@ -464,18 +500,13 @@ void ClassView::exportCsv()
         this, u"CSV にかきだす"_s, QDir(folder).filePath(fileName), u"CSV (*.csv)"_s);
     if (path.isEmpty())
         return;
-    bool written = false;
-    {
-        const Waiting waiting;
-        written = records.writeCsv(path);
-    }
-    if (!written) {
-        // Either the server did not answer or the file could not be written.
+    await(records.writeCsv(path), [this, path](const ClassAnswer<bool>& written) {
         const QString text
             = u"CSV を かきだせませんでした。\r\n"_s + QDir::toNativeSeparators(path);
-        if (records.problem() != ClassProblem::None)
-            tellProblem(text);
-        else
+        // Either the server did not answer or the file could not be written.
+        if (!written)
+            tellProblem(text, written);
+        else if (!*written.value)
             ask(desk, this, text, Title, Desktop::Buttons::Ok, Desktop::Icon::Warning);
-    }
+    });
 }

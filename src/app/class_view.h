@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "drill/kind.h"
 #include "class/class_records.h"
+#include "drill/kind.h"
 
 #include <QWidget>
 
@@ -20,28 +20,35 @@ class RecordsWindow;
 // child's practice days of the last four weeks and their latest and best
 // time and trend in the chosen kind, the class's weak facts in that kind, a
 // child's whole records window, the class's CSV and the roster's edits.
-// Everything is read from the server when shown; a part that cannot be read
-// says so in its place, and the teacher is told why.
+// Everything is read from the server when shown, and nothing here waits for
+// it: each part is filled when its answer comes, 「よみこみちゅう…」 in its
+// place meanwhile, and the commands wait while a question is out. A part
+// that cannot be read says so in its place, and the teacher is told why.
 class ClassView : public QWidget
 {
     Q_OBJECT
 
 public:
-    // `records` must be open and outlive the view.
+    // `records` must be open and outlive the view. The roster and the weak
+    // facts are asked for at once, and shown when they come.
     ClassView(ClassRecords& records, Desktop& desktop, QWidget* parent = nullptr);
     ~ClassView() override;
 
     Kind kind() const { return shownKind; }
     const QList<ClassChild>& children() const { return roster; }
+    // Whether a question to the server is out.
+    bool asking() const { return questionsOut > 0; }
 
     // The parts, for tests.
     enum Column { Name, ThisWeek, Latest = ThisWeek + 4, Best, Trend, Columns };
     QTableWidget* rosterTable() const { return table; }
     FactMap* factMap() const { return facts; }
-    // Shown in place of the roster or the facts when they cannot be read.
-    QLabel* rosterUnreadableLabel() const { return rosterUnreadable; }
-    QLabel* factsUnreadableLabel() const { return factsUnreadable; }
+    // Shown in place of the roster or the facts while they are read, and
+    // when they cannot be.
+    QLabel* rosterMessageLabel() const { return rosterMessage; }
+    QLabel* factsMessageLabel() const { return factsMessage; }
     QAbstractButton* kindButton(Kind kind) const;
+    QPushButton* reloadButton() const { return reloadCommand; }
     QPushButton* recordsButton() const { return recordsCommand; }
     QPushButton* addButton() const { return addCommand; }
     QPushButton* renameButton() const { return renameCommand; }
@@ -55,38 +62,52 @@ public Q_SLOTS:
     // Reads the roster and the weak facts again.
     void reload();
     void setKind(Kind kind);
-    // The chosen child's records window; null when no child is chosen.
-    RecordsWindow* openRecords();
+    // The chosen child's records window, opened once their sheets are read.
+    void openRecords();
     void addChild();
     void renameChild();
     // Asks twice, naming the child and their sheets.
     void removeChild();
     void exportCsv();
 
+Q_SIGNALS:
+    void recordsOpened(RecordsWindow* window);
+
 private:
     void buildControls();
     void fillTable();
     void readFacts();
+    // The commands wait while a question is out; those of a child while
+    // the roster is not read.
+    void updateCommands();
+    // Calls `done` with the answer to `question` when it comes; the
+    // commands wait for it.
+    template <typename T, typename Done> void await(const QFuture<T>& question, Done done);
     // Tells the teacher why the server did not answer.
-    void tellProblem(const QString& what);
+    void tellProblem(const QString& what, const ClassFailure& failure);
     // Asks for a name until the server takes it or the teacher cancels;
-    // `keep` sends it.
+    // `keep` sends it and answers the edit.
     template <typename Keep>
-    bool askName(const QString& title, const QString& name, qint64 except, Keep keep);
+    void askName(const QString& title, const QString& name, qint64 except, Keep keep);
 
     ClassRecords& records;
     Desktop& desk;
     Kind shownKind = Kind::Addition;
     QList<ClassChild> roster;
+    bool rosterRead = false;
+    int questionsOut = 0;
+    int factsAsked = 0; // only the answer to the last question is shown
 
     QButtonGroup* kinds = nullptr;
+    QPushButton* reloadCommand = nullptr;
     QStackedWidget* rosterPart = nullptr;
     QTableWidget* table = nullptr;
-    QLabel* rosterUnreadable = nullptr;
+    QLabel* rosterMessage = nullptr;
     QStackedWidget* factsPart = nullptr;
     FactMap* facts = nullptr;
-    QLabel* factsUnreadable = nullptr;
+    QLabel* factsMessage = nullptr;
     QLabel* slowest = nullptr;
+    QLabel* askingNote = nullptr;
     QPushButton* recordsCommand = nullptr;
     QPushButton* addCommand = nullptr;
     QPushButton* renameCommand = nullptr;

@@ -875,9 +875,30 @@ void RecordsWindow::clearRecords()
             u"もういちどかくにん"_s, Desktop::Buttons::YesNo)
         != Desktop::Answer::Yes)
         return;
+    if (eraseElsewhere) {
+        clearCommand->setEnabled(false);
+        eraseElsewhere();
+        return;
+    }
     if (!store->clear(shownChild)) {
         ask(desk, this, u"きろくを けせませんでした。"_s, u"きろく"_s, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
+    }
+    refresh();
+}
+
+void RecordsWindow::setEraseElsewhere(std::function<void()> erase)
+{
+    eraseElsewhere = std::move(erase);
+}
+
+void RecordsWindow::erasedElsewhere(const std::optional<QString>& why)
+{
+    if (why) {
+        ask(desk, this, u"きろくを けせませんでした。\r\n"_s + *why, u"きろく"_s,
+            Desktop::Buttons::Ok, Desktop::Icon::Warning);
+    } else {
+        store->clear(shownChild);
     }
     refresh();
 }

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -107,6 +108,13 @@ public Q_SLOTS:
     void exportCsv();
     // Asks twice, then deletes every stored sheet of the shown child.
     void clearRecords();
+    // A child of the class server: the sheets are erased there, by `erase`,
+    // which asks the server and answers through erasedElsewhere(); the
+    // clear command waits for it.
+    void setEraseElsewhere(std::function<void()> erase);
+    // The server erased them, and they go from the window's copy too; or
+    // it did not, and the teacher is told `why`.
+    void erasedElsewhere(const std::optional<QString>& why);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -147,6 +155,7 @@ private:
     Practice* practising = nullptr;
     std::optional<Child> onlyChild;
     std::unique_ptr<RecordReader> store;
+    std::function<void()> eraseElsewhere;
     std::unique_ptr<ChildrenCommands> commands;
     Desktop& desk;
     Kind shownKind;

@@ -4,12 +4,11 @@
 #include "records/csv_text.h"
 #include "records/record_schema.h"
 
-#include <QAtomicInt>
-#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimeZone>
 #include <QVariant>
 
@@ -20,14 +19,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A question that takes longer than this is given up and told: the class
-// view waits for its answers, and a teacher must not be left with a window
-// that does not move.
-constexpr int StatementTimeoutMilliseconds = 5000;
-// A server that could not be reached is not tried again for every question
-// of one look at the class (each try waits up to the connection's timeout),
-// only once this long has passed.
-constexpr int ReconnectAfterMilliseconds = 10000;
+using Link = ClassConnection::Link;
 
 // The instant a sheet ended, read as milliseconds since the epoch (rounded
 // down, so that a sheet's own instant is never before the one read back),
@@ -114,119 +106,125 @@ std::array<int, 4> daysPerWeek(const QList<QDate>& practised, const QDate& today
     return days;
 }
 
+namespace {
+
+// The rows `sql` answers, each made by `row`; nothing when it failed, the
+// reason in `failure`.
+template <typename Row>
+auto rows(Link& link, ClassFailure& failure, const QString& sql, const QVariantList& values,
+    Row row) -> std::optional<QList<decltype(row(std::declval<const QSqlQuery&>()))>>
+{
+    auto query = link.run(sql, values, failure);
+    if (!query)
+        return {};
+    QList<decltype(row(std::declval<const QSqlQuery&>()))> found;
+    while (query->next())
+        found.append(row(*query));
+    if (query->lastError().isValid()) {
+        failure.fail(classProblemOf(query->lastError()), query->lastError().text(),
+            query->lastError().nativeErrorCode());
+        return {};
+    }
+    return found;
+}
+
+// One child's copy, read as the records window reads a machine's store.
+// Whatever child a question names, it is the copy's only child.
+class ChildCopy final : public RecordReader
+{
+public:
+    ChildCopy(const ChildSheets& sheets, std::unique_ptr<RecordStore> store)
+        : folder(sheets.folder)
+        , store(std::move(store))
+        , name(sheets.name)
+    { }
+    ~ChildCopy() override
+    {
+        // The store's file goes with the folder, after the store is closed.
+        store.reset();
+    }
+
+    std::optional<QList<StoredSheet>> sheets(const SheetRange& range) const override
+    {
+        SheetRange mine = range;
+        mine.child = Only;
+        return store->sheets(mine);
+    }
+    std::optional<QList<DayBest>> dailyBest(qint64, Kind kind, const QDate& from) const override
+    {
+        return store->dailyBest(Only, kind, from);
+    }
+    std::optional<QList<QDate>> practiceDays(
+        qint64, const QDate& from, const QDate& to) const override
+    {
+        return store->practiceDays(Only, from, to);
+    }
+    std::optional<QList<FactStat>> facts(qint64, Kind kind, int lastSheets) const override
+    {
+        return store->facts(Only, kind, lastSheets);
+    }
+    std::optional<std::array<int, 4>> countsByKind(qint64) const override
+    {
+        return store->countsByKind(Only);
+    }
+    bool readable() const override { return store->count().has_value(); }
+    // As the class's CSV has it: each row names the child.
+    bool writeCsv(const QString& path, std::optional<qint64>) const override
+    {
+        const auto kept = store->sheets(SheetRange().ofChild(Only));
+        if (!kept)
+            return false;
+        QString text = csvHeader(true);
+        for (auto sheet = kept->crbegin(); sheet != kept->crend(); ++sheet) {
+            text += csvLine(sheet->finishedAt, sheet->kind, sheet->seconds, sheet->wrongDigits,
+                sheet->record, name);
+        }
+        return writeTextFile(path, text.toUtf8());
+    }
+    // Only the copy: the server's sheets are cleared through the class.
+    bool clear(qint64) override { return store->clear(Only); }
+
+private:
+    static constexpr qint64 Only = RecordStore::FirstChild;
+    std::shared_ptr<QTemporaryDir> folder;
+    std::unique_ptr<RecordStore> store;
+    QString name;
+};
+
+} // namespace
+
+std::unique_ptr<RecordReader> ChildSheets::reader() const
+{
+    if (!folder)
+        return nullptr;
+    auto store = std::make_unique<RecordStore>(file);
+    if (!store->open())
+        return nullptr;
+    return std::make_unique<ChildCopy>(*this, std::move(store));
+}
+
 struct ClassRecords::Private
 {
-    ClassConfig config;
-    QString connectionName;
-    int classId = 0;
-    mutable ClassProblem problem = ClassProblem::None;
-    mutable QString detail;
-    mutable QString state; // the SQLSTATE of the last failure
-    mutable int failures = 0;
-    QElapsedTimer lastConnectFailed;
-    ClassProblem connectProblem = ClassProblem::None;
-    QString connectDetail;
+    ClassConnection& connection;
+    QString className;
+    int classId = 0; // read and written on the connection's thread only
 
-    QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
-
-    ClassProblem fail(ClassProblem what, const QString& why) const
+    // A child of this class's id, or nothing when they are not in it.
+    QString ofThisClass() const
     {
-        problem = what;
-        detail = why;
-        state.clear();
-        ++failures;
-        return what;
-    }
-
-    // Connects anew and sets the session up.
-    ClassProblem connect()
-    {
-        if (lastConnectFailed.isValid()
-            && !lastConnectFailed.hasExpired(ReconnectAfterMilliseconds))
-            return fail(connectProblem, connectDetail);
-        QSqlDatabase db = database();
-        QString why;
-        const ClassProblem opened = openClassConnection(db, config, &why);
-        if (opened != ClassProblem::None) {
-            lastConnectFailed.start();
-            connectProblem = opened;
-            connectDetail = why;
-            return fail(opened, why);
-        }
-        lastConnectFailed.invalidate();
-        QSqlQuery setup(db);
-        if (!setup.exec(u"SET statement_timeout = %1"_s.arg(StatementTimeoutMilliseconds))) {
-            db.close();
-            return fail(classProblemOf(setup.lastError()), setup.lastError().text());
-        }
-        return ClassProblem::None;
-    }
-
-    // Runs `sql` with `values`; nothing when it failed, the reason in
-    // `problem`. A connection lost since the last question (the server
-    // restarted, the network came back) is made again once for a question
-    // that only reads.
-    std::optional<QSqlQuery> run(
-        const QString& sql, const QVariantList& values, bool readsOnly = true) const
-    {
-        for (int attempt = 0;; ++attempt) {
-            QSqlDatabase db = database();
-            if (!db.isOpen() && const_cast<Private*>(this)->connect() != ClassProblem::None)
-                return {};
-            QSqlQuery query(db);
-            query.setForwardOnly(true);
-            bool done = query.prepare(sql);
-            if (done) {
-                for (const QVariant& value : values)
-                    query.addBindValue(value);
-                done = query.exec();
-            }
-            if (done) {
-                problem = ClassProblem::None;
-                detail.clear();
-                return query;
-            }
-            const QSqlError error = query.lastError();
-            const ClassProblem what = classProblemOf(error);
-            fail(what, error.text());
-            state = error.nativeErrorCode();
-            if (what != ClassProblem::Unreachable || !readsOnly || attempt > 0)
-                return {};
-            db.close();
-        }
-    }
-
-    template <typename Row>
-    auto rows(const QString& sql, const QVariantList& values, Row row) const
-        -> std::optional<QList<decltype(row(std::declval<const QSqlQuery&>()))>>
-    {
-        auto query = run(sql, values);
-        if (!query)
-            return {};
-        QList<decltype(row(std::declval<const QSqlQuery&>()))> found;
-        while (query->next())
-            found.append(row(*query));
-        if (query->lastError().isValid()) {
-            fail(classProblemOf(query->lastError()), query->lastError().text());
-            return {};
-        }
-        return found;
+        return u" AND EXISTS (SELECT 1 FROM varolin.children c WHERE c.id = s.child_id AND "
+               u"c.class_id = %1)"_s.arg(classId);
     }
 
     // The sheets of the class's children (of one when `child` is set) as
     // CSV lines with their names, oldest first.
-    std::optional<QByteArray> csv(std::optional<qint64> child) const
+    std::optional<QByteArray> csv(Link& link, ClassFailure& failure) const
     {
-        QString sql = u"SELECT "_s + FinishedColumns
+        const QString sql = u"SELECT "_s + FinishedColumns
             + u", s.kind, s.seconds, s.wrong_digits, s.record, c.name FROM varolin.sheets s "
-              u"JOIN varolin.children c ON c.id = s.child_id WHERE c.class_id = ?"_s;
-        QVariantList values{classId};
-        if (child) {
-            sql += u" AND c.id = ?"_s;
-            values << *child;
-        }
-        sql += u" ORDER BY s.finished_at, s.uuid"_s;
-        const auto lines = rows(sql, values, [](const QSqlQuery& query) {
+              u"JOIN varolin.children c ON c.id = s.child_id WHERE c.class_id = ? "
+              u"ORDER BY s.finished_at, s.uuid"_s;
+        const auto lines = rows(link, failure, sql, {classId}, [](const QSqlQuery& query) {
             return csvLine(finishedAt(query, 0), kindFromNumber(query.value(2).toInt()),
                 query.value(3).toInt(), query.value(4).toInt(), query.value(5).toBool(),
                 query.value(6).toString());
@@ -235,299 +233,305 @@ struct ClassRecords::Private
             return {};
         return (csvHeader(true) + lines->join(QString())).toUtf8();
     }
+
+    // A child's whole sheets copied into a records file of their own, in
+    // the order they were done.
+    std::optional<ChildSheets> copy(
+        Link& link, ClassFailure& failure, qint64 child, const QString& name) const
+    {
+        auto query = link.run(u"SELECT "_s + FinishedColumns
+                + u", s.kind, s.seconds, s.wrong_digits, s.record, s.row_operands, "
+                  u"s.column_operands, s.cells FROM varolin.sheets s WHERE s.child_id = ?"_s
+                + ofThisClass() + u" ORDER BY s.finished_at, s.uuid"_s,
+            {child}, failure);
+        if (!query)
+            return {};
+        ChildSheets sheets{std::make_shared<QTemporaryDir>(), QString(), name};
+        if (!sheets.folder->isValid()) {
+            failure.fail(ClassProblem::Failed, sheets.folder->errorString());
+            return {};
+        }
+        sheets.file = sheets.folder->filePath(u"records.sqlite"_s);
+        RecordStore store(sheets.file);
+        if (!store.open()) {
+            failure.fail(ClassProblem::Failed, u"%1 cannot be written"_s.arg(sheets.file));
+            return {};
+        }
+        while (query->next()) {
+            if (link.stopping())
+                return {};
+            FinishedSheet sheet;
+            sheet.finishedAt = finishedAt(*query, 0);
+            sheet.sheet.kind = kindFromNumber(query->value(2).toInt());
+            sheet.seconds = query->value(3).toInt();
+            sheet.wrongDigits = query->value(4).toInt();
+            sheet.record = query->value(5).toBool();
+            unpack({query->value(6).toByteArray(), query->value(7).toByteArray(),
+                       query->value(8).toByteArray()},
+                sheet);
+            if (!store.add(sheet)) {
+                failure.fail(ClassProblem::Failed, u"%1 cannot be written"_s.arg(sheets.file));
+                return {};
+            }
+        }
+        if (query->lastError().isValid()) {
+            failure.fail(classProblemOf(query->lastError()), query->lastError().text(),
+                query->lastError().nativeErrorCode());
+            return {};
+        }
+        return sheets;
+    }
 };
 
 namespace {
 
-// One child's sheets on the server, asked as the records window asks the
-// machine's store. The child is the one it was made for, whatever child a
-// question names.
-class ChildOnServer final : public RecordReader
+// Asks `work(private, link, answer)` through the connection: its value is
+// the answer's, its failure the answer's reason.
+template <typename T, typename Work>
+QFuture<ClassAnswer<T>> ask(const std::shared_ptr<ClassRecords::Private>& d, Work work)
 {
-public:
-    ChildOnServer(const ClassRecords::Private& server, qint64 child)
-        : server(server)
-        , child(child)
-    { }
+    return d->connection.ask([d, work = std::move(work)](Link& link) mutable {
+        ClassAnswer<T> answer;
+        answer.value = work(*d, link, static_cast<ClassFailure&>(answer));
+        return answer;
+    });
+}
 
-    std::optional<QList<StoredSheet>> sheets(const SheetRange& range) const override
-    {
-        QString sql = u"SELECT "_s + FinishedColumns
-            + u", s.kind, s.seconds, s.wrong_digits, s.record FROM varolin.sheets s "
-              u"WHERE s.child_id = ?"_s;
-        QVariantList values{child};
-        if (range.kind) {
-            sql += u" AND s.kind = ?"_s;
-            values << kindNumber(*range.kind);
-        }
-        if (range.since.isValid()) {
-            sql += u" AND s.finished_at >= to_timestamp(?::double precision / 1000)"_s;
-            values << range.since.toMSecsSinceEpoch();
-        }
-        if (range.after) {
-            // The instant read back is at most a millisecond early, and no
-            // child finishes two sheets within one.
-            sql += u" AND s.finished_at < to_timestamp(?::double precision / 1000)"_s;
-            values << range.after->finishedAt.toMSecsSinceEpoch();
-        }
-        sql += u" ORDER BY s.finished_at DESC, s.uuid DESC"_s;
-        if (range.limit >= 0)
-            sql += u" LIMIT %1"_s.arg(range.limit);
-        qint64 row = 0;
-        return server.rows(sql, values, [&row](const QSqlQuery& query) {
-            // The server's sheets have no number: the table pages by time.
-            return StoredSheet{++row, finishedAt(query, 0), kindFromNumber(query.value(2).toInt()),
-                query.value(3).toInt(), query.value(4).toInt(), query.value(5).toBool()};
-        });
-    }
-
-    std::optional<QList<DayBest>> dailyBest(qint64, Kind kind, const QDate& from) const override
-    {
-        QString sql = u"SELECT local_date, min(seconds) FROM varolin.sheets "
-                      u"WHERE child_id = ? AND kind = ? AND isfinite(local_date)"_s;
-        QVariantList values{child, kindNumber(kind)};
-        if (from.isValid()) {
-            sql += u" AND local_date >= ?"_s;
-            values << from;
-        }
-        sql += u" GROUP BY local_date ORDER BY local_date"_s;
-        return server.rows(sql, values, [](const QSqlQuery& query) {
-            return DayBest{query.value(0).toDate(), query.value(1).toInt()};
-        });
-    }
-
-    std::optional<QList<QDate>> practiceDays(
-        qint64, const QDate& from, const QDate& to) const override
-    {
-        return server.rows(u"SELECT DISTINCT local_date FROM varolin.sheets WHERE child_id = ? "
-                           u"AND local_date BETWEEN ? AND ? ORDER BY local_date"_s,
-            {child, from, to}, [](const QSqlQuery& query) { return query.value(0).toDate(); });
-    }
-
-    std::optional<QList<FactStat>> facts(qint64, Kind kind, int lastSheets) const override
-    {
-        return server.rows(factsOf(u"SELECT cells FROM varolin.sheets WHERE child_id = ? AND "
-                                   u"kind = ? ORDER BY finished_at DESC, uuid DESC LIMIT ?"_s),
-            {child, kindNumber(kind), std::max(lastSheets, 0)}, factOf);
-    }
-
-    std::optional<std::array<int, 4>> countsByKind(qint64) const override
-    {
-        const auto counts = server.rows(
-            u"SELECT kind, count(*) FROM varolin.sheets WHERE child_id = ? GROUP BY kind"_s,
-            {child}, kindCountOf);
-        if (!counts)
+// An edit of the roster: Taken when the name is another child's of the
+// class, nothing when the server refused otherwise.
+std::optional<ClassRecords::Edit> edited(
+    const std::optional<QSqlQuery>& done, ClassFailure& failure, qint64 child = 0, int classId = 0)
+{
+    if (!done) {
+        if (!nameTaken(failure.state))
             return {};
-        return countsInKindOrder(*counts);
+        failure = {};
+        return ClassRecords::Edit::Taken;
     }
-
-    bool readable() const override
-    {
-        return server.run(u"SELECT 1 FROM varolin.children WHERE id = ?"_s, {child}).has_value();
+    if (child != 0 && done->numRowsAffected() != 1) {
+        failure.fail(
+            ClassProblem::Failed, u"child %1 is not in class %2"_s.arg(child).arg(classId));
+        return {};
     }
-
-    bool writeCsv(const QString& path, std::optional<qint64>) const override
-    {
-        const auto text = server.csv(child);
-        return text && writeTextFile(path, *text);
-    }
-
-    bool clear(qint64) override
-    {
-        return server.run(u"DELETE FROM varolin.sheets WHERE child_id = ?"_s, {child}, false)
-            .has_value();
-    }
-
-private:
-    const ClassRecords::Private& server;
-    qint64 child;
-};
+    return ClassRecords::Edit::Done;
+}
 
 } // namespace
 
-ClassRecords::ClassRecords(const ClassConfig& config)
-    : d(std::make_unique<Private>())
-{
-    static QAtomicInt made;
-    d->config = config;
-    d->connectionName = u"varolin-class-%1"_s.arg(made.fetchAndAddRelaxed(1));
-    QSqlDatabase::addDatabase(u"QPSQL"_s, d->connectionName);
-}
+ClassRecords::ClassRecords(ClassConnection& connection)
+    : d(std::make_shared<Private>(Private{connection, connection.config().className}))
+{ }
 
-ClassRecords::~ClassRecords()
-{
-    const QString name = d->connectionName;
-    d.reset();
-    QSqlDatabase::removeDatabase(name);
-}
+ClassRecords::~ClassRecords() = default;
 
-ClassProblem ClassRecords::open(QString* detail)
+QFuture<ClassAnswer<bool>> ClassRecords::open()
 {
-    auto result = [&](ClassProblem problem) {
-        if (detail)
-            *detail = d->detail;
-        return problem;
-    };
-    if (d->connect() != ClassProblem::None)
-        return result(d->problem);
-    // Asked before anything else, so that a pupil login is told plainly
-    // rather than refused at every question.
-    const auto found = d->rows(
-        u"SELECT pg_has_role('varolin_teacher', 'USAGE'), (SELECT id FROM varolin.classes "
-        u"WHERE name = ?)"_s,
-        {d->config.className}, [](const QSqlQuery& query) {
-            return std::pair{
-                query.value(0).toBool(), query.value(1).isNull() ? 0 : query.value(1).toInt()};
-        });
-    if (!found || found->isEmpty())
-        return result(d->problem == ClassProblem::None ? ClassProblem::Failed : d->problem);
-    if (!found->first().first)
-        return result(d->fail(
-            ClassProblem::PrivilegeRefused, u"%1 is not a teacher's login"_s.arg(d->config.login)));
-    d->classId = found->first().second;
-    // Row-level security shows a login its own classes only.
-    if (d->classId == 0)
-        return result(d->fail(ClassProblem::PrivilegeRefused,
-            u"class %1 is not one of %2's classes"_s.arg(d->config.className, d->config.login)));
-    return ClassProblem::None;
+    return ask<bool>(d, [](Private& d, Link& link, ClassFailure& failure) -> std::optional<bool> {
+        QString why;
+        if (const ClassProblem problem = link.connect(&why); problem != ClassProblem::None) {
+            failure.fail(problem, why);
+            return {};
+        }
+        // Asked before anything else, so that a pupil login is told plainly
+        // rather than refused at every question.
+        const auto found = rows(link, failure,
+            u"SELECT pg_has_role('varolin_teacher', 'USAGE'), (SELECT id FROM varolin.classes "
+            u"WHERE name = ?)"_s,
+            {d.className}, [](const QSqlQuery& query) {
+                return std::pair{
+                    query.value(0).toBool(), query.value(1).isNull() ? 0 : query.value(1).toInt()};
+            });
+        if (!found || found->isEmpty()) {
+            if (failure.problem == ClassProblem::None)
+                failure.fail(ClassProblem::Failed, u"no answer"_s);
+            return {};
+        }
+        const QString login = link.database().userName();
+        if (!found->first().first) {
+            failure.fail(
+                ClassProblem::PrivilegeRefused, u"%1 is not a teacher's login"_s.arg(login));
+            return {};
+        }
+        // Row-level security shows a login its own classes only.
+        d.classId = found->first().second;
+        if (d.classId == 0) {
+            failure.fail(ClassProblem::PrivilegeRefused,
+                u"class %1 is not one of %2's classes"_s.arg(d.className, login));
+            return {};
+        }
+        return true;
+    });
 }
 
 const QString& ClassRecords::className() const
 {
-    return d->config.className;
+    return d->className;
 }
 
-ClassProblem ClassRecords::problem() const
+QFuture<ClassAnswer<QList<ClassChild>>> ClassRecords::roster(const QDate& today) const
 {
-    return d->problem;
-}
-
-QString ClassRecords::problemDetail() const
-{
-    return d->detail;
-}
-
-int ClassRecords::failures() const
-{
-    return d->failures;
-}
-
-std::optional<QList<ClassChild>> ClassRecords::roster(const QDate& today) const
-{
-    auto children
-        = d->rows(u"SELECT id, name FROM varolin.children WHERE class_id = ? ORDER BY name, id"_s,
-            {d->classId}, [](const QSqlQuery& query) {
-                ClassChild child;
-                child.id = query.value(0).toLongLong();
-                child.name = query.value(1).toString();
-                return child;
-            });
-    if (!children)
-        return {};
-    const QDate monday = today.addDays(1 - today.dayOfWeek());
-    const auto days = d->rows(u"SELECT DISTINCT s.child_id, s.local_date FROM varolin.children c "
-                              u"JOIN varolin.sheets s ON s.child_id = c.id "
-                              u"WHERE c.class_id = ? AND s.local_date BETWEEN ? AND ?"_s,
-        {d->classId, monday.addDays(-21), today}, [](const QSqlQuery& query) {
-            return std::pair{query.value(0).toLongLong(), query.value(1).toDate()};
-        });
-    if (!days)
-        return {};
-    // The best from its own index, the last ten from the index of the
-    // child's sheets of a kind in order.
-    const auto standings = d->rows(
-        u"SELECT c.id, k.kind, (SELECT min(s.seconds) FROM varolin.sheets s "
-        u"  WHERE s.child_id = c.id AND s.kind = k.kind), "
-        u" array_to_string(ARRAY(SELECT r.seconds FROM (SELECT s.seconds, s.finished_at, s.uuid "
-        u"  FROM varolin.sheets s WHERE s.child_id = c.id AND s.kind = k.kind "
-        u"  ORDER BY s.finished_at DESC, s.uuid DESC LIMIT 10) r "
-        u"  ORDER BY r.finished_at, r.uuid), ',') "
-        u"FROM varolin.children c CROSS JOIN generate_series(0, 3) AS k (kind) "
-        u"WHERE c.class_id = ?"_s,
-        {d->classId}, [](const QSqlQuery& query) {
-            KindStanding standing;
-            if (!query.value(2).isNull())
-                standing.best = query.value(2).toInt();
-            const QString times = query.value(3).toString();
-            if (!times.isEmpty()) {
-                for (const QString& each : times.split(u','))
-                    standing.lastTen.append(each.toInt());
+    return ask<QList<ClassChild>>(d,
+        [today](Private& d, Link& link, ClassFailure& failure) -> std::optional<QList<ClassChild>> {
+            auto children = rows(link, failure,
+                u"SELECT id, name FROM varolin.children WHERE class_id = ? ORDER BY name, id"_s,
+                {d.classId}, [](const QSqlQuery& query) {
+                    ClassChild child;
+                    child.id = query.value(0).toLongLong();
+                    child.name = query.value(1).toString();
+                    return child;
+                });
+            if (!children)
+                return {};
+            const QDate monday = today.addDays(1 - today.dayOfWeek());
+            const auto days = rows(link, failure,
+                u"SELECT DISTINCT s.child_id, s.local_date FROM varolin.children c "
+                u"JOIN varolin.sheets s ON s.child_id = c.id "
+                u"WHERE c.class_id = ? AND s.local_date BETWEEN ? AND ?"_s,
+                {d.classId, monday.addDays(-21), today}, [](const QSqlQuery& query) {
+                    return std::pair{query.value(0).toLongLong(), query.value(1).toDate()};
+                });
+            if (!days)
+                return {};
+            // The best from its own index, the last ten from the index of the
+            // child's sheets of a kind in order.
+            const auto standings = rows(link, failure,
+                u"SELECT c.id, k.kind, (SELECT min(s.seconds) FROM varolin.sheets s "
+                u"  WHERE s.child_id = c.id AND s.kind = k.kind), "
+                u" array_to_string(ARRAY(SELECT r.seconds FROM (SELECT s.seconds, "
+                u"  s.finished_at, s.uuid FROM varolin.sheets s "
+                u"  WHERE s.child_id = c.id AND s.kind = k.kind "
+                u"  ORDER BY s.finished_at DESC, s.uuid DESC LIMIT 10) r "
+                u"  ORDER BY r.finished_at, r.uuid), ',') "
+                u"FROM varolin.children c CROSS JOIN generate_series(0, 3) AS k (kind) "
+                u"WHERE c.class_id = ?"_s,
+                {d.classId}, [](const QSqlQuery& query) {
+                    KindStanding standing;
+                    if (!query.value(2).isNull())
+                        standing.best = query.value(2).toInt();
+                    const QString times = query.value(3).toString();
+                    if (!times.isEmpty()) {
+                        for (const QString& each : times.split(u','))
+                            standing.lastTen.append(each.toInt());
+                    }
+                    return std::tuple{
+                        query.value(0).toLongLong(), query.value(1).toInt(), standing};
+                });
+            if (!standings)
+                return {};
+            for (ClassChild& child : *children) {
+                QList<QDate> practised;
+                for (const auto& [id, day] : *days) {
+                    if (id == child.id)
+                        practised.append(day);
+                }
+                child.weekDays = daysPerWeek(practised, today);
+                for (const auto& [id, kind, standing] : *standings) {
+                    if (id == child.id && kind >= 0 && kind < 4)
+                        child.kinds[std::size_t(kind)] = standing;
+                }
             }
-            return std::tuple{query.value(0).toLongLong(), query.value(1).toInt(), standing};
+            return children;
         });
-    if (!standings)
-        return {};
-    for (ClassChild& child : *children) {
-        QList<QDate> practised;
-        for (const auto& [id, day] : *days) {
-            if (id == child.id)
-                practised.append(day);
-        }
-        child.weekDays = daysPerWeek(practised, today);
-        for (const auto& [id, kind, standing] : *standings) {
-            if (id == child.id && kind >= 0 && kind < 4)
-                child.kinds[std::size_t(kind)] = standing;
-        }
-    }
-    return children;
 }
 
-std::optional<QList<FactStat>> ClassRecords::facts(Kind kind, int lastSheets) const
+QFuture<ClassAnswer<QList<FactStat>>> ClassRecords::facts(Kind kind, int lastSheets) const
 {
-    return d->rows(factsOf(u"SELECT recent.cells FROM varolin.children c "
-                           u"CROSS JOIN LATERAL (SELECT s.cells FROM varolin.sheets s "
-                           u" WHERE s.child_id = c.id AND s.kind = ? "
-                           u" ORDER BY s.finished_at DESC, s.uuid DESC LIMIT ?) recent "
-                           u"WHERE c.class_id = ?"_s),
-        {kindNumber(kind), std::max(lastSheets, 0), d->classId}, factOf);
+    return ask<QList<FactStat>>(
+        d, [kind, lastSheets](Private& d, Link& link, ClassFailure& failure) {
+            return rows(link, failure,
+                factsOf(u"SELECT recent.cells FROM varolin.children c "
+                        u"CROSS JOIN LATERAL (SELECT s.cells FROM varolin.sheets s "
+                        u" WHERE s.child_id = c.id AND s.kind = ? "
+                        u" ORDER BY s.finished_at DESC, s.uuid DESC LIMIT ?) recent "
+                        u"WHERE c.class_id = ?"_s),
+                {kindNumber(kind), std::max(lastSheets, 0), d.classId}, factOf);
+        });
 }
 
-std::optional<QByteArray> ClassRecords::csv() const
+QFuture<ClassAnswer<QByteArray>> ClassRecords::csv() const
 {
-    return d->csv({});
+    return ask<QByteArray>(
+        d, [](Private& d, Link& link, ClassFailure& failure) { return d.csv(link, failure); });
 }
 
-bool ClassRecords::writeCsv(const QString& path) const
+QFuture<ClassAnswer<bool>> ClassRecords::writeCsv(const QString& path) const
 {
-    const auto text = csv();
-    return text && writeTextFile(path, *text);
+    return ask<bool>(
+        d, [path](Private& d, Link& link, ClassFailure& failure) -> std::optional<bool> {
+            const auto text = d.csv(link, failure);
+            if (!text)
+                return {};
+            return writeTextFile(path, *text);
+        });
 }
 
-ClassRecords::Edit ClassRecords::addChild(const QString& name)
+QFuture<ClassAnswer<ClassRecords::Edit>> ClassRecords::addChild(const QString& name)
 {
-    const auto added = d->run(u"INSERT INTO varolin.children (class_id, name) VALUES (?, ?)"_s,
-        {d->classId, name}, false);
-    if (added)
-        return Edit::Done;
-    return nameTaken(d->state) ? Edit::Taken : Edit::Failed;
+    return ask<Edit>(d, [name](Private& d, Link& link, ClassFailure& failure) {
+        return edited(link.run(u"INSERT INTO varolin.children (class_id, name) VALUES (?, ?)"_s,
+                          {d.classId, name}, failure, false),
+            failure);
+    });
 }
 
-ClassRecords::Edit ClassRecords::renameChild(qint64 child, const QString& name)
+QFuture<ClassAnswer<ClassRecords::Edit>> ClassRecords::renameChild(
+    qint64 child, const QString& name)
 {
-    const auto renamed
-        = d->run(u"UPDATE varolin.children SET name = ? WHERE id = ? AND class_id = ?"_s,
-            {name, child, d->classId}, false);
-    if (!renamed)
-        return nameTaken(d->state) ? Edit::Taken : Edit::Failed;
-    if (renamed->numRowsAffected() != 1) {
-        d->fail(ClassProblem::Failed, u"child %1 is not in class %2"_s.arg(child).arg(d->classId));
-        return Edit::Failed;
-    }
-    return Edit::Done;
+    return ask<Edit>(d, [child, name](Private& d, Link& link, ClassFailure& failure) {
+        return edited(
+            link.run(u"UPDATE varolin.children SET name = ? WHERE id = ? AND class_id = ?"_s,
+                {name, child, d.classId}, failure, false),
+            failure, child, d.classId);
+    });
 }
 
-bool ClassRecords::removeChild(qint64 child)
+QFuture<ClassAnswer<bool>> ClassRecords::removeChild(qint64 child)
 {
-    const auto removed = d->run(u"DELETE FROM varolin.children WHERE id = ? AND class_id = ?"_s,
-        {child, d->classId}, false);
-    if (removed && removed->numRowsAffected() != 1) {
-        d->fail(ClassProblem::Failed, u"child %1 is not in class %2"_s.arg(child).arg(d->classId));
-        return false;
-    }
-    return removed.has_value();
+    return ask<bool>(
+        d, [child](Private& d, Link& link, ClassFailure& failure) -> std::optional<bool> {
+            const auto removed
+                = link.run(u"DELETE FROM varolin.children WHERE id = ? AND class_id = ?"_s,
+                    {child, d.classId}, failure, false);
+            if (!removed)
+                return {};
+            if (removed->numRowsAffected() != 1) {
+                failure.fail(ClassProblem::Failed,
+                    u"child %1 is not in class %2"_s.arg(child).arg(d.classId));
+                return {};
+            }
+            return true;
+        });
 }
 
-std::unique_ptr<RecordReader> ClassRecords::childRecords(qint64 child)
+QFuture<ClassAnswer<std::array<int, 4>>> ClassRecords::countsByKind(qint64 child) const
 {
-    return std::make_unique<ChildOnServer>(*d, child);
+    return ask<std::array<int, 4>>(d,
+        [child](
+            Private& d, Link& link, ClassFailure& failure) -> std::optional<std::array<int, 4>> {
+            const auto counts = rows(link, failure,
+                u"SELECT s.kind, count(*) FROM varolin.sheets s WHERE s.child_id = ?"_s
+                    + d.ofThisClass() + u" GROUP BY s.kind"_s,
+                {child}, kindCountOf);
+            if (!counts)
+                return {};
+            return countsInKindOrder(*counts);
+        });
+}
+
+QFuture<ClassAnswer<bool>> ClassRecords::clearSheets(qint64 child)
+{
+    return ask<bool>(
+        d, [child](Private& d, Link& link, ClassFailure& failure) -> std::optional<bool> {
+            if (!link.run(u"DELETE FROM varolin.sheets s WHERE s.child_id = ?"_s + d.ofThisClass(),
+                    {child}, failure, false))
+                return {};
+            return true;
+        });
+}
+
+QFuture<ClassAnswer<ChildSheets>> ClassRecords::childSheets(qint64 child, const QString& name) const
+{
+    return ask<ChildSheets>(d, [child, name](Private& d, Link& link, ClassFailure& failure) {
+        return d.copy(link, failure, child, name);
+    });
 }

@@ -2,15 +2,19 @@
 #pragma once
 
 #include "class/class_config.h"
+#include "class/class_connection.h"
 #include "records/record_reader.h"
 
 #include <QDate>
+#include <QFuture>
 #include <QList>
 #include <QString>
 
 #include <array>
 #include <memory>
 #include <optional>
+
+class QTemporaryDir;
 
 // How one child stands in one kind, as the class view lists it.
 struct KindStanding
@@ -46,53 +50,72 @@ constexpr int WeeklyGoalDays = 4;
 // Sunday, this week first; days outside them are not counted.
 std::array<int, 4> daysPerWeek(const QList<QDate>& practised, const QDate& today);
 
+// One child's sheets as the server had them when they were asked for,
+// copied into a records file of their own in a temporary folder on this
+// computer: the records window reads them there and never waits for the
+// server. The folder goes with the last copy of this and of its reader.
+struct ChildSheets
+{
+    std::shared_ptr<QTemporaryDir> folder;
+    QString file;
+    QString name; // the child's
+
+    // The copy read as the records window reads a machine's store, as the
+    // child of any id it is asked about; the CSV rows name the child. Made
+    // on the thread that reads it; null when the file cannot be opened.
+    std::unique_ptr<RecordReader> reader() const;
+};
+
 // The class of class.ini on the school's server, as its teacher sees it:
 // the roster with each child's practice, the class's weak facts, its CSV,
-// the roster's edits and each child's sheets. Everything is asked of the
-// server when it is needed; nothing is kept here. Reads that fail answer
-// nothing and leave the reason in problem(), never an empty list.
+// the roster's edits and each child's sheets. Every question is asked
+// through the class connection and answered later, on the thread that waits
+// for it (whenAnswered); nothing is kept here. A question that fails
+// answers nothing, with the reason, never an empty list.
 class ClassRecords
 {
 public:
-    explicit ClassRecords(const ClassConfig& config);
+    // `connection` must outlive the questions' answers being used; the
+    // questions themselves may outlive this.
+    explicit ClassRecords(ClassConnection& connection);
     ~ClassRecords();
     ClassRecords(const ClassRecords&) = delete;
     ClassRecords& operator=(const ClassRecords&) = delete;
 
     // Connects, checks the server's layout, that the login is a teacher's
     // and that class.ini's class is one of the login's classes (a login that
-    // may not see it is PrivilegeRefused).
-    ClassProblem open(QString* detail = nullptr);
+    // may not see it is PrivilegeRefused). Asked first: the questions below
+    // read the class it found.
+    QFuture<ClassAnswer<bool>> open();
     const QString& className() const;
-    // Why the last question or edit failed, with the server's words.
-    ClassProblem problem() const;
-    QString problemDetail() const;
-    // How many questions and edits have failed so far: a caller that asked
-    // several sees whether any of them failed.
-    int failures() const;
 
     // The children in name order, with their practice up to `today`.
-    std::optional<QList<ClassChild>> roster(const QDate& today) const;
+    QFuture<ClassAnswer<QList<ClassChild>>> roster(const QDate& today) const;
     // Every fact of `kind` met in each child's newest `lastSheets` sheets
     // of that kind, over the whole class.
-    std::optional<QList<FactStat>> facts(Kind kind, int lastSheets = 10) const;
+    QFuture<ClassAnswer<QList<FactStat>>> facts(Kind kind, int lastSheets = 10) const;
     // Every sheet of the class, oldest first, each row naming its child.
-    std::optional<QByteArray> csv() const;
-    bool writeCsv(const QString& path) const;
+    QFuture<ClassAnswer<QByteArray>> csv() const;
+    // The same written to `path` in one replacement of the file: false
+    // (with no problem) when the file could not be written.
+    QFuture<ClassAnswer<bool>> writeCsv(const QString& path) const;
 
-    // Names come cleaned, as a machine keeps them.
-    enum class Edit { Done, Taken, Failed };
-    Edit addChild(const QString& name);
-    Edit renameChild(qint64 child, const QString& name);
+    // Names come cleaned, as a machine keeps them. Taken is an answer; any
+    // other refusal answers nothing.
+    enum class Edit { Done, Taken };
+    QFuture<ClassAnswer<Edit>> addChild(const QString& name);
+    QFuture<ClassAnswer<Edit>> renameChild(qint64 child, const QString& name);
     // Removes the child of this class and every sheet of theirs.
-    bool removeChild(qint64 child);
-
-    // One child's sheets for the records window. It asks through this
-    // connection, so it must not outlive it.
-    std::unique_ptr<RecordReader> childRecords(qint64 child);
+    QFuture<ClassAnswer<bool>> removeChild(qint64 child);
+    // A child of this class's sheets of each kind, in kind order.
+    QFuture<ClassAnswer<std::array<int, 4>>> countsByKind(qint64 child) const;
+    // Deletes every sheet of a child of this class; the child stays.
+    QFuture<ClassAnswer<bool>> clearSheets(qint64 child);
+    // A child of this class's whole sheets, copied for the records window.
+    QFuture<ClassAnswer<ChildSheets>> childSheets(qint64 child, const QString& name) const;
 
     struct Private;
 
 private:
-    std::unique_ptr<Private> d;
+    std::shared_ptr<Private> d;
 };

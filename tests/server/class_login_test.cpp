@@ -158,14 +158,25 @@ private Q_SLOTS:
                              u"RETURNING child_id"_s)
                 && insert.next(),
             qPrintable(insert.lastError().text()));
-        ClassRecords records(configFor(real(), {}, u"secret"_s, 0600, true));
-        QCOMPARE(records.open(), ClassProblem::None);
-        QVERIFY2(records.roster(QDate(2026, 12, 9)) && records.csv(),
-            qPrintable(records.problemDetail()));
-        const auto child = records.childRecords(insert.value(0).toLongLong());
+        ClassConnection connection(configFor(real(), {}, u"secret"_s, 0600, true));
+        ClassRecords records(connection);
+        const auto answer = [](const auto& question) {
+            const bool came = QTest::qWaitFor([&] { return question.isFinished(); }, 20000);
+            return came && question.resultCount() ? question.result()
+                                                  : decltype(question.result())();
+        };
+        QVERIFY(answer(records.open()));
+        const auto roster = answer(records.roster(QDate(2026, 12, 9)));
+        QVERIFY2(roster, qPrintable(roster.detail));
+        const auto csv = answer(records.csv());
+        QVERIFY2(csv, qPrintable(csv.detail));
+        const auto copied = answer(records.childSheets(insert.value(0).toLongLong(), u"x"_s));
+        QVERIFY2(copied, qPrintable(copied.detail));
+        const auto child = copied.value->reader();
+        QVERIFY(child);
         QCOMPARE(child->sheets(SheetRange()).value_or(QList<StoredSheet>()).size(), 3);
         const auto days = child->dailyBest(0, Kind::Addition);
-        QVERIFY2(days, qPrintable(records.problemDetail()));
+        QVERIFY(days);
         for (const DayBest& day : *days)
             QVERIFY(day.day.isValid());
     }

@@ -19,5 +19,6 @@ INSERT INTO varolin.class_logins (login, class_id)
                                     ('teacher_b', '3-2'), ('pupil_a', '3-1')) AS v (login, class)
     JOIN varolin.classes c ON c.name = v.class;
 SQL
-# Not exec: the cluster goes when this script ends.
-"$program"
+# Not exec: the cluster goes when this script ends. The test stops the
+# server for a moment (SIGSTOP) to see the window answer meanwhile.
+VAROLIN_SERVER_PID=$cluster_pid "$program"
