@@ -11,7 +11,8 @@
 # so a test runner that kills the script's process tree on a timeout kills
 # the server too.
 #
-# start_cluster exports PGHOST and PGUSER (the superuser "postgres") for psql.
+# start_cluster exports PGHOST and PGUSER (the superuser "postgres") for psql,
+# and PGPORT when the caller set cluster_port (and gave the server -p with it).
 # A server that does not start fails the script: nothing is skipped.
 
 cluster_fail() {
@@ -59,6 +60,7 @@ start_cluster() {
 
     export PGHOST=$cluster_dir PGUSER=postgres PGDATABASE=postgres
     unset PGPORT PGSERVICE PGHOSTADDR PGPASSWORD PGSSLMODE PGOPTIONS
+    [ -z "${cluster_port:-}" ] || export PGPORT=$cluster_port
     local tries
     for ((tries = 0; tries < 300; tries++)); do
         "$bin/pg_isready" -q && return 0
