@@ -32,8 +32,10 @@ for file in libvarolin-core.so varolin-records.so readme.txt; do
     [ -f "/usr/lib/varolin/$file" ] || fail "no /usr/lib/varolin/$file"
 done
 
-# The program runs as an ordinary user: root's copy would keep its settings
-# in /usr/lib/varolin. Its runtime folder, configuration and data are here.
+# The drill runs as whoever runs the test (as root it keeps its settings in
+# /usr/lib/varolin, which the purge must take away); the class view as the
+# server's user, who can read the cluster's folder. Their runtime folder,
+# configuration and data are in that folder.
 source "$here/server/throwaway_cluster.sh"
 source "$here/server/tcp_cluster.sh"
 start_tcp_cluster
@@ -42,10 +44,11 @@ home=$cluster_dir/home
 mkdir -p "$home/.config/Varolin" "$home/run"
 user=$(stat -c %U "$cluster_dir")
 chmod 700 "$home/run"
-as_user=(env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share"
+as_me=(env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share"
     XDG_RUNTIME_DIR="$home/run" QT_QPA_PLATFORM=offscreen)
+as_user=("${as_me[@]}")
 [ "$(id -u)" -ne 0 ] ||
-    as_user=(setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups "${as_user[@]}")
+    as_user=(setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups "${as_me[@]}")
 # waits_for WHAT FILE...: the program started last maps every FILE within
 # ten seconds, still running.
 waits_for() {
@@ -57,13 +60,13 @@ waits_for() {
         [ -n "$missing" ] || return 0
         sleep 0.1
     done
+    cat "$cluster_dir"/*.log >&2
     kill -0 "$pid" 2>/dev/null || fail "$what: the program ended"
     fail "$what: $missing not in use"
 }
 
 # The drill's window: painted with the IPA font, Qt's dialogs in Japanese.
-chown -R "$user" "$home"
-"${as_user[@]}" /usr/bin/varolin >"$cluster_dir/drill.log" 2>&1 &
+"${as_me[@]}" /usr/bin/varolin >"$cluster_dir/drill.log" 2>&1 &
 pids+=($!)
 waits_for "the drill's window" /usr/share/fonts/opentype/ipafont-gothic/ qtbase_ja.qm
 
@@ -83,8 +86,11 @@ pids+=($!)
 waits_for "the class view" /usr/lib/varolin/varolin-records.so
 
 for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+wait "${pids[@]}" 2>/dev/null || true
+pids=()
 "${apt[@]}" purge varolin varolin-class-server >/dev/null
 while read -r path; do
+    [ "$path" != /. ] || continue
     [ -e "$path" ] || [ -L "$path" ] || continue
     # Folders other packages share (/usr/bin, /usr/share/icons...) stay.
     [ -d "$path" ] && [ ! -L "$path" ] && dpkg -S "$path" >/dev/null 2>&1 && continue
