@@ -18,7 +18,7 @@ packages=(
     libbenchmark-dev
     xvfb xauth poppler-utils
     desktop-file-utils appstream
-    postgresql postgresql-common libqt6sql6-psql
+    postgresql postgresql-common libqt6sql6-psql openssl
     clang libclang-rt-14-dev
 )
 

@@ -39,6 +39,8 @@ done
 source "$here/server/throwaway_cluster.sh"
 source "$here/server/tcp_cluster.sh"
 start_tcp_cluster
+# The cluster's own trap replaced this one: both now.
+trap 'purge; cluster_stop' EXIT
 unset PGDATABASE
 home=$cluster_dir/home
 mkdir -p "$home/.config/Varolin" "$home/run"
