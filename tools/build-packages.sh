@@ -54,8 +54,11 @@ else
     tar -C "$here" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$source" -xf -
 fi
 
+# debhelper gives the build a HOME of its own: the cache is named outright,
+# so that a second build finds it.
 if command -v ccache >/dev/null; then
-    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$out
+    CCACHE_DIR=${CCACHE_DIR:-$(ccache --get-config cache_dir)}
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$out CCACHE_DIR
 fi
 started=$(date +%s)
 (cd "$source" && dpkg-buildpackage -us -uc -b -j"$(nproc 2>/dev/null || echo 2)")
