@@ -36,3 +36,15 @@ add_test(NAME server.class_login
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/class_login_test.sh
     ${PROJECT_SOURCE_DIR}/share/varolin/class-server.sql $<TARGET_FILE:test_server_class_login>)
 set_tests_properties(server.class_login PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8" TIMEOUT 180)
+
+# varolin-class-admin on a throwaway cluster with TLS and SCRAM over TCP: its
+# commands and refusals, and a classroom machine with the class.ini it wrote.
+add_executable(test_server_class_admin_machine ${CMAKE_CURRENT_LIST_DIR}/class_admin_machine.cpp)
+target_link_libraries(test_server_class_admin_machine PRIVATE varolin_test_support)
+add_test(NAME server.class_admin
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/class_admin_test.sh
+    ${PROJECT_SOURCE_DIR}/share/varolin/varolin-class-admin
+    ${PROJECT_SOURCE_DIR}/share/varolin/class-server.sql
+    $<TARGET_FILE:test_server_class_admin_machine>)
+set_tests_properties(server.class_admin PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 180)
