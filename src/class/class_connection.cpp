@@ -115,6 +115,8 @@ ClassConnection::~ClassConnection()
     // way ends with its answer or its connection's timeout.
     stopping = true;
     post([this] {
+        if (ending)
+            ending();
         link->finish();
         QThread::currentThread()->quit();
     });

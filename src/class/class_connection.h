@@ -121,6 +121,12 @@ public:
         return future;
     }
 
+    // Runs `work` on the connection's thread when it ends, after the last
+    // question: what the questions made there (a timer, a database
+    // connection of their own) goes on the thread it belongs to. Set before
+    // the first question.
+    void atEnd(std::function<void()> work) { ending = std::move(work); }
+
 private:
     void post(std::function<void()> work);
 
@@ -129,6 +135,7 @@ private:
     QObject* context = nullptr; // lives on the connection's thread
     std::unique_ptr<Link> link;
     std::atomic<bool> stopping = false;
+    std::function<void()> ending;
 };
 
 // Calls `done` with the answer of `future` on `context`'s thread once it has
