@@ -189,7 +189,9 @@ void Practice::startSending()
     setWaiting(store->waitingCount());
     sender = std::make_unique<ClassSender>(*setup.classroom, setup.records);
     connect(sender.get(), &ClassSender::rosterRead, this, &Practice::takeRoster);
-    connect(sender.get(), &ClassSender::sheetsWaiting, this, &Practice::setWaiting);
+    // Counted again here: a count of the sender's thread may predate a sheet
+    // stored since, and would say too few wait.
+    connect(sender.get(), &ClassSender::sheetsWaiting, this, &Practice::refreshWaiting);
     connect(
         sender.get(), &ClassSender::problem, this, [this](ClassProblem why, const QString& detail) {
             if (!told.contains(Problem::ClassRefused))
