@@ -19,6 +19,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -67,8 +68,11 @@ QVariant serverValue(const QString& sql)
     return query.value(0);
 }
 
-// Runs the event loop until every sender has said that nothing waits.
-void waitUntilSent(const std::vector<std::unique_ptr<ClassSender>>& senders)
+// Runs `start`, then the event loop until every sender has said that
+// nothing waits. Listening begins first: a sender done before it would be
+// waited for in vain.
+void waitUntilSent(
+    const std::vector<std::unique_ptr<ClassSender>>& senders, const std::function<void()>& start)
 {
     int done = 0;
     QEventLoop loop;
@@ -78,6 +82,7 @@ void waitUntilSent(const std::vector<std::unique_ptr<ClassSender>>& senders)
                 loop.quit();
         });
     }
+    start();
     QTimer::singleShot(120000, &loop, &QEventLoop::quit);
     loop.exec();
 }
@@ -108,13 +113,11 @@ void sendOneSheet(benchmark::State& state)
     const qint64 pupil = pupilOf(store);
     std::vector<std::unique_ptr<ClassSender>> senders;
     senders.push_back(std::make_unique<ClassSender>(config(), records));
-    senders.front()->start();
-    waitUntilSent(senders);
+    waitUntilSent(senders, [&] { senders.front()->start(); });
     int n = 0;
     for (auto _ : state) {
         store.add(sheet(++n), pupil, RecordStore::Send::ToClass);
-        senders.front()->sendWaiting();
-        waitUntilSent(senders);
+        waitUntilSent(senders, [&] { senders.front()->sendWaiting(); });
     }
     if (store.waitingCount() != 0)
         state.SkipWithError("sheets left waiting");
@@ -139,9 +142,10 @@ void hundredMachines(benchmark::State& state)
             senders.push_back(std::make_unique<ClassSender>(config(), records));
         }
         state.ResumeTiming();
-        for (const auto& sender : senders)
-            sender->start();
-        waitUntilSent(senders);
+        waitUntilSent(senders, [&] {
+            for (const auto& sender : senders)
+                sender->start();
+        });
         state.PauseTiming();
         senders.clear();
         const int stored = serverValue(u"SELECT count(*) FROM varolin.sheets"_s).toInt() - before;

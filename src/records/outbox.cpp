@@ -87,7 +87,10 @@ bool Outbox::open()
     // Read-only first: a connection that may write would deal with a
     // journal it does not expect (on a damaged file, empty it) before any
     // question could be asked.
-    if (!d->connect(true) || d->version() != schemaVersion() || !d->connect(false)) {
+    // As the store writes: a sheet taken off and lost to a power cut is only
+    // sent again, and the server keeps it once.
+    if (!d->connect(true) || d->version() != schemaVersion() || !d->connect(false)
+        || !d->run(u"PRAGMA synchronous = NORMAL"_s)) {
         d->close();
         return false;
     }
