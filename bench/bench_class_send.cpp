@@ -19,6 +19,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,14 @@ FinishedSheet sheet(int n)
     return sheet;
 }
 
+// The store's child that is the roster's child `childId`.
+qint64 pupilOf(RecordStore& store)
+{
+    store.keepRoster(u"3-1"_s, {{childId, u"はなこ"_s}});
+    const auto children = store.rosterChildren(u"3-1"_s);
+    return children && !children->isEmpty() ? children->first().id : RecordStore::FirstChild;
+}
+
 QVariant serverValue(const QString& sql)
 {
     QSqlQuery query(QSqlDatabase::database(u"admin"_s));
@@ -62,8 +71,11 @@ QVariant serverValue(const QString& sql)
     return query.value(0);
 }
 
-// Runs the event loop until every sender has said that nothing waits.
-void waitUntilSent(const std::vector<std::unique_ptr<ClassSender>>& senders)
+// Runs `start`, then the event loop until every sender has said that
+// nothing waits. Listening begins first: a sender done before it would be
+// waited for in vain.
+void waitUntilSent(
+    const std::vector<std::unique_ptr<ClassSender>>& senders, const std::function<void()>& start)
 {
     int done = 0;
     QEventLoop loop;
@@ -73,6 +85,7 @@ void waitUntilSent(const std::vector<std::unique_ptr<ClassSender>>& senders)
                 loop.quit();
         });
     }
+    start();
     QTimer::singleShot(120000, &loop, &QEventLoop::quit);
     loop.exec();
 }
@@ -100,15 +113,14 @@ void sendOneSheet(benchmark::State& state)
     const QString records = folder->filePath(u"one.sqlite"_s);
     RecordStore store(records);
     store.open();
+    const qint64 pupil = pupilOf(store);
     std::vector<std::unique_ptr<ClassSender>> senders;
     senders.push_back(std::make_unique<ClassSender>(config(), records));
-    senders.front()->start();
-    waitUntilSent(senders);
+    waitUntilSent(senders, [&] { senders.front()->start(); });
     int n = 0;
     for (auto _ : state) {
-        store.add(sheet(++n), RecordStore::FirstChild, childId);
-        senders.front()->sendWaiting();
-        waitUntilSent(senders);
+        store.add(sheet(++n), pupil, RecordStore::Send::ToClass);
+        waitUntilSent(senders, [&] { senders.front()->sendWaiting(); });
     }
     if (store.waitingCount() != 0)
         state.SkipWithError("sheets left waiting");
@@ -127,14 +139,16 @@ void hundredMachines(benchmark::State& state)
             const QString records = machines.filePath(u"%1.sqlite"_s.arg(machine));
             RecordStore store(records);
             store.open();
+            const qint64 pupil = pupilOf(store);
             for (int n = 0; n < 10; ++n)
-                store.add(sheet(n), RecordStore::FirstChild, childId);
+                store.add(sheet(n), pupil, RecordStore::Send::ToClass);
             senders.push_back(std::make_unique<ClassSender>(config(), records));
         }
         state.ResumeTiming();
-        for (const auto& sender : senders)
-            sender->start();
-        waitUntilSent(senders);
+        waitUntilSent(senders, [&] {
+            for (const auto& sender : senders)
+                sender->start();
+        });
         state.PauseTiming();
         senders.clear();
         const int stored = serverValue(u"SELECT count(*) FROM varolin.sheets"_s).toInt() - before;

@@ -18,7 +18,7 @@ packages=(
     libbenchmark-dev
     xvfb xauth poppler-utils dbus-daemon at-spi2-core
     desktop-file-utils appstream
-    postgresql postgresql-common libqt6sql6-psql libpq-dev openssl
+    postgresql postgresql-common libqt6sql6-psql libpq-dev openssl locales
     clang libclang-rt-14-dev
 )
 
@@ -34,6 +34,14 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
         "${missing[@]}"
+fi
+
+# The class server tests run a server that answers in Japanese.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-8\|ja_JP.utf8'; then
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Generating the ja_JP.UTF-8 locale"
+    "${sudo[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)

@@ -53,6 +53,12 @@ QPixmap pngPixmap(const QString& path)
     return QPixmap::fromImage(reader.read());
 }
 
+// What a child reads when the server will not have this machine.
+QString notInClassText()
+{
+    return u"この コンピューターは クラスに つながりません。\rせんせいに しらせてください。"_s;
+}
+
 // Why the class server could not be used, as a child or a teacher is told.
 QString classRefusedText(ClassProblem problem)
 {
@@ -64,9 +70,10 @@ QString classRefusedText(ClassProblem problem)
     case ClassProblem::PasswordFileExposed:
         return u"クラスの パスワードの ファイルを だれでも よめます。\rせんせいに しらせて ください。"_s;
     case ClassProblem::LoginRefused:
-        return u"クラスの サーバーに はいれません。\rなまえか パスワードが ちがいます。"_s;
     case ClassProblem::PrivilegeRefused:
-        return u"クラスの サーバーが きろくを うけとりません。"_s;
+        // Nothing the child typed: this machine's login. The server's own
+        // words went to the standard error.
+        return notInClassText();
     case ClassProblem::NewerServer:
         return u"クラスの サーバーが この Varolin より あたらしく なっています。\rVarolin を あたらしく してください。"_s;
     case ClassProblem::None:
@@ -563,8 +570,12 @@ void MainWindow::tellProblem(const Practice::Report& report)
         break;
     case Practice::Problem::ClassUnknown:
         title = u"クラス"_s;
+        prompt = notInClassText() + u"\rきろくは この コンピューターに のこります。"_s;
+        break;
+    case Practice::Problem::SheetsRefused:
+        title = u"クラス"_s;
         prompt
-            = u"クラスの サーバーに この クラスの こどもが いません。\rきろくは この コンピューターに のこります。"_s;
+            = u"クラスに いない こどもの きろくは おくれません。\rきろくは この コンピューターに のこります。\rせんせいに しらせてください。"_s;
         break;
     }
     ask(desktop, this, prompt + u"\r\r"_s + path, title, Desktop::Buttons::Ok,

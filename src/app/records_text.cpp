@@ -160,7 +160,7 @@ QString waitingText(std::optional<int> sheets)
     if (!sheets)
         return {};
     if (*sheets == 0)
-        return u"きろくは ぜんぶ クラスの サーバーに おくりました。"_s;
+        return u"クラスの サーバーに まだ おくって いない きろくは ありません。"_s;
     return u"クラスの サーバーに まだ おくって いない きろく： "_s + QString::number(*sheets)
         + u"まい"_s;
 }

@@ -36,6 +36,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -883,6 +884,16 @@ void RecordsWindow::clearRecords()
     if (!store->clear(shownChild)) {
         ask(desk, this, u"きろくを けせませんでした。"_s, u"きろく"_s, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
+    } else if (practising && practising->inClass()) {
+        // Sheets the class does not have yet stay until it has them.
+        practising->refreshWaiting();
+        const auto left = store->countsByKind(shownChild);
+        const int kept = left ? std::accumulate(left->begin(), left->end(), 0) : 0;
+        if (kept > 0)
+            ask(desk, this,
+                whose + u"クラスの サーバーに まだ おくって いない きろく "_s
+                    + QString::number(kept) + u"まいは、おくるまで のこします。"_s,
+                u"きろく"_s, Desktop::Buttons::Ok);
     }
     refresh();
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "class/class_sender.h"
 
+#include "records/outbox.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -8,27 +10,123 @@
 #include <QTimer>
 #include <QVariant>
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Sheets read from the store at a time: a store that waited a week sends in
-// a few rounds.
+// Sheets read from the outbox at a time: a machine that waited a week sends
+// in a few rounds.
 constexpr int Batch = 50;
 
-// A sheet the server will never take as it is: its child is no longer on
-// the roster, or no longer in this login's classes. Sending it again would
-// hold up every sheet after it.
-bool refusedForGood(const QSqlError& error)
+} // namespace
+
+std::optional<QList<RosterChild>> readClassRoster(
+    QSqlDatabase& server, const QString& className, ClassProblem* problem, QString* detail)
 {
-    const QString state = error.nativeErrorCode();
-    return state.startsWith(u"23"_s)
-        || (state == u"42501"_s && error.text().contains(u"row-level security"_s));
+    QSqlQuery query(server);
+    query.setForwardOnly(true);
+    QList<RosterChild> children;
+    if (query.prepare(u"SELECT c.id, c.name FROM varolin.children c "
+                      u"JOIN varolin.classes k ON k.id = c.class_id WHERE k.name = ? "
+                      u"ORDER BY c.id"_s)) {
+        query.addBindValue(className);
+        query.exec();
+        while (query.isActive() && query.next())
+            children.append({query.value(0).toLongLong(), query.value(1).toString()});
+    }
+    if (!query.lastError().isValid())
+        return children;
+    if (problem)
+        *problem = classProblemOf(query.lastError());
+    if (detail)
+        *detail = query.lastError().text();
+    return {};
 }
 
-} // namespace
+SendRound sendOutbox(QSqlDatabase& server, Outbox& outbox, const QString& className,
+    const std::atomic<bool>& stopping)
+{
+    SendRound round;
+    // What a failed statement means; false when the server is gone.
+    auto failed = [&round](const QSqlError& error) {
+        const ClassProblem problem = classProblemOf(error);
+        round.lost = problem == ClassProblem::Unreachable;
+        if (!round.lost) {
+            round.problem = problem;
+            round.detail = error.text();
+        }
+        return !round.lost;
+    };
+    QSqlQuery insert(server);
+    // No conflict target: naming the uuid column would need the SELECT
+    // privilege on it, which a pupil login does not have.
+    if (!insert.prepare(u"INSERT INTO varolin.sheets (uuid, child_id, finished_at, "
+                        u"utc_offset, kind, seconds, wrong_digits, record, row_operands, "
+                        u"column_operands, cells) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                        u"ON CONFLICT DO NOTHING"_s)) {
+        failed(insert.lastError());
+        return round;
+    }
+    // Asked at the first refusal of a pass, and only then.
+    std::optional<QList<RosterChild>> roster;
+    bool rosterAsked = false;
+    qint64 after = 0;
+    while (!stopping) {
+        const auto batch = outbox.waiting(Batch, after);
+        if (!batch || batch->isEmpty())
+            break;
+        for (const WaitingSheet& sheet : *batch) {
+            if (stopping)
+                return round;
+            after = sheet.id;
+            for (const QVariant& value : {QVariant(sheet.uuid), QVariant(sheet.serverChild),
+                     QVariant(sheet.finishedAt.toString(Qt::ISODate)),
+                     QVariant(sheet.finishedAt.offsetFromUtc() / 60), QVariant(sheet.kind),
+                     QVariant(sheet.seconds), QVariant(sheet.wrongDigits), QVariant(sheet.record),
+                     QVariant(sheet.rows), QVariant(sheet.columns), QVariant(sheet.cells)})
+                insert.addBindValue(value);
+            if (insert.exec()) {
+                // Should this fail, the sheet is sent again and the server
+                // keeps it once.
+                outbox.take(sheet.id);
+                ++round.sent;
+                continue;
+            }
+            const QSqlError error = insert.lastError();
+            if (!failed(error))
+                return round;
+            // Whatever the server's reason, a sheet is refused for good only
+            // when the roster, read now, has children and not this one: a
+            // login refused every insert (its defaults changed, renamed)
+            // would otherwise take every sheet off the queue.
+            if (!std::exchange(rosterAsked, true)) {
+                ClassProblem why = ClassProblem::None;
+                roster = readClassRoster(server, className, &why);
+                if (!roster && why == ClassProblem::Unreachable) {
+                    round.lost = true;
+                    return round;
+                }
+            }
+            const bool offRoster = roster && !roster->isEmpty()
+                && std::none_of(roster->begin(), roster->end(), [&sheet](const RosterChild& child) {
+                       return child.serverId == sheet.serverChild;
+                   });
+            if (offRoster) {
+                outbox.refuse(sheet.id,
+                    u"child %1 is not on the roster of class %2; the server said: %3"_s
+                        .arg(sheet.serverChild)
+                        .arg(className, error.text()));
+                ++round.refused;
+            } else {
+                outbox.tried(sheet.id);
+            }
+        }
+    }
+    return round;
+}
 
 struct ClassSender::Worker
 {
@@ -36,18 +134,23 @@ struct ClassSender::Worker
     ClassConfig config;
     QString records;
     QString connectionName;
-    std::unique_ptr<RecordStore> store;
+    std::unique_ptr<Outbox> outbox;
     QTimer* timer = nullptr;
     std::atomic<bool> stopping = false;
+    bool outboxTold = false;
 
     QSqlDatabase server() const { return QSqlDatabase::database(connectionName, false); }
 
-    bool openStore()
+    bool openOutbox()
     {
-        if (store && store->isOpen())
+        if (outbox && outbox->isOpen())
             return true;
-        store = std::make_unique<RecordStore>(records);
-        return store->open();
+        outbox = std::make_unique<Outbox>(records);
+        if (outbox->open())
+            return true;
+        if (!std::exchange(outboxTold, true))
+            Q_EMIT sender.problem(ClassProblem::Failed, outbox->problem());
+        return false;
     }
 
     void disconnect()
@@ -77,56 +180,9 @@ struct ClassSender::Worker
         return problem == ClassProblem::None;
     }
 
-    // Tells what a failed statement means, unless the server is only away.
-    // The caller lets the connection go once its query is done with.
-    void failed(const QSqlError& error)
-    {
-        const ClassProblem problem = classProblemOf(error);
-        if (problem != ClassProblem::Unreachable)
-            Q_EMIT sender.problem(problem, error.text());
-    }
-
-    enum class Outcome { Sent, Lost, Stopped };
-
-    Outcome sendBatch(const QList<WaitingSheet>& sheets)
-    {
-        QSqlQuery insert(server());
-        // No conflict target: naming the uuid column would need the SELECT
-        // privilege on it, which a pupil login does not have.
-        if (!insert.prepare(u"INSERT INTO varolin.sheets (uuid, child_id, finished_at, "
-                            u"utc_offset, kind, seconds, wrong_digits, record, row_operands, "
-                            u"column_operands, cells) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-                            u"ON CONFLICT DO NOTHING"_s)) {
-            failed(insert.lastError());
-            return Outcome::Lost;
-        }
-        for (const WaitingSheet& sheet : sheets) {
-            if (stopping)
-                return Outcome::Stopped;
-            for (const QVariant& value : {QVariant(sheet.uuid), QVariant(sheet.serverChild),
-                     QVariant(sheet.finishedAt.toString(Qt::ISODate)),
-                     QVariant(sheet.finishedAt.offsetFromUtc() / 60), QVariant(sheet.kind),
-                     QVariant(sheet.seconds), QVariant(sheet.wrongDigits), QVariant(sheet.record),
-                     QVariant(sheet.rows), QVariant(sheet.columns), QVariant(sheet.cells)})
-                insert.addBindValue(value);
-            if (!insert.exec()) {
-                if (!refusedForGood(insert.lastError())) {
-                    failed(insert.lastError());
-                    return Outcome::Lost;
-                }
-                // Kept here, told, and out of the way of the sheets after it.
-                Q_EMIT sender.problem(ClassProblem::Failed, insert.lastError().text());
-            }
-            // The server has it (or never will): it waits no more. Should
-            // this fail, the sheet is sent again and the server keeps it once.
-            store->markSent(sheet.id);
-        }
-        return Outcome::Sent;
-    }
-
     void send()
     {
-        if (stopping || !openStore())
+        if (stopping || !openOutbox())
             return;
         // A connection kept from an earlier try may have been dropped by the
         // server meanwhile: then one new connection is tried at once.
@@ -137,16 +193,21 @@ struct ClassSender::Worker
                     break;
                 fresh = true;
             }
-            const auto waiting = store->waitingSheets(Batch);
-            if (!waiting || waiting->isEmpty())
-                break;
-            const Outcome outcome = sendBatch(*waiting);
-            if (outcome == Outcome::Lost)
+            QSqlDatabase connection = server();
+            const SendRound round = sendOutbox(connection, *outbox, config.className, stopping);
+            if (round.problem != ClassProblem::None)
+                Q_EMIT sender.problem(round.problem, round.detail);
+            if (round.refused > 0)
+                Q_EMIT sender.sheetsRefused(round.refused);
+            // Let go once its queries are done with. A refused session is
+            // let go as well: the next try opens one with the login's
+            // settings as they are then.
+            if (round.lost || round.problem != ClassProblem::None)
                 disconnect();
-            if (outcome == Outcome::Stopped || (outcome == Outcome::Lost && fresh))
+            if (!round.lost || fresh)
                 break;
         }
-        if (const auto count = store->waitingCount())
+        if (const auto count = outbox->count())
             Q_EMIT sender.sheetsWaiting(*count);
     }
 
@@ -154,38 +215,31 @@ struct ClassSender::Worker
     {
         if (stopping || !connect())
             return;
-        if (!readRoster())
+        QSqlDatabase connection = server();
+        ClassProblem problem = ClassProblem::None;
+        QString detail;
+        const auto children = readClassRoster(connection, config.className, &problem, &detail);
+        if (!children) {
+            if (problem != ClassProblem::Unreachable)
+                Q_EMIT sender.problem(problem, detail);
             disconnect();
-    }
-
-    bool readRoster()
-    {
-        QSqlQuery query(server());
-        query.setForwardOnly(true);
-        query.prepare(u"SELECT c.id, c.name FROM varolin.children c "
-                      u"JOIN varolin.classes k ON k.id = c.class_id WHERE k.name = ? "
-                      u"ORDER BY c.id"_s);
-        query.addBindValue(config.className);
-        if (!query.exec()) {
-            failed(query.lastError());
-            return false;
+            return;
         }
-        QList<RosterChild> children;
-        while (query.next())
-            children.append({query.value(0).toLongLong(), query.value(1).toString()});
-        if (query.lastError().isValid()) {
-            failed(query.lastError());
-            return false;
+        // The children it lists are back: their refused sheets wait again.
+        if (openOutbox()) {
+            QList<qint64> ids;
+            for (const RosterChild& child : *children)
+                ids << child.serverId;
+            outbox->requeue(ids);
         }
-        Q_EMIT sender.rosterRead(children);
-        return true;
+        Q_EMIT sender.rosterRead(*children);
     }
 
     void finish()
     {
         if (timer)
             timer->stop();
-        store.reset();
+        outbox.reset();
         if (QSqlDatabase::contains(connectionName)) {
             server().close();
             QSqlDatabase::removeDatabase(connectionName);

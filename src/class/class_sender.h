@@ -11,8 +11,42 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
 
+class Outbox;
+class QSqlDatabase;
 class QThread;
+
+// Reads the roster of `className` on `server`, in the server's order;
+// nothing, with the failure in `problem` and `detail`, when it could not be
+// read. An empty roster is a class the login does not see or that has no
+// child.
+std::optional<QList<RosterChild>> readClassRoster(QSqlDatabase& server, const QString& className,
+    ClassProblem* problem = nullptr, QString* detail = nullptr);
+
+// What one pass over the outbox did.
+struct SendRound
+{
+    int sent = 0;
+    // Sheets refused for good this pass: kept, out of the queue.
+    int refused = 0;
+    // What stopped a sheet other than its child being off the roster, for
+    // the user; None when nothing did.
+    ClassProblem problem = ClassProblem::None;
+    QString detail;
+    // The connection went (or the server is away): the pass stopped there.
+    bool lost = false;
+};
+
+// Sends every sheet waiting in `outbox`, oldest first, on `server` (open),
+// until `stopping`. A sheet the server will not take holds up none after
+// it: it is tried again next time, unless a roster read on the spot shows
+// that the class has children and the sheet's child is none of them; then
+// it stays on the machine, refused, until a roster lists its child again.
+// Nothing here reads a message's words: the SQLSTATE and that second
+// question decide.
+SendRound sendOutbox(QSqlDatabase& server, Outbox& outbox, const QString& className,
+    const std::atomic<bool>& stopping);
 
 // Sends the sheets waiting in the local store to the class server and reads
 // the class roster, on a thread of its own with connections of its own, so
@@ -50,6 +84,8 @@ Q_SIGNALS:
     // The server refused, or cannot be used as configured: not that it is
     // away, which is only waited out.
     void problem(ClassProblem problem, const QString& detail);
+    // Sheets whose child is off the class roster were kept on the machine.
+    void sheetsRefused(int sheets);
 
 private:
     struct Worker;

@@ -31,10 +31,21 @@ QList<Practice::Report> Practice::begin(QPoint windowTwips)
     children_ = {Child{RecordStore::FirstChild, {}, settings_.bestTimes, settings_.kind}};
     drill_ = new Drill(settings_.kind, setup.seed, setup.monotonic, this);
     connect(drill_, &Drill::sheetFinished, this, &Practice::fileSheet);
-    // What waited for the sheet's end is told once its verdict was read.
+    // What waited for the sheet's end is told, and a roster that came
+    // meanwhile taken, once its verdict was read and nothing of the sheet is
+    // left to handle.
     connect(drill_, &Drill::phaseChanged, this, [this](Drill::Phase phase) {
-        if (phase == Drill::Phase::Idle)
-            tell(std::exchange(heldBack, {}));
+        if (phase != Drill::Phase::Idle)
+            return;
+        tell(std::exchange(heldBack, {}));
+        if (heldRoster)
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (heldRoster && drill_->phase() == Drill::Phase::Idle)
+                        takeRoster(*std::exchange(heldRoster, std::nullopt));
+                },
+                Qt::QueuedConnection);
     });
 
     QList<Report> problems;
@@ -183,7 +194,9 @@ void Practice::startSending()
     setWaiting(store->waitingCount());
     sender = std::make_unique<ClassSender>(*setup.classroom, setup.records);
     connect(sender.get(), &ClassSender::rosterRead, this, &Practice::takeRoster);
-    connect(sender.get(), &ClassSender::sheetsWaiting, this, &Practice::setWaiting);
+    // Counted again here: a count of the sender's thread may predate a sheet
+    // stored since, and would say too few wait.
+    connect(sender.get(), &ClassSender::sheetsWaiting, this, &Practice::refreshWaiting);
     connect(
         sender.get(), &ClassSender::problem, this, [this](ClassProblem why, const QString& detail) {
             if (!told.contains(Problem::ClassRefused))
@@ -195,6 +208,13 @@ void Practice::startSending()
                 : setup.classroom->server;
             tellBetweenSheets(Problem::ClassRefused, path, why);
         });
+    connect(sender.get(), &ClassSender::sheetsRefused, this, [this](int sheets) {
+        std::fprintf(stderr,
+            "Varolin: %d sheets of children not on the roster of class %s stay on this "
+            "computer until the roster lists them again\n",
+            sheets, qPrintable(setup.classroom->className));
+        tellBetweenSheets(Problem::SheetsRefused, setup.classroom->server, ClassProblem::None);
+    });
     sender->start();
 }
 
@@ -208,12 +228,28 @@ void Practice::takeRoster(const QList<RosterChild>& roster)
             ClassProblem::None);
         return;
     }
+    // The children change between sheets only: the child at the board
+    // finishes as who they began, and the chooser comes after.
+    if (drill_ && drill_->phase() != Drill::Phase::Idle) {
+        heldRoster = roster;
+        return;
+    }
     // Read again every few minutes; mostly unchanged.
     if (roster == lastRoster || !store || !store->isOpen()
         || !store->keepRoster(setup.classroom->className, roster))
         return;
     lastRoster = roster;
     readChildren();
+    // Children linked just now may have sheets waiting for them.
+    refreshWaiting();
+    if (sender)
+        sender->sendWaiting();
+}
+
+void Practice::refreshWaiting()
+{
+    if (inClass() && store && store->isOpen())
+        setWaiting(store->waitingCount());
 }
 
 void Practice::setWaiting(std::optional<int> sheets)
@@ -341,14 +377,14 @@ void Practice::fileSheet(const FinishedSheet& finished)
     // A store that could not be opened is tried again; what it has to say
     // comes after the verdict with the rest.
     RecordStore* kept = openStore(result.problems);
-    // With a class, the sheet waits in the store until the server has it.
-    const Child* atBoard = find(current);
-    const std::optional<qint64> sendAs
-        = inClass() && atBoard ? atBoard->serverId : std::optional<qint64>();
-    if (!kept || !kept->add(filed, current, sendAs)) {
+    // With a class, the sheet waits in the store until the server has it;
+    // a child who has no roster child yet (the roster was never read)
+    // keeps it waiting for the class.
+    const auto send = inClass() ? RecordStore::Send::ToClass : RecordStore::Send::No;
+    if (!kept || !kept->add(filed, current, send)) {
         ++notKept;
         note(result.problems, Problem::SheetNotKept, setup.records);
-    } else if (sendAs && sender) {
+    } else if (inClass() && sender) {
         setWaiting(kept->waitingCount());
         // Sent on the sender's thread while the child reads the verdict.
         sender->sendWaiting();
@@ -364,7 +400,9 @@ void Practice::setBestTimes(
 {
     if (current == RecordStore::FirstChild) {
         change(settings_.bestTimes);
-        children_.first().bestTimes = settings_.bestTimes;
+        // Wherever a class roster puts the first child, if anywhere.
+        if (Child* first = const_cast<Child*>(find(RecordStore::FirstChild)))
+            first->bestTimes = settings_.bestTimes;
         // A record is kept the moment it is made, not only at the end.
         save(problems);
         return;

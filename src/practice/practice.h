@@ -57,6 +57,7 @@ public:
         ClassConfigUnusable, // class.ini cannot be used: the sheets stay here
         ClassRefused, // the class server cannot be used as configured
         ClassUnknown, // the class server knows no child of the class
+        SheetsRefused, // sheets of children off the roster stay on this machine
     };
     struct Report
     {
@@ -138,6 +139,8 @@ public:
     // The sheets stored here that the class server does not have yet; none
     // without a class, or while the store cannot be read.
     std::optional<int> sheetsWaiting() const { return waiting; }
+    // Reads that number again, after the records were changed elsewhere.
+    void refreshWaiting();
 
     // The best times of the child at the board back to 600, saved at once;
     // for the first child the time limit too.
@@ -207,6 +210,8 @@ private:
     QList<Report> heldBack;
     std::optional<int> waiting;
     QList<RosterChild> lastRoster; // as the server gave it last
+    // A roster that came during a sheet, taken once the board is idle.
+    std::optional<QList<RosterChild>> heldRoster;
     // Declared after the store so that its thread ends before the store
     // closes.
     std::unique_ptr<ClassSender> sender;

@@ -11,7 +11,7 @@ namespace {
 // Migration steps in order: entry n takes version n to n + 1. A new version
 // appends a step; a released step is never changed, since files out there
 // were built by it.
-const std::array<QStringList, 3> migrations = {
+const std::array<QStringList, 4> migrations = {
     // 0 -> 1: the first layout.
     QStringList{
         u"CREATE TABLE sheets ("
@@ -87,6 +87,18 @@ const std::array<QStringList, 3> migrations = {
         u"CREATE TABLE outbox ("
         u" sheet_id INTEGER PRIMARY KEY REFERENCES sheets (id) ON DELETE CASCADE,"
         u" server_child INTEGER NOT NULL)"_s,
+    },
+    // 3 -> 4: a sheet is sent as the roster's child its own child is
+    // linked to when it goes, so that a sheet done before the roster was
+    // read waits for its child's link instead of staying behind, and a
+    // child added to the roster again takes their sheets along. A sheet the
+    // server will never take as it is (its child is off the roster) stays
+    // with the reason in `refused`, out of the queue until a roster lists
+    // its child again; `tries` counts the sends that failed.
+    QStringList{
+        u"ALTER TABLE outbox ADD COLUMN tries INTEGER NOT NULL DEFAULT 0"_s,
+        u"ALTER TABLE outbox ADD COLUMN refused TEXT"_s,
+        u"ALTER TABLE outbox DROP COLUMN server_child"_s,
     },
 };
 

@@ -183,8 +183,9 @@ struct RecordStore::Private
 
     class Transaction;
 
-    // Deletes `child`'s sheets, inside a transaction of the caller's.
-    bool deleteSheets(qint64 child) const;
+    // Deletes `child`'s sheets, but for those still to be sent with
+    // `keepUnsent`, inside a transaction of the caller's.
+    bool deleteSheets(qint64 child, bool keepUnsent) const;
 
     Problem failure() const;
     bool connect(bool readOnly);
@@ -401,7 +402,7 @@ QString RecordStore::path() const
     return d->path;
 }
 
-bool RecordStore::add(const FinishedSheet& sheet, qint64 child, std::optional<qint64> sendAs)
+bool RecordStore::add(const FinishedSheet& sheet, qint64 child, Send send)
 {
     if (!isOpen()) {
         if (d->problem == Problem::None)
@@ -428,10 +429,8 @@ bool RecordStore::add(const FinishedSheet& sheet, qint64 child, std::optional<qi
         && d->run(u"INSERT INTO sheet_cells (sheet_id, row_operands, column_operands, cells) "
                   u"VALUES (last_insert_rowid(), ?, ?, ?)"_s,
             {packed->rows, packed->columns, packed->cells})
-        && (!sendAs
-            || d->run(
-                u"INSERT INTO outbox (sheet_id, server_child) VALUES (last_insert_rowid(), ?)"_s,
-                {*sendAs}))
+        && (send == Send::No
+            || d->run(u"INSERT INTO outbox (sheet_id) VALUES (last_insert_rowid())"_s))
         && transaction.commit();
     if (!stored) {
         d->problem = isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed;
@@ -598,11 +597,14 @@ bool RecordStore::writeCsv(const QString& path, std::optional<qint64> child) con
     return text && writeTextFile(path, *text);
 }
 
-bool RecordStore::Private::deleteSheets(qint64 child) const
+bool RecordStore::Private::deleteSheets(qint64 child, bool keepUnsent) const
 {
-    return run(u"DELETE FROM sheet_cells WHERE sheet_id IN (SELECT id FROM sheets WHERE child = ?)"_s,
-               {child})
-        && run(u"DELETE FROM sheets WHERE child = ?"_s, {child});
+    // The outbox's rows go with their sheets (ON DELETE CASCADE).
+    const QString which = keepUnsent
+        ? u"SELECT id FROM sheets WHERE child = ? AND id NOT IN (SELECT sheet_id FROM outbox)"_s
+        : u"SELECT id FROM sheets WHERE child = ?"_s;
+    return run(u"DELETE FROM sheet_cells WHERE sheet_id IN (%1)"_s.arg(which), {child})
+        && run(u"DELETE FROM sheets WHERE id IN (%1)"_s.arg(which), {child});
 }
 
 bool RecordStore::clear(qint64 child)
@@ -610,7 +612,8 @@ bool RecordStore::clear(qint64 child)
     if (!isOpen())
         return false;
     Private::Transaction transaction(*d);
-    const bool cleared = transaction.isBegun() && d->deleteSheets(child) && transaction.commit();
+    const bool cleared
+        = transaction.isBegun() && d->deleteSheets(child, true) && transaction.commit();
     if (!cleared) {
         d->problem = isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed;
         return false;
@@ -662,7 +665,7 @@ bool RecordStore::removeChild(qint64 child)
     if (child == FirstChild || !isOpen())
         return false;
     Private::Transaction transaction(*d);
-    const bool removed = transaction.isBegun() && d->deleteSheets(child)
+    const bool removed = transaction.isBegun() && d->deleteSheets(child, false)
         && d->run(u"DELETE FROM children WHERE id = ?"_s, {child}) && transaction.commit();
     return removed;
 }
@@ -683,27 +686,6 @@ std::optional<int> RecordStore::sheetCount(qint64 child) const
     return count->toInt();
 }
 
-std::optional<QList<WaitingSheet>> RecordStore::waitingSheets(int limit) const
-{
-    return d->rows(u"SELECT s.id, o.server_child, s.uuid, s.finished_at, s.kind, s.seconds, "
-                   u"s.wrong_digits, s.record, c.row_operands, c.column_operands, c.cells "
-                   u"FROM outbox o JOIN sheets s ON s.id = o.sheet_id "
-                   u"JOIN sheet_cells c ON c.sheet_id = s.id ORDER BY o.sheet_id LIMIT ?"_s,
-        {limit}, [](const QSqlQuery& query) {
-            return WaitingSheet{query.value(0).toLongLong(), query.value(1).toLongLong(),
-                query.value(2).toString(),
-                QDateTime::fromString(query.value(3).toString(), Qt::ISODate),
-                query.value(4).toInt(), query.value(5).toInt(), query.value(6).toInt(),
-                query.value(7).toBool(), query.value(8).toByteArray(), query.value(9).toByteArray(),
-                query.value(10).toByteArray()};
-        });
-}
-
-bool RecordStore::markSent(qint64 sheet)
-{
-    return d->run(u"DELETE FROM outbox WHERE sheet_id = ?"_s, {sheet}).has_value();
-}
-
 std::optional<int> RecordStore::waitingCount() const
 {
     const auto count = d->value(u"SELECT count(*) FROM outbox"_s);
@@ -720,12 +702,15 @@ bool RecordStore::keepRoster(const QString& className, const QList<RosterChild>&
     if (!transaction.isBegun()
         || !d->run(u"DELETE FROM class_roster WHERE class = ?"_s, {className}))
         return false;
+    // The whole roster first: a link to a child of it is never taken for a
+    // stale one below.
     for (int position = 0; position < roster.size(); ++position) {
-        const RosterChild& child = roster[position];
         if (!d->run(u"INSERT INTO class_roster (class, position, server_id, name) "
                     u"VALUES (?, ?, ?, ?)"_s,
-                {className, position, child.serverId, child.name}))
+                {className, position, roster[position].serverId, roster[position].name}))
             return false;
+    }
+    for (const RosterChild& child : roster) {
         const auto linked
             = d->value(u"SELECT id FROM children WHERE server_id = ?"_s, {child.serverId});
         if (!linked)
@@ -737,8 +722,7 @@ bool RecordStore::keepRoster(const QString& className, const QList<RosterChild>&
                 {child.name, *linked, child.name});
             continue;
         }
-        const auto named = d->value(
-            u"SELECT id, server_id IS NULL FROM children WHERE name = ?"_s, {child.name});
+        const auto named = d->value(u"SELECT id FROM children WHERE name = ?"_s, {child.name});
         if (!named)
             return false;
         if (named->isNull()) {
@@ -746,11 +730,19 @@ bool RecordStore::keepRoster(const QString& className, const QList<RosterChild>&
                     {child.name, child.serverId}))
                 return false;
         } else {
-            d->run(u"UPDATE children SET server_id = ? WHERE id = ? AND server_id IS NULL"_s,
+            // Unlinked, or linked to a child no kept roster has any more:
+            // taken off the roster and added again, the server gave them a
+            // new id.
+            d->run(u"UPDATE children SET server_id = ? WHERE id = ? AND (server_id IS NULL "
+                   u"OR server_id NOT IN (SELECT server_id FROM class_roster))"_s,
                 {child.serverId, *named});
         }
     }
-    return transaction.commit();
+    return d->run(u"UPDATE outbox SET refused = NULL, tries = 0 WHERE refused IS NOT NULL "
+                  u"AND sheet_id IN (SELECT s.id FROM sheets s JOIN children c ON c.id = s.child "
+                  u"JOIN class_roster r ON r.server_id = c.server_id WHERE r.class = ?)"_s,
+               {className})
+        && transaction.commit();
 }
 
 std::optional<QList<Child>> RecordStore::rosterChildren(const QString& className) const

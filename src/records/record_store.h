@@ -67,22 +67,6 @@ struct RosterChild
     bool operator==(const RosterChild&) const = default;
 };
 
-// A stored sheet still to be sent to the class server, as it is sent.
-struct WaitingSheet
-{
-    qint64 id = 0; // the sheet in this store
-    qint64 serverChild = 0;
-    QString uuid;
-    QDateTime finishedAt; // local time with the offset it was kept with
-    int kind = 0;
-    int seconds = 0;
-    int wrongDigits = 0;
-    bool record = false;
-    QByteArray rows;
-    QByteArray columns;
-    QByteArray cells;
-};
-
 // Which sheets RecordStore::sheets() lists, newest first: every child's
 // when `child` is empty; every kind when `kind` is empty; only sheets finished at or after `since`
 // when it is valid; only those that come after `after` in that order when it is set; at most
@@ -160,13 +144,14 @@ public:
     // never removed.
     static constexpr qint64 FirstChild = 1;
 
+    // Whether a stored sheet also waits to be sent to the class server.
+    enum class Send { No, ToClass };
     // Stores the sheet as `child`'s in one transaction, with an id of its
-    // own; false when it was not stored. With `sendAs` the sheet also joins
-    // the sheets waiting to be sent to the class server, as the roster's
-    // child of that id.
+    // own; false when it was not stored. Sent to the class, it waits in the
+    // outbox until the server has it, sent as the roster's child `child` is
+    // linked to then: a child not linked yet keeps it waiting for the class.
     // Nothing of a sheet that was not stored stays in the database.
-    bool add(
-        const FinishedSheet& sheet, qint64 child = FirstChild, std::optional<qint64> sendAs = {});
+    bool add(const FinishedSheet& sheet, qint64 child = FirstChild, Send send = Send::No);
     // Folds the journal back into the database file, which waits for the
     // disk: for a quiet moment, such as the end of a run. Opening folds it;
     // add() does only after a great many sheets without a fold, so that
@@ -211,7 +196,9 @@ public:
     // the store could not be read or the file not written, and then no file
     // is left.
     bool writeCsv(const QString& path, std::optional<qint64> child = {}) const;
-    // Deletes every stored sheet of `child`; the child stays.
+    // Deletes every stored sheet of `child` that the class server has or
+    // was never to have; the child stays. A sheet still waiting for the
+    // class stays too, so that it still goes (sheetCount() says how many).
     bool clear(qint64 child);
 
     // The children in the order they were added; empty when the store
@@ -224,22 +211,23 @@ public:
     // the name is taken or the store cannot be written.
     std::optional<qint64> addChild(const QString& name);
     bool renameChild(qint64 child, const QString& name);
-    // Removes the child and every sheet of theirs, in one transaction. The
-    // first child cannot be removed.
+    // Removes the child and every sheet of theirs, those waiting for the
+    // class too, in one transaction. The first child cannot be removed.
     bool removeChild(qint64 child);
     bool setChildBests(qint64 child, const std::array<int, 4>& bestTimes, Kind kind);
     std::optional<int> sheetCount(qint64 child) const;
 
-    // The sheets waiting to be sent, oldest first, at most `limit`.
-    std::optional<QList<WaitingSheet>> waitingSheets(int limit) const;
-    // The server has the sheet: it waits no more.
-    bool markSent(qint64 sheet);
+    // The sheets the class server does not have yet: waiting, waiting for
+    // their child's link, or refused for now. Sending goes through an
+    // Outbox of its own.
     std::optional<int> waitingCount() const;
 
     // Keeps the roster of `className` as the server gave it, in its order,
     // and gives each of its children a local child: the one already theirs,
-    // else an unlinked child of the same name, else a new one. A roster
-    // child whose name another linked child holds is left out.
+    // else a child of the same name not linked to a child of a kept roster
+    // (a child taken off the roster and added again is theirs again), else
+    // a new one. A roster child whose name another linked child holds is
+    // left out. Refused sheets of the roster's children wait again.
     bool keepRoster(const QString& className, const QList<RosterChild>& roster);
     // The local children of the roster last kept for `className`, in the
     // roster's order; empty when none was kept.

@@ -81,6 +81,7 @@ struct Fixture
     std::unique_ptr<Practice> practice;
     QList<Practice::Report> told;
     QList<Practice::SheetResult> results;
+    std::optional<ClassConfig> classroom;
 
     QString path(const QString& name) const { return folder.filePath(name); }
     void write(const QString& name, const QByteArray& contents) const
@@ -106,6 +107,7 @@ struct Fixture
             .monotonic = clock.function(),
             .now = [this] { return now; },
             .unsavedNote = path(u"settings-not-saved"_s),
+            .classroom = classroom,
         });
         told = practice->begin(QPoint(1350, 300));
         practice->setWindowPlace([this] { return windowTwips; });
@@ -454,6 +456,24 @@ void PracticeTest::childrenKeptApart()
     QCOMPARE(next.bestTimes(), (std::array<int, 4>{600, 600, 600, 600}));
     QVERIFY(next.chooseChild(RecordStore::FirstChild));
     QCOMPARE(next.bestTime(), 15);
+
+    // In a class whose roster lists the first child second (its server is
+    // away), a record of the first child is the first child's alone.
+    QVERIFY(next.records()->keepRoster(u"3-1"_s, {{10, u"さくら"_s}, {11, u"ひとりめ"_s}}));
+    fixture.classroom = ClassConfig();
+    fixture.classroom->server = fixture.path(u"no-server"_s);
+    fixture.classroom->className = u"3-1"_s;
+    fixture.classroom->passwordFile = fixture.path(u"Varolin.ini"_s);
+    Practice& inClass = fixture.make();
+    QVERIFY(inClass.records());
+    QCOMPARE(inClass.children().at(1).id, RecordStore::FirstChild);
+    QVERIFY(inClass.chooseChild(RecordStore::FirstChild));
+    QVERIFY(fixture.play(100)); // addition, 10 s against 15
+    QCOMPARE(fixture.results[0].bestSeconds, 10);
+    QVERIFY(inClass.chooseChild(sakura));
+    QCOMPARE(inClass.bestTimes(), (std::array<int, 4>{600, 600, 600, 600}));
+    // The sheet waits for the class, the first child's roster child.
+    QCOMPARE(inClass.sheetsWaiting(), std::optional<int>(1));
 }
 
 void PracticeTest::names_data()
