@@ -19,7 +19,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -370,45 +369,6 @@ void MainWindow::clearBestTimes()
         return;
     practice.clearBestTimes();
     showKind();
-}
-
-void MainWindow::showRecords()
-{
-    if (drill->phase() != Drill::Phase::Idle)
-        return;
-    if (recordsWindow) {
-        recordsView->showKind(drill->kind());
-        recordsView->setBestTimes(practice.bestTimes());
-        recordsView->showChild(practice.child().id);
-        recordsView->refresh();
-        recordsView->setSheetsNotKept(practice.sheetsNotKept());
-        recordsWindow->showNormal();
-        recordsWindow->raise();
-        recordsWindow->activateWindow();
-        return;
-    }
-    if (!practice.records()) {
-        ask(desktop, this,
-            u"きろくの ファイルを ひらけません。\r\r"_s
-                + QDir::toNativeSeparators(practice.recordsPath()),
-            u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
-        return;
-    }
-    const RecordsViewMaker make = recordsViewMaker(programFolder);
-    if (!make) {
-        // A module missing, damaged or of another build (an upgrade while
-        // this copy runs): a fresh start finds the one that belongs to it.
-        ask(desktop, this,
-            u"きろくの がめんを ひらけません。\rVarolin を いちど おわりにして、もういちど はじめて ください。"_s,
-            u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
-        return;
-    }
-    recordsView = make(practice, drill->kind(), desktop, this);
-    recordsWindow = recordsView->widget();
-    recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
-    recordsView->setBestTimes(practice.bestTimes());
-    recordsView->setSheetsNotKept(practice.sheetsNotKept());
-    recordsWindow->show();
 }
 
 void MainWindow::showChild()
