@@ -1,32 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/command_bar.h"
 #include "practice/practice.h"
 
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QWidget>
 
-#include <array>
-#include <cstdint>
 #include <memory>
 
+class BoardView;
 class ChildrenCommands;
 class Desktop;
 class Drill;
-class QCheckBox;
-class QLabel;
-class AnswerCell;
-class QLineEdit;
-class QPushButton;
-class QStyle;
-class QTimer;
 class RecordsView;
+class StatusLine;
 
 // The one window of Varolin: the board, the commands, the clock and the
-// best time. It shows the practice and its drill, forwards clicks and keys to
-// them and asks the questions; the practice decides what a finished sheet
-// means and keeps the best times, the kind and the window's place.
+// best time, each a view of its own. It shows the practice and its drill, forwards clicks and keys
+// to them and asks the questions; the practice decides what a finished sheet means and keeps the
+// best times, the kind and the window's place.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -46,7 +40,6 @@ public Q_SLOTS:
     void endWithoutQuestion();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -57,14 +50,13 @@ private:
     // What the drill reports.
     void showKind();
     void showOperands();
-    void showOpenCell(int previous, int cell);
     void showPhase();
-    void refreshClock();
     void showResult(const Practice::SheetResult& result);
+    // Told at once, or once the verdict is closed.
     void tellProblem(const Practice::Report& report);
 
     // Commands.
-    void commandClicked(int index);
+    void commandClicked(CommandBar::Command command);
     void stopCommand();
     void endCommand();
     void clearBestTimes();
@@ -83,17 +75,6 @@ private:
     void saveAndEnd();
     void endProgram();
 
-    // Keys, input-method text and mouse events of an answer cell.
-    bool cellEvent(int cell, QEvent* event);
-    // True for the release of a left click that was pressed on `label` and
-    // released over it.
-    bool isLeftClick(QLabel* label, QEvent* event);
-
-    void applyButtonPattern(bool running);
-    void setHeaderRed(QLabel* header, bool red);
-    void highlightCell(int cell, bool red);
-    void updateAccessibleNames();
-
     // The window's place.
     void applySettings();
     QPoint normalPosition() const;
@@ -104,26 +85,11 @@ private:
     QString programFolder;
     Drill* drill = nullptr;
 
-    QLabel* signLabel = nullptr;
-    std::array<QLabel*, 10> rowHeaders{};
-    std::array<QLabel*, 10> columnHeaders{};
-    std::array<AnswerCell*, 100> answerCells{};
-    // きりかえ, はじめ, やめる, おわる, すうじ, いんさつ, がめんコピー, モード,
-    // きろく, ？.
-    std::array<QPushButton*, 10> commandButtons{};
-    QLineEdit* clockDisplay = nullptr;
-    QLabel* bestTimeLabel = nullptr;
-    QLabel* childLabel = nullptr;
-    QLabel* dateLabel = nullptr;
-    QLabel* aboutPicture = nullptr;
-    QLabel* randomLabel = nullptr;
-    QCheckBox* randomCheck = nullptr;
-    QTimer* clockTimer = nullptr;
+    BoardView* board = nullptr;
+    CommandBar* commands = nullptr;
+    StatusLine* statusLine = nullptr;
     // Fresh sheets for printing are drawn apart from the board's.
     QRandomGenerator printRandom;
-    QStyle* buttonStyle = nullptr;
-    // The label a left button was pressed on, until it is released.
-    QLabel* pressedLabel = nullptr;
     bool ended = false;
     // While the verdict is open: the problems to tell once it is closed.
     QList<Practice::Report>* toldLater = nullptr;

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/board_view.h"
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/print_dialog.h"
 #include "drill/drill.h"
 #include "printing/print_job.h"
 
-#include <QLabel>
 #include <QPixmap>
 #include <QPrinter>
 
@@ -36,14 +36,8 @@ void MainWindow::printCommand()
 {
     if (!confirmPrint(desktop, this, u"ひょうを　いんさつしますか？"_s, u"いんさつ"_s))
         return;
-    std::array<QString, 21> captions;
-    captions[0] = signLabel->text();
-    for (int i = 0; i < 10; ++i) {
-        captions[1 + i] = rowHeaders[i]->text();
-        captions[11 + i] = columnHeaders[i]->text();
-    }
     try {
-        printAnswerSheet(desktop.printer().get(), captions);
+        printAnswerSheet(desktop.printer().get(), board->captions());
     } catch (const std::exception&) {
         reportPrintFailure(desktop, this);
     }

@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window as designed: every control in its place with its font and
-// colours, the board on one uniform pitch, the tab order, the names screen
-// readers read, the date label; and the look of what cannot be used: a
+// The window as designed: every control inside it and none over another,
+// the board on one uniform pitch lined up with its headers, the tab order,
+// the names screen readers read, the date label; and the look of what cannot be used: a
 // disabled command and the unused tenth headers of × and ÷ are greyed, the
 // enabled commands bold.
 #include "app/date_text.h"
-#include "drill/twips.h"
 #include "printing/fonts.h"
 #include "sheet_player.h"
 #include "window_fixture.h"
 
 #include <QAccessible>
-#include <QCheckBox>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,9 +52,7 @@ class WindowTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void boardGeometry();
-    void controlPlaces_data();
-    void controlPlaces();
+    void layout();
     void dateText_data();
     void dateText();
     void stateAfterStartUp();
@@ -69,100 +65,71 @@ private Q_SLOTS:
     void tenthHeadersStayGreyed();
 };
 
-void WindowTest::boardGeometry()
+void WindowTest::layout()
 {
     WindowFixture fixture;
     MainWindow& window = fixture.make();
-    QCOMPARE(window.size(), QSize(Twips::toPixels(10740), Twips::toPixels(9585)));
     QCOMPARE(window.minimumSize(), window.maximumSize());
 
-    auto* sign = fixture.find<QLabel>(u"signLabel"_s);
-    const QRect corner = sign->geometry();
-    QCOMPARE(corner, Twips::rect(120, 120, 700, 700));
-    const int pitch = Twips::toPixels(760);
-    const int size = Twips::toPixels(700);
-    QList<QLabel*> labels{sign};
+    // The controls a child can see: every one inside the window, none over
+    // another. (The board is the layer under them all.)
+    QList<QWidget*> shown;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (widget->isVisibleTo(&window) && widget->objectName() != u"board"_s)
+            shown.append(widget);
+    }
+    QVERIFY(shown.size() > 120);
+    const auto place = [&](const QWidget* widget) {
+        return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+    };
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        QVERIFY2(window.rect().contains(place(shown[i])), qPrintable(shown[i]->objectName()));
+        for (qsizetype j = i + 1; j < shown.size(); ++j) {
+            QVERIFY2(!place(shown[i]).intersects(place(shown[j])),
+                qPrintable(shown[i]->objectName() + u" over "_s + shown[j]->objectName()));
+        }
+    }
+    for (const QString& name : {u"printButton"_s, u"screenCopyButton"_s, u"modeButton"_s,
+             u"randomLabel"_s, u"randomCheck"_s, u"childLabel"_s})
+        QVERIFY2(!fixture.find(name)->isVisible(), qPrintable(name));
+
+    // Each command has a face of its own, never the window's.
+    QList<QColor> faces{window.palette().color(QPalette::Window)};
+    for (QPushButton* button : window.findChildren<QPushButton*>()) {
+        if (!button->isVisible())
+            continue;
+        const QColor face = button->palette().color(QPalette::Active, QPalette::Button);
+        QVERIFY2(!faces.contains(face), qPrintable(button->objectName()));
+        faces.append(face);
+    }
+
+    // The board: square cells on one pitch in both directions, with a gap
+    // between them, each row and column lined up with its header; the sign
+    // in the corner the headers start from.
+    const QRect first = place(fixture.cell(0));
+    const int pitch = place(fixture.cell(1)).left() - first.left();
+    QCOMPARE(first.width(), first.height());
+    QVERIFY(pitch > first.width());
+    const auto onGrid = [&](int row, int column) {
+        return QRect(first.topLeft() + QPoint(column * pitch, row * pitch), first.size());
+    };
+    QCOMPARE(place(fixture.find(u"signLabel"_s)), onGrid(-1, -1));
     for (int k = 0; k < 10; ++k) {
-        QCOMPARE(fixture.rowHeader(k)->geometry(),
-            QRect(corner.left(), corner.top() + pitch * (k + 1), size, size));
-        QCOMPARE(fixture.columnHeader(k)->geometry(),
-            QRect(corner.left() + pitch * (k + 1), corner.top(), size, size));
-        labels << fixture.rowHeader(k) << fixture.columnHeader(k);
+        QCOMPARE(place(fixture.rowHeader(k)), onGrid(k, -1));
+        QCOMPARE(place(fixture.columnHeader(k)), onGrid(-1, k));
     }
-    for (int cell = 0; cell < 100; ++cell) {
-        AnswerCell* box = fixture.cell(cell);
-        QCOMPARE(box->geometry(),
-            QRect(corner.left() + pitch * (cell % 10 + 1), corner.top() + pitch * (cell / 10 + 1),
-                size, size));
-        QCOMPARE(box->font().pointSizeF(), 24.0);
+    for (int cell = 0; cell < 100; ++cell)
+        QCOMPARE(place(fixture.cell(cell)), onGrid(cell / 10, cell % 10));
+    // One font for the whole board, the design's gothic, large.
+    QList<QWidget*> board{fixture.find(u"signLabel"_s)};
+    for (int k = 0; k < 10; ++k)
+        board << fixture.rowHeader(k) << fixture.columnHeader(k);
+    for (int cell = 0; cell < 100; ++cell)
+        board << fixture.cell(cell);
+    for (QWidget* widget : board) {
+        QCOMPARE(widget->font().family(), Fonts::family(Fonts::Gothic));
+        QCOMPARE(widget->font().pointSizeF(), 24.0);
     }
-    for (QLabel* label : labels) {
-        QCOMPARE(label->font().family(), Fonts::family(Fonts::Gothic));
-        QCOMPARE(label->font().pointSizeF(), 24.0);
-        QCOMPARE(label->frameStyle(), int(QFrame::Box | QFrame::Plain));
-        QCOMPARE(label->alignment(), Qt::AlignCenter);
-    }
-}
-
-void WindowTest::controlPlaces_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<double>("points");
-    QTest::addColumn<bool>("visible");
-    QTest::addColumn<QColor>("face"); // of a button
-
-    const QColor none;
-    QTest::newRow("clock") << u"clockDisplay"_s << QRect(5880, 8640, 2535, 420) << 15.75 << true
-                           << none;
-    QTest::newRow("best time") << u"bestTimeLabel"_s << QRect(3720, 8760, 1935, 255) << 9.75 << true
-                               << none;
-    QTest::newRow("date") << u"dateLabel"_s << QRect(8640, 240, 1215, 495) << 9.75 << true << none;
-    QTest::newRow("read-me") << u"readmeButton"_s << QRect(8760, 8640, 375, 375) << 9.75 << true
-                             << QColor(192, 255, 192);
-    QTest::newRow("about") << u"aboutPicture"_s << QRect(9600, 8520, 480, 480) << 11.25 << true
-                           << none;
-    QTest::newRow("random label") << u"randomLabel"_s << QRect(9240, 7320, 975, 375) << 12.0
-                                  << false << none;
-    QTest::newRow("random check") << u"randomCheck"_s << QRect(8760, 7320, 255, 255) << 11.25
-                                  << false << none;
-    QTest::newRow("きりかえ") << u"switchKindButton"_s << QRect(8640, 840, 1695, 495) << 14.25
-                              << true << QColor(192, 255, 255);
-    QTest::newRow("はじめ") << u"startButton"_s << QRect(8640, 2520, 1695, 495) << 14.25 << true
-                            << QColor(192, 192, 255);
-    QTest::newRow("やめる") << u"stopButton"_s << QRect(8760, 5640, 1455, 495) << 14.25 << true
-                            << QColor(255, 192, 255);
-    QTest::newRow("おわる") << u"endButton"_s << QRect(8760, 6360, 1455, 495) << 14.25 << true
-                            << QColor(255, 192, 192);
-    QTest::newRow("すうじ") << u"newNumbersButton"_s << QRect(8640, 1680, 1695, 495) << 14.25
-                            << true << QColor(255, 255, 192);
-    QTest::newRow("いんさつ") << u"printButton"_s << QRect(120, 8640, 1215, 495) << 8.25 << false
-                              << QColor(Qt::white);
-    QTest::newRow("がめんコピー") << u"screenCopyButton"_s << QRect(120, 8880, 1215, 375) << 8.25
-                                  << false << QColor(Qt::white);
-    QTest::newRow("モード") << u"modeButton"_s << QRect(8760, 7800, 1335, 375) << 12.0 << false
-                            << QColor(192, 192, 192);
-    QTest::newRow("きろく") << u"recordsButton"_s << QRect(8640, 3360, 1695, 495) << 14.25 << true
-                            << QColor(255, 224, 192);
-}
-
-void WindowTest::controlPlaces()
-{
-    QFETCH(QString, name);
-    QFETCH(QRect, twips);
-    QFETCH(double, points);
-    QFETCH(bool, visible);
-    QFETCH(QColor, face);
-
-    WindowFixture fixture;
-    fixture.make();
-    auto* widget = fixture.find(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
-    QCOMPARE(widget->font().pointSizeF(), points);
-    QCOMPARE(widget->isVisible(), visible);
-    if (face.isValid())
-        QCOMPARE(widget->palette().color(QPalette::Active, QPalette::Button), face);
 }
 
 void WindowTest::dateText_data()

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The records window, opened from the window on the first use of きろく and
+// brought back to the front after.
+#include "app/desktop.h"
+#include "app/main_window.h"
+#include "app/records_view.h"
+#include "drill/drill.h"
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+void MainWindow::showRecords()
+{
+    if (drill->phase() != Drill::Phase::Idle)
+        return;
+    if (recordsWindow) {
+        recordsView->showKind(drill->kind());
+        recordsView->setBestTimes(practice.bestTimes());
+        recordsView->showChild(practice.child().id);
+        recordsView->refresh();
+        recordsView->setSheetsNotKept(practice.sheetsNotKept());
+        recordsWindow->showNormal();
+        recordsWindow->raise();
+        recordsWindow->activateWindow();
+        return;
+    }
+    if (!practice.records()) {
+        ask(desktop, this,
+            u"きろくの ファイルを ひらけません。\r\r"_s
+                + QDir::toNativeSeparators(practice.recordsPath()),
+            u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+        return;
+    }
+    const RecordsViewMaker make = recordsViewMaker(programFolder);
+    if (!make) {
+        // A module missing, damaged or of another build (an upgrade while
+        // this copy runs): a fresh start finds the one that belongs to it.
+        ask(desktop, this,
+            u"きろくの がめんを ひらけません。\rVarolin を いちど おわりにして、もういちど はじめて ください。"_s,
+            u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+        return;
+    }
+    recordsView = make(practice, drill->kind(), desktop, this);
+    recordsWindow = recordsView->widget();
+    recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
+    recordsView->setBestTimes(practice.bestTimes());
+    recordsView->setSheetsNotKept(practice.sheetsNotKept());
+    recordsWindow->show();
+}

@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/status_line.h"
+
+#include "app/label_click.h"
+#include "app/window_look.h"
+#include "drill/drill.h"
+#include "drill/twips.h"
+#include "printing/fonts.h"
+#include "scores/time_text.h"
+#include "scores/verdict.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr double ClockTabIndex = 125;
+
+} // namespace
+
+StatusLine::StatusLine(QWidget* window)
+    : QObject(window)
+{
+    setObjectName(u"statusLine"_s);
+    clockDisplay = new QLineEdit(u"0:00"_s, window);
+    clockDisplay->setObjectName(u"clockDisplay"_s);
+    clockDisplay->setToolTip(u"じかん"_s);
+    clockDisplay->setAccessibleName(u"じかん"_s);
+    clockDisplay->setGeometry(Twips::rect(5880, 8640, 2535, 420));
+    clockDisplay->setFont(Fonts::gothic(15.75, true));
+    WindowLook::setTextColour(clockDisplay, WindowLook::Red);
+    clockDisplay->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The clock is for reading, not typing.
+    clockDisplay->setReadOnly(true);
+    clockDisplay->setContextMenuPolicy(Qt::NoContextMenu);
+
+    bestTimeLabel = WindowLook::textLabel(window, u"bestTimeLabel"_s, u"ハイスコア"_s,
+        Twips::rect(3720, 8760, 1935, 255), QColor(255, 0, 255), Qt::AlignRight | Qt::AlignVCenter);
+
+    // In the free space left of the best time: who is practising, once
+    // there are two or more children.
+    childLabel = WindowLook::textLabel(window, u"childLabel"_s, u"れんしゅうする ひとを かえる"_s,
+        Twips::rect(120, 8760, 3480, 255), WindowLook::Blue, Qt::AlignRight | Qt::AlignVCenter);
+    connect(new LabelClick(childLabel), &LabelClick::clicked, this, &StatusLine::childClicked);
+    childLabel->hide();
+
+    dateLabel = WindowLook::textLabel(window, u"dateLabel"_s, u"ハイスコアの表示＆クリア"_s,
+        Twips::rect(8640, 240, 1215, 495), WindowLook::Blue, Qt::AlignLeft | Qt::AlignTop);
+    connect(new LabelClick(dateLabel), &LabelClick::clicked, this, &StatusLine::dateClicked);
+
+    clockTimer = new QTimer(this);
+    clockTimer->setObjectName(u"clockTimer"_s);
+    clockTimer->setTimerType(Qt::PreciseTimer);
+    clockTimer->setSingleShot(true);
+    connect(clockTimer, &QTimer::timeout, this, &StatusLine::refreshClock);
+}
+
+void StatusLine::bind(Drill& drill)
+{
+    this->drill = &drill;
+}
+
+void StatusLine::addTabStops(std::map<double, QWidget*>& stops) const
+{
+    stops[ClockTabIndex] = clockDisplay;
+}
+
+void StatusLine::showBestTime(int seconds)
+{
+    bestTimeLabel->setText(highScoreText(seconds));
+}
+
+void StatusLine::showChild(bool several, const QString& name)
+{
+    childLabel->setVisible(several);
+    childLabel->setText(several ? name : QString());
+    childLabel->setAccessibleName(several ? u"れんしゅうする ひと： "_s + name : QString());
+}
+
+void StatusLine::showDate(const QString& year, const QString& day)
+{
+    dateLabel->setText(year + u"\r\n"_s + day);
+}
+
+void StatusLine::showPhase()
+{
+    switch (drill->phase()) {
+    case Drill::Phase::Running:
+        // The time shown stays until the first second has passed.
+        clockTimer->start(drill->millisecondsToNextSecond());
+        break;
+    case Drill::Phase::Finished:
+        clockTimer->stop();
+        clockDisplay->setText(clockText(drill->elapsedSeconds()));
+        break;
+    case Drill::Phase::Paused:
+    case Drill::Phase::Idle:
+        clockTimer->stop();
+        break;
+    }
+}
+
+void StatusLine::resetClock()
+{
+    clockDisplay->setText(u"0:00"_s);
+}
+
+void StatusLine::stopClock()
+{
+    clockTimer->stop();
+}
+
+void StatusLine::refreshClock()
+{
+    clockDisplay->setText(clockText(drill->elapsedSeconds()));
+    if (drill->phase() == Drill::Phase::Running)
+        clockTimer->start(drill->millisecondsToNextSecond());
+}
