@@ -122,7 +122,7 @@ int main(int argc, char* argv[])
         classView.openRecords();
         waitUntil([&window] { return window != nullptr; });
         QCoreApplication::processEvents();
-        sheets = window->table()->model()->rowCount();
+        sheets = window->findChild<QTableView*>(u"sheets"_s)->model()->rowCount();
         delete window;
     });
     if (!desktop.shown.isEmpty() || children != 30) {
