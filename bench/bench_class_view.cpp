@@ -15,9 +15,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTableWidget>
 
 #include <algorithm>
 #include <cstdio>
@@ -106,13 +108,13 @@ int main(int argc, char* argv[])
     const double view = median(runs, [&] {
         ClassView shown(records, desktop);
         shown.show();
-        waitUntil([&shown] { return !shown.asking(); });
+        waitUntil([&shown] { return shown.findChild<QPushButton*>(u"reload"_s)->isEnabled(); });
         QCoreApplication::processEvents();
         children = int(shown.children().size());
     });
     ClassView classView(records, desktop);
-    waitUntil([&classView] { return !classView.asking(); });
-    classView.chooseRow(0);
+    waitUntil([&classView] { return classView.findChild<QPushButton*>(u"reload"_s)->isEnabled(); });
+    classView.findChild<QTableWidget*>(u"roster"_s)->selectRow(0);
     RecordsWindow* window = nullptr;
     QObject::connect(&classView, &ClassView::recordsOpened,
         [&window](RecordsWindow* opened) { window = opened; });
@@ -122,7 +124,7 @@ int main(int argc, char* argv[])
         classView.openRecords();
         waitUntil([&window] { return window != nullptr; });
         QCoreApplication::processEvents();
-        sheets = window->table()->model()->rowCount();
+        sheets = window->findChild<QTableView*>(u"sheets"_s)->model()->rowCount();
         delete window;
     });
     if (!desktop.shown.isEmpty() || children != 30) {

@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -121,7 +122,8 @@ void allDaysView(benchmark::State& state)
     Opened opened;
     bool all = false;
     for (auto _ : state) {
-        opened.window->setShowsAllDays(all = !all);
+        opened.window->findChild<QRadioButton*>((all = !all) ? u"allDays"_s : u"lastDays"_s)
+            ->setChecked(true);
         benchmark::DoNotOptimize(opened.window->grab());
     }
 }

@@ -2,31 +2,27 @@
 #include "app/class_view.h"
 
 #include "app/children_commands.h"
+#include "app/class_roster.h"
 #include "app/class_start.h"
 #include "app/desktop.h"
 #include "app/records_text.h"
 #include "app/records_widgets.h"
 #include "app/records_window.h"
-#include "drill/kind_text.h"
+#include "app/weak_facts.h"
 #include "practice/practice.h"
 #include "printing/fonts.h"
-#include "scores/time_text.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStandardPaths>
-#include <QTableWidget>
 #include <QTextBoundaryFinder>
-
-#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -38,16 +34,6 @@ const QString Title = u"Varolin クラス"_s;
 // out.
 const QString Loading = u"よみこみちゅう…"_s;
 
-QString trendText(const std::optional<double>& trend)
-{
-    if (!trend)
-        return u"－"_s;
-    const long seconds = std::lround(std::abs(*trend));
-    if (seconds == 0)
-        return u"かわらない"_s;
-    return QString::number(seconds) + (*trend < 0 ? u"びょう はやく"_s : u"びょう おそく"_s);
-}
-
 // Characters as a reader counts them, as a machine counts a child's name.
 int readerLength(const QString& text)
 {
@@ -56,14 +42,6 @@ int readerLength(const QString& text)
     while (characters.toNextBoundary() > 0)
         ++length;
     return length;
-}
-
-QTableWidgetItem* cell(const QString& text, Qt::Alignment alignment = Qt::AlignCenter)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setTextAlignment(alignment | Qt::AlignVCenter);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    return item;
 }
 
 } // namespace
@@ -77,7 +55,7 @@ ClassView::ClassView(ClassRecords& records, Desktop& desktop, QWidget* parent)
     setAccessibleName(windowTitle());
     setFont(Fonts::gothic(10.5));
     buildControls();
-    kindButton(shownKind)->setChecked(true);
+    kinds->button(kindNumber(shownKind))->setChecked(true);
     reload();
     // Most of the screen for the roster's rows, and never more than the
     // screen: a 1024 x 768 one included. Room is left for a title bar and
@@ -110,6 +88,7 @@ void ClassView::buildControls()
     connect(kinds, &QButtonGroup::idClicked, this, [this](int id) { setKind(kindFromNumber(id)); });
     topRow->addStretch();
     reloadCommand = new QPushButton(u"よみなおす"_s, this);
+    reloadCommand->setObjectName(u"reload"_s);
     reloadCommand->setAutoDefault(false);
     connect(reloadCommand, &QPushButton::clicked, this, &ClassView::reload);
     topRow->addWidget(reloadCommand);
@@ -120,39 +99,11 @@ void ClassView::buildControls()
     rosterBox->setFont(Fonts::gothic(10.5, true));
     auto* rosterLayout = new QVBoxLayout(rosterBox);
     rosterPart = new QStackedWidget(rosterBox);
-    table = new QTableWidget(0, Columns, rosterPart);
-    // A little smaller than the rest, so that the roster and the map fit
-    // side by side on a small screen.
-    table->setFont(Fonts::gothic(9.5));
-    table->setAccessibleName(u"クラスの こども"_s);
-    table->setHorizontalHeaderLabels({u"なまえ"_s, u"こんしゅう"_s, u"せんしゅう"_s,
-        u"2しゅうまえ"_s, u"3しゅうまえ"_s, u"さいきん"_s, u"いちばん"_s, u"ちょうし"_s});
-    table->horizontalHeader()->setFont(table->font());
-    table->verticalHeader()->hide();
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setTabKeyNavigation(false);
-    table->setAlternatingRowColors(true);
-    table->setWordWrap(false);
-    const QFontMetrics metrics(table->font());
-    table->setColumnWidth(Name, metrics.horizontalAdvance(u"あいうえおかきく"_s) + 12);
-    for (int week = 0; week < 4; ++week)
-        table->setColumnWidth(ThisWeek + week, metrics.horizontalAdvance(u"2しゅうまえ"_s) + 12);
-    table->setColumnWidth(Latest, metrics.horizontalAdvance(u"10分00秒"_s) + 16);
-    table->setColumnWidth(Best, metrics.horizontalAdvance(u"10分00秒"_s) + 16);
-    table->horizontalHeader()->setStretchLastSection(true);
-    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    int width = 2 * table->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent)
-        + metrics.horizontalAdvance(u"99びょう おそく"_s) + 16;
-    for (int column = 0; column < Trend; ++column)
-        width += table->columnWidth(column);
-    table->setMinimumWidth(width);
-    table->setMinimumHeight(12 * table->verticalHeader()->defaultSectionSize());
+    table = new ClassRoster(rosterPart);
     connect(table, &QTableWidget::cellDoubleClicked, this, [this] { openRecords(); });
     rosterPart->addWidget(table);
     rosterMessage = new QLabel(rosterPart);
+    rosterMessage->setObjectName(u"rosterMessage"_s);
     rosterMessage->setAlignment(Qt::AlignCenter);
     rosterMessage->setWordWrap(true);
     rosterPart->addWidget(rosterMessage);
@@ -175,16 +126,12 @@ void ClassView::buildControls()
     auto* factsPage = new QWidget(factsPart);
     auto* factsPageLayout = new QVBoxLayout(factsPage);
     factsPageLayout->setContentsMargins(0, 0, 0, 0);
-    facts = new FactMap(factsPage);
-    facts->setFont(font());
+    facts = new WeakFacts(u"クラスの にがてな もんだい"_s, WeakFacts::Legend::None, factsPage);
     factsPageLayout->addWidget(facts);
-    slowest = new QLabel(factsPage);
-    slowest->setFont(font());
-    slowest->setWordWrap(true);
-    factsPageLayout->addWidget(slowest);
     factsPageLayout->addStretch();
     factsPart->addWidget(factsPage);
     factsMessage = new QLabel(factsPart);
+    factsMessage->setObjectName(u"factsMessage"_s);
     factsMessage->setAlignment(Qt::AlignCenter);
     factsMessage->setWordWrap(true);
     factsPart->addWidget(factsMessage);
@@ -199,6 +146,11 @@ void ClassView::buildControls()
     renameCommand = new QPushButton(u"なまえを かえる"_s, this);
     removeCommand = new QPushButton(u"けす"_s, this);
     csvCommand = new QPushButton(u"CSV にかきだす"_s, this);
+    recordsCommand->setObjectName(u"openRecords"_s);
+    addCommand->setObjectName(u"addChild"_s);
+    renameCommand->setObjectName(u"renameChild"_s);
+    removeCommand->setObjectName(u"removeChild"_s);
+    csvCommand->setObjectName(u"exportCsv"_s);
     for (QPushButton* button :
         {recordsCommand, addCommand, renameCommand, removeCommand, csvCommand}) {
         button->setAutoDefault(false);
@@ -217,20 +169,14 @@ void ClassView::buildControls()
     layout->addLayout(commandRow);
 }
 
-QAbstractButton* ClassView::kindButton(Kind kind) const
+const ClassChild* ClassView::chosenChild()
 {
-    return kinds->button(kindNumber(kind));
-}
-
-int ClassView::chosenRow() const
-{
-    const QList<QTableWidgetItem*> chosen = table->selectedItems();
-    return chosen.isEmpty() ? -1 : chosen.first()->row();
-}
-
-void ClassView::chooseRow(int row)
-{
-    table->selectRow(row);
+    const int row = table->chosenRow();
+    if (row < 0 || row >= roster.size()) {
+        ask(desk, this, u"こどもを えらんで ください。"_s, Title, Desktop::Buttons::Ok);
+        return nullptr;
+    }
+    return &roster[row];
 }
 
 void ClassView::tellProblem(const QString& what, const ClassFailure& failure)
@@ -274,7 +220,7 @@ void ClassView::reload()
     await(records.roster(desk.now().date()), [this](const ClassAnswer<QList<ClassChild>>& read) {
         rosterRead = read.value.has_value();
         roster = read.value.value_or(QList<ClassChild>());
-        fillTable();
+        table->fill(roster, shownKind);
         updateCommands();
         if (rosterRead) {
             rosterPart->setCurrentWidget(table);
@@ -289,52 +235,9 @@ void ClassView::reload()
 void ClassView::setKind(Kind kind)
 {
     shownKind = kind;
-    kindButton(kind)->setChecked(true);
-    fillTable();
+    kinds->button(kindNumber(kind))->setChecked(true);
+    table->fill(roster, shownKind);
     readFacts();
-}
-
-void ClassView::fillTable()
-{
-    const int row = chosenRow();
-    table->setRowCount(int(roster.size()));
-    const std::size_t kind = std::size_t(kindNumber(shownKind));
-    for (int i = 0; i < roster.size(); ++i) {
-        const ClassChild& child = roster[i];
-        // Every kind at a glance over the name; the columns show the
-        // chosen one.
-        QStringList kindsText;
-        for (Kind each : AllKinds) {
-            const KindStanding& standing = child.kinds[std::size_t(kindNumber(each))];
-            kindsText << kindName(each) + u"： "_s
-                    + (standing.best ? u"さいきん %1、いちばん %2、%3"_s.arg(
-                           shortText(standing.latest().value_or(0)), shortText(*standing.best),
-                           trendText(standing.trend()))
-                                     : u"まだ ありません"_s);
-        }
-        QTableWidgetItem* name = cell(child.name, Qt::AlignLeft);
-        name->setToolTip(kindsText.join(u'\n'));
-        table->setItem(i, Name, name);
-        for (int week = 0; week < 4; ++week) {
-            const int days = child.weekDays[std::size_t(week)];
-            const bool goal = days >= WeeklyGoalDays;
-            QTableWidgetItem* item = cell(u"%1にち"_s.arg(days) + (goal ? u" ◎"_s : QString()));
-            if (goal) {
-                // Both colours set, so that it reads on a dark desktop too.
-                item->setBackground(QColor(200, 240, 200));
-                item->setForeground(Qt::black);
-            }
-            table->setItem(i, ThisWeek + week, item);
-        }
-        const KindStanding& standing = child.kinds[kind];
-        const auto latest = standing.latest();
-        table->setItem(i, Latest, cell(latest ? shortText(*latest) : u"－"_s, Qt::AlignRight));
-        table->setItem(
-            i, Best, cell(standing.best ? shortText(*standing.best) : u"－"_s, Qt::AlignRight));
-        table->setItem(i, Trend, cell(trendText(standing.trend())));
-    }
-    if (row >= 0 && row < table->rowCount())
-        table->selectRow(row);
 }
 
 void ClassView::readFacts()
@@ -351,24 +254,20 @@ void ClassView::readFacts()
             return;
         }
         facts->setFacts(kind, *met.value);
-        slowest->setText(slowestSentence(kind, *met.value));
         factsPart->setCurrentIndex(0);
     });
 }
 
 void ClassView::openRecords()
 {
-    const int row = chosenRow();
-    if (row < 0 || row >= roster.size()) {
-        ask(desk, this, u"こどもを えらんで ください。"_s, Title, Desktop::Buttons::Ok);
+    const ClassChild* chosen = chosenChild();
+    if (!chosen)
         return;
-    }
-    const ClassChild& chosen = roster[row];
     Child child;
-    child.id = chosen.id;
-    child.name = chosen.name;
-    child.bestTimes = chosen.bestTimes();
-    await(records.childSheets(chosen.id, chosen.name),
+    child.id = chosen->id;
+    child.name = chosen->name;
+    child.bestTimes = chosen->bestTimes();
+    await(records.childSheets(chosen->id, chosen->name),
         [this, child](const ClassAnswer<ChildSheets>& read) {
             std::unique_ptr<RecordReader> sheets = read ? read.value->reader() : nullptr;
             if (!sheets) {
@@ -446,24 +345,20 @@ void ClassView::addChild()
 
 void ClassView::renameChild()
 {
-    const int row = chosenRow();
-    if (row < 0 || row >= roster.size()) {
-        ask(desk, this, u"こどもを えらんで ください。"_s, Title, Desktop::Buttons::Ok);
+    const ClassChild* chosen = chosenChild();
+    if (!chosen)
         return;
-    }
-    const qint64 id = roster[row].id;
-    askName(u"なまえを かえる"_s, roster[row].name, id,
+    const qint64 id = chosen->id;
+    askName(u"なまえを かえる"_s, chosen->name, id,
         [this, id](const QString& name) { return records.renameChild(id, name); });
 }
 
 void ClassView::removeChild()
 {
-    const int row = chosenRow();
-    if (row < 0 || row >= roster.size()) {
-        ask(desk, this, u"こどもを えらんで ください。"_s, Title, Desktop::Buttons::Ok);
+    const ClassChild* chosen = chosenChild();
+    if (!chosen)
         return;
-    }
-    const ClassChild child = roster[row];
+    const ClassChild child = *chosen;
     await(records.countsByKind(child.id),
         [this, child](const ClassAnswer<std::array<int, 4>>& counts) {
             if (!counts) {

@@ -6,15 +6,14 @@
 
 #include <QWidget>
 
+class ClassRoster;
 class Desktop;
-class FactMap;
-class QAbstractButton;
 class QButtonGroup;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
-class QTableWidget;
 class RecordsWindow;
+class WeakFacts;
 
 // The teacher's window of one class (varolin --class): the roster with each
 // child's practice days of the last four weeks and their latest and best
@@ -34,30 +33,6 @@ public:
     ClassView(ClassRecords& records, Desktop& desktop, QWidget* parent = nullptr);
     ~ClassView() override;
 
-    Kind kind() const { return shownKind; }
-    const QList<ClassChild>& children() const { return roster; }
-    // Whether a question to the server is out.
-    bool asking() const { return questionsOut > 0; }
-
-    // The parts, for tests.
-    enum Column { Name, ThisWeek, Latest = ThisWeek + 4, Best, Trend, Columns };
-    QTableWidget* rosterTable() const { return table; }
-    FactMap* factMap() const { return facts; }
-    // Shown in place of the roster or the facts while they are read, and
-    // when they cannot be.
-    QLabel* rosterMessageLabel() const { return rosterMessage; }
-    QLabel* factsMessageLabel() const { return factsMessage; }
-    QAbstractButton* kindButton(Kind kind) const;
-    QPushButton* reloadButton() const { return reloadCommand; }
-    QPushButton* recordsButton() const { return recordsCommand; }
-    QPushButton* addButton() const { return addCommand; }
-    QPushButton* renameButton() const { return renameCommand; }
-    QPushButton* removeButton() const { return removeCommand; }
-    QPushButton* csvButton() const { return csvCommand; }
-    // The child of the chosen row; -1 with none.
-    int chosenRow() const;
-    void chooseRow(int row);
-
 public Q_SLOTS:
     // Reads the roster and the weak facts again.
     void reload();
@@ -75,11 +50,13 @@ Q_SIGNALS:
 
 private:
     void buildControls();
-    void fillTable();
     void readFacts();
     // The commands wait while a question is out; those of a child while
     // the roster is not read.
     void updateCommands();
+    // The child of the chosen row, if any; if none, the teacher is asked
+    // to choose one.
+    const ClassChild* chosenChild();
     // Calls `done` with the answer to `question` when it comes; the
     // commands wait for it.
     template <typename T, typename Done> void await(const QFuture<T>& question, Done done);
@@ -101,12 +78,11 @@ private:
     QButtonGroup* kinds = nullptr;
     QPushButton* reloadCommand = nullptr;
     QStackedWidget* rosterPart = nullptr;
-    QTableWidget* table = nullptr;
+    ClassRoster* table = nullptr;
     QLabel* rosterMessage = nullptr;
     QStackedWidget* factsPart = nullptr;
-    FactMap* facts = nullptr;
+    WeakFacts* facts = nullptr;
     QLabel* factsMessage = nullptr;
-    QLabel* slowest = nullptr;
     QLabel* askingNote = nullptr;
     QPushButton* recordsCommand = nullptr;
     QPushButton* addCommand = nullptr;

@@ -142,6 +142,7 @@ PracticeCalendar::PracticeCalendar(QWidget* parent)
         grid->addWidget(headLabel(weekdays.mid(column, 1), this), 0, column + 1);
     for (int row = 0; row < Weeks; ++row) {
         mondays[row] = headLabel({}, this);
+        mondays[row]->setObjectName(u"monday%1"_s.arg(row));
         mondays[row]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(mondays[row], row + 1, 0);
     }
@@ -168,13 +169,14 @@ PracticeCalendar::PracticeCalendar(QWidget* parent)
 
 void PracticeCalendar::setDays(const QDate& today, const QList<QDate>& practised)
 {
-    first = calendarStart(today);
+    const QDate first = calendarStart(today);
     const QSet<QDate> done(practised.begin(), practised.end());
     const QDate monday = today.addDays(1 - today.dayOfWeek());
     int thisWeek = 0;
     for (int i = 0; i < Weeks * 7; ++i) {
         const QDate day = first.addDays(i);
         Square* square = days[i];
+        square->setObjectName(u"day-"_s + day.toString(Qt::ISODate));
         square->setVisible(day <= today);
         const bool filled = done.contains(day);
         square->setLook(filled ? Practised : QColor(), false, day == today);
@@ -195,12 +197,6 @@ void PracticeCalendar::setDays(const QDate& today, const QList<QDate>& practised
         label->setAccessibleName(
             rowMonday.toString(u"M/d"_s) + (current ? u"から： こんしゅう"_s : u"から"_s));
     }
-}
-
-Square* PracticeCalendar::square(const QDate& day) const
-{
-    const qint64 i = first.daysTo(day);
-    return i >= 0 && i < Weeks * 7 ? days[i] : nullptr;
 }
 
 FactMap::FactMap(QWidget* parent)
@@ -226,6 +222,7 @@ FactMap::FactMap(QWidget* parent)
         squares[i] = square;
     }
     detail = new QLabel(this);
+    detail->setObjectName(u"factDetail"_s);
     detail->setObjectName(u"factDetail"_s);
     detail->setMinimumHeight(detail->fontMetrics().height());
     grid->addWidget(detail, Size + 1, 0, 1, Size + 1);
@@ -330,6 +327,7 @@ QButtonGroup* addKindButtons(QWidget* owner, QBoxLayout* row, int minimumWidth)
     auto* kinds = new QButtonGroup(owner);
     for (Kind each : AllKinds) {
         auto* button = new QPushButton(kindName(each), owner);
+        button->setObjectName(u"kind%1"_s.arg(kindNumber(each)));
         button->setCheckable(true);
         button->setFont(Fonts::gothic(12, true));
         button->setMinimumWidth(minimumWidth);

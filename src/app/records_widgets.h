@@ -55,7 +55,9 @@ private:
 // The last eight weeks, a row a week from Monday to Sunday with today's week
 // last, a square filled on every day with a sheet; each row opens with the
 // date of its Monday, today's week marked; beside it this week's practice
-// days against four.
+// days against four. The squares are named "day-" and their ISO date, the
+// rows' labels "monday0" (the oldest week) to "monday7", the week's count
+// "thisWeek".
 class PracticeCalendar : public QWidget
 {
     Q_OBJECT
@@ -64,12 +66,6 @@ public:
     explicit PracticeCalendar(QWidget* parent = nullptr);
 
     void setDays(const QDate& today, const QList<QDate>& practised);
-    // The square of `day`; null outside the eight weeks.
-    Square* square(const QDate& day) const;
-    QDate firstDay() const { return first; }
-    QLabel* weekLabel() const { return week; }
-    // The label that opens row `row` (0 is the oldest week).
-    QLabel* mondayLabel(int row) const { return mondays[row]; }
 
     static constexpr int Weeks = 8;
 
@@ -77,14 +73,13 @@ private:
     std::array<Square*, Weeks * 7> days{};
     std::array<QLabel*, Weeks> mondays{};
     QLabel* week = nullptr;
-    QDate first;
 };
 
 // The facts of one kind over its last sheets, a square each, shaded from
 // pale (quick) to dark (slow) by average answer time, a red dot where a
 // wrong digit was typed, blank where the fact has not come up. Arrow keys
 // move between the squares; Tab enters and leaves the map at the square
-// last visited.
+// last visited. The text of the square pointed at shows in "factDetail".
 class FactMap : public QWidget
 {
     Q_OBJECT
@@ -95,8 +90,6 @@ public:
     void setFacts(Kind kind, const QList<FactStat>& facts);
     // Row and column indexes from 0 on the kind's axes; null off the map.
     Square* square(int row, int column) const;
-    // Where the text of the square pointed at is shown.
-    QLabel* detailLabel() const { return detail; }
 
     static constexpr int Size = 10;
 
@@ -118,5 +111,5 @@ private:
 // The four kind buttons of a records window, added to `row`, one checkable
 // at a time: the chosen kind a filled button in the desktop's highlight
 // colour, the others plain, on light and dark desktops. Their ids are the
-// kind numbers.
+// kind numbers, their names "kind" and the number.
 QButtonGroup* addKindButtons(QWidget* owner, QBoxLayout* row, int minimumWidth);

@@ -7,8 +7,6 @@
 #include "records/record_store.h"
 #include "settings/settings_file.h"
 
-#include <QList>
-#include <QPointF>
 #include <QWidget>
 
 #include <array>
@@ -16,26 +14,18 @@
 #include <memory>
 #include <optional>
 
-class ChildrenCommands;
+class CalendarPart;
 class Desktop;
-class FactMap;
+class GraphPart;
 class Practice;
-class PracticeCalendar;
-class QAbstractButton;
 class QButtonGroup;
-class QCategoryAxis;
-class QChart;
-class QChartView;
-class QComboBox;
 class QLabel;
-class QLineSeries;
 class QPushButton;
-class QRadioButton;
 class QScrollArea;
-class QStackedWidget;
-class QTableView;
-class QValueAxis;
-class SheetTableModel;
+class RecordsChildren;
+class RecordsPart;
+class SheetTablePart;
+class WeakFacts;
 
 // The records window 「きろく」: one child's records (a switch at the top
 // chooses whose while there are several), and how the sheets of one kind went (a graph of
@@ -63,41 +53,10 @@ public:
     void showChild(qint64 child) override;
 
     Kind kind() const { return shownKind; }
-    qint64 child() const { return shownChild; }
     // The best time of each kind in seconds, in kind order, of the child at
     // the board; 600 is none yet. Another child's are the practice's.
     void setBestTimes(const std::array<int, 4>& seconds) override;
     void setSheetsNotKept(int sheets) override;
-    // The graph over every day with a sheet rather than the last 30 days.
-    bool showsAllDays() const;
-    void setShowsAllDays(bool all);
-
-    // The parts, for tests.
-    enum class Part { Graph, Calendar, Facts, Table };
-    // Shown in place of the part when its records could not be read.
-    QLabel* unreadableLabel(Part part) const;
-    QChartView* graph() const { return chartView; }
-    // Each sheet a dot: a series drawn as points only.
-    QLineSeries* sheetDots() const { return dots; }
-    QLineSeries* dayBestLine() const { return dayBest; }
-    QLineSeries* bestTimeLine() const { return bestLine; }
-    QCategoryAxis* dayAxis() const { return days; }
-    QLabel* graphSummaryLabel() const { return summary; }
-    PracticeCalendar* calendar() const { return practice; }
-    FactMap* factMap() const { return facts; }
-    QLabel* slowestLabel() const { return slowest; }
-    QTableView* table() const { return sheetTable; }
-    QLabel* notKeptLabel() const { return notKept; }
-    QLabel* waitingLabel() const { return waiting; }
-    QScrollArea* body() const { return scroll; }
-    QAbstractButton* kindButton(Kind kind) const;
-    QPushButton* csvButton() const { return csvCommand; }
-    QPushButton* clearButton() const { return clearCommand; }
-    // Whose records are shown; hidden while there is only one child.
-    QComboBox* childSwitch() const { return children; }
-    QPushButton* addChildButton() const { return addChildCommand; }
-    QPushButton* renameChildButton() const { return renameChildCommand; }
-    QPushButton* removeChildButton() const { return removeChildCommand; }
 
 public Q_SLOTS:
     // Reads everything again from the store: call after a sheet was stored.
@@ -116,21 +75,7 @@ public Q_SLOTS:
     // it did not, and the teacher is told `why`.
     void erasedElsewhere(const std::optional<QString>& why);
 
-protected:
-    void changeEvent(QEvent* event) override;
-
 private:
-    // What the graph shows of the store, read once per refresh and drawn
-    // again when only the best time changes.
-    struct GraphData
-    {
-        QList<QPointF> sheets;
-        QList<QPointF> dayBests;
-        int slowestSeconds = 0;
-        std::optional<StoredSheet> newest;
-        QDate first;
-    };
-
     void setUp(Kind kind);
     void buildControls();
     // The child switch and commands again, after the children changed.
@@ -139,14 +84,11 @@ private:
     // what the questions name.
     QString shownName() const;
     const std::array<int, 4>& shownBests() const;
+    int shownBest() const;
     void placeOnScreen();
-    void applyPalette();
     // The parts that depend on the kind: graph and weak facts.
     void refreshKind();
-    void refreshGraph();
-    void drawGraph();
     void refreshTable();
-    void showReadable(Part part, bool readable);
     void showWaiting();
     QDate today() const;
 
@@ -156,39 +98,22 @@ private:
     std::optional<Child> onlyChild;
     std::unique_ptr<RecordReader> store;
     std::function<void()> eraseElsewhere;
-    std::unique_ptr<ChildrenCommands> commands;
     Desktop& desk;
     Kind shownKind;
     qint64 shownChild = RecordStore::FirstChild;
     std::array<int, 4> bestTimes{Settings().bestTimes};
-    std::optional<GraphData> graphData;
 
     QButtonGroup* kinds = nullptr;
-    QWidget* childChoice = nullptr;
-    QComboBox* children = nullptr;
-    QPushButton* addChildCommand = nullptr;
-    QPushButton* renameChildCommand = nullptr;
-    QPushButton* removeChildCommand = nullptr;
+    // Null for a child of the class server.
+    RecordsChildren* children = nullptr;
     QLabel* notKept = nullptr;
     QLabel* waiting = nullptr;
     QScrollArea* scroll = nullptr;
-    std::array<QStackedWidget*, 4> parts{};
-    std::array<QLabel*, 4> unreadable{};
-    QChart* chart = nullptr;
-    QChartView* chartView = nullptr;
-    QLineSeries* dots = nullptr;
-    QLineSeries* dayBest = nullptr;
-    QLineSeries* bestLine = nullptr;
-    QCategoryAxis* days = nullptr;
-    QValueAxis* secondsAxis = nullptr;
-    QRadioButton* lastDays = nullptr;
-    QRadioButton* allDays = nullptr;
-    QLabel* summary = nullptr;
-    PracticeCalendar* practice = nullptr;
-    FactMap* facts = nullptr;
-    QLabel* slowest = nullptr;
-    QTableView* sheetTable = nullptr;
-    SheetTableModel* sheetModel = nullptr;
+    GraphPart* graph = nullptr;
+    CalendarPart* calendar = nullptr;
+    RecordsPart* factsPart = nullptr;
+    WeakFacts* facts = nullptr;
+    SheetTablePart* table = nullptr;
     QPushButton* csvCommand = nullptr;
     QPushButton* clearCommand = nullptr;
 };

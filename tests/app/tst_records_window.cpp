@@ -8,6 +8,7 @@
 // a No leaves everything; the CSV goes where the user chose, and a failure
 // is told and leaves no file. The window fits the area a 1024 x 768 screen
 // leaves beside a panel, every control in reach.
+#include "app/records_text.h"
 #include "app/records_widgets.h"
 #include "app/records_window.h"
 #include "fake_desktop.h"
@@ -16,6 +17,7 @@
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -38,6 +40,9 @@ namespace {
 
 // Wednesday.
 const QDate Today(2025, 2, 12);
+
+// The parts of the window, by name.
+const QStringList Parts = {u"graphPart"_s, u"calendarPart"_s, u"factsPart"_s, u"tablePart"_s};
 
 struct Fact
 {
@@ -101,6 +106,41 @@ struct Fixture
     std::unique_ptr<RecordsWindow> window;
 };
 
+// The control named `name` in `window`; the test stops when there is none.
+template <typename T = QWidget> T* named(const QObject& window, const QString& name)
+{
+    T* found = window.findChild<T*>(name);
+    if (!found)
+        qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
+    return found;
+}
+
+QTableView* sheetTable(const QWidget& window)
+{
+    return named<QTableView>(window, u"sheets"_s);
+}
+
+QAbstractButton* kindButton(const QWidget& window, Kind kind)
+{
+    return named<QAbstractButton>(window, u"kind%1"_s.arg(kindNumber(kind)));
+}
+
+// The graph's series: "sheetDots", "dayBests" or "bestTime".
+QLineSeries* series(const QWidget& window, const QString& name)
+{
+    for (QAbstractSeries* each : named<QChartView>(window, u"graph"_s)->chart()->series()) {
+        if (each->objectName() == name)
+            return qobject_cast<QLineSeries*>(each);
+    }
+    qFatal("no series %s", qPrintable(name));
+}
+
+// The calendar's square of `day`; null outside the eight weeks.
+const Square* daySquare(const QWidget& window, const QDate& day)
+{
+    return window.findChild<Square*>(u"day-"_s + day.toString(Qt::ISODate));
+}
+
 QStringList tableRow(const QTableView* table, int row)
 {
     QStringList texts;
@@ -148,7 +188,7 @@ void RecordsWindowTest::table()
     fixture.add(sheet(Kind::Addition, at(0, 19), 45, 12));
     RecordsWindow& window = fixture.open();
 
-    const QTableView* table = window.table();
+    const QTableView* table = sheetTable(window);
     QCOMPARE(table->model()->rowCount(), 3);
     QStringList headers;
     for (int column = 0; column < 4; ++column)
@@ -193,27 +233,31 @@ void RecordsWindowTest::calendar()
         fixture.add(sheet(Kind::Multiplication, QDateTime(day, QTime(7, 0)), 90));
         fixture.add(sheet(Kind::Division, QDateTime(day, QTime(23, 59)), 120));
     }
-    const PracticeCalendar* calendar = fixture.open().calendar();
+    const RecordsWindow& window = fixture.open();
+    const auto* calendar = window.findChild<PracticeCalendar*>();
 
     // Eight weeks from a Monday, today's week last.
-    QCOMPARE(calendar->firstDay().dayOfWeek(), 1);
-    QCOMPARE(calendar->firstDay().daysTo(today), 7 * 7 + today.dayOfWeek() - 1);
+    const QDate first = calendarStart(today);
+    QCOMPARE(first.dayOfWeek(), 1);
+    QCOMPARE(first.daysTo(today), 7 * 7 + today.dayOfWeek() - 1);
     for (int i = 0; i < 8 * 7; ++i) {
-        const QDate day = calendar->firstDay().addDays(i);
-        const Square* square = calendar->square(day);
+        const QDate day = first.addDays(i);
+        const Square* square = daySquare(window, day);
         QVERIFY(square);
         QCOMPARE(square->fill().isValid(), practised.contains(day));
         QCOMPARE(square->isVisibleTo(calendar), day <= today);
     }
-    QVERIFY(!calendar->square(calendar->firstDay().addDays(-1)));
+    QVERIFY(!daySquare(window, first.addDays(-1)));
     // Each row opens with its Monday; today's week, the last, is marked.
     const QDate monday = today.addDays(1 - today.dayOfWeek());
-    QCOMPARE(calendar->mondayLabel(0)->text(), calendar->firstDay().toString(u"M/d"_s));
-    QCOMPARE(calendar->mondayLabel(7)->text(), u"▶ "_s + monday.toString(u"M/d"_s));
-    QVERIFY(calendar->mondayLabel(7)->font().bold());
-    QVERIFY(!calendar->mondayLabel(6)->font().bold());
-    QCOMPARE(calendar->weekLabel()->text(), week);
-    QCOMPARE(calendar->weekLabel()->accessibleName(), week);
+    const auto mondayLabel
+        = [&window](int row) { return named<QLabel>(window, u"monday%1"_s.arg(row)); };
+    QCOMPARE(mondayLabel(0)->text(), first.toString(u"M/d"_s));
+    QCOMPARE(mondayLabel(7)->text(), u"▶ "_s + monday.toString(u"M/d"_s));
+    QVERIFY(mondayLabel(7)->font().bold());
+    QVERIFY(!mondayLabel(6)->font().bold());
+    QCOMPARE(named<QLabel>(window, u"thisWeek"_s)->text(), week);
+    QCOMPARE(named<QLabel>(window, u"thisWeek"_s)->accessibleName(), week);
 }
 
 void RecordsWindowTest::weakFacts_data()
@@ -257,7 +301,7 @@ void RecordsWindowTest::weakFacts()
     Fixture fixture;
     fixture.add(sheet(kind, at(2), 100, 0, {{left, top, 2000}, {quickLeft, quickTop, 700}}));
     fixture.add(sheet(kind, at(1), 90, 3, {{left, top, 3200, 3}, {quickLeft, quickTop, 500}}));
-    const FactMap* map = fixture.open(kind).factMap();
+    const FactMap* map = fixture.open(kind).findChild<FactMap*>();
 
     const Square* slow = map->square(row, column);
     QVERIFY(slow);
@@ -307,8 +351,8 @@ void RecordsWindowTest::slowestFacts()
     Fixture fixture;
     fixture.add(sheet(Kind::Multiplication, at(0), 80, 0, facts));
     RecordsWindow& window = fixture.open(Kind::Multiplication);
-    QCOMPARE(window.slowestLabel()->text(), sentence);
-    QCOMPARE(window.slowestLabel()->accessibleName(), sentence);
+    QCOMPARE(named<QLabel>(window, u"slowestFacts"_s)->text(), sentence);
+    QCOMPARE(named<QLabel>(window, u"slowestFacts"_s)->accessibleName(), sentence);
 }
 
 void RecordsWindowTest::factMapKeyboard()
@@ -318,13 +362,14 @@ void RecordsWindowTest::factMapKeyboard()
     RecordsWindow& window = fixture.open();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    FactMap* map = window.factMap();
+    FactMap* map = window.findChild<FactMap*>();
 
     map->square(0, 0)->setFocus();
     QTRY_VERIFY(map->square(0, 0)->hasFocus());
     QTest::keyClick(map->square(0, 0), Qt::Key_Right);
     QVERIFY(map->square(0, 1)->hasFocus());
-    QCOMPARE(map->detailLabel()->text(), u"1＋0： へいきん 1.5秒、まちがい 2"_s);
+    QCOMPARE(
+        named<QLabel>(window, u"factDetail"_s)->text(), u"1＋0： へいきん 1.5秒、まちがい 2"_s);
     QTest::keyClick(map->square(0, 1), Qt::Key_Up);
     QVERIFY(map->square(0, 1)->hasFocus());
 
@@ -345,31 +390,33 @@ void RecordsWindowTest::graph()
     fixture.add(sheet(Kind::Subtraction, at(0, 19), 50));
     RecordsWindow& window = fixture.open();
 
-    QCOMPARE(window.sheetDots()->count(), 3);
-    QCOMPARE(window.dayBestLine()->count(), 2);
-    QCOMPARE(window.dayBestLine()->at(0).y(), 70.0);
-    QCOMPARE(window.dayBestLine()->at(1).y(), 65.0);
-    QVERIFY(!window.bestTimeLine()->isVisible());
-    QCOMPARE(window.graphSummaryLabel()->text(),
+    QCOMPARE(series(window, u"sheetDots"_s)->count(), 3);
+    QCOMPARE(series(window, u"dayBests"_s)->count(), 2);
+    QCOMPARE(series(window, u"dayBests"_s)->at(0).y(), 70.0);
+    QCOMPARE(series(window, u"dayBests"_s)->at(1).y(), 65.0);
+    QVERIFY(!series(window, u"bestTime"_s)->isVisible());
+    QCOMPARE(named<QLabel>(window, u"graphSummary"_s)->text(),
         u"たしざん： さいごの タイム 1分05秒、ハイスコア なし、30にちで 3かい"_s);
     // The axis ends with today, its label under today's sheets.
-    QCategoryAxis* days = window.dayAxis();
+    auto* days = qobject_cast<QCategoryAxis*>(
+        named<QChartView>(window, u"graph"_s)->chart()->axes(Qt::Horizontal).value(0));
+    QVERIFY(days);
     QCOMPARE(days->categoriesLabels().last(), u"2/12"_s);
     const qreal todayAt = days->endValue(days->categoriesLabels().last());
     QCOMPARE(days->max() - todayAt, 0.5);
-    QCOMPARE_GE(window.sheetDots()->at(0).x(), days->max() - 1);
-    QCOMPARE_LT(window.sheetDots()->at(0).x(), days->max());
+    QCOMPARE_GE(series(window, u"sheetDots"_s)->at(0).x(), days->max() - 1);
+    QCOMPARE_LT(series(window, u"sheetDots"_s)->at(0).x(), days->max());
 
     window.setBestTimes({60, 600, 600, 600});
-    QVERIFY(window.bestTimeLine()->isVisible());
-    QCOMPARE(window.bestTimeLine()->at(0).y(), 60.0);
-    window.setShowsAllDays(true);
-    QCOMPARE(window.sheetDots()->count(), 4);
-    QCOMPARE(window.dayBestLine()->count(), 3);
+    QVERIFY(series(window, u"bestTime"_s)->isVisible());
+    QCOMPARE(series(window, u"bestTime"_s)->at(0).y(), 60.0);
+    named<QRadioButton>(window, u"allDays"_s)->click();
+    QCOMPARE(series(window, u"sheetDots"_s)->count(), 4);
+    QCOMPARE(series(window, u"dayBests"_s)->count(), 3);
     const QString summary
         = u"たしざん： さいごの タイム 1分05秒、ハイスコア 1分00秒、ぜんぶで 4かい"_s;
-    QCOMPARE(window.graphSummaryLabel()->text(), summary);
-    QCOMPARE(window.graph()->accessibleDescription(), summary);
+    QCOMPARE(named<QLabel>(window, u"graphSummary"_s)->text(), summary);
+    QCOMPARE(named<QChartView>(window, u"graph"_s)->accessibleDescription(), summary);
 }
 
 void RecordsWindowTest::kindSwitch()
@@ -381,23 +428,23 @@ void RecordsWindowTest::kindSwitch()
     RecordsWindow& window = fixture.open(Kind::Addition);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.sheetDots()->count(), 1);
+    QCOMPARE(series(window, u"sheetDots"_s)->count(), 1);
 
     QCOMPARE(window.windowTitle(), u"きろく － たしざん"_s);
-    QTest::mouseClick(window.kindButton(Kind::Division), Qt::LeftButton);
+    QTest::mouseClick(kindButton(window, Kind::Division), Qt::LeftButton);
     QCOMPARE(window.kind(), Kind::Division);
     QCOMPARE(window.windowTitle(), u"きろく － わりざん"_s);
-    QVERIFY(!window.kindButton(Kind::Addition)->isChecked());
-    QCOMPARE(window.sheetDots()->count(), 2);
-    QCOMPARE(window.slowestLabel()->text(), u"おそい もんだい： 81÷9"_s);
-    QVERIFY(window.factMap()->square(8, 8)->fill().isValid());
+    QVERIFY(!kindButton(window, Kind::Addition)->isChecked());
+    QCOMPARE(series(window, u"sheetDots"_s)->count(), 2);
+    QCOMPARE(named<QLabel>(window, u"slowestFacts"_s)->text(), u"おそい もんだい： 81÷9"_s);
+    QVERIFY(window.findChild<FactMap*>()->square(8, 8)->fill().isValid());
     // The table keeps every kind.
-    QCOMPARE(window.table()->model()->rowCount(), 3);
+    QCOMPARE(sheetTable(window)->model()->rowCount(), 3);
 
     window.setKind(Kind::Multiplication);
-    QVERIFY(window.kindButton(Kind::Multiplication)->isChecked());
-    QCOMPARE(window.sheetDots()->count(), 0);
-    QCOMPARE(window.graphSummaryLabel()->text(),
+    QVERIFY(kindButton(window, Kind::Multiplication)->isChecked());
+    QCOMPARE(series(window, u"sheetDots"_s)->count(), 0);
+    QCOMPARE(named<QLabel>(window, u"graphSummary"_s)->text(),
         u"かけざん： まだ きろくが ありません、ハイスコア なし、30にちで 0かい"_s);
 }
 
@@ -425,7 +472,7 @@ void RecordsWindowTest::clearing()
     fixture.add(sheet(Kind::Division, at(1), 300));
     RecordsWindow& window = fixture.open();
     fixture.desktop.answers = answers;
-    QTest::mouseClick(window.clearButton(), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(window, u"clearRecords"_s), Qt::LeftButton);
 
     QCOMPARE(fixture.desktop.shown.size(), boxes);
     const QString list = u"たしざん： 2かい\r\nひきざん： 0かい\r\nかけざん： 0かい\r\n"
@@ -443,9 +490,9 @@ void RecordsWindowTest::clearing()
             second.prompt, u"ほんとうに、けして いいですか？\r\n\r\n"_s + list + u"\r\n\r\n"_s);
     }
     QCOMPARE(fixture.store.count(), cleared ? 0 : 3);
-    QCOMPARE(window.table()->model()->rowCount(), cleared ? 0 : 3);
-    QCOMPARE(window.calendar()->square(Today)->fill().isValid(), !cleared);
-    QCOMPARE(window.clearButton()->isEnabled(), !cleared);
+    QCOMPARE(sheetTable(window)->model()->rowCount(), cleared ? 0 : 3);
+    QCOMPARE(daySquare(window, Today)->fill().isValid(), !cleared);
+    QCOMPARE(named<QPushButton>(window, u"clearRecords"_s)->isEnabled(), !cleared);
 }
 
 void RecordsWindowTest::csv_data()
@@ -469,7 +516,7 @@ void RecordsWindowTest::csv()
     RecordsWindow& window = fixture.open();
     const QString path = fileName.isEmpty() ? QString() : fixture.folder.filePath(fileName);
     fixture.desktop.savePath = path;
-    QTest::mouseClick(window.csvButton(), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(window, u"exportCsv"_s), Qt::LeftButton);
 
     QCOMPARE(fixture.desktop.saveSuggestions.size(), 1);
     QVERIFY(fixture.desktop.saveSuggestions[0].endsWith(u"きろく-2025-02-12.csv"_s));
@@ -492,19 +539,17 @@ void RecordsWindowTest::csv()
 void RecordsWindowTest::unreadableParts_data()
 {
     QTest::addColumn<QStringList>("dropped");
-    QTest::addColumn<QList<RecordsWindow::Part>>("unreadable");
+    QTest::addColumn<QStringList>("unreadable");
 
-    using P = RecordsWindow::Part;
     QTest::newRow("cells gone: the weak facts only")
-        << QStringList{u"sheet_cells"_s} << QList<P>{P::Facts};
-    QTest::newRow("nothing readable") << QStringList{u"sheet_cells"_s, u"sheets"_s}
-                                      << QList<P>{P::Graph, P::Calendar, P::Facts, P::Table};
+        << QStringList{u"sheet_cells"_s} << QStringList{u"factsPart"_s};
+    QTest::newRow("nothing readable") << QStringList{u"sheet_cells"_s, u"sheets"_s} << Parts;
 }
 
 void RecordsWindowTest::unreadableParts()
 {
     QFETCH(QStringList, dropped);
-    QFETCH(QList<RecordsWindow::Part>, unreadable);
+    QFETCH(QStringList, unreadable);
 
     Fixture fixture;
     fixture.add(sheet(Kind::Addition, at(0), 65, 0, {{1, 2, 900}}));
@@ -521,9 +566,8 @@ void RecordsWindowTest::unreadableParts()
     QSqlDatabase::removeDatabase(u"other"_s);
     window.refresh();
 
-    using P = RecordsWindow::Part;
-    for (P part : {P::Graph, P::Calendar, P::Facts, P::Table}) {
-        const QLabel* failure = window.unreadableLabel(part);
+    for (const QString& part : Parts) {
+        const auto* failure = named<QLabel>(*named<QGroupBox>(window, part), u"unreadable"_s);
         QCOMPARE(failure->isVisibleTo(&window), unreadable.contains(part));
         QCOMPARE(failure->text(), u"きろくを よめませんでした。"_s);
     }
@@ -532,7 +576,7 @@ void RecordsWindowTest::unreadableParts()
     const bool csvReadable = !dropped.contains(u"sheets"_s);
     const QString path = fixture.folder.filePath(u"out.csv"_s);
     fixture.desktop.savePath = path;
-    QTest::mouseClick(window.csvButton(), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(window, u"exportCsv"_s), Qt::LeftButton);
     QCOMPARE(QFile::exists(path), csvReadable);
     QCOMPARE(fixture.desktop.shown.size(), csvReadable ? 0 : 1);
     if (!csvReadable) {
@@ -546,13 +590,13 @@ void RecordsWindowTest::sheetsNotKept()
     Fixture fixture;
     RecordsWindow& window = fixture.open();
     window.show();
-    QVERIFY(!window.notKeptLabel()->isVisible());
+    QVERIFY(!named<QLabel>(window, u"sheetsNotKept"_s)->isVisible());
     window.setSheetsNotKept(1);
-    QVERIFY(window.notKeptLabel()->isVisible());
-    QCOMPARE(window.notKeptLabel()->text(),
+    QVERIFY(named<QLabel>(window, u"sheetsNotKept"_s)->isVisible());
+    QCOMPARE(named<QLabel>(window, u"sheetsNotKept"_s)->text(),
         u"この かいの きろくの うち 1まいは ほぞん できませんでした。"_s);
     window.setSheetsNotKept(0);
-    QVERIFY(!window.notKeptLabel()->isVisible());
+    QVERIFY(!named<QLabel>(window, u"sheetsNotKept"_s)->isVisible());
 }
 
 // The switch appears with a second child, shows the board's child first and
@@ -563,24 +607,24 @@ void RecordsWindowTest::childSwitch()
     fixture.add(sheet(Kind::Addition, at(0), 65));
     RecordsWindow& window = fixture.open();
     window.show();
-    QVERIFY(!window.childSwitch()->isVisible());
+    QVERIFY(!named<QComboBox>(window, u"childSwitch"_s)->isVisible());
 
     QCOMPARE(fixture.practice.addChild(u"さくら"_s), Practice::NameProblem::None);
     const qint64 sakura = fixture.practice.children().last().id;
     fixture.add(sheet(Kind::Addition, at(3), 70), sakura);
     fixture.add(sheet(Kind::Division, at(4), 300), sakura);
-    QVERIFY(window.childSwitch()->isVisible());
-    QCOMPARE(window.childSwitch()->currentText(), u"ひとりめ"_s);
+    QVERIFY(named<QComboBox>(window, u"childSwitch"_s)->isVisible());
+    QCOMPARE(named<QComboBox>(window, u"childSwitch"_s)->currentText(), u"ひとりめ"_s);
 
-    window.childSwitch()->setFocus();
-    QTest::keyClick(window.childSwitch(), Qt::Key_Down);
-    QCOMPARE(window.child(), sakura);
-    QCOMPARE(tableRow(window.table(), 0).value(2), u"1分10秒"_s);
-    QCOMPARE(window.table()->model()->rowCount(), 2);
-    QCOMPARE(window.sheetDots()->count(), 1);
-    QCOMPARE(window.sheetDots()->at(0).y(), 70.0);
-    QVERIFY(!window.calendar()->square(Today)->fill().isValid());
-    QVERIFY(window.calendar()->square(Today.addDays(-3))->fill().isValid());
+    named<QComboBox>(window, u"childSwitch"_s)->setFocus();
+    QTest::keyClick(named<QComboBox>(window, u"childSwitch"_s), Qt::Key_Down);
+    QCOMPARE(named<QComboBox>(window, u"childSwitch"_s)->currentData().toLongLong(), sakura);
+    QCOMPARE(tableRow(sheetTable(window), 0).value(2), u"1分10秒"_s);
+    QCOMPARE(sheetTable(window)->model()->rowCount(), 2);
+    QCOMPARE(series(window, u"sheetDots"_s)->count(), 1);
+    QCOMPARE(series(window, u"sheetDots"_s)->at(0).y(), 70.0);
+    QVERIFY(!daySquare(window, Today)->fill().isValid());
+    QVERIFY(daySquare(window, Today.addDays(-3))->fill().isValid());
 }
 
 // With two children the questions name the shown child, and only that
@@ -595,14 +639,14 @@ void RecordsWindowTest::clearingOneChild()
     RecordsWindow& window = fixture.open();
     window.showChild(sakura);
     fixture.desktop.answers = {Desktop::Answer::Yes, Desktop::Answer::Yes};
-    QTest::mouseClick(window.clearButton(), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(window, u"clearRecords"_s), Qt::LeftButton);
 
     QCOMPARE(fixture.desktop.shown.size(), 2);
     for (const auto& shown : fixture.desktop.shown)
         QVERIFY(shown.message.prompt.startsWith(u"さくら： "_s));
     QCOMPARE(fixture.store.sheetCount(sakura), 0);
     QCOMPARE(fixture.store.sheetCount(RecordStore::FirstChild), 1);
-    QCOMPARE(window.table()->model()->rowCount(), 0);
+    QCOMPARE(sheetTable(window)->model()->rowCount(), 0);
 }
 
 // The test's screen is 1024 x 720 (see main()).
@@ -624,14 +668,15 @@ void RecordsWindowTest::fitsSmallScreen()
     QVERIFY(available.size().boundedTo(window.minimumSizeHint()) == window.minimumSizeHint());
     QList<QWidget*> controls;
     for (Kind kind : AllKinds)
-        controls << window.kindButton(kind);
-    controls << window.csvButton() << window.clearButton() << window.addChildButton()
-             << window.renameChildButton();
+        controls << kindButton(window, kind);
+    controls << named<QPushButton>(window, u"exportCsv"_s)
+             << named<QPushButton>(window, u"clearRecords"_s) << named(window, u"addChild"_s)
+             << named(window, u"renameChild"_s);
     for (QWidget* control : controls) {
         QVERIFY(control->isVisible());
         QVERIFY(window.rect().contains(QRect(control->mapTo(&window, QPoint()), control->size())));
     }
-    QCOMPARE(window.body()->horizontalScrollBar()->maximum(), 0);
+    QCOMPARE(named<QScrollArea>(window, u"parts"_s)->horizontalScrollBar()->maximum(), 0);
 }
 
 // The records window on a screen of 1024 x 720, the area a 1024 x 768 screen

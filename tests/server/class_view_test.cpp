@@ -7,6 +7,7 @@
 // only; varolin --class tells why it cannot open. The view never waits for
 // the server: its event loop answers while the server is silent, each part
 // says 「よみこみちゅう…」 until its answer, and the commands wait for it.
+#include "app/class_roster.h"
 #include "app/class_start.h"
 #include "app/class_view.h"
 #include "app/records_window.h"
@@ -115,10 +116,35 @@ template <typename T> T answerOf(const QFuture<T>& question)
     return question.result();
 }
 
-// Whether the view's questions were all answered.
+// The control named `name` in `view`; the test stops when there is none.
+template <typename T = QPushButton> T* named(const QWidget& view, const QString& name)
+{
+    T* found = view.findChild<T*>(name);
+    if (!found)
+        qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
+    return found;
+}
+
+QTableWidget* rosterOf(const QWidget& view)
+{
+    return named<QTableWidget>(view, u"roster"_s);
+}
+
+// The names on the roster, top down.
+QStringList rosterNames(const QWidget& view)
+{
+    QStringList names;
+    const QTableWidget* roster = rosterOf(view);
+    for (int row = 0; row < roster->rowCount(); ++row)
+        names << roster->item(row, ClassRoster::Name)->text();
+    return names;
+}
+
+// Whether the view's questions were all answered: reading again waits for
+// every question out.
 bool settled(const ClassView& view)
 {
-    return QTest::qWaitFor([&] { return !view.asking(); }, 20000);
+    return QTest::qWaitFor([&] { return named(view, u"reload"_s)->isEnabled(); }, 20000);
 }
 
 // Server processes stopped (SIGSTOP) until this goes, and at most for
@@ -337,12 +363,12 @@ private Q_SLOTS:
         QVERIFY(settled(view));
         QVERIFY(desktop.shown.isEmpty());
         view.setKind(kind);
-        QStringList names;
-        for (const ClassChild& each : view.children())
-            names << each.name;
+        const QStringList names = rosterNames(view);
         QCOMPARE(names, (QStringList{u"たろう"_s, u"はなこ"_s, u"みき"_s}));
         const int row = int(names.indexOf(child));
-        const ClassChild& shown = view.children()[row];
+        const auto roster = answerOf(records->records.roster(today));
+        QVERIFY(roster);
+        const ClassChild& shown = roster.value->at(row);
         QStringList days;
         for (int each : shown.weekDays)
             days << QString::number(each);
@@ -354,15 +380,15 @@ private Q_SLOTS:
         if (standing.trend())
             QCOMPARE(*standing.trend(), trend);
         // The table shows the same; a week at the goal is marked.
-        const QTableWidget* table = view.rosterTable();
-        QCOMPARE(table->item(row, ClassView::Name)->text(), child);
+        const QTableWidget* table = rosterOf(view);
+        QCOMPARE(table->item(row, ClassRoster::Name)->text(), child);
         for (int week = 0; week < 4; ++week) {
             const int practised = shown.weekDays[std::size_t(week)];
-            QCOMPARE(table->item(row, ClassView::ThisWeek + week)->text().endsWith(u"◎"_s),
+            QCOMPARE(table->item(row, ClassRoster::ThisWeek + week)->text().endsWith(u"◎"_s),
                 practised >= WeeklyGoalDays);
         }
         if (child == u"はなこ"_s && kind == Kind::Addition)
-            QCOMPARE(table->item(row, ClassView::Trend)->text(), u"20びょう はやく"_s);
+            QCOMPARE(table->item(row, ClassRoster::Trend)->text(), u"20びょう はやく"_s);
     }
 
     void weakFacts()
@@ -450,14 +476,16 @@ private Q_SLOTS:
         FakeDesktop desktop = desktopOn(QDate(2026, 12, 1));
         ClassView view(records->records, desktop);
         QVERIFY(settled(view));
-        view.chooseRow(2);
+        rosterOf(view)->selectRow(2);
         view.openRecords();
         QVERIFY(settled(view));
         auto* window = view.findChild<RecordsWindow*>();
         QVERIFY(window);
         QVERIFY(window->windowTitle().contains(u"みき"_s));
-        QCOMPARE(window->table()->model()->rowCount(), int(mikiSheets.size()));
-        QVERIFY(!window->childSwitch()->isVisible());
+        QCOMPARE(window->findChild<QTableView*>(u"sheets"_s)->model()->rowCount(),
+            int(mikiSheets.size()));
+        // The class keeps the roster: no switch and no children's commands.
+        QVERIFY(!window->findChild<QComboBox*>(u"childSwitch"_s));
         QVERIFY(desktop.shown.isEmpty());
     }
 
@@ -497,7 +525,7 @@ private Q_SLOTS:
         QVERIFY(settled(view));
         desktop.textAnswers = {typed}; // then cancelled when asked again
         if (rename) {
-            view.chooseRow(1);
+            rosterOf(view)->selectRow(1);
             view.renameChild();
         } else {
             view.addChild();
@@ -507,10 +535,7 @@ private Q_SLOTS:
         for (const auto& each : desktop.shown)
             shown << each.message.prompt;
         QCOMPARE(shown, told.isEmpty() ? QStringList() : QStringList{told});
-        QStringList now;
-        for (const ClassChild& each : view.children())
-            now << each.name;
-        QCOMPARE(now.join(u' '), names);
+        QCOMPARE(rosterNames(view).join(u' '), names);
     }
 
     void remove_data()
@@ -536,15 +561,15 @@ private Q_SLOTS:
         FakeDesktop desktop = desktopOn(today);
         ClassView view(records->records, desktop);
         QVERIFY(settled(view));
-        view.chooseRow(int(view.children().size()) - 1);
-        QCOMPARE(view.children().last().name, u"んー"_s);
+        rosterOf(view)->selectRow(rosterOf(view)->rowCount() - 1);
+        QCOMPARE(rosterNames(view).last(), u"んー"_s);
         desktop.answers = answers;
         view.removeChild();
         QVERIFY(settled(view));
         QVERIFY(desktop.shown.first().message.prompt.contains(u"んー"_s));
         QVERIFY(desktop.shown.first().message.prompt.contains(u"たしざん"_s));
         QCOMPARE(desktop.shown.size(), answers.size());
-        QCOMPARE(view.children().last().name == u"んー"_s, !removed);
+        QCOMPARE(rosterNames(view).last() == u"んー"_s, !removed);
         QCOMPARE(adminValue(u"SELECT count(*) FROM varolin.sheets WHERE child_id = ?"_s, {child})
                      .toInt(),
             removed ? 0 : 2);
@@ -564,16 +589,16 @@ private Q_SLOTS:
         FakeDesktop desktop = desktopOn(today);
         ClassView view(records->records, desktop);
         QVERIFY(settled(view));
-        view.chooseRow(int(view.children().size()) - 1);
+        rosterOf(view)->selectRow(rosterOf(view)->rowCount() - 1);
         view.openRecords();
         QVERIFY(settled(view));
         auto* window = view.findChild<RecordsWindow*>();
         QVERIFY(window);
-        QCOMPARE(window->table()->model()->rowCount(), 1);
+        QCOMPARE(window->findChild<QTableView*>(u"sheets"_s)->model()->rowCount(), 1);
         desktop.answers = {Desktop::Answer::Yes, Desktop::Answer::Yes};
         window->clearRecords();
-        QVERIFY(!window->clearButton()->isEnabled());
-        QTRY_COMPARE(window->table()->model()->rowCount(), 0);
+        QVERIFY(!window->findChild<QPushButton*>(u"clearRecords"_s)->isEnabled());
+        QTRY_COMPARE(window->findChild<QTableView*>(u"sheets"_s)->model()->rowCount(), 0);
         QCOMPARE(adminValue(u"SELECT count(*) FROM varolin.sheets WHERE child_id = ?"_s, {child})
                      .toInt(),
             0);
@@ -588,8 +613,7 @@ private Q_SLOTS:
         FakeDesktop desktop = desktopOn(today);
         ClassView view(b->records, desktop);
         QVERIFY(settled(view));
-        QCOMPARE(view.children().size(), 1);
-        QCOMPARE(view.children().first().name, u"じろう"_s);
+        QCOMPARE(rosterNames(view), QStringList{u"じろう"_s});
 
         const auto a = openAs(u"teacher_a"_s, u"3-1"_s);
         QVERIFY(a);
@@ -623,7 +647,7 @@ private Q_SLOTS:
         FakeDesktop desktop = desktopOn(today);
         ClassView view(a->records, desktop);
         QVERIFY(settled(view));
-        view.chooseRow(1);
+        rosterOf(view)->selectRow(1);
         QVERIFY(QSqlQuery(admin()).exec(u"REVOKE SELECT ON varolin.sheets FROM varolin_teacher"_s));
         if (records)
             view.openRecords();
@@ -639,9 +663,9 @@ private Q_SLOTS:
         if (records) {
             QVERIFY(!view.findChild<RecordsWindow*>());
         } else {
-            QVERIFY(view.rosterMessageLabel()->isVisibleTo(&view));
-            QVERIFY(!view.rosterTable()->isVisibleTo(&view));
-            QVERIFY(!view.recordsButton()->isEnabled());
+            QVERIFY(named<QLabel>(view, u"rosterMessage"_s)->isVisibleTo(&view));
+            QVERIFY(!rosterOf(view)->isVisibleTo(&view));
+            QVERIFY(!named(view, u"openRecords"_s)->isEnabled());
         }
     }
 
@@ -679,10 +703,10 @@ private Q_SLOTS:
         FakeDesktop desktop = desktopOn(today);
         ClassView view(a->records, desktop);
         // Made without waiting: its parts wait for their answers.
-        QCOMPARE(view.rosterMessageLabel()->text(), u"よみこみちゅう…"_s);
-        QVERIFY(!view.recordsButton()->isEnabled());
+        QCOMPARE(named<QLabel>(view, u"rosterMessage"_s)->text(), u"よみこみちゅう…"_s);
+        QVERIFY(!named(view, u"openRecords"_s)->isEnabled());
         QVERIFY(settled(view));
-        view.chooseRow(2);
+        rosterOf(view)->selectRow(2);
 
         // The server and the process serving this class's connection.
         QList<qint64> server{qEnvironmentVariableIntValue("VAROLIN_SERVER_PID")};
@@ -702,28 +726,28 @@ private Q_SLOTS:
             const Silence silence(server);
             clock.start();
             tick.start();
-            (records ? view.recordsButton() : view.reloadButton())->click();
+            (records ? named(view, u"openRecords"_s) : named(view, u"reload"_s))->click();
             QTest::qWait(1500);
             tick.stop();
             // The figure the note gives.
             qInfo("a 10 ms timer's longest wait while the server was silent: %lld ms", worst);
             QVERIFY2(worst <= 10 + 50, qPrintable(u"the timer waited %1 ms"_s.arg(worst)));
-            QVERIFY(view.asking());
-            QVERIFY(!view.reloadButton()->isEnabled());
-            QVERIFY(!view.recordsButton()->isEnabled());
-            QCOMPARE(view.rosterMessageLabel()->isVisibleTo(&view), !records);
-            QCOMPARE(view.rosterMessageLabel()->text(), u"よみこみちゅう…"_s);
+            QVERIFY(!named(view, u"reload"_s)->isEnabled());
+            QVERIFY(!named(view, u"openRecords"_s)->isEnabled());
+            QCOMPARE(named<QLabel>(view, u"rosterMessage"_s)->isVisibleTo(&view), !records);
+            QCOMPARE(named<QLabel>(view, u"rosterMessage"_s)->text(), u"よみこみちゅう…"_s);
         }
         QVERIFY(settled(view));
-        QVERIFY(view.recordsButton()->isEnabled());
+        QVERIFY(named(view, u"openRecords"_s)->isEnabled());
         QVERIFY(desktop.shown.isEmpty());
         if (records) {
             auto* window = view.findChild<RecordsWindow*>();
             QVERIFY(window);
-            QCOMPARE(window->table()->model()->rowCount(), int(mikiSheets.size()));
+            QCOMPARE(window->findChild<QTableView*>(u"sheets"_s)->model()->rowCount(),
+                int(mikiSheets.size()));
         } else {
-            QVERIFY(view.rosterTable()->isVisibleTo(&view));
-            QCOMPARE(view.rosterTable()->rowCount(), 3);
+            QVERIFY(rosterOf(view)->isVisibleTo(&view));
+            QCOMPARE(rosterOf(view)->rowCount(), 3);
         }
     }
 

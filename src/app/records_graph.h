@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/records_part.h"
+#include "drill/kind.h"
+#include "records/record_reader.h"
+
+#include <QDate>
+#include <QList>
+#include <QPointF>
+
+#include <functional>
+#include <optional>
+
+class QCategoryAxis;
+class QChart;
+class QChartView;
+class QLabel;
+class QLineSeries;
+class QRadioButton;
+class QValueAxis;
+
+// The graph of one child's times in one kind: every sheet a dot, each day's
+// best a line, the best time a dashed line across, over the last 30 days or
+// every day with a sheet, and one sentence that says it in words. The chart
+// view is named "graph", its series "sheetDots", "dayBests" and "bestTime",
+// the range buttons "lastDays" and "allDays", the sentence "graphSummary".
+class GraphPart : public RecordsPart
+{
+    Q_OBJECT
+
+public:
+    GraphPart(RecordReader& store, std::function<QDate()> today, QWidget* parent);
+
+    // Reads `child`'s sheets of `kind` and draws them with the best time
+    // `best` (600 or more: none yet).
+    void read(qint64 child, Kind kind, int best);
+    // Draws again with another best time, without reading.
+    void setBest(int best);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    // What the graph shows of the store, read once per read() and drawn
+    // again when only the best time changes.
+    struct GraphData
+    {
+        QList<QPointF> sheets;
+        QList<QPointF> dayBests;
+        int slowestSeconds = 0;
+        std::optional<StoredSheet> newest;
+        QDate first;
+    };
+
+    void readAgain();
+    void draw();
+    void applyPalette();
+
+    RecordReader& store;
+    std::function<QDate()> today;
+    qint64 child = 0;
+    Kind kind = Kind::Addition;
+    int best = 0;
+    std::optional<GraphData> data;
+
+    QChart* chart = nullptr;
+    QChartView* chartView = nullptr;
+    QLineSeries* dots = nullptr;
+    QLineSeries* dayBest = nullptr;
+    QLineSeries* bestLine = nullptr;
+    QCategoryAxis* days = nullptr;
+    QValueAxis* secondsAxis = nullptr;
+    QRadioButton* lastDays = nullptr;
+    QRadioButton* allDays = nullptr;
+    QLabel* summary = nullptr;
+};
