@@ -25,6 +25,7 @@ packages=(
     dpkg-dev debhelper lintian
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev libqt6opengl6-dev libcanberra-dev
+    libpq-dev
 )
 missing=()
 for package in "${packages[@]}"; do
