@@ -21,7 +21,7 @@ QSqlDatabase ClassConnection::Link::database() const
     return QSqlDatabase::database(name, false);
 }
 
-ClassProblem ClassConnection::Link::connect(QString* detail)
+ClassProblem ClassConnection::Link::connect(QString* detail, bool again)
 {
     auto result = [detail](ClassProblem problem, const QString& why) {
         if (detail)
@@ -36,7 +36,7 @@ ClassProblem ClassConnection::Link::connect(QString* detail)
     if (!db.isValid())
         return result(ClassProblem::Failed, u"Qt's QPSQL driver is missing"_s);
     const qint64 now = QDeadlineTimer::current().deadline();
-    if (failedAt >= 0 && now - failedAt < ReconnectAfterMilliseconds)
+    if (!again && failedAt >= 0 && now - failedAt < ReconnectAfterMilliseconds)
         return result(failedWith, failedDetail);
     QString why;
     // The session comes pinned, with a time limit on every statement.

@@ -74,8 +74,9 @@ public:
     {
     public:
         // Connects unless connected; a connect that failed less than
-        // ReconnectAfterMilliseconds ago fails again at once, as it did.
-        ClassProblem connect(QString* detail = nullptr);
+        // ReconnectAfterMilliseconds ago fails again at once, as it did,
+        // unless `again` asks for a new try (a sender's own timing).
+        ClassProblem connect(QString* detail = nullptr, bool again = false);
         // The connection (open once connect() succeeded).
         QSqlDatabase database() const;
         // Lets a connection go that the server dropped: the next question

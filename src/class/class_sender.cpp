@@ -6,7 +6,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThread>
 #include <QTimer>
 #include <QVariant>
 
@@ -133,13 +132,10 @@ struct ClassSender::Worker
     ClassSender& sender;
     ClassConfig config;
     QString records;
-    QString connectionName;
     std::unique_ptr<Outbox> outbox;
     QTimer* timer = nullptr;
     std::atomic<bool> stopping = false;
     bool outboxTold = false;
-
-    QSqlDatabase server() const { return QSqlDatabase::database(connectionName, false); }
 
     bool openOutbox()
     {
@@ -153,34 +149,19 @@ struct ClassSender::Worker
         return false;
     }
 
-    void disconnect()
-    {
-        if (!QSqlDatabase::contains(connectionName))
-            return;
-        server().close();
-    }
-
     // True once connected. A server that is away is only waited out; any
-    // other reason is told.
-    bool connect()
+    // other reason is told. Every try is a new one: the sender keeps its
+    // own timing.
+    bool connect(ClassConnection::Link& link)
     {
-        if (!QSqlDatabase::contains(connectionName))
-            QSqlDatabase::addDatabase(u"QPSQL"_s, connectionName);
-        QSqlDatabase connection = server();
-        if (connection.isOpen())
-            return true;
-        if (!connection.isValid()) {
-            Q_EMIT sender.problem(ClassProblem::Failed, u"Qt's QPSQL driver is missing"_s);
-            return false;
-        }
         QString detail;
-        const ClassProblem problem = openClassConnection(connection, config, &detail);
+        const ClassProblem problem = link.connect(&detail, true);
         if (problem != ClassProblem::None && problem != ClassProblem::Unreachable)
             Q_EMIT sender.problem(problem, detail);
         return problem == ClassProblem::None;
     }
 
-    void send()
+    void send(ClassConnection::Link& link)
     {
         if (stopping || !openOutbox())
             return;
@@ -188,12 +169,12 @@ struct ClassSender::Worker
         // server meanwhile: then one new connection is tried at once.
         bool fresh = false;
         while (!stopping) {
-            if (!server().isOpen()) {
-                if (!connect())
+            if (!link.database().isOpen()) {
+                if (!connect(link))
                     break;
                 fresh = true;
             }
-            QSqlDatabase connection = server();
+            QSqlDatabase connection = link.database();
             const SendRound round = sendOutbox(connection, *outbox, config.className, stopping);
             if (round.problem != ClassProblem::None)
                 Q_EMIT sender.problem(round.problem, round.detail);
@@ -203,7 +184,7 @@ struct ClassSender::Worker
             // let go as well: the next try opens one with the login's
             // settings as they are then.
             if (round.lost || round.problem != ClassProblem::None)
-                disconnect();
+                link.disconnect();
             if (!round.lost || fresh)
                 break;
         }
@@ -211,18 +192,18 @@ struct ClassSender::Worker
             Q_EMIT sender.sheetsWaiting(*count);
     }
 
-    void roster()
+    void roster(ClassConnection::Link& link)
     {
-        if (stopping || !connect())
+        if (stopping || !connect(link))
             return;
-        QSqlDatabase connection = server();
+        QSqlDatabase connection = link.database();
         ClassProblem problem = ClassProblem::None;
         QString detail;
         const auto children = readClassRoster(connection, config.className, &problem, &detail);
         if (!children) {
             if (problem != ClassProblem::Unreachable)
                 Q_EMIT sender.problem(problem, detail);
-            disconnect();
+            link.disconnect();
             return;
         }
         // The children it lists are back: their refused sheets wait again.
@@ -235,74 +216,63 @@ struct ClassSender::Worker
         Q_EMIT sender.rosterRead(*children);
     }
 
+    // On the connection's thread, as it ends: the timer and the outbox's
+    // connection belong to it.
     void finish()
     {
-        if (timer)
-            timer->stop();
+        delete std::exchange(timer, nullptr);
         outbox.reset();
-        if (QSqlDatabase::contains(connectionName)) {
-            server().close();
-            QSqlDatabase::removeDatabase(connectionName);
-        }
     }
 };
 
 ClassSender::ClassSender(ClassConfig config, QString records, QObject* parent)
     : QObject(parent)
-    , thread(new QThread)
-    , context(new QObject)
-    , worker(new Worker{*this, std::move(config), std::move(records), {}, {}, {}})
+    , worker(new Worker{*this, config, std::move(records), {}, {}, {}})
+    , connection(std::make_unique<ClassConnection>(std::move(config)))
 {
-    static std::atomic<int> senders = 0;
-    worker->connectionName = u"varolin-class-sender-%1"_s.arg(++senders);
-    thread->setObjectName(u"class sender"_s);
-    context->moveToThread(thread);
+    connection->atEnd([this] { worker->finish(); });
 }
 
 ClassSender::~ClassSender()
 {
-    if (thread->isRunning()) {
-        worker->stopping = true;
-        post([this] {
-            worker->finish();
-            QThread::currentThread()->quit();
-        });
-        thread->wait();
-    }
-    // The thread has ended: its objects may go from here.
-    delete context;
-    delete thread;
+    // A pass under way stops at its next sheet; the connection's thread
+    // ends once it has.
+    worker->stopping = true;
+    connection.reset();
 }
 
 template <typename Work> void ClassSender::post(Work work)
 {
-    QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);
+    connection->ask([this, work = std::move(work)](ClassConnection::Link& link) mutable {
+        if (!worker->stopping)
+            work(link);
+        return true;
+    });
 }
 
 void ClassSender::start()
 {
-    if (thread->isRunning())
+    if (std::exchange(started, true))
         return;
-    thread->start();
-    post([this] {
-        worker->timer = new QTimer(context);
+    post([this](ClassConnection::Link& link) {
+        worker->timer = new QTimer;
         worker->timer->setInterval(RetryEvery);
-        QObject::connect(worker->timer, &QTimer::timeout, context, [this] {
-            worker->roster();
-            worker->send();
+        QObject::connect(worker->timer, &QTimer::timeout, link.context(), [this, &link] {
+            worker->roster(link);
+            worker->send(link);
         });
-        worker->roster();
-        worker->send();
+        worker->roster(link);
+        worker->send(link);
         worker->timer->start();
     });
 }
 
 void ClassSender::sendWaiting()
 {
-    post([this] { worker->send(); });
+    post([this](ClassConnection::Link& link) { worker->send(link); });
 }
 
 void ClassSender::readRoster()
 {
-    post([this] { worker->roster(); });
+    post([this](ClassConnection::Link& link) { worker->roster(link); });
 }

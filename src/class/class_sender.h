@@ -2,6 +2,7 @@
 #pragma once
 
 #include "class/class_config.h"
+#include "class/class_connection.h"
 #include "records/record_store.h"
 
 #include <QList>
@@ -15,7 +16,6 @@
 
 class Outbox;
 class QSqlDatabase;
-class QThread;
 
 // Reads the roster of `className` on `server`, in the server's order;
 // nothing, with the failure in `problem` and `detail`, when it could not be
@@ -49,8 +49,9 @@ SendRound sendOutbox(QSqlDatabase& server, Outbox& outbox, const QString& classN
     const std::atomic<bool>& stopping);
 
 // Sends the sheets waiting in the local store to the class server and reads
-// the class roster, on a thread of its own with connections of its own, so
-// that a slow or absent server never holds up the window. A sheet waits in
+// the class roster through the class connection, on its thread, with an
+// outbox connection of its own there, so that a slow or absent server never
+// holds up the window. A sheet waits in
 // the store until the server has it; the server keeps a sheet sent twice
 // once. When the server cannot be reached the sheets simply wait for the
 // next try.
@@ -90,10 +91,11 @@ Q_SIGNALS:
 private:
     struct Worker;
 
-    // Runs `work` on the sender's thread, after what was asked before.
+    // Runs `work` on the connection's thread, after what was asked before.
     template <typename Work> void post(Work work);
 
-    QThread* thread = nullptr;
-    QObject* context = nullptr; // lives on the sender's thread
     std::unique_ptr<Worker> worker;
+    // Declared last: its thread ends before the worker goes.
+    std::unique_ptr<ClassConnection> connection;
+    bool started = false;
 };
