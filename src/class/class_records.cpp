@@ -257,10 +257,11 @@ struct ClassRecords::Private
             failure.fail(ClassProblem::Failed, u"%1 cannot be written"_s.arg(sheets.file));
             return {};
         }
+        QList<FinishedSheet> copied;
         while (query->next()) {
             if (link.stopping())
                 return {};
-            FinishedSheet sheet;
+            FinishedSheet& sheet = copied.emplace_back();
             sheet.finishedAt = finishedAt(*query, 0);
             sheet.sheet.kind = kindFromNumber(query->value(2).toInt());
             sheet.seconds = query->value(3).toInt();
@@ -269,14 +270,16 @@ struct ClassRecords::Private
             unpack({query->value(6).toByteArray(), query->value(7).toByteArray(),
                        query->value(8).toByteArray()},
                 sheet);
-            if (!store.add(sheet)) {
-                failure.fail(ClassProblem::Failed, u"%1 cannot be written"_s.arg(sheets.file));
-                return {};
-            }
         }
         if (query->lastError().isValid()) {
             failure.fail(classProblemOf(query->lastError()), query->lastError().text(),
                 query->lastError().nativeErrorCode());
+            return {};
+        }
+        // One transaction for them all: a child's years of sheets are copied
+        // while the teacher waits for the window.
+        if (!store.add(copied)) {
+            failure.fail(ClassProblem::Failed, u"%1 cannot be written"_s.arg(sheets.file));
             return {};
         }
         return sheets;

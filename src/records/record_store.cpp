@@ -404,41 +404,48 @@ QString RecordStore::path() const
 
 bool RecordStore::add(const FinishedSheet& sheet, qint64 child, Send send)
 {
-    if (!isOpen()) {
-        if (d->problem == Problem::None)
-            d->problem = Problem::CannotOpen;
-        ++d->notKept;
+    return add(QList<FinishedSheet>{sheet}, child, send);
+}
+
+bool RecordStore::add(const QList<FinishedSheet>& sheets, qint64 child, Send send)
+{
+    const auto notStored = [&](Problem problem) {
+        d->problem = problem;
+        d->notKept += int(sheets.size());
         return false;
-    }
-    const auto packed = pack(sheet);
-    if (!packed) {
-        d->problem = Problem::WriteFailed;
-        ++d->notKept;
-        return false;
-    }
-    const QDateTime finishedAt
-        = sheet.finishedAt.isValid() ? sheet.finishedAt : QDateTime::currentDateTime();
+    };
+    if (!isOpen())
+        return notStored(d->problem == Problem::None ? Problem::CannotOpen : d->problem);
 
     Private::Transaction transaction(*d);
-    const bool stored = transaction.isBegun()
-        && d->run(u"INSERT INTO sheets (finished_at, local_date, finished_utc, kind, seconds, "
-                  u"wrong_digits, record, child, uuid) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
-            {isoWithOffset(finishedAt), dayText(finishedAt.date()), finishedAt.toSecsSinceEpoch(),
-                kindNumber(sheet.kind()), sheet.seconds, sheet.wrongDigits, int(sheet.record),
-                child, QUuid::createUuid().toString(QUuid::WithoutBraces)})
-        && d->run(u"INSERT INTO sheet_cells (sheet_id, row_operands, column_operands, cells) "
-                  u"VALUES (last_insert_rowid(), ?, ?, ?)"_s,
-            {packed->rows, packed->columns, packed->cells})
-        && (send == Send::No
-            || d->run(u"INSERT INTO outbox (sheet_id) VALUES (last_insert_rowid())"_s))
-        && transaction.commit();
-    if (!stored) {
-        d->problem = isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed;
-        ++d->notKept;
-        return false;
+    if (!transaction.isBegun())
+        return notStored(isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed);
+    for (const FinishedSheet& sheet : sheets) {
+        const auto packed = pack(sheet);
+        if (!packed)
+            return notStored(Problem::WriteFailed);
+        const QDateTime finishedAt
+            = sheet.finishedAt.isValid() ? sheet.finishedAt : QDateTime::currentDateTime();
+        const bool stored
+            = d->run(u"INSERT INTO sheets (finished_at, local_date, finished_utc, kind, seconds, "
+                     u"wrong_digits, record, child, uuid) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                  {isoWithOffset(finishedAt), dayText(finishedAt.date()),
+                      finishedAt.toSecsSinceEpoch(), kindNumber(sheet.kind()), sheet.seconds,
+                      sheet.wrongDigits, int(sheet.record), child,
+                      QUuid::createUuid().toString(QUuid::WithoutBraces)})
+            && d->run(u"INSERT INTO sheet_cells (sheet_id, row_operands, column_operands, cells) "
+                      u"VALUES (last_insert_rowid(), ?, ?, ?)"_s,
+                {packed->rows, packed->columns, packed->cells})
+            && (send == Send::No
+                || d->run(u"INSERT INTO outbox (sheet_id) VALUES (last_insert_rowid())"_s));
+        if (!stored)
+            return notStored(isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed);
     }
+    if (!transaction.commit())
+        return notStored(isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed);
     d->problem = Problem::None;
-    if (++d->sinceFold >= SheetsBetweenFolds)
+    d->sinceFold += int(sheets.size());
+    if (d->sinceFold >= SheetsBetweenFolds)
         d->fold();
     return true;
 }

@@ -152,6 +152,9 @@ public:
     // linked to then: a child not linked yet keeps it waiting for the class.
     // Nothing of a sheet that was not stored stays in the database.
     bool add(const FinishedSheet& sheet, qint64 child = FirstChild, Send send = Send::No);
+    // The same for several sheets of `child` in one transaction: all of
+    // them stored, or none (a copy of sheets kept elsewhere).
+    bool add(const QList<FinishedSheet>& sheets, qint64 child = FirstChild, Send send = Send::No);
     // Folds the journal back into the database file, which waits for the
     // disk: for a quiet moment, such as the end of a run. Opening folds it;
     // add() does only after a great many sheets without a fold, so that
