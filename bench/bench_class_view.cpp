@@ -110,7 +110,7 @@ int main(int argc, char* argv[])
         shown.show();
         waitUntil([&shown] { return shown.findChild<QPushButton*>(u"reload"_s)->isEnabled(); });
         QCoreApplication::processEvents();
-        children = int(shown.children().size());
+        children = shown.findChild<QTableWidget*>(u"roster"_s)->rowCount();
     });
     ClassView classView(records, desktop);
     waitUntil([&classView] { return classView.findChild<QPushButton*>(u"reload"_s)->isEnabled(); });
