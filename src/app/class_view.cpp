@@ -269,15 +269,11 @@ void ClassView::openRecords()
     child.bestTimes = chosen->bestTimes();
     await(records.childSheets(chosen->id, chosen->name),
         [this, child](const ClassAnswer<ChildSheets>& read) {
-            std::unique_ptr<RecordReader> sheets = read ? read.value->reader() : nullptr;
-            if (!sheets) {
-                ClassFailure failure = read;
-                if (read)
-                    failure.fail(ClassProblem::Failed, read.value->file);
-                tellProblem(child.name + u"の きろくを よめませんでした。"_s, failure);
+            if (!read) {
+                tellProblem(child.name + u"の きろくを よめませんでした。"_s, read);
                 return;
             }
-            auto* window = new RecordsWindow(std::move(sheets), child, shownKind, desk, this);
+            auto* window = new RecordsWindow(read.value->reader(), child, shownKind, desk, this);
             window->setAttribute(Qt::WA_DeleteOnClose);
             // Erased on the server in the background; the window waits for
             // the answer, unless it has closed by then.

@@ -8,10 +8,12 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTimeZone>
 #include <QVariant>
 
+#include <limits>
+#include <map>
+#include <set>
 #include <tuple>
 #include <utility>
 
@@ -128,66 +130,124 @@ auto rows(Link& link, ClassFailure& failure, const QString& sql, const QVariantL
     return found;
 }
 
-// One child's copy, read as the records window reads a machine's store.
-// Whatever child a question names, it is the copy's only child.
+// One child's sheets held in memory, answering as a machine's store answers
+// about its child. Whatever child a question names, it is the copy's only
+// child; a sheet's id is its place in the order the server gave (oldest
+// first), which orders sheets of the same second as the store's ids do.
 class ChildCopy final : public RecordReader
 {
 public:
-    ChildCopy(const ChildSheets& sheets, std::unique_ptr<RecordStore> store)
-        : folder(sheets.folder)
-        , store(std::move(store))
-        , name(sheets.name)
+    ChildCopy(QList<FinishedSheet> kept, const QString& name)
+        : kept(std::move(kept))
+        , name(name)
     { }
-    ~ChildCopy() override
-    {
-        // The store's file goes with the folder, after the store is closed.
-        store.reset();
-    }
 
     std::optional<QList<StoredSheet>> sheets(const SheetRange& range) const override
     {
-        SheetRange mine = range;
-        mine.child = Only;
-        return store->sheets(mine);
+        QList<StoredSheet> found;
+        const qint64 since = range.since.isValid() ? range.since.toSecsSinceEpoch()
+                                                   : std::numeric_limits<qint64>::min();
+        for (qsizetype at = kept.size() - 1; at >= 0; --at) {
+            if (range.limit >= 0 && found.size() >= range.limit)
+                break;
+            const FinishedSheet& sheet = kept[at];
+            const qint64 utc = sheet.finishedAt.toSecsSinceEpoch();
+            if ((range.kind && sheet.kind() != *range.kind) || utc < since)
+                continue;
+            if (range.after) {
+                const qint64 last = range.after->finishedAt.toSecsSinceEpoch();
+                if (utc > last || (utc == last && idOf(at) >= range.after->id))
+                    continue;
+            }
+            found.append({idOf(at), sheet.finishedAt, sheet.kind(), sheet.seconds,
+                sheet.wrongDigits, sheet.record});
+        }
+        return found;
     }
     std::optional<QList<DayBest>> dailyBest(qint64, Kind kind, const QDate& from) const override
     {
-        return store->dailyBest(Only, kind, from);
+        std::map<QDate, int> best;
+        for (const FinishedSheet& sheet : kept) {
+            const QDate day = sheet.finishedAt.date();
+            if (sheet.kind() != kind || (from.isValid() && day < from))
+                continue;
+            const auto [place, added] = best.try_emplace(day, sheet.seconds);
+            if (!added)
+                place->second = std::min(place->second, sheet.seconds);
+        }
+        QList<DayBest> days;
+        for (const auto& [day, seconds] : best)
+            days.append({day, seconds});
+        return days;
     }
     std::optional<QList<QDate>> practiceDays(
         qint64, const QDate& from, const QDate& to) const override
     {
-        return store->practiceDays(Only, from, to);
+        std::set<QDate> days;
+        for (const FinishedSheet& sheet : kept) {
+            const QDate day = sheet.finishedAt.date();
+            if (day >= from && day <= to)
+                days.insert(day);
+        }
+        return QList<QDate>(days.begin(), days.end());
     }
     std::optional<QList<FactStat>> facts(qint64, Kind kind, int lastSheets) const override
     {
-        return store->facts(Only, kind, lastSheets);
+        struct Sum
+        {
+            int answers = 0;
+            double milliseconds = 0;
+            int wrongDigits = 0;
+        };
+        std::map<std::pair<int, int>, Sum> met;
+        int taken = 0;
+        for (auto sheet = kept.crbegin(); sheet != kept.crend() && taken < lastSheets; ++sheet) {
+            if (sheet->kind() != kind)
+                continue;
+            ++taken;
+            for (const AnsweredCell& cell : sheet->cells) {
+                Sum& sum = met[{cell.left, cell.top}];
+                ++sum.answers;
+                sum.milliseconds += cell.milliseconds;
+                sum.wrongDigits += cell.wrongDigits;
+            }
+        }
+        QList<FactStat> found;
+        for (const auto& [fact, sum] : met) {
+            found.append({fact.first, fact.second, sum.answers, sum.milliseconds / sum.answers,
+                sum.wrongDigits});
+        }
+        return found;
     }
     std::optional<std::array<int, 4>> countsByKind(qint64) const override
     {
-        return store->countsByKind(Only);
+        std::array<int, 4> counts{};
+        for (const FinishedSheet& sheet : kept)
+            ++counts[std::size_t(kindNumber(sheet.kind()))];
+        return counts;
     }
-    bool readable() const override { return store->count().has_value(); }
+    bool readable() const override { return true; }
     // As the class's CSV has it: each row names the child.
     bool writeCsv(const QString& path, std::optional<qint64>) const override
     {
-        const auto kept = store->sheets(SheetRange().ofChild(Only));
-        if (!kept)
-            return false;
         QString text = csvHeader(true);
-        for (auto sheet = kept->crbegin(); sheet != kept->crend(); ++sheet) {
-            text += csvLine(sheet->finishedAt, sheet->kind, sheet->seconds, sheet->wrongDigits,
-                sheet->record, name);
+        for (const FinishedSheet& sheet : kept) {
+            text += csvLine(sheet.finishedAt, sheet.kind(), sheet.seconds, sheet.wrongDigits,
+                sheet.record, name);
         }
         return writeTextFile(path, text.toUtf8());
     }
     // Only the copy: the server's sheets are cleared through the class.
-    bool clear(qint64) override { return store->clear(Only); }
+    bool clear(qint64) override
+    {
+        kept.clear();
+        return true;
+    }
 
 private:
-    static constexpr qint64 Only = RecordStore::FirstChild;
-    std::shared_ptr<QTemporaryDir> folder;
-    std::unique_ptr<RecordStore> store;
+    static qint64 idOf(qsizetype at) { return qint64(at) + 1; }
+
+    QList<FinishedSheet> kept; // oldest first
     QString name;
 };
 
@@ -195,12 +255,7 @@ private:
 
 std::unique_ptr<RecordReader> ChildSheets::reader() const
 {
-    if (!folder)
-        return nullptr;
-    auto store = std::make_unique<RecordStore>(file);
-    if (!store->open())
-        return nullptr;
-    return std::make_unique<ChildCopy>(*this, std::move(store));
+    return std::make_unique<ChildCopy>(sheets, name);
 }
 
 struct ClassRecords::Private
@@ -246,17 +301,6 @@ struct ClassRecords::Private
             {child}, failure);
         if (!query)
             return {};
-        ChildSheets sheets{std::make_shared<QTemporaryDir>(), QString(), name};
-        if (!sheets.folder->isValid()) {
-            failure.fail(ClassProblem::Failed, sheets.folder->errorString());
-            return {};
-        }
-        sheets.file = sheets.folder->filePath(u"records.sqlite"_s);
-        RecordStore store(sheets.file);
-        if (!store.open()) {
-            failure.fail(ClassProblem::Failed, u"%1 cannot be written"_s.arg(sheets.file));
-            return {};
-        }
         QList<FinishedSheet> copied;
         while (query->next()) {
             if (link.stopping())
@@ -276,13 +320,7 @@ struct ClassRecords::Private
                 query->lastError().nativeErrorCode());
             return {};
         }
-        // One transaction for them all: a child's years of sheets are copied
-        // while the teacher waits for the window.
-        if (!store.add(copied)) {
-            failure.fail(ClassProblem::Failed, u"%1 cannot be written"_s.arg(sheets.file));
-            return {};
-        }
-        return sheets;
+        return ChildSheets{std::move(copied), name};
     }
 };
 

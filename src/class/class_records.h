@@ -3,6 +3,7 @@
 
 #include "class/class_config.h"
 #include "class/class_connection.h"
+#include "drill/finished_sheet.h"
 #include "records/record_reader.h"
 
 #include <QDate>
@@ -13,8 +14,6 @@
 #include <array>
 #include <memory>
 #include <optional>
-
-class QTemporaryDir;
 
 // How one child stands in one kind, as the class view lists it.
 struct KindStanding
@@ -50,19 +49,16 @@ constexpr int WeeklyGoalDays = 4;
 // Sunday, this week first; days outside them are not counted.
 std::array<int, 4> daysPerWeek(const QList<QDate>& practised, const QDate& today);
 
-// One child's sheets as the server had them when they were asked for,
-// copied into a records file of their own in a temporary folder on this
-// computer: the records window reads them there and never waits for the
-// server. The folder goes with the last copy of this and of its reader.
+// One child's sheets as the server had them when they were asked for, held
+// in memory: the records window reads them there and never waits for the
+// server.
 struct ChildSheets
 {
-    std::shared_ptr<QTemporaryDir> folder;
-    QString file;
+    QList<FinishedSheet> sheets; // oldest first
     QString name; // the child's
 
-    // The copy read as the records window reads a machine's store, as the
-    // child of any id it is asked about; the CSV rows name the child. Made
-    // on the thread that reads it; null when the file cannot be opened.
+    // The sheets read as the records window reads a machine's store, as the
+    // child of any id it is asked about; the CSV rows name the child.
     std::unique_ptr<RecordReader> reader() const;
 };
 
