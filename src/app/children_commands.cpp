@@ -125,11 +125,11 @@ bool ChildrenCommands::remove(QWidget* parent, qint64 child)
     const QString what = u"%1： きろく %2まい"_s.arg(name).arg(sheets);
     if (ask(desktop, parent,
             u"%1 を けします。\r\n%1 の きろくも いっしょに けします。\r\n\r\n"_s.arg(name) + what,
-            RemoveTitle, Desktop::Buttons::YesNoCancel)
+            RemoveTitle, Desktop::Buttons::YesNoDefaultNo)
         != Desktop::Answer::Yes)
         return false;
     if (ask(desktop, parent, u"ほんとうに、けして いいですか？\r\n\r\n"_s + what,
-            u"もういちどかくにん"_s, Desktop::Buttons::YesNo)
+            u"もういちどかくにん"_s, Desktop::Buttons::YesNoDefaultNo)
         != Desktop::Answer::Yes)
         return false;
     if (practice.removeChild(child))

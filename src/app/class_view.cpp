@@ -365,11 +365,12 @@ void ClassView::removeChild()
             if (ask(desk, this,
                     child.name + u" を クラスから けします。"_s + child.name
                         + u"の きろくも ぜんぶ きえます。\r\n\r\n"_s + list + u"\r\n\r\n"_s,
-                    u"けす"_s, Desktop::Buttons::YesNo, Desktop::Icon::Warning)
+                    u"けす"_s, Desktop::Buttons::YesNoDefaultNo, Desktop::Icon::Warning)
                 != Desktop::Answer::Yes)
                 return;
             if (ask(desk, this, child.name + u"： ほんとうに、けして いいですか？"_s,
-                    u"もういちどかくにん"_s, Desktop::Buttons::YesNo, Desktop::Icon::Warning)
+                    u"もういちどかくにん"_s, Desktop::Buttons::YesNoDefaultNo,
+                    Desktop::Icon::Warning)
                 != Desktop::Answer::Yes)
                 return;
             await(records.removeChild(child.id), [this, child](const ClassAnswer<bool>& removed) {

@@ -20,7 +20,9 @@ class QWidget;
 class Desktop
 {
 public:
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+    // YesNoDefaultNo is for a question whose Yes deletes something: Enter
+    // and Escape both keep it.
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoDefaultNo };
     enum class Icon { None, Question, Warning };
     enum class Answer { Ok, Cancel, Yes, No };
 

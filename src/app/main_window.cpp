@@ -360,11 +360,11 @@ void MainWindow::clearBestTimes()
     const QString whose
         = practice.hasSeveralChildren() ? practice.child().name + u"： "_s : QString();
     if (ask(desktop, this, whose + clearQuestion(list), u"ハイスコア"_s,
-            Desktop::Buttons::YesNoCancel)
+            Desktop::Buttons::YesNoDefaultNo)
         != Desktop::Answer::Yes)
         return;
     if (ask(desktop, this, whose + clearConfirmation(list), u"もういちどかくにん"_s,
-            Desktop::Buttons::YesNo)
+            Desktop::Buttons::YesNoDefaultNo)
         != Desktop::Answer::Yes)
         return;
     practice.clearBestTimes();

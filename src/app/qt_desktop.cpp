@@ -124,13 +124,14 @@ Desktop::Answer QtDesktop::showMessage(QWidget* parent, const Message& message)
         add(u"はい"_s, QMessageBox::YesRole, Answer::Yes);
         add(u"いいえ"_s, QMessageBox::NoRole, Answer::No);
         break;
-    case Buttons::YesNoCancel:
+    case Buttons::YesNoDefaultNo:
         add(u"はい"_s, QMessageBox::YesRole, Answer::Yes);
         add(u"いいえ"_s, QMessageBox::NoRole, Answer::No);
-        add(u"キャンセル"_s, QMessageBox::RejectRole, Answer::Cancel);
         break;
     }
-    box.setDefaultButton(choices.front().button);
+    // A question whose Yes deletes keeps by Enter as well.
+    box.setDefaultButton(message.buttons == Buttons::YesNoDefaultNo ? choices.back().button
+                                                                    : choices.front().button);
     // Escape and the title bar's close button pick the last, non-committing
     // choice (No or Cancel), or OK when it is the only one.
     box.setEscapeButton(choices.back().button);

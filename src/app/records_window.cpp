@@ -344,11 +344,11 @@ void RecordsWindow::clearRecords()
     if (ask(desk, this,
             whose + u"きろくを ぜんぶ けします。ハイスコアは のこります。\r\n\r\n"_s + list
                 + u"\r\n\r\n"_s,
-            u"きろく"_s, Desktop::Buttons::YesNoCancel)
+            u"きろく"_s, Desktop::Buttons::YesNoDefaultNo)
         != Desktop::Answer::Yes)
         return;
     if (ask(desk, this, whose + u"ほんとうに、けして いいですか？\r\n\r\n"_s + list + u"\r\n\r\n"_s,
-            u"もういちどかくにん"_s, Desktop::Buttons::YesNo)
+            u"もういちどかくにん"_s, Desktop::Buttons::YesNoDefaultNo)
         != Desktop::Answer::Yes)
         return;
     if (eraseElsewhere) {

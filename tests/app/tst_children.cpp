@@ -177,6 +177,8 @@ void ChildrenTest::addAndRemove()
     QCOMPARE(fixture.desktop.shown.size(), 3);
     QVERIFY(fixture.desktop.shown[1].message.prompt.contains(u"さくら： きろく 0まい"_s));
     QCOMPARE(fixture.desktop.shown[2].message.title, u"もういちどかくにん"_s);
+    for (int box : {1, 2})
+        QCOMPARE(fixture.desktop.shown[box].message.buttons, Desktop::Buttons::YesNoDefaultNo);
     QCOMPARE(chooser->findChild<QPushButton*>(u"childButton1"_s)->text(), u"たろう"_s);
     QVERIFY(!chooser->findChild<QPushButton*>(u"childButton2"_s));
 }

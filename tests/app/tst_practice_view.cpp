@@ -121,7 +121,6 @@ void PracticeViewTest::clearingAsksTwice_data()
     QTest::newRow("while a sheet runs")
         << true << QList<Answer>{Answer::Yes, Answer::Yes} << 0 << false;
     QTest::newRow("いいえ in the list") << false << QList<Answer>{Answer::No} << 1 << false;
-    QTest::newRow("キャンセル in the list") << false << QList<Answer>{Answer::Cancel} << 1 << false;
     QTest::newRow("はい, then いいえ")
         << false << QList<Answer>{Answer::Yes, Answer::No} << 2 << false;
     QTest::newRow("はい twice") << false << QList<Answer>{Answer::Yes, Answer::Yes} << 2 << true;
@@ -150,7 +149,7 @@ void PracticeViewTest::clearingAsksTwice()
         u"ハイスコアをクリア(初期化)します。\r\n\r\n"_s + list + u"\r\n\r\n"_s,
         u"ほんとうに、クリアしていいですか？\r\n\r\n"_s + list + u"\r\n\r\n"_s};
     const QStringList titles{u"ハイスコア"_s, u"もういちどかくにん"_s};
-    const QList<Desktop::Buttons> buttons{Desktop::Buttons::YesNoCancel, Desktop::Buttons::YesNo};
+    const QList<Desktop::Buttons> buttons(2, Desktop::Buttons::YesNoDefaultNo);
     for (int box = 0; box < boxes; ++box) {
         const Desktop::Message& message = fixture.desktop.shown[box].message;
         QCOMPARE(message.prompt, prompts[box]);

@@ -33,7 +33,8 @@ private Q_SLOTS:
     void displayText();
     void messageBox_data();
     void messageBox();
-    void escapeTakesTheSafeChoice();
+    void keys_data();
+    void keys();
     void clipboard();
     void missingFileIsNotOpened();
     void printerIsNullWithoutADefaultPrinter();
@@ -80,9 +81,9 @@ void QtDesktopTest::messageBox_data()
     QTest::newRow("cancel") << Desktop::Buttons::OkCancel << Desktop::Icon::None
                             << QStringList{u"OK"_s, u"キャンセル"_s} << u"キャンセル"_s
                             << Desktop::Answer::Cancel << int(QMessageBox::NoIcon);
-    QTest::newRow("three, no") << Desktop::Buttons::YesNoCancel << Desktop::Icon::None
-                               << QStringList{u"はい"_s, u"いいえ"_s, u"キャンセル"_s}
-                               << u"いいえ"_s << Desktop::Answer::No << int(QMessageBox::NoIcon);
+    QTest::newRow("deleting, yes") << Desktop::Buttons::YesNoDefaultNo << Desktop::Icon::None
+                                   << QStringList{u"はい"_s, u"いいえ"_s} << u"はい"_s
+                                   << Desktop::Answer::Yes << int(QMessageBox::NoIcon);
     QTest::newRow("question icon")
         << Desktop::Buttons::Ok << Desktop::Icon::Question << QStringList{u"OK"_s} << u"OK"_s
         << Desktop::Answer::Ok << int(QMessageBox::Question);
@@ -132,16 +133,33 @@ void QtDesktopTest::messageBox()
     QCOMPARE(seenCaptions, captions);
 }
 
-void QtDesktopTest::escapeTakesTheSafeChoice()
+void QtDesktopTest::keys_data()
 {
-    QTimer::singleShot(0, this, [] {
+    QTest::addColumn<Desktop::Buttons>("buttons");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Desktop::Answer>("answer");
+    QTest::newRow("Escape keeps") << Desktop::Buttons::YesNo << int(Qt::Key_Escape)
+                                  << Desktop::Answer::No;
+    QTest::newRow("Enter goes on")
+        << Desktop::Buttons::YesNo << int(Qt::Key_Return) << Desktop::Answer::Yes;
+    QTest::newRow("Escape keeps what would be deleted")
+        << Desktop::Buttons::YesNoDefaultNo << int(Qt::Key_Escape) << Desktop::Answer::No;
+    QTest::newRow("Enter keeps what would be deleted")
+        << Desktop::Buttons::YesNoDefaultNo << int(Qt::Key_Return) << Desktop::Answer::No;
+}
+
+void QtDesktopTest::keys()
+{
+    QFETCH(Desktop::Buttons, buttons);
+    QFETCH(int, key);
+    QFETCH(Desktop::Answer, answer);
+    QTimer::singleShot(0, this, [key] {
         QWidget* box = QApplication::activeModalWidget();
         QVERIFY(box);
-        QTest::keyClick(box, Qt::Key_Escape);
+        QTest::keyClick(box, Qt::Key(key));
     });
     QtDesktop desktop;
-    QCOMPARE(ask(desktop, nullptr, u"おわりにしますか？"_s, u"かくにん"_s, Desktop::Buttons::YesNo),
-        Desktop::Answer::No);
+    QCOMPARE(ask(desktop, nullptr, u"おわりにしますか？"_s, u"かくにん"_s, buttons), answer);
 }
 
 void QtDesktopTest::clipboard()

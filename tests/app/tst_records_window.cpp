@@ -455,7 +455,6 @@ void RecordsWindowTest::clearing_data()
     QTest::addColumn<bool>("cleared");
 
     using A = Desktop::Answer;
-    QTest::newRow("cancel") << QList<A>{A::Cancel} << 1 << false;
     QTest::newRow("yes, then no") << QList<A>{A::Yes, A::No} << 2 << false;
     QTest::newRow("yes, yes") << QList<A>{A::Yes, A::Yes} << 2 << true;
 }
@@ -479,13 +478,13 @@ void RecordsWindowTest::clearing()
                          u"わりざん： 1かい\r\n"_s;
     const Desktop::Message& first = fixture.desktop.shown[0].message;
     QCOMPARE(first.title, u"きろく"_s);
-    QCOMPARE(first.buttons, Desktop::Buttons::YesNoCancel);
+    QCOMPARE(first.buttons, Desktop::Buttons::YesNoDefaultNo);
     QCOMPARE(first.prompt,
         u"きろくを ぜんぶ けします。ハイスコアは のこります。\r\n\r\n"_s + list + u"\r\n\r\n"_s);
     if (boxes == 2) {
         const Desktop::Message& second = fixture.desktop.shown[1].message;
         QCOMPARE(second.title, u"もういちどかくにん"_s);
-        QCOMPARE(second.buttons, Desktop::Buttons::YesNo);
+        QCOMPARE(second.buttons, Desktop::Buttons::YesNoDefaultNo);
         QCOMPARE(
             second.prompt, u"ほんとうに、けして いいですか？\r\n\r\n"_s + list + u"\r\n\r\n"_s);
     }

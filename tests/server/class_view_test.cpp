@@ -569,6 +569,8 @@ private Q_SLOTS:
         QVERIFY(desktop.shown.first().message.prompt.contains(u"んー"_s));
         QVERIFY(desktop.shown.first().message.prompt.contains(u"たしざん"_s));
         QCOMPARE(desktop.shown.size(), answers.size());
+        for (const FakeDesktop::Shown& asked : desktop.shown)
+            QCOMPARE(asked.message.buttons, Desktop::Buttons::YesNoDefaultNo);
         QCOMPARE(rosterNames(view).last() == u"んー"_s, !removed);
         QCOMPARE(adminValue(u"SELECT count(*) FROM varolin.sheets WHERE child_id = ?"_s, {child})
                      .toInt(),

@@ -17,10 +17,10 @@ Desktop::Answer FakeDesktop::showMessage(QWidget* parent, const Message& message
             answer = Answer::Ok;
             break;
         case Buttons::YesNo:
+        case Buttons::YesNoDefaultNo:
             answer = Answer::No;
             break;
         case Buttons::OkCancel:
-        case Buttons::YesNoCancel:
             answer = Answer::Cancel;
             break;
         }
