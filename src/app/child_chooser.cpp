@@ -10,7 +10,12 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTextBoundaryFinder>
+
 #include <functional>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -18,6 +23,58 @@ namespace {
 
 // Names in rows of this many: thirty children still fit a small screen.
 constexpr int NamesPerRow = 4;
+// Every name's button is this big, whatever the name, so the rows line up.
+constexpr QSize NameButton(200, 64);
+// From the size the chooser's names are shown at down to the smallest that
+// is still easily read.
+constexpr double NameSizes[] = {15.75, 14.25, 12.75, 11.25, 10.5};
+
+// The width a name may take on its button.
+int textWidth(const QPushButton* button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
+    return button->width() - 2 * margin
+        - 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, button);
+}
+
+// The name as its button shows it: on one line when it fits, else on two,
+// broken where the longer line is shortest (between words when that fits),
+// at the largest size of NameSizes it fits. A name never fitting even so (it is
+// longer than names may be) takes the smallest size, two lines.
+std::pair<QString, QFont> fittedName(const QString& name, int width)
+{
+    QList<qsizetype> breaks;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, name);
+    for (qsizetype at = graphemes.toNextBoundary(); at > 0 && at < name.size();
+         at = graphemes.toNextBoundary())
+        breaks.append(at);
+    QString twoLines = name;
+    for (const double size : NameSizes) {
+        const QFont font = Fonts::gothic(size, true);
+        const QFontMetrics metrics(font);
+        if (metrics.horizontalAdvance(name) <= width)
+            return {name, font};
+        // Between words when the lines fit so, else anywhere.
+        for (const bool betweenWords : {true, false}) {
+            int longest = std::numeric_limits<int>::max();
+            for (const qsizetype at : breaks) {
+                if (betweenWords && !name[at - 1].isSpace())
+                    continue;
+                const int line = std::max(metrics.horizontalAdvance(name.left(at)),
+                    metrics.horizontalAdvance(name.mid(at)));
+                if (line < longest) {
+                    longest = line;
+                    twoLines = name.left(at) + u'\n' + name.mid(at);
+                }
+            }
+            if (longest <= width)
+                return {twoLines, font};
+        }
+    }
+    return {twoLines, Fonts::gothic(NameSizes[std::size(NameSizes) - 1], true)};
+}
 
 } // namespace
 
@@ -79,12 +136,17 @@ void ChildChooser::showChildren()
     const QList<Child>& children = practice.children();
     for (int i = 0; i < children.size(); ++i) {
         const Child& child = children[i];
-        auto* button = new QPushButton(child.name, this);
+        auto* button = new QPushButton(this);
         button->setObjectName(u"childButton%1"_s.arg(i));
-        button->setFont(Fonts::gothic(15.75, true));
-        button->setMinimumSize(180, 56);
+        button->setFixedSize(NameButton);
+        const auto [shown, font] = fittedName(child.name, textWidth(button));
+        button->setText(shown);
+        button->setFont(font);
+        button->setToolTip(child.name);
         button->setAccessibleName(child.name);
         names->addWidget(button, i / NamesPerRow, i % NamesPerRow);
+        // At once, not when the layout would: the size below counts it.
+        button->show();
         const qint64 id = child.id;
         connect(button, &QPushButton::clicked, this, [this, id] {
             offeredChild = id;
@@ -103,6 +165,12 @@ void ChildChooser::showChildren()
         offered->setFocus();
     }
     adjustSize();
+    // Grown by a roster read while it is open, it stays over the window.
+    if (isVisible() && parentWidget()) {
+        QRect placed = frameGeometry();
+        placed.moveCenter(parentWidget()->window()->frameGeometry().center());
+        move(placed.topLeft());
+    }
 }
 
 void ChildChooser::done(int result)

@@ -78,6 +78,8 @@ private Q_SLOTS:
     void choosing();
     void nameOpensTheChooserBetweenSheets();
     void addAndRemove();
+    void namesFit_data();
+    void namesFit();
 };
 
 void ChildrenTest::oneChildChangesNothing()
@@ -181,6 +183,52 @@ void ChildrenTest::addAndRemove()
         QCOMPARE(fixture.desktop.shown[box].message.buttons, Desktop::Buttons::YesNoDefaultNo);
     QCOMPARE(chooser->findChild<QPushButton*>(u"childButton1"_s)->text(), u"たろう"_s);
     QVERIFY(!chooser->findChild<QPushButton*>(u"childButton2"_s));
+}
+
+void ChildrenTest::namesFit_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("short") << u"はな"_s;
+    QTest::newRow("twenty kana") << u"くらこちゃんのおねえさんのともだちです"_s;
+    QTest::newRow("twenty wide letters") << u"WWWWWWWWWWWWWWWWWWWW"_s;
+    QTest::newRow("two words") << u"Anna Maria Wolkenst"_s;
+}
+
+// Every name shows whole on a button as wide as the others, and the chooser
+// stays over the window when a roster read adds a row of names.
+void ChildrenTest::namesFit()
+{
+    QFETCH(QString, name);
+    WindowFixture fixture;
+    {
+        RecordStore store(fixture.recordsPath());
+        QVERIFY(store.open());
+        QVERIFY(store.setLastChild(*store.addChild(name)));
+    }
+    QVERIFY(!start(fixture));
+    fixture.click(u"startButton"_s);
+    auto* chooser = fixture.window->findChild<ChildChooser*>();
+    QVERIFY(chooser);
+    for (const QString& more : {u"a"_s, u"b"_s, u"c"_s, u"d"_s})
+        QCOMPARE(fixture.practice->addChild(more), Practice::NameProblem::None);
+    QCoreApplication::processEvents();
+    const auto buttons = chooser->findChildren<QPushButton*>(
+        QRegularExpression(u"^childButton"_s), Qt::FindDirectChildrenOnly);
+    QCOMPARE(buttons.size(), 6);
+    for (const QPushButton* button : buttons)
+        QCOMPARE(button->width(), buttons.first()->width());
+    const QPushButton* shown = chooser->preselected();
+    QCOMPARE(shown->toolTip(), name);
+    QCOMPARE(QString(shown->text()).remove(u'\n'), name);
+    QVERIFY(shown->font().pointSizeF() >= 10);
+    const QStringList lines = shown->text().split(u'\n');
+    QVERIFY(lines.size() <= 2);
+    for (const QString& line : lines) {
+        QVERIFY2(QFontMetrics(shown->font()).horizontalAdvance(line) <= shown->width() - 16,
+            qPrintable(line));
+    }
+    const QPoint off = chooser->frameGeometry().center() - fixture.window->frameGeometry().center();
+    QVERIFY2(off.manhattanLength() <= 2, qPrintable(u"%1, %2"_s.arg(off.x()).arg(off.y())));
 }
 
 QTEST_MAIN(ChildrenTest)
