@@ -19,6 +19,8 @@ namespace {
 
 constexpr double ClockTabIndex = 125;
 
+const QString ChooseHint = u"れんしゅうする ひとを かえる"_s;
+
 } // namespace
 
 StatusLine::StatusLine(QWidget* window)
@@ -41,9 +43,10 @@ StatusLine::StatusLine(QWidget* window)
         Twips::rect(3720, 8760, 1935, 255), QColor(255, 0, 255), Qt::AlignRight | Qt::AlignVCenter);
 
     // In the free space left of the best time: who is practising, once
-    // there are two or more children.
-    childLabel = WindowLook::textLabel(window, u"childLabel"_s, u"れんしゅうする ひとを かえる"_s,
-        Twips::rect(120, 8760, 3480, 255), WindowLook::Blue, Qt::AlignRight | Qt::AlignVCenter);
+    // there are two or more children, bolder than the line it leads and
+    // centred on it.
+    childLabel = WindowLook::textLabel(window, u"childLabel"_s, ChooseHint,
+        Twips::rect(120, 8700, 3480, 375), WindowLook::Blue, Qt::AlignRight | Qt::AlignVCenter);
     connect(new LabelClick(childLabel), &LabelClick::clicked, this, &StatusLine::childClicked);
     childLabel->hide();
 
@@ -75,8 +78,24 @@ void StatusLine::showBestTime(int seconds)
 
 void StatusLine::showChild(bool several, const QString& name)
 {
+    // The last time on the clock was the child's before.
+    if (several && name != shownChild)
+        resetClock();
+    shownChild = name;
     childLabel->setVisible(several);
-    childLabel->setText(several ? name : QString());
+    // As large as the name fits; a name longer than names may be is cut,
+    // whole in its tool tip.
+    QFont font;
+    for (const double size : {12.0, 11.25, 10.5, 9.75}) {
+        font = Fonts::gothic(size, true);
+        if (QFontMetrics(font).horizontalAdvance(name) <= childLabel->width())
+            break;
+    }
+    childLabel->setFont(font);
+    childLabel->setText(several
+            ? QFontMetrics(font).elidedText(name, Qt::ElideRight, childLabel->width())
+            : QString());
+    childLabel->setToolTip(several ? name + u"\n"_s + ChooseHint : ChooseHint);
     childLabel->setAccessibleName(several ? u"れんしゅうする ひと： "_s + name : QString());
 }
 

@@ -51,6 +51,7 @@ private:
     QLineEdit* clockDisplay = nullptr;
     QLabel* bestTimeLabel = nullptr;
     QLabel* childLabel = nullptr;
+    QString shownChild;
     QLabel* dateLabel = nullptr;
     QTimer* clockTimer = nullptr;
 };

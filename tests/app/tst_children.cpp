@@ -8,10 +8,12 @@
 // sheets. The chooser adds, renames and removes children.
 #include "app/child_chooser.h"
 #include "records/record_store.h"
+#include "sheet_player.h"
 #include "window_fixture.h"
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -150,8 +152,17 @@ void ChildrenTest::nameOpensTheChooserBetweenSheets()
 
     fixture.desktop.answers = {Answer::Yes};
     fixture.click(u"stopButton"_s);
+    QVERIFY(SheetPlayer::playSheet(fixture));
+    QCOMPARE(fixture.find<QLineEdit>(u"clockDisplay"_s)->text(), u"0:10"_s);
     QTest::mouseClick(name, Qt::LeftButton);
-    QVERIFY(fixture.window->findChild<ChildChooser*>());
+    auto* chooser = fixture.window->findChild<ChildChooser*>();
+    QVERIFY(chooser);
+    // Another child: their name stands out, and the time was not theirs.
+    QTest::mouseClick(chooser->findChild<QPushButton*>(u"childButton0"_s), Qt::LeftButton);
+    QCOMPARE(childText(fixture), u"ひとりめ"_s);
+    QCOMPARE(fixture.find<QLineEdit>(u"clockDisplay"_s)->text(), u"0:00"_s);
+    QVERIFY(fixture.find(u"childLabel"_s)->font().pointSizeF()
+        > fixture.find(u"bestTimeLabel"_s)->font().pointSizeF());
 }
 
 void ChildrenTest::addAndRemove()
