@@ -331,7 +331,9 @@ QFuture<ClassAnswer<bool>> ClassRecords::open()
 {
     return ask<bool>(d, [](Private& d, Link& link, ClassFailure& failure) -> std::optional<bool> {
         QString why;
-        if (const ClassProblem problem = link.connect(&why); problem != ClassProblem::None) {
+        // Asked when the view opens or the teacher reads again: tried now,
+        // even just after a failure, which may be over.
+        if (const ClassProblem problem = link.connect(&why, true); problem != ClassProblem::None) {
             failure.fail(problem, why);
             return {};
         }
