@@ -23,7 +23,9 @@ QString trendText(const std::optional<double>& trend)
     const long seconds = std::lround(std::abs(*trend));
     if (seconds == 0)
         return u"変化なし"_s;
-    return shortText(int(seconds)) + (*trend < 0 ? u" 速く"_s : u" 遅く"_s);
+    const QString time
+        = seconds < 60 ? QString::number(seconds) + u"秒"_s : minutesText(int(seconds));
+    return time + (*trend < 0 ? u" 速く"_s : u" 遅く"_s);
 }
 
 // A week's practice days of one kind; a week without any is a dash, as an

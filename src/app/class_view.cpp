@@ -24,6 +24,7 @@
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTextBoundaryFinder>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -225,7 +226,9 @@ void ClassView::showUnopened(const ClassFailure& why)
     factsMessage->setText(QString());
     factsPart->setCurrentWidget(factsMessage);
     updateCommands();
-    tellProblem(text, why);
+    // Told over the view, once it is on the screen: from the constructor
+    // it would be a box with nothing behind it.
+    QTimer::singleShot(0, this, [this, text, why] { tellProblem(text, why); });
 }
 
 void ClassView::reload()
