@@ -139,7 +139,8 @@ void ClassRoster::fill(const QList<ClassChild>& roster, Kind kind)
             kindsText << line;
         }
         QTableWidgetItem* name = cell(child.name, Qt::AlignLeft);
-        name->setToolTip(kindsText.join(u'\n'));
+        // The whole name first: a long one is cut in its column.
+        name->setToolTip(child.name + u'\n' + kindsText.join(u'\n'));
         setItem(i, Name, name);
         const KindStanding& standing = child.kinds[shown];
         for (int week = 0; week < 4; ++week) {
