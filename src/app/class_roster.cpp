@@ -8,20 +8,33 @@
 #include <QHeaderView>
 #include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+// In the same script as the times beside it: "20秒 速く".
 QString trendText(const std::optional<double>& trend)
 {
     if (!trend)
         return u"－"_s;
     const long seconds = std::lround(std::abs(*trend));
     if (seconds == 0)
-        return u"かわらない"_s;
-    return QString::number(seconds) + (*trend < 0 ? u"びょう はやく"_s : u"びょう おそく"_s);
+        return u"変化なし"_s;
+    const QString time
+        = seconds < 60 ? QString::number(seconds) + u"秒"_s : minutesText(int(seconds));
+    return time + (*trend < 0 ? u" 速く"_s : u" 遅く"_s);
+}
+
+// A week's practice days of one kind; a week without any is a dash, as an
+// empty time is.
+QString daysText(int days)
+{
+    if (days <= 0)
+        return u"－"_s;
+    return u"%1日"_s.arg(days) + (days >= WeeklyGoalDays ? u" ◎"_s : QString());
 }
 
 QTableWidgetItem* cell(const QString& text, Qt::Alignment alignment = Qt::AlignCenter)
@@ -42,8 +55,8 @@ ClassRoster::ClassRoster(QWidget* parent)
     // side by side on a small screen.
     setFont(Fonts::gothic(9.5));
     setAccessibleName(u"クラスの こども"_s);
-    setHorizontalHeaderLabels({u"なまえ"_s, u"こんしゅう"_s, u"せんしゅう"_s, u"2しゅうまえ"_s,
-        u"3しゅうまえ"_s, u"さいきん"_s, u"いちばん"_s, u"ちょうし"_s});
+    setHorizontalHeaderLabels({u"名前"_s, u"この週"_s, u"先週"_s, u"2週前"_s, u"3週前"_s, u"最新"_s,
+        u"最高"_s, u"調子"_s});
     horizontalHeader()->setFont(font());
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -54,19 +67,45 @@ ClassRoster::ClassRoster(QWidget* parent)
     setAlternatingRowColors(true);
     setWordWrap(false);
     const QFontMetrics metrics(font());
-    setColumnWidth(Name, metrics.horizontalAdvance(u"あいうえおかきく"_s) + 12);
-    for (int week = 0; week < 4; ++week)
-        setColumnWidth(ThisWeek + week, metrics.horizontalAdvance(u"2しゅうまえ"_s) + 12);
-    setColumnWidth(Latest, metrics.horizontalAdvance(u"10分00秒"_s) + 16);
-    setColumnWidth(Best, metrics.horizontalAdvance(u"10分00秒"_s) + 16);
-    horizontalHeader()->setStretchLastSection(true);
+    // Widths from the widest texts, whatever the kind shows: the columns
+    // keep their places when the kind changes. A wider window shares its
+    // room among them in the same proportions (resizeEvent).
+    baseWidths = {metrics.horizontalAdvance(u"あいうえおかきく"_s) + 12,
+        metrics.horizontalAdvance(u"7日 ◎"_s) + 16, 0, 0, 0,
+        metrics.horizontalAdvance(u"10分00秒"_s) + 16, 0,
+        metrics.horizontalAdvance(u"10分00秒 遅く"_s) + 16};
+    for (int week = 1; week < 4; ++week)
+        baseWidths[ThisWeek + week] = baseWidths[ThisWeek];
+    baseWidths[Best] = baseWidths[Latest];
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent)
-        + metrics.horizontalAdvance(u"99びょう おそく"_s) + 16;
-    for (int column = 0; column < Trend; ++column)
-        width += columnWidth(column);
+    int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int column = 0; column < Columns; ++column) {
+        setColumnWidth(column, baseWidths[column]);
+        width += baseWidths[column];
+    }
     setMinimumWidth(width);
     setMinimumHeight(12 * verticalHeader()->defaultSectionSize());
+}
+
+void ClassRoster::resizeEvent(QResizeEvent* event)
+{
+    QTableWidget::resizeEvent(event);
+    // The room beyond the smallest widths shared in their proportions, and
+    // at most twice each: a wide screen does not make one column of eight
+    // hundred pixels beside the rest.
+    int base = 0;
+    for (int each : baseWidths)
+        base += each;
+    const double share = std::clamp(double(viewport()->width()) / std::max(base, 1), 1.0, 2.0);
+    int used = 0;
+    for (int column = 0; column < Columns; ++column) {
+        const int width = column == Columns - 1
+            ? std::max(baseWidths[column], viewport()->width() - used)
+            : int(baseWidths[column] * share);
+        setColumnWidth(column, width);
+        used += width;
+    }
 }
 
 int ClassRoster::chosenRow() const
@@ -87,27 +126,33 @@ void ClassRoster::fill(const QList<ClassChild>& roster, Kind kind)
         QStringList kindsText;
         for (Kind each : AllKinds) {
             const KindStanding& standing = child.kinds[std::size_t(kindNumber(each))];
-            kindsText << kindName(each) + u"： "_s
-                    + (standing.best ? u"さいきん %1、いちばん %2、%3"_s.arg(
-                           shortText(standing.latest().value_or(0)), shortText(*standing.best),
-                           trendText(standing.trend()))
-                                     : u"まだ ありません"_s);
+            QString line = kindName(each) + u"： "_s;
+            if (!standing.best) {
+                line += u"まだありません"_s;
+            } else {
+                line += u"最新 %1、最高 %2"_s.arg(
+                    shortText(standing.latest().value_or(0)), shortText(*standing.best));
+                // A trend needs two sheets; with one the line ends at the best.
+                if (standing.trend())
+                    line += u"、調子 "_s + trendText(standing.trend());
+            }
+            kindsText << line;
         }
         QTableWidgetItem* name = cell(child.name, Qt::AlignLeft);
-        name->setToolTip(kindsText.join(u'\n'));
+        // The whole name first: a long one is cut in its column.
+        name->setToolTip(child.name + u'\n' + kindsText.join(u'\n'));
         setItem(i, Name, name);
+        const KindStanding& standing = child.kinds[shown];
         for (int week = 0; week < 4; ++week) {
-            const int days = child.weekDays[std::size_t(week)];
-            const bool goal = days >= WeeklyGoalDays;
-            QTableWidgetItem* item = cell(u"%1にち"_s.arg(days) + (goal ? u" ◎"_s : QString()));
-            if (goal) {
+            const int days = standing.weekDays[std::size_t(week)];
+            QTableWidgetItem* item = cell(daysText(days));
+            if (days >= WeeklyGoalDays) {
                 // Both colours set, so that it reads on a dark desktop too.
                 item->setBackground(QColor(200, 240, 200));
                 item->setForeground(Qt::black);
             }
             setItem(i, ThisWeek + week, item);
         }
-        const KindStanding& standing = child.kinds[shown];
         const auto latest = standing.latest();
         setItem(i, Latest, cell(latest ? shortText(*latest) : u"－"_s, Qt::AlignRight));
         setItem(i, Best, cell(standing.best ? shortText(*standing.best) : u"－"_s, Qt::AlignRight));

@@ -6,10 +6,12 @@
 
 #include <QTableWidget>
 
+#include <array>
+
 // The class's children in the teacher's view ("roster"), a row each: the
-// name with every kind at a glance in its tool tip, the practice days of the
-// last four weeks (◎ at the weekly goal), and the latest and best time and
-// the trend in the chosen kind.
+// name with every kind at a glance in its tool tip, and in the chosen kind
+// the practice days of the last four weeks (◎ at the weekly goal), the
+// latest and best time and the trend.
 class ClassRoster : public QTableWidget
 {
     Q_OBJECT
@@ -23,4 +25,10 @@ public:
     void fill(const QList<ClassChild>& roster, Kind kind);
     // The chosen row; -1 with none.
     int chosenRow() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    std::array<int, Columns> baseWidths{};
 };

@@ -19,11 +19,11 @@ namespace {
 
 const QString Title = u"Varolin クラス"_s;
 
-// The server's own words go last, for whoever keeps the server.
+// The server's own words are for whoever keeps the server: behind the
+// box's details button, not in the sentence.
 int tell(Desktop& desktop, const QString& text, const QString& detail = {})
 {
-    ask(desktop, nullptr, detail.isEmpty() ? text : text + u"\r\n\r\n"_s + detail, Title,
-        Desktop::Buttons::Ok, Desktop::Icon::Warning);
+    ask(desktop, nullptr, text, Title, Desktop::Buttons::Ok, Desktop::Icon::Warning, detail);
     return 1;
 }
 
@@ -33,26 +33,26 @@ QString classProblemText(ClassProblem problem)
 {
     switch (problem) {
     case ClassProblem::PasswordFileMissing:
-        return u"パスワードの ファイルが ありません。"_s;
+        return u"パスワードのファイルがありません。"_s;
     case ClassProblem::PasswordFileUnreadable:
-        return u"パスワードの ファイルを よめません。"_s;
+        return u"パスワードのファイルを読めません。"_s;
     case ClassProblem::PasswordFileExposed:
-        return u"パスワードの ファイルを ほかの ひとも よめます。"
-               u"あなただけが よめるように して ください（chmod 600）。"_s;
+        return u"パスワードのファイルをほかの人も読めます。"
+               u"あなただけが読めるようにしてください（chmod 600）。"_s;
     case ClassProblem::Unreachable:
-        return u"がっこうの サーバーに つながりません。"_s;
+        return u"学校のサーバーに接続できません。"_s;
     case ClassProblem::LoginRefused:
-        return u"サーバーに はいれません。なまえ（role）か パスワードが ちがいます。"_s;
+        return u"サーバーにログインできません。ロール名（role）かパスワードが違います。"_s;
     case ClassProblem::PrivilegeRefused:
-        return u"この なまえ（role）では この クラスの きろくを みられません。"_s;
+        return u"このロール名（role）では、このクラスの記録を見られません。"_s;
     case ClassProblem::NewerServer:
-        return u"サーバーが この Varolin より あたらしく なって います。"
-               u"Varolin を あたらしく して ください。"_s;
+        return u"サーバーがこの Varolin より新しくなっています。"
+               u"Varolin を更新してください。"_s;
     case ClassProblem::Failed:
     case ClassProblem::None:
         break;
     }
-    return u"サーバーが こたえて くれませんでした。"_s;
+    return u"サーバーが応答しませんでした。"_s;
 }
 
 int runClassView(Desktop& desktop, const QString& programFolder)
@@ -66,14 +66,14 @@ int runClassView(Desktop& desktop, const QString& programFolder)
     const QString file = findClassConfig();
     if (file.isEmpty()) {
         return tell(desktop,
-            u"クラスの せってい（class.ini）が ありません。"
-            u"がっこうの サーバーの かかりの ひとに きいて ください。"_s);
+            u"クラスの設定（class.ini）がありません。"
+            u"学校のサーバーの担当者にお問い合わせください。"_s);
     }
     QString why;
     std::optional<ClassConfig> config = readClassConfig(file, &why);
     if (!config) {
-        return tell(desktop, u"クラスの せってい（class.ini）が よめません。"_s,
-            QDir::toNativeSeparators(why));
+        return tell(
+            desktop, u"クラスの設定（class.ini）を読めません。"_s, QDir::toNativeSeparators(why));
     }
     config->teacher = true;
     // Made before the records that ask through it, so it goes after them.
@@ -88,17 +88,21 @@ int runClassView(Desktop& desktop, const QString& programFolder)
         waiting.quit();
     });
     waiting.exec();
-    if (!opened || !*opened) {
+    // A server away (switched off, the network down) may come back: the
+    // view opens and says so, and reading again tries it. A refusal stays
+    // one until class.ini or the server changes, and ends here.
+    const bool away = opened && !*opened && opened->problem == ClassProblem::Unreachable;
+    if ((!opened || !*opened) && !away) {
         return tell(desktop, classProblemText(opened ? opened->problem : ClassProblem::Failed),
             opened ? opened->detail : QString());
     }
     const ClassViewMaker make = classViewMaker(programFolder);
     if (!make) {
-        return tell(
-            desktop, u"クラスの がめんを ひらけません。\rVarolin を いれなおして ください。"_s);
+        return tell(desktop, u"クラスの画面を開けません。\rVarolin を入れ直してください。"_s);
     }
     // Made after the records it reads, so it goes first.
-    const std::unique_ptr<QWidget> view(make(records, desktop));
+    const std::unique_ptr<QWidget> view(
+        make(records, desktop, away ? static_cast<const ClassFailure*>(&*opened) : nullptr));
     QObject::connect(&instance, &SingleInstance::activationRequested, view.get(), [&view] {
         view->showNormal();
         view->raise();

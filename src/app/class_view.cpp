@@ -9,6 +9,7 @@
 #include "app/records_widgets.h"
 #include "app/records_window.h"
 #include "app/weak_facts.h"
+#include "app/window_fit.h"
 #include "practice/practice.h"
 #include "printing/fonts.h"
 
@@ -23,6 +24,7 @@
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTextBoundaryFinder>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -32,7 +34,7 @@ const QString Title = u"Varolin クラス"_s;
 
 // Shown in a part's place, and beside the commands, while its question is
 // out.
-const QString Loading = u"よみこみちゅう…"_s;
+const QString Loading = u"読み込み中…"_s;
 
 // Characters as a reader counts them, as a machine counts a child's name.
 int readerLength(const QString& text)
@@ -46,29 +48,30 @@ int readerLength(const QString& text)
 
 } // namespace
 
-ClassView::ClassView(ClassRecords& records, Desktop& desktop, QWidget* parent)
+ClassView::ClassView(ClassRecords& records, Desktop& desktop,
+    const std::optional<ClassFailure>& notOpened, QWidget* parent)
     : QWidget(parent)
     , records(records)
     , desk(desktop)
+    , opened(!notOpened)
 {
     setWindowTitle(Title + u" － "_s + records.className());
     setAccessibleName(windowTitle());
     setFont(Fonts::gothic(10.5));
     buildControls();
     kinds->button(kindNumber(shownKind))->setChecked(true);
-    reload();
-    // Most of the screen for the roster's rows, and never more than the
-    // screen: a 1024 x 768 one included. Room is left for a title bar and
-    // borders, which are not known before the window is shown.
+    if (notOpened)
+        showUnopened(*notOpened);
+    else
+        reload();
+    // Most of the screen's height for the roster's rows, and as wide as the
+    // roster's columns at their widest beside the map: a wide screen does
+    // not stretch one column. Never more than the screen, a 1024 x 768 one
+    // with a panel included.
     if (QScreen* screen = this->screen()) {
-        const QRect available = screen->availableGeometry();
-        const QSize room = available.size() - QSize(16, 40);
-        const QSize wanted = sizeHint()
-                                 .expandedTo(QSize(room.width() * 3 / 4, room.height() * 9 / 10))
-                                 .boundedTo(room);
-        resize(wanted);
-        move(available.topLeft()
-            + QPoint((room.width() - wanted.width()) / 2, (room.height() - wanted.height()) / 2));
+        const QSize wanted(sizeHint().width() + table->minimumWidth(),
+            screen->availableGeometry().height() * 9 / 10);
+        fitOnScreen(this, screen, wanted);
     }
 }
 
@@ -87,7 +90,7 @@ void ClassView::buildControls()
     kinds = addKindButtons(this, topRow, 90);
     connect(kinds, &QButtonGroup::idClicked, this, [this](int id) { setKind(kindFromNumber(id)); });
     topRow->addStretch();
-    reloadCommand = new QPushButton(u"よみなおす"_s, this);
+    reloadCommand = new QPushButton(u"読み直す"_s, this);
     reloadCommand->setObjectName(u"reload"_s);
     reloadCommand->setAutoDefault(false);
     connect(reloadCommand, &QPushButton::clicked, this, &ClassView::reload);
@@ -95,7 +98,7 @@ void ClassView::buildControls()
     layout->addLayout(topRow);
 
     auto* body = new QHBoxLayout;
-    auto* rosterBox = new QGroupBox(u"クラスの こども"_s, this);
+    auto* rosterBox = new QGroupBox(u"クラスの児童"_s, this);
     rosterBox->setFont(Fonts::gothic(10.5, true));
     auto* rosterLayout = new QVBoxLayout(rosterBox);
     rosterPart = new QStackedWidget(rosterBox);
@@ -108,25 +111,25 @@ void ClassView::buildControls()
     rosterMessage->setWordWrap(true);
     rosterPart->addWidget(rosterMessage);
     rosterLayout->addWidget(rosterPart, 1);
-    auto* legend
-        = new QLabel(u"◎ … めあて（1しゅうかんに 4にち）に とどいた しゅう\n"
-                     u"ちょうし … さいごの 10まいの あとの はんぶんを まえの はんぶんと くらべて"_s,
-            rosterBox);
+    auto* legend = new QLabel(u"週の欄 … その種類を練習した日数、◎ は目標（週4日）に届いた週\n"
+                              u"調子 … 最近10枚のうち新しい5枚の平均を、古い5枚と比べて"_s,
+        rosterBox);
     legend->setFont(Fonts::gothic(9));
     rosterLayout->addWidget(legend);
     body->addWidget(rosterBox, 1);
 
-    auto* factsBox = new QGroupBox(u"クラスの にがてな もんだい"_s, this);
+    auto* factsBox = new QGroupBox(u"クラスの苦手な問題"_s, this);
     factsBox->setFont(Fonts::gothic(10.5, true));
     auto* factsLayout = new QVBoxLayout(factsBox);
-    auto* factsNote = new QLabel(u"ひとり さいごの 10まいずつ"_s, factsBox);
+    auto* factsNote = new QLabel(u"1人につき最近の10枚"_s, factsBox);
     factsNote->setFont(Fonts::gothic(9));
     factsLayout->addWidget(factsNote);
     factsPart = new QStackedWidget(factsBox);
     auto* factsPage = new QWidget(factsPart);
     auto* factsPageLayout = new QVBoxLayout(factsPage);
     factsPageLayout->setContentsMargins(0, 0, 0, 0);
-    facts = new WeakFacts(u"クラスの にがてな もんだい"_s, WeakFacts::Legend::None, factsPage);
+    facts
+        = new WeakFacts(u"クラスの苦手な問題"_s, WeakFacts::Legend::None, factsPage, Words::Adult);
     factsPageLayout->addWidget(facts);
     factsPageLayout->addStretch();
     factsPart->addWidget(factsPage);
@@ -136,16 +139,17 @@ void ClassView::buildControls()
     factsMessage->setWordWrap(true);
     factsPart->addWidget(factsMessage);
     factsLayout->addWidget(factsPart);
-    // The map keeps its size; the roster takes the rest.
+    // The map keeps its size, whatever the kind; the roster takes the rest.
+    factsBox->setFixedWidth(factsBox->sizeHint().width());
     body->addWidget(factsBox, 0);
     layout->addLayout(body, 1);
 
     auto* commandRow = new QHBoxLayout;
-    recordsCommand = new QPushButton(u"きろくを みる"_s, this);
-    addCommand = new QPushButton(u"こどもを ふやす"_s, this);
-    renameCommand = new QPushButton(u"なまえを かえる"_s, this);
-    removeCommand = new QPushButton(u"けす"_s, this);
-    csvCommand = new QPushButton(u"CSV にかきだす"_s, this);
+    recordsCommand = new QPushButton(u"記録を見る"_s, this);
+    addCommand = new QPushButton(u"児童を追加"_s, this);
+    renameCommand = new QPushButton(u"名前を変更"_s, this);
+    removeCommand = new QPushButton(u"削除"_s, this);
+    csvCommand = new QPushButton(u"CSV に書き出す"_s, this);
     recordsCommand->setObjectName(u"openRecords"_s);
     addCommand->setObjectName(u"addChild"_s);
     renameCommand->setObjectName(u"renameChild"_s);
@@ -173,7 +177,7 @@ const ClassChild* ClassView::chosenChild()
 {
     const int row = table->chosenRow();
     if (row < 0 || row >= roster.size()) {
-        ask(desk, this, u"こどもを えらんで ください。"_s, Title, Desktop::Buttons::Ok);
+        ask(desk, this, u"児童を選んでください。"_s, Title, Desktop::Buttons::Ok);
         return nullptr;
     }
     return &roster[row];
@@ -181,10 +185,10 @@ const ClassChild* ClassView::chosenChild()
 
 void ClassView::tellProblem(const QString& what, const ClassFailure& failure)
 {
-    ask(desk, this,
-        what + u"\r\n"_s + classProblemText(failure.problem)
-            + (failure.detail.isEmpty() ? QString() : u"\r\n\r\n"_s + failure.detail),
-        Title, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+    // The server's own words, in English or Japanese as it was set up, are
+    // for whoever keeps it: behind the box's details button.
+    ask(desk, this, what + u"\r\n"_s + classProblemText(failure.problem), Title,
+        Desktop::Buttons::Ok, Desktop::Icon::Warning, failure.detail);
 }
 
 template <typename T, typename Done> void ClassView::await(const QFuture<T>& question, Done done)
@@ -212,8 +216,36 @@ void ClassView::updateCommands()
         setCursor(Qt::BusyCursor);
 }
 
+void ClassView::showUnopened(const ClassFailure& why)
+{
+    rosterRead = false;
+    const QString text = u"クラスのサーバーに接続できませんでした。"_s;
+    rosterMessage->setText(keptWords(text + u"\n"_s + classProblemText(why.problem)
+        + u"\n「読み直す」で、もう一度接続します。"_s));
+    rosterPart->setCurrentWidget(rosterMessage);
+    factsMessage->setText(QString());
+    factsPart->setCurrentWidget(factsMessage);
+    updateCommands();
+    // Told over the view, once it is on the screen: from the constructor
+    // it would be a box with nothing behind it.
+    QTimer::singleShot(0, this, [this, text, why] { tellProblem(text, why); });
+}
+
 void ClassView::reload()
 {
+    if (!opened) {
+        // Started while the server was away: it is reached first.
+        rosterMessage->setText(Loading);
+        rosterPart->setCurrentWidget(rosterMessage);
+        await(records.open(), [this](const ClassAnswer<bool>& answer) {
+            opened = bool(answer);
+            if (opened)
+                reload();
+            else
+                showUnopened(answer);
+        });
+        return;
+    }
     rosterRead = false;
     rosterMessage->setText(Loading);
     rosterPart->setCurrentWidget(rosterMessage);
@@ -226,8 +258,8 @@ void ClassView::reload()
             rosterPart->setCurrentWidget(table);
             return;
         }
-        rosterMessage->setText(u"クラスの きろくを よめませんでした。"_s);
-        tellProblem(u"クラスの きろくを よめませんでした。"_s, read);
+        rosterMessage->setText(u"クラスの記録を読めませんでした。"_s);
+        tellProblem(u"クラスの記録を読めませんでした。"_s, read);
     });
     readFacts();
 }
@@ -250,7 +282,7 @@ void ClassView::readFacts()
         if (asked != factsAsked)
             return;
         if (!met) {
-            factsMessage->setText(u"にがてな もんだいを よめませんでした。"_s);
+            factsMessage->setText(u"苦手な問題を読めませんでした。"_s);
             return;
         }
         facts->setFacts(kind, *met.value);
@@ -270,7 +302,7 @@ void ClassView::openRecords()
     await(records.childSheets(chosen->id, chosen->name),
         [this, child](const ClassAnswer<ChildSheets>& read) {
             if (!read) {
-                tellProblem(child.name + u"の きろくを よめませんでした。"_s, read);
+                tellProblem(child.name + u"さんの記録を読めませんでした。"_s, read);
                 return;
             }
             auto* window = new RecordsWindow(read.value->reader(), child, shownKind, desk, this);
@@ -335,7 +367,7 @@ void ClassView::askName(const QString& title, const QString& name, qint64 except
 
 void ClassView::addChild()
 {
-    askName(u"こどもを ふやす"_s, QString(), 0,
+    askName(u"児童を追加"_s, QString(), 0,
         [this](const QString& name) { return records.addChild(name); });
 }
 
@@ -345,7 +377,7 @@ void ClassView::renameChild()
     if (!chosen)
         return;
     const qint64 id = chosen->id;
-    askName(u"なまえを かえる"_s, chosen->name, id,
+    askName(u"名前を変更"_s, chosen->name, id,
         [this, id](const QString& name) { return records.renameChild(id, name); });
 }
 
@@ -358,24 +390,24 @@ void ClassView::removeChild()
     await(records.countsByKind(child.id),
         [this, child](const ClassAnswer<std::array<int, 4>>& counts) {
             if (!counts) {
-                tellProblem(u"きろくを よめませんでした。"_s, counts);
+                tellProblem(child.name + u"さんの記録を読めませんでした。"_s, counts);
                 return;
             }
             const QString list = sheetCountList(*counts.value);
             if (ask(desk, this,
-                    child.name + u" を クラスから けします。"_s + child.name
-                        + u"の きろくも ぜんぶ きえます。\r\n\r\n"_s + list + u"\r\n\r\n"_s,
-                    u"けす"_s, Desktop::Buttons::YesNoDefaultNo, Desktop::Icon::Warning)
+                    child.name + u"さんをクラスから削除します。サーバーにある"_s + child.name
+                        + u"さんの記録もすべて消え、元に戻せません。\r\n\r\n"_s + list
+                        + u"\r\n\r\n"_s,
+                    u"削除"_s, Desktop::Buttons::YesNoDefaultNo, Desktop::Icon::Warning)
                 != Desktop::Answer::Yes)
                 return;
-            if (ask(desk, this, child.name + u"： ほんとうに、けして いいですか？"_s,
-                    u"もういちどかくにん"_s, Desktop::Buttons::YesNoDefaultNo,
-                    Desktop::Icon::Warning)
+            if (ask(desk, this, child.name + u"さんを本当に削除しますか？"_s, u"確認"_s,
+                    Desktop::Buttons::YesNoDefaultNo, Desktop::Icon::Warning)
                 != Desktop::Answer::Yes)
                 return;
             await(records.removeChild(child.id), [this, child](const ClassAnswer<bool>& removed) {
                 if (!removed)
-                    tellProblem(child.name + u" を けせませんでした。"_s, removed);
+                    tellProblem(child.name + u"さんを削除できませんでした。"_s, removed);
                 reload();
             });
         });
@@ -389,12 +421,11 @@ void ClassView::exportCsv()
     // A class named "3/1" must not make a folder of its own.
     fileName.replace(u'/', u'-').replace(u'\\', u'-');
     const QString path = desk.saveFileName(
-        this, u"CSV にかきだす"_s, QDir(folder).filePath(fileName), u"CSV (*.csv)"_s);
+        this, u"CSV に書き出す"_s, QDir(folder).filePath(fileName), u"CSV (*.csv)"_s);
     if (path.isEmpty())
         return;
     await(records.writeCsv(path), [this, path](const ClassAnswer<bool>& written) {
-        const QString text
-            = u"CSV を かきだせませんでした。\r\n"_s + QDir::toNativeSeparators(path);
+        const QString text = u"CSV を書き出せませんでした。\r\n"_s + QDir::toNativeSeparators(path);
         // Either the server did not answer or the file could not be written.
         if (!written)
             tellProblem(text, written);

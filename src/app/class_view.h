@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class ClassRoster;
 class Desktop;
 class QButtonGroup;
@@ -30,11 +32,15 @@ class ClassView : public QWidget
 public:
     // `records` must be open and outlive the view. The roster and the weak
     // facts are asked for at once, and shown when they come.
-    ClassView(ClassRecords& records, Desktop& desktop, QWidget* parent = nullptr);
+    // `notOpened`: why `records` could not be opened (the server away); the
+    // view says so and opens them when the teacher reads again.
+    ClassView(ClassRecords& records, Desktop& desktop,
+        const std::optional<ClassFailure>& notOpened = std::nullopt, QWidget* parent = nullptr);
     ~ClassView() override;
 
 public Q_SLOTS:
-    // Reads the roster and the weak facts again.
+    // Reads the roster and the weak facts again, opening the records first
+    // when they were not.
     void reload();
     void setKind(Kind kind);
     // The chosen child's records window, opened once their sheets are read.
@@ -50,6 +56,7 @@ Q_SIGNALS:
 
 private:
     void buildControls();
+    void showUnopened(const ClassFailure& why);
     void readFacts();
     // The commands wait while a question is out; those of a child while
     // the roster is not read.
@@ -72,6 +79,7 @@ private:
     Kind shownKind = Kind::Addition;
     QList<ClassChild> roster;
     bool rosterRead = false;
+    bool opened = true;
     int questionsOut = 0;
     int factsAsked = 0; // only the answer to the last question is shown
 

@@ -9,7 +9,7 @@ QString Desktop::saveFileName(QWidget*, const QString&, const QString&, const QS
 }
 
 Desktop::Answer ask(Desktop& desktop, QWidget* parent, const QString& prompt, const QString& title,
-    Desktop::Buttons buttons, Desktop::Icon icon)
+    Desktop::Buttons buttons, Desktop::Icon icon, const QString& details)
 {
-    return desktop.showMessage(parent, {prompt, title, buttons, icon});
+    return desktop.showMessage(parent, {prompt, title, buttons, icon, details});
 }

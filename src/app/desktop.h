@@ -32,6 +32,9 @@ public:
         QString title;
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
+        // Words for whoever looks after the machine or the server (another
+        // program's message), behind a button rather than in the prompt.
+        QString details;
     };
 
     virtual ~Desktop();
@@ -78,4 +81,5 @@ public:
 
 // Convenience for the common case of one call per box.
 Desktop::Answer ask(Desktop& desktop, QWidget* parent, const QString& prompt, const QString& title,
-    Desktop::Buttons buttons, Desktop::Icon icon = Desktop::Icon::None);
+    Desktop::Buttons buttons, Desktop::Icon icon = Desktop::Icon::None,
+    const QString& details = {});

@@ -91,6 +91,8 @@ Desktop::Answer QtDesktop::showMessage(QWidget* parent, const Message& message)
     box.setWindowTitle(message.title);
     box.setTextFormat(Qt::PlainText);
     box.setText(displayText(message.prompt));
+    if (!message.details.isEmpty())
+        box.setDetailedText(message.details.trimmed());
     switch (message.icon) {
     case Icon::None:
         box.setIcon(QMessageBox::NoIcon);

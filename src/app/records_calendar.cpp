@@ -3,6 +3,7 @@
 
 #include "app/records_text.h"
 #include "app/records_widgets.h"
+#include "drill/kind_text.h"
 
 #include <QBoxLayout>
 
@@ -23,11 +24,19 @@ CalendarPart::CalendarPart(RecordReader& store, std::function<QDate()> today, QW
     setContents(calendarPart);
 }
 
-void CalendarPart::read(qint64 child)
+void CalendarPart::read(qint64 child, Kind kind)
 {
     const QDate day = today();
-    const auto practised = store.practiceDays(child, calendarStart(day), day);
-    if (practised)
-        calendar->setDays(day, *practised);
-    showReadable(practised.has_value());
+    // A day of the kind is a day with a best of that kind.
+    const auto bests = store.dailyBest(child, kind, calendarStart(day));
+    if (bests) {
+        QList<QDate> practised;
+        for (const DayBest& best : *bests) {
+            if (best.day <= day)
+                practised.append(best.day);
+        }
+        calendar->setDays(day, practised);
+    }
+    setTitle(u"れんしゅうした ひ（"_s + kindName(kind) + u"）"_s);
+    showReadable(bests.has_value());
 }

@@ -2,13 +2,15 @@
 #pragma once
 
 #include "app/records_part.h"
+#include "drill/kind.h"
 #include "records/record_reader.h"
 
 #include <functional>
 
 class PracticeCalendar;
 
-// On which days of the last eight weeks one child practised.
+// On which days of the last eight weeks one child practised one kind: the
+// weekly goal is a goal per kind, as the class view counts it.
 class CalendarPart : public RecordsPart
 {
     Q_OBJECT
@@ -16,7 +18,7 @@ class CalendarPart : public RecordsPart
 public:
     CalendarPart(RecordReader& store, std::function<QDate()> today, QWidget* parent);
 
-    void read(qint64 child);
+    void read(qint64 child, Kind kind);
 
 private:
     RecordReader& store;

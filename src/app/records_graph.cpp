@@ -110,8 +110,16 @@ GraphPart::GraphPart(RecordReader& store, std::function<QDate()> today, QWidget*
     chartView = new QChartView(chart, graphPart);
     chartView->setObjectName(u"graph"_s);
     chartView->setRenderHint(QPainter::Antialiasing);
-    chartView->setMinimumSize(400, 190);
+    // Tall enough for four steps of the seconds axis below the legend and
+    // the day axis.
+    chartView->setMinimumSize(400, 230);
+    // The number of steps follows the room the plot gets.
+    connect(chart, &QChart::plotAreaChanged, this, [this] {
+        if (data && stepsThatFit() != steps)
+            draw();
+    });
     chartView->setAccessibleName(u"タイムの グラフ"_s);
+    empty = emptyNote(u"graphEmpty"_s, chartView);
     graphLayout->addWidget(chartView, 1);
 
     auto* rangeRow = new QHBoxLayout;
@@ -211,12 +219,15 @@ void GraphPart::draw()
     const bool years = data->first.daysTo(day) > 365;
 
     const bool hasBest = best < Settings::DefaultSeconds;
-    // Whole steps a child can read: 10, 20 or 30 seconds, whole minutes.
+    // Whole steps a child can read: 10, 20 or 30 seconds, whole minutes;
+    // no more of them than the graph's height has room for, since a label
+    // that does not fit its step is drawn as 「…」.
     const int highest = std::max({hasBest ? best : 0, data->slowestSeconds, 50});
+    steps = stepsThatFit();
     int step = 0;
     for (int each : {10, 20, 30, 60, 120, 300, 600, 1200, 3000, 6000}) {
         step = each;
-        if (highest + highest / 10 <= step * 6)
+        if (highest + highest / 10 <= step * steps)
             break;
     }
     const int top = (highest + highest / 10 + step - 1) / step * step;
@@ -242,11 +253,24 @@ void GraphPart::draw()
         hasBest ? QList<QPointF>{{start, qreal(best)}, {end, qreal(best)}} : QList<QPointF>{});
     bestLine->setVisible(hasBest);
 
+    // A bare grid would say nothing: a kind not practised says so.
+    empty->setVisible(!data->newest);
     const QString text = graphSummary(kind, data->newest ? &*data->newest : nullptr, best,
         int(data->sheets.size()), allDays->isChecked());
-    summary->setText(text);
+    summary->setText(keptWords(text));
     summary->setAccessibleName(text);
     chartView->setAccessibleDescription(text);
+}
+
+int GraphPart::stepsThatFit() const
+{
+    // A label needs its line and the axis' padding above and below it.
+    const int labelHeight = QFontMetrics(secondsAxis->labelsFont()).height() + 8;
+    const qreal height = chart->plotArea().height();
+    // Not laid out yet: the most, until it is.
+    if (height <= 0)
+        return 6;
+    return std::clamp(int(height / labelHeight), 2, 6);
 }
 
 void GraphPart::applyPalette()

@@ -24,7 +24,8 @@ class QValueAxis;
 // best a line, the best time a dashed line across, over the last 30 days or
 // every day with a sheet, and one sentence that says it in words. The chart
 // view is named "graph", its series "sheetDots", "dayBests" and "bestTime",
-// the range buttons "lastDays" and "allDays", the sentence "graphSummary".
+// the range buttons "lastDays" and "allDays", the sentence "graphSummary",
+// the note over a kind with no sheet "graphEmpty".
 class GraphPart : public RecordsPart
 {
     Q_OBJECT
@@ -56,12 +57,15 @@ private:
     void readAgain();
     void draw();
     void applyPalette();
+    // How many steps of the seconds axis have room for their labels.
+    int stepsThatFit() const;
 
     RecordReader& store;
     std::function<QDate()> today;
     qint64 child = 0;
     Kind kind = Kind::Addition;
     int best = 0;
+    int steps = 6;
     std::optional<GraphData> data;
 
     QChart* chart = nullptr;
@@ -74,4 +78,5 @@ private:
     QRadioButton* lastDays = nullptr;
     QRadioButton* allDays = nullptr;
     QLabel* summary = nullptr;
+    QLabel* empty = nullptr;
 };

@@ -18,9 +18,11 @@ public:
     {
         return varolinMakeRecordsView(practice, kind, desktop, parent);
     }
-    QWidget* makeClassView(ClassRecords& records, Desktop& desktop) override
+    QWidget* makeClassView(
+        ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened) override
     {
-        return new ClassView(records, desktop);
+        return new ClassView(
+            records, desktop, notOpened ? std::optional(*notOpened) : std::nullopt);
     }
 };
 

@@ -22,11 +22,11 @@ void RecordsPart::setContents(QWidget* contents)
 {
     stack = new QStackedWidget(this);
     stack->addWidget(contents);
-    auto* failure = new QLabel(unreadableText(), stack);
+    auto* failure = new QLabel(keptWords(unreadableText()), stack);
     failure->setObjectName(u"unreadable"_s);
     failure->setAlignment(Qt::AlignCenter);
     failure->setWordWrap(true);
-    failure->setAccessibleName(failure->text());
+    failure->setAccessibleName(unreadableText());
     stack->addWidget(failure);
     auto* boxLayout = new QVBoxLayout(this);
     boxLayout->addWidget(stack);
@@ -35,4 +35,19 @@ void RecordsPart::setContents(QWidget* contents)
 void RecordsPart::showReadable(bool readable)
 {
     stack->setCurrentIndex(readable ? 0 : 1);
+}
+
+QLabel* emptyNote(const QString& name, QWidget* host)
+{
+    auto* note = new QLabel(noSheetsText(), host);
+    note->setObjectName(name);
+    note->setFont(Fonts::gothic(12, true));
+    note->setAccessibleName(note->text());
+    // Over the grid or the rows' stripes, in the colours of the window.
+    note->setAutoFillBackground(true);
+    note->setMargin(8);
+    note->hide();
+    auto* centre = new QVBoxLayout(host);
+    centre->addWidget(note, 0, Qt::AlignCenter);
+    return note;
 }

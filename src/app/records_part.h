@@ -24,3 +24,7 @@ public:
 private:
     QStackedWidget* stack = nullptr;
 };
+
+// 「まだ ありません」 in the middle of `host`, named `name`: what a part shows
+// over its graph or table while the kind has no sheet. Hidden at first.
+QLabel* emptyNote(const QString& name, QWidget* host);

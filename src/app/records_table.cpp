@@ -8,6 +8,7 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QLabel>
 #include <QScrollBar>
 #include <QTableView>
 
@@ -30,8 +31,9 @@ public:
 
     // Called when a later batch cannot be read.
     std::function<void()> onUnreadable;
-    // Whose sheets; set before a reload.
+    // Whose sheets of which kind; set before a reload.
     qint64 child = RecordStore::FirstChild;
+    Kind kind = Kind::Addition;
 
     // Starts again from the newest sheet; false when it cannot be read.
     bool reload()
@@ -39,7 +41,7 @@ public:
         beginResetModel();
         kept.clear();
         more = false;
-        const auto batch = store.sheets(SheetRange().ofChild(child).atMost(BatchSize));
+        const auto batch = store.sheets(SheetRange().ofChild(child).ofKind(kind).atMost(BatchSize));
         if (batch) {
             kept = *batch;
             more = batch->size() == BatchSize;
@@ -57,8 +59,8 @@ public:
     {
         if (!canFetchMore(parent))
             return;
-        const auto batch
-            = store.sheets(SheetRange().ofChild(child).following(kept.last()).atMost(BatchSize));
+        const auto batch = store.sheets(
+            SheetRange().ofChild(child).ofKind(kind).following(kept.last()).atMost(BatchSize));
         if (!batch) {
             more = false;
             if (onUnreadable)
@@ -162,14 +164,18 @@ SheetTablePart::SheetTablePart(RecordReader& store, QWidget* parent)
     table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table->setMinimumWidth(tableWidth);
     table->setMinimumHeight(6 * table->verticalHeader()->defaultSectionSize());
+    empty = emptyNote(u"tableEmpty"_s, table->viewport());
     setContents(table);
 }
 
-void SheetTablePart::read(qint64 child)
+void SheetTablePart::read(qint64 child, Kind kind)
 {
     model->child = child;
+    model->kind = kind;
     readable = model->reload();
     showReadable(readable);
+    setTitle(u"これまでの きろく（"_s + kindName(kind) + u"）"_s);
+    empty->setVisible(readable && model->rowCount() == 0);
 }
 
 bool SheetTablePart::hasSheets() const

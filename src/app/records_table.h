@@ -2,13 +2,16 @@
 #pragma once
 
 #include "app/records_part.h"
+#include "drill/kind.h"
 #include "records/record_reader.h"
 
+class QLabel;
 class QTableView;
 class SheetTableModel;
 
-// Every stored sheet of one child, newest first: date, kind, time and wrong
-// digits. The table is named "sheets".
+// Every stored sheet of one child in one kind, newest first: date, kind,
+// time and wrong digits; 「まだ ありません」 ("tableEmpty") over it while there
+// is none. The table is named "sheets".
 class SheetTablePart : public RecordsPart
 {
     Q_OBJECT
@@ -16,12 +19,13 @@ class SheetTablePart : public RecordsPart
 public:
     SheetTablePart(RecordReader& store, QWidget* parent);
 
-    void read(qint64 child);
+    void read(qint64 child, Kind kind);
     // Read, with at least one sheet.
     bool hasSheets() const;
 
 private:
     SheetTableModel* model = nullptr;
     QTableView* table = nullptr;
+    QLabel* empty = nullptr;
     bool readable = false;
 };

@@ -59,16 +59,18 @@ QString factText(Kind kind, int row, int column)
     return QString::number(first) + sign + QString::number(row);
 }
 
-QString factDetail(Kind kind, int row, int column, const FactStat* stat)
+QString factDetail(Kind kind, int row, int column, const FactStat* stat, Words words)
 {
+    const bool adult = words == Words::Adult;
     const QString fact = factText(kind, row, column) + u"： "_s;
     if (!stat || stat->answers == 0)
-        return fact + u"まだ でて いません"_s;
-    return fact + u"へいきん "_s + QString::number(stat->averageMilliseconds / 1000.0, 'f', 1)
-        + u"秒、まちがい "_s + QString::number(stat->wrongDigits);
+        return fact + (adult ? u"まだ出ていません"_s : u"まだ でて いません"_s);
+    return fact + (adult ? u"平均 "_s : u"へいきん "_s)
+        + QString::number(stat->averageMilliseconds / 1000.0, 'f', 1)
+        + (adult ? u"秒、間違い "_s : u"秒、まちがい "_s) + QString::number(stat->wrongDigits);
 }
 
-QString slowestSentence(Kind kind, const QList<FactStat>& facts)
+QString slowestSentence(Kind kind, const QList<FactStat>& facts, Words words)
 {
     struct Placed
     {
@@ -97,9 +99,10 @@ QString slowestSentence(Kind kind, const QList<FactStat>& facts)
     QStringList slowest;
     for (const Placed& fact : met.first(std::min<qsizetype>(met.size(), 5)))
         slowest.append(factText(kind, axes.firstRow + fact.row, axes.firstColumn + fact.column));
+    const QString head = words == Words::Adult ? u"遅い問題： "_s : u"おそい もんだい： "_s;
     if (slowest.isEmpty())
-        return u"おそい もんだい： まだ ありません"_s;
-    return u"おそい もんだい： "_s + slowest.join(u"、"_s);
+        return head + (words == Words::Adult ? u"まだありません"_s : u"まだ ありません"_s);
+    return head + slowest.join(u"、"_s);
 }
 
 QDate calendarStart(const QDate& today)
@@ -128,7 +131,7 @@ QString graphSummary(Kind kind, const StoredSheet* newest, int best, int sheetsS
     text += best < Settings::DefaultSeconds ? u"、ハイスコア "_s + minutesText(best)
                                             : u"、ハイスコア なし"_s;
     text += (allDays ? u"、ぜんぶで "_s : u"、30にちで "_s) + QString::number(sheetsShown)
-        + u"かい"_s;
+        + u"まい"_s;
     return text;
 }
 
@@ -137,7 +140,7 @@ QString sheetCountList(const std::array<int, 4>& counts)
     QString list;
     for (Kind kind : AllKinds) {
         list += kindName(kind) + u"： "_s + QString::number(counts[kindNumber(kind)])
-            + u"かい\r\n"_s;
+            + u"まい\r\n"_s;
     }
     return list;
 }
@@ -145,6 +148,31 @@ QString sheetCountList(const std::array<int, 4>& counts)
 QString unreadableText()
 {
     return u"きろくを よめませんでした。"_s;
+}
+
+QString noSheetsText()
+{
+    return u"まだ ありません"_s;
+}
+
+QString keptWords(const QString& text)
+{
+    static constexpr QChar Joiner(0x2060);
+    const auto breaksAfter = [](QChar c) {
+        return c.isSpace() || c == u'、' || c == u'。' || c == u'，' || c == u'．';
+    };
+    QString kept;
+    kept.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        kept += c;
+        const bool last = i + 1 == text.size();
+        // Not inside a surrogate pair, nor beside a space or a break.
+        if (last || c.isHighSurrogate() || breaksAfter(c) || text.at(i + 1).isSpace())
+            continue;
+        kept += Joiner;
+    }
+    return kept;
 }
 
 QString notKeptText(int sheets)

@@ -14,6 +14,10 @@ class QDate;
 
 // What the records window says, apart from the widgets that say it.
 
+// The children's words, in spaced hiragana, or the teacher's, in ordinary
+// written Japanese.
+enum class Words { Child, Adult };
+
 // The weak-facts map of a kind: the row operand runs down from `firstRow`,
 // the column operand across from `firstColumn`, `size` of each, as on a
 // sorted board. Subtraction's columns are the minuends 10 to 19; division's
@@ -36,10 +40,13 @@ QString factText(Kind kind, int row, int column);
 
 // "8×7： へいきん 2.4秒、まちがい 2", or "… まだ でて いません" for a fact
 // not met.
-QString factDetail(Kind kind, int row, int column, const FactStat* stat);
+// For the teacher: "8×7： 平均 2.4秒、間違い 2", "… まだ出ていません".
+QString factDetail(
+    Kind kind, int row, int column, const FactStat* stat, Words words = Words::Child);
 
 // "おそい もんだい： 8×7、9×6" with up to five facts, slowest first.
-QString slowestSentence(Kind kind, const QList<FactStat>& facts);
+// For the teacher: "遅い問題： 8×7、9×6".
+QString slowestSentence(Kind kind, const QList<FactStat>& facts, Words words = Words::Child);
 
 // The Monday that opens the eight weeks ending with today's week.
 QDate calendarStart(const QDate& today);
@@ -55,11 +62,20 @@ QString sheetDateText(const QDateTime& finishedAt);
 QString graphSummary(Kind kind, const StoredSheet* newest, int best, int sheetsShown, bool allDays);
 
 // The four kinds with their number of stored sheets, one line each, every
-// line ended by CRLF: "たしざん： 12かい".
+// line ended by CRLF: "たしざん： 12まい".
 QString sheetCountList(const std::array<int, 4>& counts);
 
 // Shown in place of a part of the window whose records could not be read.
 QString unreadableText();
+// Shown over a graph or a table of a kind with no sheet: 「まだ ありません」.
+QString noSheetsText();
+
+// `text` with a word joiner between the characters of each word, so that a
+// wrapped label breaks its lines only at spaces, after 「、」 and 「。」 and
+// at line ends, never inside a word (Japanese text may otherwise break
+// between any two characters). For display only: the accessible name keeps
+// `text`.
+QString keptWords(const QString& text);
 // How many sheets of this run could not be stored; empty for none.
 QString notKeptText(int sheets);
 // How many sheets wait to be sent to the class server; empty when unknown.

@@ -18,9 +18,10 @@ RecordsView* makeThroughModule(Practice& practice, Kind kind, Desktop& desktop, 
     return module->makeView(practice, kind, desktop, parent);
 }
 
-QWidget* makeClassViewThroughModule(ClassRecords& records, Desktop& desktop)
+QWidget* makeClassViewThroughModule(
+    ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened)
 {
-    return module->makeClassView(records, desktop);
+    return module->makeClassView(records, desktop, notOpened);
 }
 
 // The module in `programFolder`, loaded once; null when it cannot be.

@@ -8,6 +8,7 @@
 #include <array>
 
 class ClassRecords;
+struct ClassFailure;
 class Desktop;
 class Practice;
 class QString;
@@ -38,8 +39,10 @@ using RecordsViewMaker = RecordsView* (*)(Practice&, Kind, Desktop&, QWidget* pa
 
 // The teacher's view of the class (varolin --class), which opens the
 // records window on each child: it lives in the same module. `records` must
-// be open and outlive the view.
-using ClassViewMaker = QWidget* (*)(ClassRecords& records, Desktop& desktop);
+// outlive the view; `notOpened` is why they could not be opened, null when
+// they are open.
+using ClassViewMaker
+    = QWidget* (*)(ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened);
 
 // What the records module gives the program: a plugin object with this
 // interface. The module's metadata carries the program's version and build
@@ -50,10 +53,12 @@ public:
     virtual ~RecordsModuleInterface() = default;
     virtual RecordsView* makeView(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
         = 0;
-    virtual QWidget* makeClassView(ClassRecords& records, Desktop& desktop) = 0;
+    virtual QWidget* makeClassView(
+        ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened)
+        = 0;
 };
 
-#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/3"
+#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/4"
 Q_DECLARE_INTERFACE(RecordsModuleInterface, VarolinRecordsModule_iid)
 
 // The maker of the records window: loaded from the module in the program's

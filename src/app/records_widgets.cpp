@@ -37,6 +37,16 @@ QColor mix(const QColor& from, const QColor& to, double share)
         channel(from.blue(), to.blue()));
 }
 
+// A hidden square or heading keeps its room: the map is as large for the
+// nine rows of × and ÷ as for the ten of + and −, and the window's parts do
+// not move when the kind changes.
+void keepPlace(QWidget* widget)
+{
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
+
 QLabel* headLabel(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -212,9 +222,12 @@ FactMap::FactMap(QWidget* parent)
         grid->addWidget(rowHeads[i], i + 1, 0);
         columnHeads[i] = headLabel({}, this);
         grid->addWidget(columnHeads[i], 0, i + 1);
+        keepPlace(rowHeads[i]);
+        keepPlace(columnHeads[i]);
     }
     for (int i = 0; i < Size * Size; ++i) {
         auto* square = new Square(22, this);
+        keepPlace(square);
         square->setFocusPolicy(Qt::ClickFocus);
         connect(square, &Square::pointed, this, &FactMap::point);
         connect(square, &Square::stepped, this, &FactMap::step);
@@ -275,7 +288,8 @@ void FactMap::setFacts(Kind newKind, const QList<FactStat>& facts)
             } else {
                 square->setLook({}, false);
             }
-            square->setText(factDetail(kind, axes.firstRow + row, axes.firstColumn + column, stat));
+            square->setText(
+                factDetail(kind, axes.firstRow + row, axes.firstColumn + column, stat, words));
         }
     }
     if (!current->isVisibleTo(this))

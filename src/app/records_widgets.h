@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/records_text.h"
 #include "drill/kind.h"
 #include "records/record_store.h"
 
@@ -87,6 +88,7 @@ class FactMap : public QWidget
 public:
     explicit FactMap(QWidget* parent = nullptr);
 
+    void setWords(Words words) { this->words = words; }
     void setFacts(Kind kind, const QList<FactStat>& facts);
     // Row and column indexes from 0 on the kind's axes; null off the map.
     Square* square(int row, int column) const;
@@ -99,6 +101,7 @@ private:
     void makeCurrent(Square* square);
 
     Kind kind = Kind::Addition;
+    Words words = Words::Child;
     int size = Size;
     QLabel* corner = nullptr;
     std::array<QLabel*, Size> rowHeads{};

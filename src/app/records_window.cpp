@@ -9,6 +9,7 @@
 #include "app/records_text.h"
 #include "app/records_widgets.h"
 #include "app/weak_facts.h"
+#include "app/window_fit.h"
 #include "practice/practice.h"
 #include "printing/fonts.h"
 #include "settings/settings_file.h"
@@ -157,11 +158,6 @@ void RecordsWindow::placeOnScreen()
     QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
     if (!screen)
         return;
-    const QRect available = screen->availableGeometry();
-    // Room for a title bar and borders, which are not known before the
-    // window is shown.
-    const QSize frame(16, 40);
-    const QSize room = available.size() - frame;
     // The parts' smallest size with the window's rows and margins around
     // them, and room for the line of sheets not kept: the size at which
     // nothing needs scrolling.
@@ -173,12 +169,7 @@ void RecordsWindow::placeOnScreen()
                 + notKept->fontMetrics().height());
     // Three quarters of a large screen, and enough for the parts; all of a
     // small one, where the parts scroll.
-    const QSize wanted = whole.expandedTo(available.size() * 3 / 4)
-                             .boundedTo(room)
-                             .expandedTo(minimumSizeHint().boundedTo(room));
-    resize(wanted);
-    move(available.topLeft()
-        + QPoint((room.width() - wanted.width()) / 2, (room.height() - wanted.height()) / 2));
+    fitOnScreen(this, screen, whole.expandedTo(screen->availableGeometry().size() * 3 / 4));
 }
 
 void RecordsWindow::setBestTimes(const std::array<int, 4>& seconds)
@@ -242,21 +233,32 @@ void RecordsWindow::showChild(qint64 child)
     // Rebuilt even for the same child: the child at the board, whom the
     // removal is not offered for, may be another now.
     rebuildChildren();
-    if (changed)
-        refresh();
+    if (!changed)
+        return;
+    // Another child may never have done the kind shown: their newest
+    // sheet's kind instead, so that the window opens on their practice.
+    const auto counts = store->countsByKind(child);
+    if (counts && (*counts)[kindNumber(shownKind)] == 0) {
+        const auto newest = store->sheets(SheetRange().ofChild(child).atMost(1));
+        if (newest && !newest->isEmpty())
+            shownKind = newest->first().kind;
+    }
+    setKind(shownKind);
+    refreshTable();
 }
 
 void RecordsWindow::setSheetsNotKept(int sheets)
 {
-    notKept->setText(notKeptText(sheets));
-    notKept->setAccessibleName(notKept->text());
+    notKept->setText(keptWords(notKeptText(sheets)));
+    notKept->setAccessibleName(notKeptText(sheets));
     notKept->setVisible(sheets > 0);
 }
 
 void RecordsWindow::showWaiting()
 {
-    waiting->setText(waitingText(practising->sheetsWaiting()));
-    waiting->setAccessibleName(waiting->text());
+    const QString text = waitingText(practising->sheetsWaiting());
+    waiting->setText(keptWords(text));
+    waiting->setAccessibleName(text);
 }
 
 void RecordsWindow::setKind(Kind kind)
@@ -276,18 +278,20 @@ QDate RecordsWindow::today() const
 void RecordsWindow::refresh()
 {
     refreshTable();
-    calendar->read(shownChild);
     refreshKind();
 }
 
 void RecordsWindow::refreshTable()
 {
-    table->read(shownChild);
-    clearCommand->setEnabled(table->hasSheets());
+    // Clearing takes every kind's sheets: offered while there is any.
+    const auto counts = store->countsByKind(shownChild);
+    clearCommand->setEnabled(counts && std::accumulate(counts->begin(), counts->end(), 0) > 0);
 }
 
 void RecordsWindow::refreshKind()
 {
+    table->read(shownChild, shownKind);
+    calendar->read(shownChild, shownKind);
     graph->read(shownChild, shownKind, shownBest());
     const auto met = store->facts(shownChild, shownKind, 10);
     if (met)

@@ -10,8 +10,9 @@
 
 using namespace Qt::StringLiterals;
 
-WeakFacts::WeakFacts(const QString& name, Legend legend, QWidget* parent)
+WeakFacts::WeakFacts(const QString& name, Legend legend, QWidget* parent, Words words)
     : QWidget(parent)
+    , words(words)
 {
     const QFont plain = Fonts::gothic(10.5);
     auto* layout = new QVBoxLayout(this);
@@ -19,6 +20,7 @@ WeakFacts::WeakFacts(const QString& name, Legend legend, QWidget* parent)
     map = new FactMap(this);
     map->setFont(plain);
     map->setAccessibleName(name);
+    map->setWords(words);
     if (legend == Legend::Beside) {
         auto* mapRow = new QHBoxLayout;
         mapRow->addWidget(map);
@@ -43,6 +45,7 @@ WeakFacts::WeakFacts(const QString& name, Legend legend, QWidget* parent)
 void WeakFacts::setFacts(Kind kind, const QList<FactStat>& facts)
 {
     map->setFacts(kind, facts);
-    slowest->setText(slowestSentence(kind, facts));
-    slowest->setAccessibleName(slowest->text());
+    const QString text = slowestSentence(kind, facts, words);
+    slowest->setText(keptWords(text));
+    slowest->setAccessibleName(text);
 }

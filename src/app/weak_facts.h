@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/records_text.h"
 #include "drill/kind.h"
 #include "records/record_store.h"
 
@@ -21,11 +22,13 @@ public:
     // With the legend beside the map, or the map alone.
     enum class Legend { Beside, None };
     // `name` is the map's accessible name.
-    WeakFacts(const QString& name, Legend legend, QWidget* parent = nullptr);
+    WeakFacts(
+        const QString& name, Legend legend, QWidget* parent = nullptr, Words words = Words::Child);
 
     void setFacts(Kind kind, const QList<FactStat>& facts);
 
 private:
     FactMap* map = nullptr;
     QLabel* slowest = nullptr;
+    Words words;
 };

@@ -369,7 +369,9 @@ QFuture<ClassAnswer<bool>> ClassRecords::open()
 {
     return ask<bool>(d, [](Private& d, Link& link, ClassFailure& failure) -> std::optional<bool> {
         QString why;
-        if (const ClassProblem problem = link.connect(&why); problem != ClassProblem::None) {
+        // Asked when the view opens or the teacher reads again: tried now,
+        // even just after a failure, which may be over.
+        if (const ClassProblem problem = link.connect(&why, true); problem != ClassProblem::None) {
             failure.fail(problem, why);
             return {};
         }
@@ -425,11 +427,12 @@ QFuture<ClassAnswer<QList<ClassChild>>> ClassRecords::roster(const QDate& today)
                 return {};
             const QDate monday = today.addDays(1 - today.dayOfWeek());
             const auto days = rows(link, failure,
-                u"SELECT DISTINCT s.child_id, s.local_date FROM varolin.children c "
+                u"SELECT DISTINCT s.child_id, s.kind, s.local_date FROM varolin.children c "
                 u"JOIN varolin.sheets s ON s.child_id = c.id "
                 u"WHERE c.class_id = ? AND s.local_date BETWEEN ? AND ?"_s,
                 {d.classId, monday.addDays(-21), today}, [](const QSqlQuery& query) {
-                    return std::pair{query.value(0).toLongLong(), query.value(1).toDate()};
+                    return std::tuple{query.value(0).toLongLong(), query.value(1).toInt(),
+                        query.value(2).toDate()};
                 });
             if (!days)
                 return {};
@@ -461,15 +464,22 @@ QFuture<ClassAnswer<QList<ClassChild>>> ClassRecords::roster(const QDate& today)
                 return {};
             for (ClassChild& child : *children) {
                 QList<QDate> practised;
-                for (const auto& [id, day] : *days) {
-                    if (id == child.id)
+                std::array<QList<QDate>, 4> practisedOfKind;
+                for (const auto& [id, kind, day] : *days) {
+                    if (id != child.id)
+                        continue;
+                    if (!practised.contains(day))
                         practised.append(day);
+                    if (kind >= 0 && kind < 4)
+                        practisedOfKind[std::size_t(kind)].append(day);
                 }
                 child.weekDays = daysPerWeek(practised, today);
                 for (const auto& [id, kind, standing] : *standings) {
                     if (id == child.id && kind >= 0 && kind < 4)
                         child.kinds[std::size_t(kind)] = standing;
                 }
+                for (std::size_t kind = 0; kind < practisedOfKind.size(); ++kind)
+                    child.kinds[kind].weekDays = daysPerWeek(practisedOfKind[kind], today);
             }
             return children;
         });

@@ -20,6 +20,9 @@ struct KindStanding
 {
     std::optional<int> best; // seconds; none before the first sheet
     QList<int> lastTen; // the times of the last ten sheets, oldest first
+    // Days with a sheet of this kind, as ClassChild::weekDays counts them:
+    // the weekly goal is a goal per kind.
+    std::array<int, 4> weekDays{};
 
     std::optional<int> latest() const;
     // The mean of the newer half of the last ten times less the mean of the
@@ -33,8 +36,8 @@ struct ClassChild
 {
     qint64 id = 0;
     QString name;
-    // Days practised: [0] this week (Monday to today), [1] the week before,
-    // and so on.
+    // Days practised in any kind: [0] this week (Monday to today), [1] the
+    // week before, and so on.
     std::array<int, 4> weekDays{};
     std::array<KindStanding, 4> kinds; // in kind order
 

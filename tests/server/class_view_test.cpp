@@ -16,7 +16,9 @@
 #include "fake_desktop.h"
 #include "records/record_schema.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -197,6 +199,13 @@ QStringList sheetLines(const std::optional<QList<StoredSheet>>& sheets)
     return lines;
 }
 
+// The sheets of the kind a records window opens on.
+int additions(const QList<FinishedSheet>& sheets)
+{
+    return int(std::count_if(sheets.begin(), sheets.end(),
+        [](const FinishedSheet& sheet) { return sheet.kind() == Kind::Addition; }));
+}
+
 QStringList factLines(const std::optional<QList<FactStat>>& facts)
 {
     if (!facts)
@@ -342,10 +351,12 @@ private Q_SLOTS:
         const double none = std::nan("");
         QTest::newRow("local days per week, a day counted once, best before the last ten")
             << u"はなこ"_s << Kind::Addition << u"3 5 0 1"_s << 72 << 30 << -20.0;
-        QTest::newRow("one sheet: a latest and a best, no trend")
-            << u"はなこ"_s << Kind::Multiplication << u"3 5 0 1"_s << 150 << 150 << none;
+        QTest::newRow("one sheet: a latest and a best, no trend; only this kind's days")
+            << u"はなこ"_s << Kind::Multiplication << u"1 0 0 0"_s << 150 << 150 << none;
         QTest::newRow("two sheets: the newer less the older")
             << u"たろう"_s << Kind::Division << u"0 0 0 0"_s << 100 << 100 << 0.0;
+        QTest::newRow("a kind not practised: no day of another kind")
+            << u"はなこ"_s << Kind::Subtraction << u"0 0 0 0"_s << -1 << -1 << none;
     }
 
     void roster()
@@ -369,26 +380,42 @@ private Q_SLOTS:
         const auto roster = answerOf(records->records.roster(today));
         QVERIFY(roster);
         const ClassChild& shown = roster.value->at(row);
+        const KindStanding& standing = shown.kinds[std::size_t(kindNumber(kind))];
         QStringList days;
-        for (int each : shown.weekDays)
+        for (int each : standing.weekDays)
             days << QString::number(each);
         QCOMPARE(days.join(u' '), weeks);
-        const KindStanding& standing = shown.kinds[std::size_t(kindNumber(kind))];
         QCOMPARE(standing.latest().value_or(-1), latest);
         QCOMPARE(standing.best.value_or(-1), best);
         QCOMPARE(standing.trend().has_value(), !std::isnan(trend));
         if (standing.trend())
             QCOMPARE(*standing.trend(), trend);
-        // The table shows the same; a week at the goal is marked.
+        // The table shows the same; a week at the goal is marked, a week
+        // without a day is a dash.
         const QTableWidget* table = rosterOf(view);
         QCOMPARE(table->item(row, ClassRoster::Name)->text(), child);
-        for (int week = 0; week < 4; ++week) {
-            const int practised = shown.weekDays[std::size_t(week)];
-            QCOMPARE(table->item(row, ClassRoster::ThisWeek + week)->text().endsWith(u"◎"_s),
-                practised >= WeeklyGoalDays);
+        QStringList cells;
+        for (int week = 0; week < 4; ++week)
+            cells << table->item(row, ClassRoster::ThisWeek + week)->text();
+        QStringList expected;
+        for (const QString& each : weeks.split(u' ')) {
+            expected << (each == u"0"_s ? u"－"_s
+                                        : each + u"日"_s + (each.toInt() >= 4 ? u" ◎"_s : u""_s));
         }
+        QCOMPARE(cells, expected);
         if (child == u"はなこ"_s && kind == Kind::Addition)
-            QCOMPARE(table->item(row, ClassRoster::Trend)->text(), u"20びょう はやく"_s);
+            QCOMPARE(table->item(row, ClassRoster::Trend)->text(), u"20秒 速く"_s);
+        // The hover text names every kind, and a kind with one sheet ends
+        // with its best, not with an empty trend.
+        const QString hover = table->item(row, ClassRoster::Name)->toolTip();
+        QVERIFY2(!hover.contains(u"、－"_s) && !hover.contains(u"、ー"_s), qPrintable(hover));
+        // The columns keep their widths whatever the kind.
+        QList<int> widths;
+        for (int column = 0; column < ClassRoster::Columns; ++column)
+            widths << table->columnWidth(column);
+        view.setKind(Kind::Addition);
+        for (int column = 0; column < ClassRoster::Columns; ++column)
+            QCOMPARE(table->columnWidth(column), widths[column]);
     }
 
     void weakFacts()
@@ -483,7 +510,7 @@ private Q_SLOTS:
         QVERIFY(window);
         QVERIFY(window->windowTitle().contains(u"みき"_s));
         QCOMPARE(window->findChild<QTableView*>(u"sheets"_s)->model()->rowCount(),
-            int(mikiSheets.size()));
+            additions(mikiSheets));
         // The class keeps the roster: no switch and no children's commands.
         QVERIFY(!window->findChild<QComboBox*>(u"childSwitch"_s));
         QVERIFY(desktop.shown.isEmpty());
@@ -659,9 +686,13 @@ private Q_SLOTS:
         QVERIFY(QSqlQuery(admin()).exec(u"GRANT SELECT ON varolin.sheets TO varolin_teacher"_s));
         QVERIFY(answered);
         QCOMPARE(desktop.shown.size(), 1);
-        QVERIFY2(desktop.shown[0].message.prompt.contains(
-                     classProblemText(ClassProblem::PrivilegeRefused)),
-            qPrintable(desktop.shown[0].message.prompt));
+        const Desktop::Message& told = desktop.shown[0].message;
+        QVERIFY2(told.prompt.contains(classProblemText(ClassProblem::PrivilegeRefused)),
+            qPrintable(told.prompt));
+        // The server's own words behind the details button, not in the
+        // sentence.
+        QVERIFY(!told.details.isEmpty());
+        QVERIFY2(!told.prompt.contains(told.details.trimmed()), qPrintable(told.prompt));
         if (records) {
             QVERIFY(!view.findChild<RecordsWindow*>());
         } else {
@@ -705,7 +736,7 @@ private Q_SLOTS:
         FakeDesktop desktop = desktopOn(today);
         ClassView view(a->records, desktop);
         // Made without waiting: its parts wait for their answers.
-        QCOMPARE(named<QLabel>(view, u"rosterMessage"_s)->text(), u"よみこみちゅう…"_s);
+        QCOMPARE(named<QLabel>(view, u"rosterMessage"_s)->text(), u"読み込み中…"_s);
         QVERIFY(!named(view, u"openRecords"_s)->isEnabled());
         QVERIFY(settled(view));
         rosterOf(view)->selectRow(2);
@@ -737,7 +768,7 @@ private Q_SLOTS:
             QVERIFY(!named(view, u"reload"_s)->isEnabled());
             QVERIFY(!named(view, u"openRecords"_s)->isEnabled());
             QCOMPARE(named<QLabel>(view, u"rosterMessage"_s)->isVisibleTo(&view), !records);
-            QCOMPARE(named<QLabel>(view, u"rosterMessage"_s)->text(), u"よみこみちゅう…"_s);
+            QCOMPARE(named<QLabel>(view, u"rosterMessage"_s)->text(), u"読み込み中…"_s);
         }
         QVERIFY(settled(view));
         QVERIFY(named(view, u"openRecords"_s)->isEnabled());
@@ -746,7 +777,7 @@ private Q_SLOTS:
             auto* window = view.findChild<RecordsWindow*>();
             QVERIFY(window);
             QCOMPARE(window->findChild<QTableView*>(u"sheets"_s)->model()->rowCount(),
-                int(mikiSheets.size()));
+                additions(mikiSheets));
         } else {
             QVERIFY(rosterOf(view)->isVisibleTo(&view));
             QCOMPARE(rosterOf(view)->rowCount(), 3);
@@ -760,14 +791,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("told");
         const QString server = u"server=%1\npassword_file=%2\nsslmode=disable\n"_s.arg(
             qEnvironmentVariable("PGHOST"), folder.filePath(u"password"_s));
-        QTest::newRow("no class.ini")
-            << QString() << u"クラスの せってい（class.ini）が ありません"_s;
+        QTest::newRow("no class.ini") << QString() << u"クラスの設定（class.ini）がありません"_s;
         QTest::newRow("a pupil's login")
-            << server + u"class=3-1\nrole=pupil_a\n"_s << u"この なまえ（role）では"_s;
+            << server + u"class=3-1\nrole=pupil_a\n"_s << u"このロール名（role）では"_s;
         QTest::newRow("another teacher's class")
-            << server + u"class=3-2\nrole=teacher_a\n"_s << u"この なまえ（role）では"_s;
+            << server + u"class=3-2\nrole=teacher_a\n"_s << u"このロール名（role）では"_s;
         QTest::newRow("a newer server") << server + u"class=3-1\nrole=teacher_a\nnewer\n"_s
-                                        << u"サーバーが この Varolin より あたらしく"_s;
+                                        << u"サーバーがこの Varolin より新しく"_s;
     }
 
     void startRefused()
@@ -797,6 +827,70 @@ private Q_SLOTS:
         QCOMPARE(desktop.shown.size(), 1);
         QVERIFY2(desktop.shown[0].message.prompt.startsWith(told),
             qPrintable(desktop.shown[0].message.prompt));
+    }
+
+    // varolin --class while the server is away opens the view, which says
+    // so, and reading again reaches the server once it is back.
+    void startServerAway()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.filePath(u"config"_s).toUtf8());
+        qputenv("XDG_CONFIG_DIRS", home.filePath(u"xdg"_s).toUtf8());
+        qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
+        // The server's socket, reached later through a folder of its own.
+        const QStringList sockets = QDir(qEnvironmentVariable("PGHOST"))
+                                        .entryList({u".s.PGSQL.*"_s}, QDir::System | QDir::Hidden);
+        QVERIFY(!sockets.isEmpty());
+        const QString socket = sockets.first();
+        const QString away = home.filePath(u"away"_s);
+        QVERIFY(QDir().mkpath(away));
+        QVERIFY(QDir().mkpath(home.filePath(u"config/Varolin"_s)));
+        QFile file(home.filePath(u"config/Varolin/class.ini"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(u"server=%1\nport=%2\npassword_file=%3\nsslmode=disable\nclass=3-1\n"
+                   u"role=teacher_a\n"_s
+                       .arg(away, socket.section(u'.', -1), folder.filePath(u"password"_s))
+                       .toUtf8());
+        file.close();
+
+        FakeDesktop desktop;
+        desktop.clock = QDateTime(today, QTime(15, 0));
+        QStringList seen;
+        QTimer look;
+        look.setInterval(50);
+        connect(&look, &QTimer::timeout, this, [&] {
+            QWidget* view = nullptr;
+            for (QWidget* each : QApplication::topLevelWidgets()) {
+                if (each->isVisible() && each->findChild<QTableWidget*>(u"roster"_s))
+                    view = each;
+            }
+            if (!view || !named(*view, u"reload"_s)->isEnabled())
+                return;
+            look.stop();
+            seen << (named<QLabel>(*view, u"rosterMessage"_s)->isVisible() ? u"message"_s
+                                                                           : u"roster"_s);
+            // The server comes back. (Checked after the view has closed: a
+            // failure here would leave it open.)
+            if (!QFile::link(
+                    QDir(qEnvironmentVariable("PGHOST")).filePath(socket), away + u'/' + socket))
+                seen << u"not linked"_s;
+            named(*view, u"reload"_s)->click();
+            if (!settled(*static_cast<ClassView*>(view)))
+                seen << u"not settled"_s;
+            seen << QString::number(rosterOf(*view)->rowCount());
+            view->close();
+        });
+        look.start();
+        // The program's folder, where the records module is.
+        const int status = runClassView(desktop, QCoreApplication::applicationDirPath() + u"/.."_s);
+        QCOMPARE(status, 0);
+        QCOMPARE(seen, (QStringList{u"message"_s, u"3"_s}));
+        QCOMPARE(desktop.shown.size(), 1);
+        const Desktop::Message& told = desktop.shown[0].message;
+        QVERIFY2(told.prompt.contains(classProblemText(ClassProblem::Unreachable)),
+            qPrintable(told.prompt));
+        QVERIFY(!told.details.isEmpty());
+        QVERIFY(!told.prompt.contains(told.details.trimmed()));
     }
 };
 

@@ -11,6 +11,8 @@ set_tests_properties(server.privileges PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8" T
 # their own.
 add_executable(test_server_class_view ${CMAKE_CURRENT_LIST_DIR}/class_view_test.cpp)
 target_link_libraries(test_server_class_view PRIVATE varolin_test_support varolin_records_window)
+# varolin --class opens the view through the module beside the program.
+add_dependencies(test_server_class_view varolin-records)
 add_test(NAME server.class_view
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/class_view_test.sh
     ${PROJECT_SOURCE_DIR}/share/varolin/class-server.sql $<TARGET_FILE:test_server_class_view>)
