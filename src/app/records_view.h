@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <array>
+#include <functional>
 
 class ClassRecords;
 class Desktop;
@@ -31,6 +32,9 @@ public:
     virtual void refresh() = 0;
     // How many sheets of this run could not be stored; shown when above 0.
     virtual void setSheetsNotKept(int sheets) = 0;
+    // What 「いんさつ」 does: the program's print dialog. No command, no
+    // button.
+    virtual void setPrintCommand(std::function<void()> print) = 0;
 };
 
 // The view reads the records of `practice`, which must be open.

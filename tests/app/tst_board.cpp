@@ -17,6 +17,7 @@
 #include <QDBusPendingCall>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QDialog>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPushButton>
@@ -413,6 +414,20 @@ void BoardTest::recordsWindowOneAtATime()
     fixture.click(u"recordsButton"_s);
     QCOMPARE(window.findChildren<RecordsWindow*>(), QList<RecordsWindow*>{records});
     QCOMPARE(records->kind(), Kind::Subtraction);
+
+    // Its 「いんさつ」 opens the print dialog of Ctrl+P, over the records.
+    QWidget* openedOver = nullptr;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            dialog && dialog->objectName() == u"printDialog"_s) {
+            openedOver = dialog->parentWidget();
+            dialog->reject();
+        }
+    });
+    QPushButton* print = records->findChild<QPushButton*>(u"print"_s);
+    QVERIFY(print->isVisible());
+    QTest::mouseClick(print, Qt::LeftButton);
+    QCOMPARE(openedOver, records);
 }
 
 QTEST_MAIN(BoardTest)

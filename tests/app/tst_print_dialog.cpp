@@ -2,13 +2,16 @@
 // The print dialog offers the board's kind and sheet first, fresh sheets of
 // any kind, and answer keys; it prints what it shows on the printer or file
 // the user picks, previews the same pages, and says when a job failed or was
-// stopped, leaving no file behind. With several children it prints the name
-// of the child at the board on the board's sheet, and on fresh sheets when
-// asked.
+// stopped, leaving no file behind. Fresh sheets are drawn once for the
+// dialog: the preview shows the sheets and keys that are printed. With
+// several children it prints the name of the child at the board on the
+// board's sheet, and on fresh sheets when asked; the job, and the PDF file
+// Qt proposes, are named after the child whose sheets they are.
 #include "../printing/pdf_tools.h"
 #include "app/print_dialog.h"
 #include "fake_desktop.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QProgressDialog>
@@ -20,6 +23,8 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(Kind)
 
 namespace {
 
@@ -66,6 +71,10 @@ private Q_SLOTS:
     void jobs_data();
     void jobs();
     void stoppedByTheUser();
+    void previewIsWhatPrints_data();
+    void previewIsWhatPrints();
+    void documentName_data();
+    void documentName();
 };
 
 void PrintDialogTest::choices()
@@ -78,6 +87,11 @@ void PrintDialogTest::choices()
     QCOMPARE(f.dialog.job().name, u"さくら"_s);
     QCOMPARE(f.dialog.job().kind, boardKind);
     QVERIFY(f.find<QRadioButton>(u"boardSheet"_s)->isChecked());
+    // A screen reader finds the kind list's label.
+    const auto labels = QAccessible::queryAccessibleInterface(f.find<QComboBox>(u"kind"_s))
+                            ->relations(QAccessible::Label);
+    QCOMPARE(labels.size(), 1);
+    QCOMPARE(labels.front().first->text(QAccessible::Name), u"けいさんの しゅるい"_s);
     QVERIFY(!f.find<QSpinBox>(u"sheetCount"_s)->isEnabled());
     QCOMPARE(f.dialog.job().source, SheetJob::Source::Board);
     QCOMPARE(f.dialog.job().answerKeys, false);
@@ -90,10 +104,15 @@ void PrintDialogTest::choices()
     QCOMPARE(f.dialog.job().kind, otherKind);
     QCOMPARE(f.dialog.job().source, SheetJob::Source::Fresh);
     QCOMPARE(f.dialog.job().name, QString());
+    // The list of children is for a name to print.
+    QVERIFY(!f.find<QComboBox>(u"child"_s)->isEnabled());
+    f.click(u"printName"_s);
+    QVERIFY(f.find<QComboBox>(u"child"_s)->isEnabled());
     QTest::keyClick(f.find<QComboBox>(u"child"_s), Qt::Key_Down);
     QCOMPARE(f.dialog.job().name, u"李"_s);
     // Unticked by hand, it stays so.
     f.click(u"printName"_s);
+    QVERIFY(!f.find<QComboBox>(u"child"_s)->isEnabled());
 
     f.chooseKind(boardKind);
     QVERIFY(f.find<QRadioButton>(u"boardSheet"_s)->isEnabled());
@@ -196,6 +215,76 @@ void PrintDialogTest::stoppedByTheUser()
     QCOMPARE(message.icon, Desktop::Icon::None);
     QVERIFY(QDir(f.folder.path()).isEmpty(QDir::Files | QDir::Hidden));
     QVERIFY(f.dialog.isVisible());
+}
+
+void PrintDialogTest::previewIsWhatPrints_data()
+{
+    QTest::addColumn<Kind>("kind");
+
+    QTest::newRow("division") << Kind::Division;
+    QTest::newRow("addition") << Kind::Addition;
+}
+
+void PrintDialogTest::previewIsWhatPrints()
+{
+    QVERIFY2(Pdf::toolsPresent(), Pdf::Missing);
+    QFETCH(Kind, kind);
+
+    Fixture f(Kind::Subtraction);
+    f.chooseKind(kind);
+    f.find<QSpinBox>(u"sheetCount"_s)->setValue(3);
+    f.click(u"answerKeys"_s);
+    auto text = [](const QString& pdf) {
+        QStringList words;
+        for (const Pdf::Word& word : Pdf::words(pdf))
+            words << word.text;
+        return words;
+    };
+    // Previewed twice, the second time with fewer sheets, then printed.
+    f.desktop.previewPdfPath = f.folder.filePath(u"preview.pdf"_s);
+    f.click(u"preview"_s);
+    const QStringList previewed = text(f.desktop.previewPdfPath);
+    f.find<QSpinBox>(u"sheetCount"_s)->setValue(2);
+    f.click(u"preview"_s);
+    f.find<QSpinBox>(u"sheetCount"_s)->setValue(3);
+    f.desktop.chosenPdfPath = f.folder.filePath(u"printed.pdf"_s);
+    f.click(u"print"_s);
+
+    QCOMPARE(Pdf::pages(f.desktop.chosenPdfPath), 6);
+    QVERIFY(previewed.size() > 6 * 20);
+    QCOMPARE(text(f.desktop.chosenPdfPath), previewed);
+}
+
+void PrintDialogTest::documentName_data()
+{
+    QTest::addColumn<QStringList>("children"); // the second is at the board
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QString>("name");
+
+    const QStringList two{u"ひとりめ"_s, u"はなこ"_s};
+    QTest::newRow("the board's sheet") << two << QStringList() << u"Varolin はなこ ひきざん"_s;
+    QTest::newRow("the board's sheet, the name not printed")
+        << two << QStringList{u"printName"_s} << u"Varolin はなこ ひきざん"_s;
+    QTest::newRow("fresh sheets for no one")
+        << two << QStringList{u"freshSheets"_s} << u"Varolin ひきざん"_s;
+    QTest::newRow("fresh sheets with a name safe for a file")
+        << QStringList{u"ひとりめ"_s, u"は/な.こ"_s}
+        << QStringList{u"freshSheets"_s, u"printName"_s} << u"Varolin は／な．こ ひきざん"_s;
+}
+
+void PrintDialogTest::documentName()
+{
+    QFETCH(QStringList, children);
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, name);
+
+    Fixture f(Kind::Subtraction, children);
+    f.desktop.previewPdfPath = f.folder.filePath(u"preview.pdf"_s);
+    for (const QString& button : clicks)
+        f.click(button);
+    f.click(u"print"_s);
+    f.click(u"preview"_s);
+    QCOMPARE(f.desktop.documentNames, QStringList(2, name));
 }
 
 QTEST_MAIN(PrintDialogTest)

@@ -17,6 +17,7 @@
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -172,6 +173,8 @@ private Q_SLOTS:
     void csv();
     void childSwitch();
     void clearingOneChild();
+    void csvFileName_data();
+    void csvFileName();
     void unreadableParts_data();
     void unreadableParts();
     void sheetsNotKept();
@@ -519,7 +522,6 @@ void RecordsWindowTest::csv()
     QTest::mouseClick(named<QPushButton>(window, u"exportCsv"_s), Qt::LeftButton);
 
     QCOMPARE(fixture.desktop.saveSuggestions.size(), 1);
-    QVERIFY(fixture.desktop.saveSuggestions[0].endsWith(u"きろく-2025-02-12.csv"_s));
     QFile file(path);
     QCOMPARE(file.exists(), written);
     if (written) {
@@ -534,6 +536,42 @@ void RecordsWindowTest::csv()
             u"CSV を かきだせませんでした。\r\n"_s));
         QCOMPARE(fixture.desktop.shown[0].message.icon, Desktop::Icon::Warning);
     }
+}
+
+void RecordsWindowTest::csvFileName_data()
+{
+    QTest::addColumn<QStringList>("children"); // the last is shown
+    QTest::addColumn<int>("whose"); // 0: the shown child's records only, 1: everyone's
+    QTest::addColumn<QString>("suggested");
+
+    QTest::newRow("one child") << QStringList{u"はなこ"_s} << 0
+                               << u"きろく-はなこ-2025-02-12.csv"_s;
+    QTest::newRow("the shown child")
+        << QStringList{u"ひとりめ"_s, u"はなこ"_s} << 0 << u"きろく-はなこ-2025-02-12.csv"_s;
+    QTest::newRow("every child") << QStringList{u"ひとりめ"_s, u"はなこ"_s} << 1
+                                 << u"きろく-2025-02-12.csv"_s;
+    QTest::newRow("a name with a slash and a dot")
+        << QStringList{u"ひとりめ"_s, u"は/な.こ"_s} << 0 << u"きろく-は／な．こ-2025-02-12.csv"_s;
+}
+
+void RecordsWindowTest::csvFileName()
+{
+    QFETCH(QStringList, children);
+    QFETCH(int, whose);
+    QFETCH(QString, suggested);
+
+    Fixture fixture;
+    QCOMPARE(fixture.practice.renameChild(RecordStore::FirstChild, children.front()),
+        Practice::NameProblem::None);
+    for (const QString& name : children.mid(1))
+        QCOMPARE(fixture.practice.addChild(name), Practice::NameProblem::None);
+    RecordsWindow& window = fixture.open();
+    window.showChild(fixture.practice.children().last().id);
+    fixture.desktop.itemAnswers = {whose};
+    QTest::mouseClick(named<QPushButton>(window, u"exportCsv"_s), Qt::LeftButton);
+
+    QCOMPARE(fixture.desktop.saveSuggestions.size(), 1);
+    QCOMPARE(QFileInfo(fixture.desktop.saveSuggestions[0]).fileName(), suggested);
 }
 
 void RecordsWindowTest::unreadableParts_data()
