@@ -17,7 +17,6 @@
 #include <QDBusPendingCall>
 #include <QDBusReply>
 #include <QDBusVariant>
-#include <QDialog>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPushButton>
@@ -416,18 +415,15 @@ void BoardTest::recordsWindowOneAtATime()
     QCOMPARE(records->kind(), Kind::Subtraction);
 
     // Its 「いんさつ」 opens the print dialog of Ctrl+P, over the records.
-    QWidget* openedOver = nullptr;
+    QString opened;
     QTimer::singleShot(0, [&] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            dialog && dialog->objectName() == u"printDialog"_s) {
-            openedOver = dialog->parentWidget();
-            dialog->reject();
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            opened = dialog->objectName() + (dialog->parentWidget() == records ? u" over" : u"");
+            dialog->close();
         }
     });
-    QPushButton* print = records->findChild<QPushButton*>(u"print"_s);
-    QVERIFY(print->isVisible());
-    QTest::mouseClick(print, Qt::LeftButton);
-    QCOMPARE(openedOver, records);
+    QTest::mouseClick(records->findChild<QPushButton*>(u"print"_s), Qt::LeftButton);
+    QCOMPARE(opened, u"printDialog over"_s);
 }
 
 QTEST_MAIN(BoardTest)

@@ -76,8 +76,7 @@ public:
     // they cancel it.
     QString chosenPdfPath;
     int printerChoices = 0;
-    // The document name of every job offered to the print dialog or the
-    // preview, which Qt proposes as the PDF file's name.
+    // The name of every job shown, which Qt proposes for a PDF file.
     QStringList documentNames;
     // The preview paints its pages once, as PDF to here.
     QString previewPdfPath;
