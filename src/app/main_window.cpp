@@ -79,7 +79,7 @@ void MainWindow::createControls()
     connect(statusLine, &StatusLine::childClicked, this, &MainWindow::openChooser);
 
     auto* print = new QShortcut(QKeySequence::Print, this);
-    connect(print, &QShortcut::activated, this, &MainWindow::showPrintDialog);
+    connect(print, &QShortcut::activated, this, [this] { showPrintDialog(); });
 
     // The cells first, then the commands and the clock by their design
     // index.

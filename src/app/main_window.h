@@ -68,7 +68,8 @@ private:
     // Who is practising: only between sheets.
     void openChooser();
     void printCommand();
-    void showPrintDialog();
+    // Over `over`, the window it was asked from; this one when null.
+    void showPrintDialog(QWidget* over = nullptr);
     void screenCopyCommand();
     void openReadme();
     bool confirmEnd();

@@ -55,7 +55,7 @@ void MainWindow::screenCopyCommand()
     }
 }
 
-void MainWindow::showPrintDialog()
+void MainWindow::showPrintDialog(QWidget* over)
 {
     // Sheets are printed between drills, never from under a running one.
     if (drill->phase() != Drill::Phase::Idle)
@@ -67,6 +67,6 @@ void MainWindow::showPrintDialog()
             atBoard = int(children.size());
         children.append(child.name);
     }
-    PrintDialog dialog(drill->sheet(), printRandom, desktop, children, atBoard, this);
+    PrintDialog dialog(drill->sheet(), printRandom, desktop, children, atBoard, over ? over : this);
     dialog.exec();
 }

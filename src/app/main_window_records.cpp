@@ -46,5 +46,6 @@ void MainWindow::showRecords()
     recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
     recordsView->setBestTimes(practice.bestTimes());
     recordsView->setSheetsNotKept(practice.sheetsNotKept());
+    recordsView->setPrintCommand([this] { showPrintDialog(recordsWindow); });
     recordsWindow->show();
 }

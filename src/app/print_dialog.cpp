@@ -2,6 +2,7 @@
 #include "app/print_dialog.h"
 
 #include "app/desktop.h"
+#include "app/file_names.h"
 #include "printing/print_error.h"
 #include "scores/verdict.h"
 
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -34,6 +36,7 @@ PrintDialog::PrintDialog(const Sheet& board, QRandomGenerator& random, Desktop& 
     , board(board)
     , random(random)
     , desktop(desktop)
+    , boardChild(children.value(std::clamp(atBoard, 0, int(children.size()) - 1)))
 {
     setObjectName(u"printDialog"_s);
     setWindowTitle(Title);
@@ -41,6 +44,10 @@ PrintDialog::PrintDialog(const Sheet& board, QRandomGenerator& random, Desktop& 
     kindBox = new QComboBox(this);
     kindBox->setObjectName(u"kind"_s);
     kindBox->setAccessibleName(u"けいさんの しゅるい"_s);
+    // Read as the list's label, and as its name where a list is named by
+    // what it shows.
+    auto* kindLabel = new QLabel(kindBox->accessibleName(), this);
+    kindLabel->setBuddy(kindBox);
     for (Kind kind : AllKinds)
         kindBox->addItem(kindName(kind), kindNumber(kind));
     kindBox->setCurrentIndex(kindBox->findData(kindNumber(board.kind)));
@@ -76,8 +83,10 @@ PrintDialog::PrintDialog(const Sheet& board, QRandomGenerator& random, Desktop& 
         name->addWidget(nameBox);
         name->addWidget(childBox);
         name->addStretch();
-        connect(nameBox, &QCheckBox::clicked, this, [this] { nameChosen = true; });
-        connect(childBox, &QComboBox::activated, this, &PrintDialog::childChosen);
+        // The list names whom the sheets are for only while a name is printed.
+        childBox->setEnabled(false);
+        connect(nameBox, &QCheckBox::toggled, childBox, &QWidget::setEnabled);
+        connect(nameBox, &QCheckBox::clicked, this, &PrintDialog::nameChosenByHand);
     }
 
     auto* buttons = new QDialogButtonBox(this);
@@ -93,7 +102,11 @@ PrintDialog::PrintDialog(const Sheet& board, QRandomGenerator& random, Desktop& 
     fresh->addWidget(countBox);
     fresh->addStretch();
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(kindBox);
+    auto* kind = new QHBoxLayout;
+    kind->addWidget(kindLabel);
+    kind->addWidget(kindBox);
+    kind->addStretch();
+    layout->addLayout(kind);
     layout->addWidget(boardButton);
     layout->addLayout(fresh);
     layout->addWidget(keysBox);
@@ -140,33 +153,58 @@ void PrintDialog::sourceChosen()
         nameBox->setChecked(!freshButton->isChecked());
 }
 
-void PrintDialog::childChosen()
+void PrintDialog::nameChosenByHand()
 {
-    // A name picked is a name to print.
-    nameBox->setChecked(true);
     nameChosen = true;
+}
+
+std::vector<Sheet> PrintDialog::sheetsOf(const SheetJob& chosen)
+{
+    if (chosen.source == SheetJob::Source::Board)
+        return {board};
+    std::vector<Sheet>& ofKind = drawn[kindNumber(chosen.kind)];
+    const int wanted = std::clamp(chosen.freshSheets, 1, SheetJob::MaxFreshSheets);
+    if (int(ofKind.size()) < wanted) {
+        SheetJob more = chosen;
+        more.freshSheets = wanted - int(ofKind.size());
+        for (Sheet& sheet : jobSheets(more, board, random))
+            ofKind.push_back(std::move(sheet));
+    }
+    return {ofKind.begin(), ofKind.begin() + wanted};
+}
+
+QString PrintDialog::documentName(const SheetJob& chosen) const
+{
+    // Whose sheets they are: the name printed on them, or the board's child.
+    const QString whose = fileNamePart(
+        chosen.name.isEmpty() && chosen.source == SheetJob::Source::Board ? boardChild
+                                                                          : chosen.name);
+    QStringList parts{u"Varolin"_s};
+    if (!whose.isEmpty())
+        parts << whose;
+    parts << kindName(chosen.kind);
+    return parts.join(u' ');
 }
 
 void PrintDialog::print()
 {
     const SheetJob chosen = job();
     QPrinter printer(QPrinter::HighResolution);
-    // Names the job in the printer's queue, and the file Qt proposes when
-    // printing to PDF.
-    printer.setDocName(u"Varolin %1"_s.arg(kindName(chosen.kind)));
+    printer.setDocName(documentName(chosen));
     if (!desktop.choosePrinter(this, printer))
         return;
-    if (printOn(printer, jobSheets(chosen, board, random), chosen))
+    if (printOn(printer, sheetsOf(chosen), chosen))
         accept();
 }
 
 void PrintDialog::preview()
 {
     const SheetJob chosen = job();
-    // Drawn once: the preview repaints its pages whenever its view changes,
-    // and printing from it prints the sheets that were shown.
-    const std::vector<Sheet> sheets = jobSheets(chosen, board, random);
+    // The preview repaints its pages whenever its view changes, and
+    // printing from it prints the sheets that were shown.
+    const std::vector<Sheet> sheets = sheetsOf(chosen);
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(documentName(chosen));
     desktop.previewPrint(this, printer, [&](QPrinter& target) { printOn(target, sheets, chosen); });
 }
 

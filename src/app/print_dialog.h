@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <array>
 #include <vector>
 
 class Desktop;
@@ -25,12 +26,14 @@ class QSpinBox;
 // touched. With two or more children, it offers to print a child's name
 // on every page: at once for the board's sheet, which is that child's; on
 // request for fresh sheets, which are mostly handed to a whole class.
+// Fresh sheets are drawn once for the dialog: the preview, the print and
+// the answer keys show the same sheets, however often the user previews.
 class PrintDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    // Fresh sheets are drawn from `random` when a job starts. `children`:
+    // Fresh sheets are drawn from `random` when a job first needs them. `children`:
     // their names, `atBoard` the index of the child at the board.
     PrintDialog(const Sheet& board, QRandomGenerator& random, Desktop& desktop,
         const QStringList& children, int atBoard, QWidget* parent = nullptr);
@@ -42,16 +45,26 @@ public:
 private:
     void kindChosen();
     void sourceChosen();
-    void childChosen();
+    void nameChosenByHand();
     void print();
     void preview();
     // Prints `sheets` on `printer` with a progress box that can stop the job;
     // tells the user when it failed or was stopped. True when it printed.
     bool printOn(QPrinter& printer, const std::vector<Sheet>& sheets, const SheetJob& chosen);
+    // The sheets of `chosen`: fresh ones are those drawn before, more drawn
+    // only when more are asked for.
+    std::vector<Sheet> sheetsOf(const SheetJob& chosen);
+    // The name Qt gives the job in the printer's queue and proposes for a
+    // PDF file: 「Varolin はなこ わりざん」.
+    QString documentName(const SheetJob& chosen) const;
 
     const Sheet board;
     QRandomGenerator& random;
     Desktop& desktop;
+    // The child at the board, whose the board's sheet is.
+    QString boardChild;
+    // Fresh sheets drawn so far, by kind.
+    std::array<std::vector<Sheet>, 4> drawn;
 
     QComboBox* kindBox = nullptr;
     QRadioButton* boardButton = nullptr;

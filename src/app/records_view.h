@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <array>
+#include <functional>
 
 class ClassRecords;
 struct ClassFailure;
@@ -32,6 +33,9 @@ public:
     virtual void refresh() = 0;
     // How many sheets of this run could not be stored; shown when above 0.
     virtual void setSheetsNotKept(int sheets) = 0;
+    // What 「いんさつ」 does: the program's print dialog. No command, no
+    // button.
+    virtual void setPrintCommand(std::function<void()> print) = 0;
 };
 
 // The view reads the records of `practice`, which must be open.
@@ -58,7 +62,7 @@ public:
         = 0;
 };
 
-#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/4"
+#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/5"
 Q_DECLARE_INTERFACE(RecordsModuleInterface, VarolinRecordsModule_iid)
 
 // The maker of the records window: loaded from the module in the program's

@@ -2,6 +2,7 @@
 #include "app/records_window.h"
 
 #include "app/desktop.h"
+#include "app/file_names.h"
 #include "app/records_calendar.h"
 #include "app/records_children.h"
 #include "app/records_graph.h"
@@ -93,15 +94,20 @@ void RecordsWindow::buildControls()
     kinds = addKindButtons(this, topRow, 100);
     connect(kinds, &QButtonGroup::idClicked, this, [this](int id) { setKind(kindFromNumber(id)); });
     topRow->addStretch();
+    // A parent looks for printing among the records.
+    printCommand = new QPushButton(u"いんさつ"_s, this);
+    printCommand->setObjectName(u"print"_s);
+    printCommand->hide();
     csvCommand = new QPushButton(u"CSV にかきだす"_s, this);
     csvCommand->setObjectName(u"exportCsv"_s);
     clearCommand = new QPushButton(u"きろくを けす"_s, this);
     clearCommand->setObjectName(u"clearRecords"_s);
-    for (QPushButton* button : {csvCommand, clearCommand}) {
+    for (QPushButton* button : {printCommand, csvCommand, clearCommand}) {
         button->setFont(Fonts::gothic(10.5, true));
         button->setAutoDefault(false);
         topRow->addWidget(button);
     }
+    connect(printCommand, &QPushButton::clicked, this, [this] { print(); });
     connect(csvCommand, &QPushButton::clicked, this, &RecordsWindow::exportCsv);
     connect(clearCommand, &QPushButton::clicked, this, &RecordsWindow::clearRecords);
     layout->addLayout(topRow);
@@ -254,6 +260,12 @@ void RecordsWindow::setSheetsNotKept(int sheets)
     notKept->setVisible(sheets > 0);
 }
 
+void RecordsWindow::setPrintCommand(std::function<void()> command)
+{
+    print = std::move(command);
+    printCommand->setVisible(bool(print));
+}
+
 void RecordsWindow::showWaiting()
 {
     const QString text = waitingText(practising->sheetsWaiting());
@@ -322,8 +334,17 @@ void RecordsWindow::exportCsv()
         return;
     }
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // Whose records the file holds, by name: 「きろく-はなこ-2026-12-08.csv」;
+    // no name for every child's.
+    QString owner;
+    if (whose && !name.isEmpty())
+        owner = name;
+    else if (!onlyChild && !practising->hasSeveralChildren())
+        owner = practising->child().name;
+    owner = fileNamePart(owner);
     const QString suggested
-        = QDir(folder).filePath(u"きろく-"_s + today().toString(u"yyyy-MM-dd"_s) + u".csv"_s);
+        = QDir(folder).filePath(u"きろく-"_s + (owner.isEmpty() ? QString() : owner + u"-"_s)
+            + today().toString(u"yyyy-MM-dd"_s) + u".csv"_s);
     const QString path = desk.saveFileName(this, u"CSV にかきだす"_s, suggested, u"CSV (*.csv)"_s);
     if (path.isEmpty())
         return;

@@ -57,6 +57,7 @@ public:
     // the board; 600 is none yet. Another child's are the practice's.
     void setBestTimes(const std::array<int, 4>& seconds) override;
     void setSheetsNotKept(int sheets) override;
+    void setPrintCommand(std::function<void()> print) override;
 
 public Q_SLOTS:
     // Reads everything again from the store: call after a sheet was stored.
@@ -114,6 +115,8 @@ private:
     RecordsPart* factsPart = nullptr;
     WeakFacts* facts = nullptr;
     SheetTablePart* table = nullptr;
+    QPushButton* printCommand = nullptr;
+    std::function<void()> print;
     QPushButton* csvCommand = nullptr;
     QPushButton* clearCommand = nullptr;
 };

@@ -34,9 +34,17 @@ namespace {
 // `ranges`: the pages the user chose in the print dialog (from 1), empty for
 // all of them.
 void paintPages(QPainter& painter, const std::function<void()>& newPage,
-    const std::vector<Sheet>& sheets, const SheetJob& job, const QPageRanges& ranges,
-    const PrintProgress& progress)
+    const std::vector<Sheet>& sheets, const SheetJob& job, const QPageLayout& layout,
+    const QPageRanges& ranges, const PrintProgress& progress)
 {
+    // How far the painter's origin and the printable area's other edges
+    // stand from the paper's, in twips.
+    const QRectF paper = layout.fullRect(QPageLayout::Point);
+    const QRectF printable = layout.paintRect(QPageLayout::Point);
+    const QMarginsF margins
+        = QMarginsF(printable.left() - paper.left(), printable.top() - paper.top(),
+              paper.right() - printable.right(), paper.bottom() - printable.bottom())
+        * 20;
     const int count = int(sheets.size());
     std::vector<int> pages;
     for (int page = 0; page < pageCount(count, job.answerKeys); ++page) {
@@ -50,7 +58,8 @@ void paintPages(QPainter& painter, const std::function<void()>& newPage,
         if (done > 0)
             newPage();
         const int sheet = pages[done] % count;
-        SheetPages::paint(painter, sheets[sheet], sheet + 1, pages[done] >= count, job.name);
+        SheetPages::paint(
+            painter, sheets[sheet], sheet + 1, pages[done] >= count, job.name, margins);
         if (progress && !progress(done + 1, total))
             throw PrintCancelled();
     }
@@ -73,8 +82,8 @@ void printSheets(QPrinter* printer, const std::vector<Sheet>& sheets, const Shee
     printer->setPageOrientation(SheetPages::orientation(sheets.front().kind));
     PrintJob printJob(printer);
     paintPages(
-        printJob.painter(), [&printJob] { printJob.newPage(); }, sheets, job, printer->pageRanges(),
-        progress);
+        printJob.painter(), [&printJob] { printJob.newPage(); }, sheets, job, printer->pageLayout(),
+        printer->pageRanges(), progress);
     printJob.finish();
 }
 
@@ -93,7 +102,7 @@ void paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets, co
                 if (!device.newPage())
                     throw PrintError("the device cannot start a page");
             },
-            sheets, job, device.pageRanges(), progress);
+            sheets, job, device.pageLayout(), device.pageRanges(), progress);
     } catch (...) {
         painter.end();
         throw;

@@ -11,6 +11,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -89,6 +90,42 @@ public:
         painter.setPen(Qt::black);
     }
 
+    void line(const QLineF& twips)
+    {
+        QPen pen(Qt::black);
+        pen.setWidth(AnswerSheet::LineWidth);
+        painter.setPen(pen);
+        painter.drawLine(
+            QLineF(twips.x1() * sx, twips.y1() * sy, twips.x2() * sx, twips.y2() * sy));
+        painter.setPen(Qt::black);
+    }
+
+    // In twips.
+    double width(const QString& text, double points)
+    {
+        setPoints(points);
+        return QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(text) / sx;
+    }
+
+    // `text` broken into lines no wider than `width` twips: at spaces where
+    // it has them, otherwise between any two characters, as Japanese is.
+    QStringList lines(const QString& text, double points, double width)
+    {
+        setPoints(points);
+        QTextLayout layout(text, painter.font(), painter.device());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        QStringList broken;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width * sx);
+            broken << text.mid(line.textStart(), line.textLength()).trimmed();
+        }
+        layout.endLayout();
+        return broken;
+    }
+
 private:
     void setPoints(double points)
     {
@@ -103,27 +140,56 @@ private:
     QFont font;
 };
 
-void paintBand(Canvas& canvas, int number, bool key, double right)
+void paintBand(Canvas& canvas, int number, bool key, const QRectF& band)
 {
-    const QRectF band(AnswerSheet::GridLeft, BandTop, right - AnswerSheet::GridLeft, BandHeight);
     if (key)
         canvas.text(KeyHeading, band, HeadingPoints, Qt::AlignLeft | Qt::AlignVCenter);
     canvas.text(numberText(number), band, NumberPoints, Qt::AlignRight | Qt::AlignVCenter);
 }
 
-void paintGrid(QPainter& painter, const Sheet& sheet, int number, bool key, const QString& name)
+void paintGrid(QPainter& painter, const Sheet& sheet, int number, bool key, const QString& name,
+    const QMarginsF& paperMargins)
 {
     const QPaintDevice& device = *painter.device();
-    AnswerSheet::paint(
-        painter, AnswerSheet::layout(captions(sheet)), device.logicalDpiX(), device.logicalDpiY());
-
+    const QRectF content = contentRect(QSizeF(device.width() * 1440.0 / device.logicalDpiX(),
+                                           device.height() * 1440.0 / device.logicalDpiY()),
+        paperMargins);
     Canvas canvas(painter, 1.0);
-    paintBand(canvas, number, key, AnswerSheet::GridRight);
-    if (!name.isEmpty()) {
-        const double pageWidth = device.width() * 1440.0 / device.logicalDpiX();
-        canvas.nameAfter(QPointF(AnswerSheet::NameLeft, AnswerSheet::NameTop), name,
-            pageWidth - NameRightMargin);
+
+    // The name is never made small to fit: one too long to follow
+    // 「なまえ：」 goes whole onto the lines below, at the same size.
+    const double points = std::max(SmallestNamePoints,
+        AnswerSheet::NamePoints
+            * std::min(1.0,
+                content.width() / canvas.width(AnswerSheet::NameLine, AnswerSheet::NamePoints)));
+    const double lineWidth = canvas.width(AnswerSheet::NameLine, points);
+    const bool follows = canvas.width(name, points) <= content.width() - lineWidth;
+    const QStringList below = follows ? QStringList() : canvas.lines(name, points, content.width());
+    const GridPage page = gridPage(content, 1 + int(below.size()));
+
+    paintBand(canvas, number, key, page.band);
+    const std::array<QString, 21> texts = captions(sheet);
+    const double scale = page.pitch / DesignPitch;
+    canvas.text(texts[0], page.square(0, 0), OperandPoints * scale, Qt::AlignCenter);
+    for (int i = 1; i <= 10; ++i) {
+        canvas.text(texts[10 + i], page.square(0, i), OperandPoints * scale, Qt::AlignCenter);
+        canvas.text(texts[i], page.square(i, 0), OperandPoints * scale, Qt::AlignCenter);
     }
+    canvas.box(page.grid);
+    for (int i = 1; i <= 10; ++i) {
+        canvas.line({page.grid.left(), page.square(i, 0).top(), page.grid.right(),
+            page.square(i, 0).top()});
+        canvas.line({page.square(0, i).left(), page.grid.top(), page.square(0, i).left(),
+            page.grid.bottom()});
+    }
+
+    canvas.textAt(AnswerSheet::NameLine, page.name.topLeft(), points);
+    const double linePitch = NameLinePitch * points / AnswerSheet::NamePoints;
+    if (follows && !name.isEmpty())
+        canvas.textAt(name, page.name.topLeft() + QPointF(lineWidth, 0), points);
+    for (int i = 0; i < below.size(); ++i)
+        canvas.textAt(below[i], page.name.topLeft() + QPointF(0, linePitch * (i + 1)), points);
+
     if (!key)
         return;
     for (int cell = 0; cell < 100; ++cell) {
@@ -131,12 +197,9 @@ void paintGrid(QPainter& painter, const Sheet& sheet, int number, bool key, cons
             continue;
         const std::optional<int> answer
             = expectedAnswer(sheet.left(cell), sheet.top(cell), sheet.kind);
-        if (!answer)
-            continue;
-        const QRectF place(AnswerSheet::GridLeft + AnswerSheet::Pitch * (cell % 10 + 1),
-            AnswerSheet::GridTop + AnswerSheet::Pitch * (cell / 10 + 1), AnswerSheet::Pitch,
-            AnswerSheet::Pitch);
-        canvas.text(QString::number(*answer), place, GridAnswerPoints, Qt::AlignCenter);
+        if (answer)
+            canvas.text(QString::number(*answer), page.square(cell / 10 + 1, cell % 10 + 1),
+                GridAnswerPoints * scale, Qt::AlignCenter);
     }
 }
 
@@ -148,7 +211,8 @@ void paintDivision(QPainter& painter, const Sheet& sheet, int number, bool key, 
     const double fit = std::min({1.0, pageWidth / DivisionWidth, pageHeight / DivisionHeight});
 
     Canvas canvas(painter, fit);
-    paintBand(canvas, number, key, ProblemsRight);
+    paintBand(canvas, number, key,
+        QRectF(AnswerSheet::GridLeft, BandTop, ProblemsRight - AnswerSheet::GridLeft, BandHeight));
     for (int row = 0; row < 9; ++row) {
         for (int column = 0; column < 9; ++column) {
             canvas.text(problemText(sheet, row, column), problemRect(row, column), ProblemPoints,
@@ -220,12 +284,37 @@ QRectF answerBox(int row, int column)
     return {place.left() + 2 * Em + BoxGap, place.top() + Em + LineGap, BoxWidth, BoxHeight};
 }
 
-void paint(QPainter& painter, const Sheet& sheet, int number, bool key, const QString& name)
+QRectF contentRect(const QSizeF& printable, const QMarginsF& paperMargins)
+{
+    const auto inset = [](double margin) { return std::max(0.0, PaperMargin - margin); };
+    return QRectF(QPointF(0, 0), printable)
+        .adjusted(inset(paperMargins.left()), inset(paperMargins.top()),
+            -inset(paperMargins.right()), -inset(paperMargins.bottom()));
+}
+
+GridPage gridPage(const QRectF& content, int nameLines)
+{
+    const double nameHeight = std::max(2, nameLines) * NameLinePitch;
+    GridPage page;
+    page.pitch = std::min(content.width(), content.height() - BandHeight - nameHeight) / 11;
+    const double side = 11 * page.pitch;
+    // What the grid leaves, in three even gaps: above the band, between the
+    // grid and the name line, below the name.
+    const double gap = (content.height() - BandHeight - side - nameHeight) / 3;
+    const double left = content.left() + (content.width() - side) / 2;
+    page.band = QRectF(left, content.top() + gap, side, BandHeight);
+    page.grid = QRectF(left, page.band.bottom(), side, side);
+    page.name = QRectF(content.left(), page.grid.bottom() + gap, content.width(), nameHeight);
+    return page;
+}
+
+void paint(QPainter& painter, const Sheet& sheet, int number, bool key, const QString& name,
+    const QMarginsF& paperMargins)
 {
     if (sheet.kind == Kind::Division)
         paintDivision(painter, sheet, number, key, name);
     else
-        paintGrid(painter, sheet, number, key, name);
+        paintGrid(painter, sheet, number, key, name, paperMargins);
 }
 
 } // namespace SheetPages

@@ -3,6 +3,7 @@
 
 #include "drill/sheet.h"
 
+#include <QMarginsF>
 #include <QPageLayout>
 #include <QRectF>
 #include <QString>
@@ -17,13 +18,19 @@ class QPainter;
 // line for year, class and name at the bottom. Twips from the top-left
 // corner of the printable area, as on the answer sheet.
 //
-// Addition, subtraction and multiplication print on the answer sheet's
-// 11 x 11 grid, the page upright. Division has other columns in every row,
+// Addition, subtraction and multiplication print on an 11 x 11 grid of
+// squares like the answer sheet's, the page upright: the grid as wide as
+// the paper allows, and the band, the grid and the name line spread evenly
+// down the page, all of it at least 10 mm from the paper's edges, where
+// every printer prints. Division has other columns in every row,
 // so it prints as nine rows of nine problems, one row per divisor in the
 // sheet's order, the page on its side. Nine problems abreast at a size a
 // child reads easily take two lines each: 「12÷3」 over 「＝」 and a box for
 // the answer, so that every box stands clear of the next problem.
 namespace SheetPages {
+
+// What every page keeps clear of the paper's edges, 10 mm.
+inline constexpr double PaperMargin = 567;
 
 // The band above the grid: 「こたえ」 on a key at the left, the number at
 // the right.
@@ -31,8 +38,40 @@ inline constexpr double BandTop = 60;
 inline constexpr double BandHeight = 440;
 inline constexpr double HeadingPoints = 16;
 inline constexpr double NumberPoints = 12;
-// An answer in a grid cell of a key, centred in the cell.
+// An operand in a header square and an answer in a grid square of a key,
+// centred, at these sizes for the answer sheet's pitch and larger with a
+// larger grid.
+inline constexpr double OperandPoints = 36;
 inline constexpr double GridAnswerPoints = 28;
+inline constexpr double DesignPitch = 826;
+// The name line of a grid page and each line of a name too long to follow
+// 「なまえ：」, which wraps below it at the same size (the answer sheet's).
+inline constexpr double NameLinePitch = 720;
+// Made smaller only where the line itself is wider than the paper, and
+// never below this.
+inline constexpr double SmallestNamePoints = 10;
+
+// Where the parts of a grid page stand, in twips of the printable area.
+struct GridPage
+{
+    QRectF band;
+    QRectF grid; // 11 x 11 squares, the header row and column included
+    double pitch = DesignPitch;
+    QRectF name; // the name line and the lines below it
+    // The square of row `row` and column `column`, 0 the header's.
+    QRectF square(int row, int column) const
+    {
+        return {grid.left() + pitch * column, grid.top() + pitch * row, pitch, pitch};
+    }
+};
+
+// The part of a printable area `printable` (its size) that keeps
+// PaperMargin from the paper's edges, which stand `paperMargins` around it.
+QRectF contentRect(const QSizeF& printable, const QMarginsF& paperMargins);
+
+// A grid page in `content`, with `nameLines` lines from the name line down
+// (two at least, so that every sheet of a class looks alike).
+GridPage gridPage(const QRectF& content, int nameLines);
 
 // The division page. Sizes follow the problems' em (20 points are 400
 // twips): in 「81÷9」 a digit is half an em and 「÷」 a whole one; 「＝」
@@ -82,9 +121,10 @@ QRectF answerBox(int row, int column);
 QRectF placeRect(int row, int column);
 
 // Paints sheet `number` on one page of the painter's device (its answer key
-// with `key`), with `name` after 「なまえ：」 unless it is empty. A division
-// page is made smaller on paper too small for it; the grid pages keep their
-// size.
-void paint(QPainter& painter, const Sheet& sheet, int number, bool key, const QString& name = {});
+// with `key`), with `name` after 「なまえ：」 unless it is empty. The
+// printable area's edges stand `paperMargins` twips from the paper's. A
+// division page is made smaller on paper too small for it.
+void paint(QPainter& painter, const Sheet& sheet, int number, bool key, const QString& name = {},
+    const QMarginsF& paperMargins = {});
 
 } // namespace SheetPages

@@ -413,6 +413,17 @@ void BoardTest::recordsWindowOneAtATime()
     fixture.click(u"recordsButton"_s);
     QCOMPARE(window.findChildren<RecordsWindow*>(), QList<RecordsWindow*>{records});
     QCOMPARE(records->kind(), Kind::Subtraction);
+
+    // Its 「いんさつ」 opens the print dialog of Ctrl+P, over the records.
+    QString opened;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            opened = dialog->objectName() + (dialog->parentWidget() == records ? u" over" : u"");
+            dialog->close();
+        }
+    });
+    QTest::mouseClick(records->findChild<QPushButton*>(u"print"_s), Qt::LeftButton);
+    QCOMPARE(opened, u"printDialog over"_s);
 }
 
 QTEST_MAIN(BoardTest)

@@ -2,13 +2,14 @@
 // The print dialog offers the board's kind and sheet first, fresh sheets of
 // any kind, and answer keys; it prints what it shows on the printer or file
 // the user picks, previews the same pages, and says when a job failed or was
-// stopped, leaving no file behind. With several children it prints the name
-// of the child at the board on the board's sheet, and on fresh sheets when
-// asked.
+// stopped, leaving no file behind; fresh sheets are drawn once per dialog.
+// With several children it prints the name of the child at the board on the
+// board's sheet, and on fresh sheets when asked, and names the job after it.
 #include "../printing/pdf_tools.h"
 #include "app/print_dialog.h"
 #include "fake_desktop.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QProgressDialog>
@@ -66,6 +67,7 @@ private Q_SLOTS:
     void jobs_data();
     void jobs();
     void stoppedByTheUser();
+    void previewIsWhatPrints();
 };
 
 void PrintDialogTest::choices()
@@ -78,6 +80,11 @@ void PrintDialogTest::choices()
     QCOMPARE(f.dialog.job().name, u"さくら"_s);
     QCOMPARE(f.dialog.job().kind, boardKind);
     QVERIFY(f.find<QRadioButton>(u"boardSheet"_s)->isChecked());
+    // A screen reader finds the kind list's label.
+    const auto labels = QAccessible::queryAccessibleInterface(f.find<QComboBox>(u"kind"_s))
+                            ->relations(QAccessible::Label);
+    QCOMPARE(labels.size(), 1);
+    QCOMPARE(labels.front().first->text(QAccessible::Name), u"けいさんの しゅるい"_s);
     QVERIFY(!f.find<QSpinBox>(u"sheetCount"_s)->isEnabled());
     QCOMPARE(f.dialog.job().source, SheetJob::Source::Board);
     QCOMPARE(f.dialog.job().answerKeys, false);
@@ -90,10 +97,15 @@ void PrintDialogTest::choices()
     QCOMPARE(f.dialog.job().kind, otherKind);
     QCOMPARE(f.dialog.job().source, SheetJob::Source::Fresh);
     QCOMPARE(f.dialog.job().name, QString());
+    // The list of children is for a name to print.
+    QVERIFY(!f.find<QComboBox>(u"child"_s)->isEnabled());
+    f.click(u"printName"_s);
+    QVERIFY(f.find<QComboBox>(u"child"_s)->isEnabled());
     QTest::keyClick(f.find<QComboBox>(u"child"_s), Qt::Key_Down);
     QCOMPARE(f.dialog.job().name, u"李"_s);
     // Unticked by hand, it stays so.
     f.click(u"printName"_s);
+    QVERIFY(!f.find<QComboBox>(u"child"_s)->isEnabled());
 
     f.chooseKind(boardKind);
     QVERIFY(f.find<QRadioButton>(u"boardSheet"_s)->isEnabled());
@@ -154,6 +166,9 @@ void PrintDialogTest::jobs()
 
     QCOMPARE(f.desktop.printerChoices, button == u"print"_s ? 1 : 0);
     QCOMPARE(f.desktop.previews, button == u"preview"_s ? 1 : 0);
+    // Named after the child whose sheet is printed; fresh ones are no one's.
+    QCOMPARE(f.desktop.documentNames,
+        QStringList(freshSheets > 0 ? u"Varolin ひきざん"_s : u"Varolin ひとりめ ひきざん"_s));
     QCOMPARE(Pdf::pages(pdf), pages > 0 ? pages : -1);
     QCOMPARE(f.dialog.isVisible(), !closed);
     QCOMPARE(f.desktop.shown.size(), failureShown ? 1 : 0);
@@ -196,6 +211,28 @@ void PrintDialogTest::stoppedByTheUser()
     QCOMPARE(message.icon, Desktop::Icon::None);
     QVERIFY(QDir(f.folder.path()).isEmpty(QDir::Files | QDir::Hidden));
     QVERIFY(f.dialog.isVisible());
+}
+
+void PrintDialogTest::previewIsWhatPrints()
+{
+    QVERIFY2(Pdf::toolsPresent(), Pdf::Missing);
+    Fixture f(Kind::Subtraction);
+    f.chooseKind(Kind::Division);
+    f.find<QSpinBox>(u"sheetCount"_s)->setValue(3);
+    f.click(u"answerKeys"_s);
+    // Previewed, previewed again with fewer sheets, then printed.
+    f.desktop.previewPdfPath = f.folder.filePath(u"preview.pdf"_s);
+    f.click(u"preview"_s);
+    const QString previewed
+        = QString::fromUtf8(Pdf::run(u"pdftotext"_s, {f.desktop.previewPdfPath, u"-"_s}));
+    f.find<QSpinBox>(u"sheetCount"_s)->setValue(2);
+    f.click(u"preview"_s);
+    f.find<QSpinBox>(u"sheetCount"_s)->setValue(3);
+    f.desktop.chosenPdfPath = f.folder.filePath(u"printed.pdf"_s);
+    f.click(u"print"_s);
+    QVERIFY(previewed.count(u'÷') == 6 * 81);
+    QCOMPARE(
+        QString::fromUtf8(Pdf::run(u"pdftotext"_s, {f.desktop.chosenPdfPath, u"-"_s})), previewed);
 }
 
 QTEST_MAIN(PrintDialogTest)

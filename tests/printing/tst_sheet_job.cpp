@@ -2,8 +2,10 @@
 // A print job of sheets is one document: every sheet, then every answer key
 // in the same order, each page numbered and with the name line, and the
 // child's name on it, whole and on the paper, when the job has one. Addition,
-// subtraction and multiplication print on the answer sheet's grid (the
-// unused tenth row and column of multiplication blank), division as nine
+// subtraction and multiplication print on a grid down the whole page, its
+// operands and answers centred in their squares, 10 mm clear of the paper's
+// edges, a long name wrapped at no less than 10 points (the unused tenth
+// row and column of multiplication blank), division as nine
 // rows of nine whole problems; every answer in a key is the right one. Fresh
 // sheets are drawn as the board draws them. A stopped or failed job leaves
 // no file behind and an older file as it was, also when the finished file
@@ -32,12 +34,11 @@ Q_DECLARE_METATYPE(Kind)
 
 namespace {
 
-// The answer sheet's grid, in twips from the top-left of the printable area.
-constexpr double GridLeft = 400;
-constexpr double GridTop = 567;
-constexpr double Pitch = 826;
-constexpr double GridBottom = GridTop + 11 * Pitch;
 constexpr double Tolerance = 30; // twips, 1.5 points
+// A grid page keeps 10 mm from the paper's edges; the test papers print
+// from 10 points in.
+constexpr double PaperMargin = 567;
+constexpr double TestMargin = 200;
 // Between an answer box and the next problem on a division page.
 constexpr double ClearGap = 160; // twips, 8 points
 
@@ -98,31 +99,33 @@ struct PageText
 
 PageText gridPage(const QString& pdf, int page)
 {
+    const QSizeF paper = Pdf::pageSize(pdf) * 20;
+    const SheetPages::GridPage layout = SheetPages::gridPage(
+        SheetPages::contentRect(paper - QSizeF(2 * TestMargin, 2 * TestMargin),
+            QMarginsF(TestMargin, TestMargin, TestMargin, TestMargin)),
+        2);
     PageText read;
     for (const Pdf::Word& word : Pdf::words(pdf, page)) {
         const QRectF box = inTwips(word);
         read.extent |= box;
-        if (box.center().y() < GridTop) {
+        if (box.center().y() < layout.grid.top()) {
             read.band += word.text;
-        } else if (box.center().y() > GridBottom) {
+        } else if (box.center().y() > layout.grid.bottom()) {
             read.below += word.text;
         } else {
-            const int row = int((box.center().y() - GridTop) / Pitch);
-            const int column = int((box.left() + Tolerance - GridLeft) / Pitch);
-            const bool header = row == 0 || column == 0;
-            // Operands stand at the top-left of their cell, answers in the
-            // middle of theirs.
-            const double expected
-                = header ? GridLeft + column * Pitch : GridLeft + (column + 0.5) * Pitch;
-            if (std::abs((header ? box.left() : box.center().x()) - expected) > Tolerance)
-                read.misplaced << word.text;
+            const int row = int((box.center().y() - layout.grid.top()) / layout.pitch);
+            const int column = int((box.center().x() - layout.grid.left()) / layout.pitch);
             // The sign and the first column operand may be read as one word.
             if (row == 0 && column == 0 && word.text.size() > 1) {
                 read.places[{0, 0}] += word.text.left(1);
                 read.places[{0, 1}] += word.text.mid(1);
-            } else {
-                read.places[{row, column}] += word.text;
+                continue;
             }
+            // Operands and answers alike stand in the middle of their square.
+            const QPointF off = box.center() - layout.square(row, column).center();
+            if (std::abs(off.x()) > Tolerance || std::abs(off.y()) > 3 * Tolerance)
+                read.misplaced << word.text;
+            read.places[{row, column}] += word.text;
         }
     }
     return read;
@@ -170,11 +173,12 @@ double distance(const QRectF& a, const QRectF& b)
     return std::hypot(dx, dy);
 }
 
-// The printable area of the paper, in twips.
-QRectF printable(const QString& pdf)
+// The part of the printable area `margin` or more from the paper's edges.
+QRectF printable(const QString& pdf, double margin = TestMargin)
 {
-    const QSizeF paper = Pdf::pageSize(pdf);
-    return {0, 0, (paper.width() - 20) * 20, (paper.height() - 20) * 20};
+    const QSizeF paper = Pdf::pageSize(pdf) * 20;
+    return {margin - TestMargin, margin - TestMargin, paper.width() - 2 * margin,
+        paper.height() - 2 * margin};
 }
 
 QString bandText(bool key, int number)
@@ -320,7 +324,7 @@ void SheetJobTest::gridPages_data()
 
     QTest::newRow("addition") << Kind::Addition << u"＋"_s << QString();
     QTest::newRow("subtraction for さくら") << Kind::Subtraction << u"－"_s << u"さくら"_s;
-    // Longer than the room after 「なまえ：」: made smaller, kept whole.
+    // Longer than the room after 「なまえ：」: on a line of its own, whole.
     QTest::newRow("multiplication, tenth row and column blank, for the longest name")
         << Kind::Multiplication << u"×"_s << u"ながいなまえのこどもながいなまえのこども"_s;
 }
@@ -356,7 +360,16 @@ void SheetJobTest::gridPages()
                     *expectedAnswer(sheet.rows[row], sheet.columns[0][column], kind));
         QCOMPARE(read.places, expected);
 
-        QVERIFY(printable(pdf).contains(read.extent));
+        // Clear of where printers cannot print, and down the whole page
+        // with about as much room above as below (a name line to spare).
+        const QRectF inside = printable(pdf, PaperMargin);
+        QVERIFY(inside.contains(read.extent));
+        QVERIFY(read.extent.height() > 0.8 * inside.height());
+        QVERIFY(std::abs(read.extent.top() - inside.top() - inside.bottom() + read.extent.bottom())
+            < 1000);
+        // The name whole and at a size a child reads.
+        for (const Pdf::Run& run : Pdf::runs(pdf, page))
+            QVERIFY(run.points >= 10 || !run.text.contains(name.left(5)));
     }
 }
 

@@ -50,6 +50,7 @@ bool FakeDesktop::choosePrinter(QWidget* parent, QPrinter& printer)
 {
     Q_UNUSED(parent);
     ++printerChoices;
+    documentNames.append(printer.docName());
     if (chosenPdfPath.isEmpty())
         return false;
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -62,6 +63,7 @@ void FakeDesktop::previewPrint(
 {
     Q_UNUSED(parent);
     ++previews;
+    documentNames.append(printer.docName());
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(previewPdfPath);
     paint(printer);

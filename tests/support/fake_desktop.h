@@ -76,6 +76,8 @@ public:
     // they cancel it.
     QString chosenPdfPath;
     int printerChoices = 0;
+    // The name of every job shown, which Qt proposes for a PDF file.
+    QStringList documentNames;
     // The preview paints its pages once, as PDF to here.
     QString previewPdfPath;
     int previews = 0;
