@@ -9,7 +9,7 @@
 #include "app/records_widgets.h"
 #include "app/records_window.h"
 #include "app/weak_facts.h"
-#include "practice/practice.h"
+#include "practice/child_name.h"
 #include "printing/fonts.h"
 
 #include <QBoxLayout>
@@ -22,7 +22,6 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStandardPaths>
-#include <QTextBoundaryFinder>
 
 using namespace Qt::StringLiterals;
 
@@ -33,16 +32,6 @@ const QString Title = u"Varolin クラス"_s;
 // Shown in a part's place, and beside the commands, while its question is
 // out.
 const QString Loading = u"よみこみちゅう…"_s;
-
-// Characters as a reader counts them, as a machine counts a child's name.
-int readerLength(const QString& text)
-{
-    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
-    int length = 0;
-    while (characters.toNextBoundary() > 0)
-        ++length;
-    return length;
-}
 
 } // namespace
 
@@ -269,7 +258,7 @@ void ClassView::openRecords()
     child.bestTimes = chosen->bestTimes();
     await(records.childSheets(chosen->id, chosen->name),
         [this, child](const ClassAnswer<ChildSheets>& read) {
-            std::unique_ptr<RecordReader> sheets = read ? read.value->reader() : nullptr;
+            std::unique_ptr<ChildCopy> sheets = read ? read.value->reader() : nullptr;
             if (!sheets) {
                 ClassFailure failure = read;
                 if (read)
@@ -277,13 +266,17 @@ void ClassView::openRecords()
                 tellProblem(child.name + u"の きろくを よめませんでした。"_s, failure);
                 return;
             }
+            ChildCopy* copy = sheets.get();
             auto* window = new RecordsWindow(std::move(sheets), child, shownKind, desk, this);
             window->setAttribute(Qt::WA_DeleteOnClose);
             // Erased on the server in the background; the window waits for
-            // the answer, unless it has closed by then.
-            window->setEraseElsewhere([this, window, id = child.id] {
-                whenAnswered(
-                    records.clearSheets(id), window, [window](const ClassAnswer<bool>& erased) {
+            // the answer, unless it has closed by then, and its copy goes
+            // too.
+            window->setEraseElsewhere([this, window, copy, id = child.id] {
+                whenAnswered(records.clearSheets(id), window,
+                    [window, copy](const ClassAnswer<bool>& erased) {
+                        if (erased)
+                            copy->forget();
                         window->erasedElsewhere(erased
                                 ? std::nullopt
                                 : std::optional(classProblemText(erased.problem)
@@ -305,25 +298,21 @@ void ClassView::askName(const QString& title, const QString& name, qint64 except
         if (!typed)
             return;
         text = *typed;
-        const QString clean = Practice::cleanName(*typed);
-        auto problem = Practice::NameProblem::None;
-        if (clean.isEmpty())
-            problem = Practice::NameProblem::Empty;
-        else if (readerLength(clean) > Practice::MaxNameLength)
-            problem = Practice::NameProblem::TooLong;
+        QStringList others;
         for (const ClassChild& each : roster) {
-            if (each.id != except && each.name == clean)
-                problem = Practice::NameProblem::Taken;
+            if (each.id != except)
+                others.append(each.name);
         }
-        if (problem == Practice::NameProblem::None)
+        const ChildName::Problem problem = ChildName::check(*typed, others);
+        if (problem == ChildName::Problem::None)
             break;
         ask(desk, this, nameProblemText(problem), title, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
     }
-    await(keep(Practice::cleanName(text)),
+    await(keep(ChildName::clean(text)),
         [this, title, text, except, keep](const ClassAnswer<ClassRecords::Edit>& edit) {
             if (!edit) {
-                tellProblem(nameProblemText(Practice::NameProblem::NotSaved), edit);
+                tellProblem(nameProblemText(ChildName::Problem::NotSaved), edit);
                 return;
             }
             if (*edit.value == ClassRecords::Edit::Done) {
@@ -331,8 +320,8 @@ void ClassView::askName(const QString& title, const QString& name, qint64 except
                 return;
             }
             // Another teacher gave the name meanwhile.
-            ask(desk, this, nameProblemText(Practice::NameProblem::Taken), title,
-                Desktop::Buttons::Ok, Desktop::Icon::Warning);
+            ask(desk, this, nameProblemText(ChildName::Problem::Taken), title, Desktop::Buttons::Ok,
+                Desktop::Icon::Warning);
             askName(title, text, except, keep);
         });
 }

@@ -71,8 +71,8 @@ public Q_SLOTS:
     // which asks the server and answers through erasedElsewhere(); the
     // clear command waits for it.
     void setEraseElsewhere(std::function<void()> erase);
-    // The server erased them, and they go from the window's copy too; or
-    // it did not, and the teacher is told `why`.
+    // The server erased them, and the copy the window reads forgot them;
+    // or it did not, and the teacher is told `why`.
     void erasedElsewhere(const std::optional<QString>& why);
 
 private:

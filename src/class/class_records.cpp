@@ -130,15 +130,15 @@ auto rows(Link& link, ClassFailure& failure, const QString& sql, const QVariantL
 
 // One child's copy, read as the records window reads a machine's store.
 // Whatever child a question names, it is the copy's only child.
-class ChildCopy final : public RecordReader
+class LocalCopy final : public ChildCopy
 {
 public:
-    ChildCopy(const ChildSheets& sheets, std::unique_ptr<RecordStore> store)
+    LocalCopy(const ChildSheets& sheets, std::unique_ptr<RecordStore> store)
         : folder(sheets.folder)
         , store(std::move(store))
         , name(sheets.name)
     { }
-    ~ChildCopy() override
+    ~LocalCopy() override
     {
         // The store's file goes with the folder, after the store is closed.
         store.reset();
@@ -182,7 +182,7 @@ public:
         return writeTextFile(path, text.toUtf8());
     }
     // Only the copy: the server's sheets are cleared through the class.
-    bool clear(qint64) override { return store->clear(Only); }
+    void forget() override { store->clear(Only); }
 
 private:
     static constexpr qint64 Only = RecordStore::FirstChild;
@@ -193,14 +193,14 @@ private:
 
 } // namespace
 
-std::unique_ptr<RecordReader> ChildSheets::reader() const
+std::unique_ptr<ChildCopy> ChildSheets::reader() const
 {
     if (!folder)
         return nullptr;
     auto store = std::make_unique<RecordStore>(file);
     if (!store->open())
         return nullptr;
-    return std::make_unique<ChildCopy>(*this, std::move(store));
+    return std::make_unique<LocalCopy>(*this, std::move(store));
 }
 
 struct ClassRecords::Private

@@ -54,6 +54,16 @@ std::array<int, 4> daysPerWeek(const QList<QDate>& practised, const QDate& today
 // copied into a records file of their own in a temporary folder on this
 // computer: the records window reads them there and never waits for the
 // server. The folder goes with the last copy of this and of its reader.
+struct ChildSheets;
+
+// The copy read as the records window reads a machine's store; emptied
+// once the server erased the child's sheets.
+class ChildCopy : public RecordReader
+{
+public:
+    virtual void forget() = 0;
+};
+
 struct ChildSheets
 {
     std::shared_ptr<QTemporaryDir> folder;
@@ -63,7 +73,7 @@ struct ChildSheets
     // The copy read as the records window reads a machine's store, as the
     // child of any id it is asked about; the CSV rows name the child. Made
     // on the thread that reads it; null when the file cannot be opened.
-    std::unique_ptr<RecordReader> reader() const;
+    std::unique_ptr<ChildCopy> reader() const;
 };
 
 // The class of class.ini on the school's server, as its teacher sees it:

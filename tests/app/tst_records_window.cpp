@@ -82,10 +82,13 @@ struct Fixture
             .now = [] { return QDateTime(Today, QTime(19, 30)); },
             .unsavedNote = {},
         })
-        , store(*practice.records())
+        , store(folder.filePath(u"records.sqlite"_s))
     {
         desktop.clock = QDateTime(Today, QTime(19, 30));
         practice.begin(QPoint());
+        // The sheets are added beside the practice's store, as a run would.
+        QVERIFY(practice.openRecords());
+        QVERIFY(store.open());
     }
 
     void add(const FinishedSheet& finished, qint64 child = RecordStore::FirstChild)
@@ -101,7 +104,7 @@ struct Fixture
 
     QTemporaryDir folder;
     Practice practice;
-    RecordStore& store;
+    RecordStore store;
     FakeDesktop desktop;
     std::unique_ptr<RecordsWindow> window;
 };
@@ -609,7 +612,7 @@ void RecordsWindowTest::childSwitch()
     window.show();
     QVERIFY(!named<QComboBox>(window, u"childSwitch"_s)->isVisible());
 
-    QCOMPARE(fixture.practice.addChild(u"さくら"_s), Practice::NameProblem::None);
+    QCOMPARE(fixture.practice.addChild(u"さくら"_s), ChildName::Problem::None);
     const qint64 sakura = fixture.practice.children().last().id;
     fixture.add(sheet(Kind::Addition, at(3), 70), sakura);
     fixture.add(sheet(Kind::Division, at(4), 300), sakura);
@@ -632,7 +635,7 @@ void RecordsWindowTest::childSwitch()
 void RecordsWindowTest::clearingOneChild()
 {
     Fixture fixture;
-    QCOMPARE(fixture.practice.addChild(u"さくら"_s), Practice::NameProblem::None);
+    QCOMPARE(fixture.practice.addChild(u"さくら"_s), ChildName::Problem::None);
     const qint64 sakura = fixture.practice.children().last().id;
     fixture.add(sheet(Kind::Addition, at(0), 65));
     fixture.add(sheet(Kind::Addition, at(1), 70), sakura);

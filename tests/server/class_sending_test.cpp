@@ -347,7 +347,7 @@ private Q_SLOTS:
                 if (report.problem == Practice::Problem::ClassRefused)
                     told = report.classProblem;
             });
-            QVERIFY(practice.records());
+            QVERIFY(practice.openRecords());
             playSheet(practice.drill(), &clock);
             practice.drill().clearBoard(); // the verdict was read
             const auto sent = [&] {
@@ -465,14 +465,14 @@ private Q_SLOTS:
         const int before = adminValue(sent).toInt();
         practice.begin(QPoint(0, 0));
         practice.drill().start();
-        QVERIFY(practice.records());
+        QVERIFY(practice.openRecords());
         QTest::qWait(2000);
         QCOMPARE(practice.children().size(), 1);
         playSheet(practice.drill(), &clock);
         practice.drill().clearBoard(); // the verdict was read
         QTRY_COMPARE_WITH_TIMEOUT(practice.children().size(), 2, 10000);
         QCOMPARE(practice.child().name, u"はなこ"_s);
-        QCOMPARE(practice.records()->sheetCount(RecordStore::FirstChild), 1);
+        QCOMPARE(practice.sheetCount(RecordStore::FirstChild), 1);
         playSheet(practice.drill(), &clock);
         practice.drill().clearBoard(); // the verdict was read
         QTRY_COMPARE_WITH_TIMEOUT(adminValue(sent).toInt(), before + 1, 10000);
