@@ -52,7 +52,6 @@ public:
     void showKind(Kind kind) override { setKind(kind); }
     void showChild(qint64 child) override;
 
-    Kind kind() const { return shownKind; }
     // The best time of each kind in seconds, in kind order, of the child at
     // the board; 600 is none yet. Another child's are the practice's.
     void setBestTimes(const std::array<int, 4>& seconds) override;
