@@ -50,22 +50,25 @@ qint64 threadCpuNanoseconds()
 struct PracticeOver
 {
     explicit PracticeOver(const QString& records)
-        : practice({
-            .settings = {settings.filePath(u"Varolin.ini"_s), true},
-            .records = records,
-            .monotonic = [] { return qint64(0); },
-            .now = [] { return QDateTime::currentDateTime(); },
-            .unsavedNote = {},
-        })
+        : written(records)
+        , practice({
+              .settings = {settings.filePath(u"Varolin.ini"_s), true},
+              .records = records,
+              .monotonic = [] { return qint64(0); },
+              .now = [] { return QDateTime::currentDateTime(); },
+              .unsavedNote = {},
+          })
     {
         practice.begin(QPoint());
-        if (!practice.records())
+        if (!practice.openRecords() || !written.open())
             qFatal("cannot open %s", qPrintable(records));
     }
 
-    RecordStore& store() { return *practice.records(); }
+    RecordStore& store() { return written; }
 
     QTemporaryDir settings;
+    // Sheets are added beside the practice, as another run would.
+    RecordStore written;
     Practice practice;
 };
 

@@ -118,7 +118,7 @@ ChildChooser::ChildChooser(Practice& practice, ChildrenCommands& commands, QWidg
     // A class's roster is the teacher's to change, on the server.
     for (int i = 0; i < commandRow->count(); ++i) {
         if (QWidget* command = commandRow->itemAt(i)->widget())
-            command->setVisible(!practice.inClass());
+            command->setVisible(practice.rosterEditable());
     }
     offeredChild = practice.lastChild();
     showChildren();

@@ -19,9 +19,6 @@ class ChildChooser : public QDialog
 public:
     ChildChooser(Practice& practice, ChildrenCommands& commands, QWidget* parent = nullptr);
 
-    // The button of the child preselected.
-    QPushButton* preselected() const { return offered; }
-
 Q_SIGNALS:
     void chosen(qint64 child);
 

@@ -6,18 +6,18 @@
 
 using namespace Qt::StringLiterals;
 
-QString nameProblemText(Practice::NameProblem problem)
+QString nameProblemText(ChildName::Problem problem)
 {
     switch (problem) {
-    case Practice::NameProblem::Empty:
+    case ChildName::Problem::Empty:
         return u"なまえを いれて ください。"_s;
-    case Practice::NameProblem::TooLong:
-        return u"なまえは %1もじ までです。"_s.arg(Practice::MaxNameLength);
-    case Practice::NameProblem::Taken:
+    case ChildName::Problem::TooLong:
+        return u"なまえは %1もじ までです。"_s.arg(ChildName::MaxLength);
+    case ChildName::Problem::Taken:
         return u"その なまえは もう つかわれて います。"_s;
-    case Practice::NameProblem::NotSaved:
+    case ChildName::Problem::NotSaved:
         return u"こどもを ほぞん できませんでした。"_s;
-    case Practice::NameProblem::None:
+    case ChildName::Problem::None:
         break;
     }
     return {};
@@ -25,7 +25,7 @@ QString nameProblemText(Practice::NameProblem problem)
 
 QString namePrompt()
 {
-    return u"なまえを いれて ください（%1もじ まで）"_s.arg(Practice::MaxNameLength);
+    return u"なまえを いれて ください（%1もじ まで）"_s.arg(ChildName::MaxLength);
 }
 
 namespace {
@@ -59,13 +59,13 @@ bool ChildrenCommands::askName(
         const std::optional<QString> typed = desktop.askText(parent, title, namePrompt(), text);
         if (!typed)
             return false;
-        const Practice::NameProblem problem = keep(*typed);
-        if (problem == Practice::NameProblem::None)
+        const ChildName::Problem problem = keep(*typed);
+        if (problem == ChildName::Problem::None)
             return true;
         ask(desktop, parent, nameProblemText(problem), title, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
         // A name that could not be kept at all is not asked for again.
-        if (problem == Practice::NameProblem::NotSaved)
+        if (problem == ChildName::Problem::NotSaved)
             return false;
         text = *typed;
     }
@@ -102,11 +102,9 @@ bool ChildrenCommands::remove(QWidget* parent)
 {
     QStringList names;
     QList<qint64> ids;
-    for (const Child& child : practice.children()) {
-        if (child.id != RecordStore::FirstChild && child.id != practice.child().id) {
-            names.append(child.name);
-            ids.append(child.id);
-        }
+    for (const Child& child : practice.removableChildren()) {
+        names.append(child.name);
+        ids.append(child.id);
     }
     if (ids.isEmpty()) {
         ask(desktop, parent, u"けせる こは いません。"_s, RemoveTitle, Desktop::Buttons::Ok);
@@ -120,8 +118,7 @@ bool ChildrenCommands::remove(QWidget* parent)
 bool ChildrenCommands::remove(QWidget* parent, qint64 child)
 {
     const QString name = nameOf(practice, child);
-    RecordStore* store = practice.records();
-    const int sheets = store ? store->sheetCount(child).value_or(0) : 0;
+    const int sheets = practice.sheetCount(child).value_or(0);
     const QString what = u"%1： きろく %2まい"_s.arg(name).arg(sheets);
     if (ask(desktop, parent,
             u"%1 を けします。\r\n%1 の きろくも いっしょに けします。\r\n\r\n"_s.arg(name) + what,

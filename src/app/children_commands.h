@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "practice/practice.h"
+#include "practice/child_name.h"
 
 #include <QtGlobal>
 
 class Desktop;
+class Practice;
 class QWidget;
 
 // What is said when a child's name cannot be kept, on a machine and in the
 // class view alike.
-QString nameProblemText(Practice::NameProblem problem);
+QString nameProblemText(ChildName::Problem problem);
 // What a name is asked with.
 QString namePrompt();
 
@@ -27,8 +28,7 @@ public:
     // Asks which child first.
     bool rename(QWidget* parent);
     bool rename(QWidget* parent, qint64 child);
-    // Asks which child first; neither the first child nor the child at the
-    // board is offered.
+    // Asks which child first, among those the practice lets go.
     bool remove(QWidget* parent);
     // Asks twice, naming the child and their sheets.
     bool remove(QWidget* parent, qint64 child);

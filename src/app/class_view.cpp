@@ -10,6 +10,7 @@
 #include "app/records_window.h"
 #include "app/weak_facts.h"
 #include "app/window_fit.h"
+#include "practice/child_name.h"
 #include "practice/practice.h"
 #include "printing/fonts.h"
 
@@ -23,7 +24,6 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStandardPaths>
-#include <QTextBoundaryFinder>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -35,16 +35,6 @@ const QString Title = u"Varolin クラス"_s;
 // Shown in a part's place, and beside the commands, while its question is
 // out.
 const QString Loading = u"読み込み中…"_s;
-
-// Characters as a reader counts them, as a machine counts a child's name.
-int readerLength(const QString& text)
-{
-    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
-    int length = 0;
-    while (characters.toNextBoundary() > 0)
-        ++length;
-    return length;
-}
 
 } // namespace
 
@@ -305,13 +295,18 @@ void ClassView::openRecords()
                 tellProblem(child.name + u"さんの記録を読めませんでした。"_s, read);
                 return;
             }
-            auto* window = new RecordsWindow(read.value->reader(), child, shownKind, desk, this);
+            std::unique_ptr<ChildCopy> sheets = read.value->reader();
+            ChildCopy* copy = sheets.get();
+            auto* window = new RecordsWindow(std::move(sheets), child, shownKind, desk, this);
             window->setAttribute(Qt::WA_DeleteOnClose);
             // Erased on the server in the background; the window waits for
-            // the answer, unless it has closed by then.
-            window->setEraseElsewhere([this, window, id = child.id] {
-                whenAnswered(
-                    records.clearSheets(id), window, [window](const ClassAnswer<bool>& erased) {
+            // the answer, unless it has closed by then, and its copy goes
+            // too.
+            window->setEraseElsewhere([this, window, copy, id = child.id] {
+                whenAnswered(records.clearSheets(id), window,
+                    [window, copy](const ClassAnswer<bool>& erased) {
+                        if (erased)
+                            copy->forget();
                         window->erasedElsewhere(erased
                                 ? std::nullopt
                                 : std::optional(classProblemText(erased.problem)
@@ -333,25 +328,21 @@ void ClassView::askName(const QString& title, const QString& name, qint64 except
         if (!typed)
             return;
         text = *typed;
-        const QString clean = Practice::cleanName(*typed);
-        auto problem = Practice::NameProblem::None;
-        if (clean.isEmpty())
-            problem = Practice::NameProblem::Empty;
-        else if (readerLength(clean) > Practice::MaxNameLength)
-            problem = Practice::NameProblem::TooLong;
+        QStringList others;
         for (const ClassChild& each : roster) {
-            if (each.id != except && each.name == clean)
-                problem = Practice::NameProblem::Taken;
+            if (each.id != except)
+                others.append(each.name);
         }
-        if (problem == Practice::NameProblem::None)
+        const ChildName::Problem problem = ChildName::check(*typed, others);
+        if (problem == ChildName::Problem::None)
             break;
         ask(desk, this, nameProblemText(problem), title, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
     }
-    await(keep(Practice::cleanName(text)),
+    await(keep(ChildName::clean(text)),
         [this, title, text, except, keep](const ClassAnswer<ClassRecords::Edit>& edit) {
             if (!edit) {
-                tellProblem(nameProblemText(Practice::NameProblem::NotSaved), edit);
+                tellProblem(nameProblemText(ChildName::Problem::NotSaved), edit);
                 return;
             }
             if (*edit.value == ClassRecords::Edit::Done) {
@@ -359,8 +350,8 @@ void ClassView::askName(const QString& title, const QString& name, qint64 except
                 return;
             }
             // Another teacher gave the name meanwhile.
-            ask(desk, this, nameProblemText(Practice::NameProblem::Taken), title,
-                Desktop::Buttons::Ok, Desktop::Icon::Warning);
+            ask(desk, this, nameProblemText(ChildName::Problem::Taken), title, Desktop::Buttons::Ok,
+                Desktop::Icon::Warning);
             askName(title, text, except, keep);
         });
 }

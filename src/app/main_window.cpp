@@ -76,7 +76,7 @@ void MainWindow::createControls()
     connect(commands, &CommandBar::triggered, this, &MainWindow::commandClicked);
     statusLine = new StatusLine(this);
     connect(statusLine, &StatusLine::dateClicked, this, &MainWindow::clearBestTimes);
-    connect(statusLine, &StatusLine::childClicked, this, &MainWindow::openChooser);
+    connect(statusLine, &StatusLine::childClicked, &practice, &Practice::askForChooser);
 
     auto* print = new QShortcut(QKeySequence::Print, this);
     connect(print, &QShortcut::activated, this, [this] { showPrintDialog(); });
@@ -115,6 +115,7 @@ void MainWindow::startUp()
     connect(&practice, &Practice::sheetFiled, this, &MainWindow::showResult, Qt::QueuedConnection);
     connect(&practice, &Practice::problem, this, &MainWindow::tellProblem);
     connect(&practice, &Practice::childrenChanged, this, &MainWindow::showChild);
+    connect(&practice, &Practice::chooserWanted, this, &MainWindow::openChooser);
     connect(&practice, &Practice::childChosen, this, [this] {
         showChild();
         showKind();
@@ -128,22 +129,11 @@ void MainWindow::startUp()
         if (recordsWindow)
             recordsView->setBestTimes(practice.bestTimes());
     });
-    // Told once the window is on the screen; the records are opened then
-    // when the chooser is wanted.
+    // Told once the window is on the screen, before the chooser comes.
     QTimer::singleShot(0, this, [this, problems] {
         for (const Practice::Report& report : problems)
             tellProblem(report);
-        if (!practice.expectsSeveralChildren())
-            return;
-        practice.records();
-        if (practice.hasSeveralChildren())
-            openChooser();
-    });
-    // A class whose roster came only now, from the server: the child at
-    // the board is asked for, once.
-    connect(&practice, &Practice::childrenChanged, this, [this] {
-        if (practice.inClass() && !chooserOffered && practice.hasSeveralChildren())
-            openChooser();
+        practice.startUp();
     });
     printRandom.seed(desktop.randomSeed() ^ 0x9e3779b9u);
 
@@ -223,21 +213,10 @@ void MainWindow::commandClicked(CommandBar::Command command)
     case CommandBar::SwitchKind:
         practice.switchKind();
         break;
-    case CommandBar::Start: {
-        // With one child known the records open with the first sheet, here
-        // rather than between its last answer and the verdict.
-        const bool several = practice.hasSeveralChildren();
-        practice.records();
-        // Records brought from elsewhere may hold children this machine did
-        // not know of: who practises comes first.
-        if (!several && practice.hasSeveralChildren()) {
-            openChooser();
-            break;
-        }
+    case CommandBar::Start:
         desktop.prepareBeep();
-        drill->start();
+        practice.startSheet();
         break;
-    }
     case CommandBar::Stop:
         stopCommand();
         break;
@@ -381,9 +360,8 @@ void MainWindow::showChild()
 
 void MainWindow::openChooser()
 {
-    if (drill->phase() != Drill::Phase::Idle || findChild<ChildChooser*>())
+    if (findChild<ChildChooser*>())
         return;
-    chooserOffered = true;
     auto* chooser = new ChildChooser(practice, *childrenCommands, this);
     chooser->setAttribute(Qt::WA_DeleteOnClose);
     connect(chooser, &ChildChooser::chosen, this, [this](qint64 child) {

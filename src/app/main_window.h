@@ -65,7 +65,7 @@ private:
     // The child at the board: their name beside the best time and in the
     // title, once there are two or more children.
     void showChild();
-    // Who is practising: only between sheets.
+    // Who is practising, when the practice wants it asked.
     void openChooser();
     void printCommand();
     // Over `over`, the window it was asked from; this one when null.
@@ -99,6 +99,4 @@ private:
     // The records window while it is open: the view and the widget it is.
     RecordsView* recordsView = nullptr;
     QPointer<QWidget> recordsWindow;
-    // The chooser was opened this run.
-    bool chooserOffered = false;
 };

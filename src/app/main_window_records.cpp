@@ -25,7 +25,7 @@ void MainWindow::showRecords()
         recordsWindow->activateWindow();
         return;
     }
-    if (!practice.records()) {
+    if (!practice.openRecords()) {
         ask(desktop, this,
             u"きろくの ファイルを ひらけません。\r\r"_s
                 + QDir::toNativeSeparators(practice.recordsPath()),

@@ -53,10 +53,8 @@ RecordsChildren::RecordsChildren(Practice& practice, Desktop& desktop, QWidget* 
         renameCommand, &QPushButton::clicked, this, [this] { commands.rename(window(), shown); });
     connect(
         removeCommand, &QPushButton::clicked, this, [this] { commands.remove(window(), shown); });
-    // A class's roster is the teacher's, kept on the server.
-    const bool inClass = practice.inClass();
-    addCommand->setVisible(!inClass);
-    renameCommand->setVisible(!inClass);
+    addCommand->setVisible(practice.rosterEditable());
+    renameCommand->setVisible(practice.rosterEditable());
 }
 
 void RecordsChildren::rebuild(qint64 child)
@@ -70,11 +68,9 @@ void RecordsChildren::rebuild(qint64 child)
         if (each.id == shown)
             children->setCurrentIndex(children->count() - 1);
     }
-    const bool inClass = practice.inClass();
     choice->setVisible(all.size() > 1);
-    removeCommand->setVisible(
-        !inClass && shown != RecordStore::FirstChild && shown != practice.child().id);
+    removeCommand->setVisible(practice.canRemove(shown));
     // With nothing to show the row takes no room in the window, not even
     // the spacing above it.
-    setVisible(!inClass || all.size() > 1);
+    setVisible(practice.rosterEditable() || all.size() > 1);
 }

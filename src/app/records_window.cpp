@@ -27,14 +27,13 @@
 
 #include <algorithm>
 #include <functional>
-#include <numeric>
 
 using namespace Qt::StringLiterals;
 
 RecordsWindow::RecordsWindow(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
     : QWidget(parent)
     , practising(&practice)
-    , store(localRecords(*practice.records()))
+    , store(practice.recordReader())
     , desk(desktop)
     , shownKind(kind)
     , shownChild(practice.child().id)
@@ -381,19 +380,15 @@ void RecordsWindow::clearRecords()
         eraseElsewhere();
         return;
     }
-    if (!store->clear(shownChild)) {
+    const std::optional<int> kept = practising->clearRecords(shownChild);
+    if (!kept) {
         ask(desk, this, u"きろくを けせませんでした。"_s, u"きろく"_s, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
-    } else if (practising && practising->inClass()) {
-        // Sheets the class does not have yet stay until it has them.
-        practising->refreshWaiting();
-        const auto left = store->countsByKind(shownChild);
-        const int kept = left ? std::accumulate(left->begin(), left->end(), 0) : 0;
-        if (kept > 0)
-            ask(desk, this,
-                whose + u"クラスの サーバーに まだ おくって いない きろく "_s
-                    + QString::number(kept) + u"まいは、おくるまで のこします。"_s,
-                u"きろく"_s, Desktop::Buttons::Ok);
+    } else if (*kept > 0) {
+        ask(desk, this,
+            whose + u"クラスの サーバーに まだ おくって いない きろく "_s + QString::number(*kept)
+                + u"まいは、おくるまで のこします。"_s,
+            u"きろく"_s, Desktop::Buttons::Ok);
     }
     refresh();
 }
@@ -405,12 +400,9 @@ void RecordsWindow::setEraseElsewhere(std::function<void()> erase)
 
 void RecordsWindow::erasedElsewhere(const std::optional<QString>& why)
 {
-    if (why) {
+    if (why)
         ask(desk, this, u"きろくを けせませんでした。\r\n"_s + *why, u"きろく"_s,
             Desktop::Buttons::Ok, Desktop::Icon::Warning);
-    } else {
-        store->clear(shownChild);
-    }
     refresh();
 }
 

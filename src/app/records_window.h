@@ -52,7 +52,6 @@ public:
     void showKind(Kind kind) override { setKind(kind); }
     void showChild(qint64 child) override;
 
-    Kind kind() const { return shownKind; }
     // The best time of each kind in seconds, in kind order, of the child at
     // the board; 600 is none yet. Another child's are the practice's.
     void setBestTimes(const std::array<int, 4>& seconds) override;
@@ -72,8 +71,8 @@ public Q_SLOTS:
     // which asks the server and answers through erasedElsewhere(); the
     // clear command waits for it.
     void setEraseElsewhere(std::function<void()> erase);
-    // The server erased them, and they go from the window's copy too; or
-    // it did not, and the teacher is told `why`.
+    // The server erased them, and the copy the window reads forgot them;
+    // or it did not, and the teacher is told `why`.
     void erasedElsewhere(const std::optional<QString>& why);
 
 private:

@@ -24,8 +24,6 @@ public:
     explicit Termination(QObject* parent = nullptr);
     ~Termination() override;
 
-    bool isRequested() const { return requested_; }
-
 Q_SIGNALS:
     // Emitted once, for the first request of any kind.
     void requested();

@@ -134,10 +134,10 @@ auto rows(Link& link, ClassFailure& failure, const QString& sql, const QVariantL
 // about its child. Whatever child a question names, it is the copy's only
 // child; a sheet's id is its place in the order the server gave (oldest
 // first), which orders sheets of the same second as the store's ids do.
-class ChildCopy final : public RecordReader
+class HeldSheets final : public ChildCopy
 {
 public:
-    ChildCopy(QList<FinishedSheet> kept, const QString& name)
+    HeldSheets(QList<FinishedSheet> kept, const QString& name)
         : kept(std::move(kept))
         , name(name)
     { }
@@ -238,11 +238,7 @@ public:
         return writeTextFile(path, text.toUtf8());
     }
     // Only the copy: the server's sheets are cleared through the class.
-    bool clear(qint64) override
-    {
-        kept.clear();
-        return true;
-    }
+    void forget() override { kept.clear(); }
 
 private:
     static qint64 idOf(qsizetype at) { return qint64(at) + 1; }
@@ -253,9 +249,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<RecordReader> ChildSheets::reader() const
+std::unique_ptr<ChildCopy> ChildSheets::reader() const
 {
-    return std::make_unique<ChildCopy>(sheets, name);
+    return std::make_unique<HeldSheets>(sheets, name);
 }
 
 struct ClassRecords::Private

@@ -55,6 +55,16 @@ std::array<int, 4> daysPerWeek(const QList<QDate>& practised, const QDate& today
 // One child's sheets as the server had them when they were asked for, held
 // in memory: the records window reads them there and never waits for the
 // server.
+struct ChildSheets;
+
+// The sheets read as the records window reads a machine's store; emptied
+// once the server erased the child's sheets.
+class ChildCopy : public RecordReader
+{
+public:
+    virtual void forget() = 0;
+};
+
 struct ChildSheets
 {
     QList<FinishedSheet> sheets; // oldest first
@@ -62,7 +72,7 @@ struct ChildSheets
 
     // The sheets read as the records window reads a machine's store, as the
     // child of any id it is asked about; the CSV rows name the child.
-    std::unique_ptr<RecordReader> reader() const;
+    std::unique_ptr<ChildCopy> reader() const;
 };
 
 // The class of class.ini on the school's server, as its teacher sees it:

@@ -271,8 +271,3 @@ void ClassSender::sendWaiting()
 {
     post([this](ClassConnection::Link& link) { worker->send(link); });
 }
-
-void ClassSender::readRoster()
-{
-    post([this](ClassConnection::Link& link) { worker->roster(link); });
-}

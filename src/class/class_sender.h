@@ -74,8 +74,6 @@ public:
     void start();
     // Sends what waits now, without waiting for it.
     void sendWaiting();
-    // Reads the roster again, without waiting for it.
-    void readRoster();
 
 Q_SIGNALS:
     // Emitted from the sender's thread.

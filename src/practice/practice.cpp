@@ -2,13 +2,13 @@
 #include "practice/practice.h"
 
 #include "class/class_sender.h"
+#include "records/record_reader.h"
 #include "records/record_store.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <cstdio>
@@ -109,12 +109,35 @@ void Practice::keepChildKind()
     store->setChildBests(current, shown->bestTimes, shown->kind);
 }
 
-RecordStore* Practice::records()
+bool Practice::openRecords()
 {
     QList<Report> problems;
-    RecordStore* opened = openStore(problems);
+    const bool opened = openStore(problems) != nullptr;
     tell(problems);
     return opened;
+}
+
+std::unique_ptr<RecordReader> Practice::recordReader() const
+{
+    if (!store || !store->isOpen())
+        return nullptr;
+    return localRecords(*store);
+}
+
+std::optional<int> Practice::sheetCount(qint64 child) const
+{
+    if (!store || !store->isOpen())
+        return std::nullopt;
+    return store->sheetCount(child);
+}
+
+std::optional<int> Practice::clearRecords(qint64 child)
+{
+    if (!openRecords() || !store->clear(child))
+        return std::nullopt;
+    // The store keeps a sheet the class does not have yet until it has it.
+    refreshWaiting();
+    return store->sheetCount(child).value_or(0);
 }
 
 RecordStore* Practice::openStore(QList<Report>& problems)
@@ -171,6 +194,10 @@ void Practice::readChildren()
     if (!find(current) && drill_ && drill_->phase() == Drill::Phase::Idle)
         setCurrent(find(last) ? *find(last) : children_.first());
     Q_EMIT childrenChanged();
+    // A class whose roster came only now, from the server: the child at the
+    // board is asked for, once.
+    if (inClass() && !chooserOffered && hasSeveralChildren())
+        wantChooser();
 }
 
 QString Practice::severalChildrenMark() const
@@ -185,6 +212,46 @@ bool Practice::expectsSeveralChildren() const
     const QString mark = severalChildrenMark();
     // A classroom machine asks who practises from the class roster.
     return hasSeveralChildren() || inClass() || (!mark.isEmpty() && QFileInfo::exists(mark));
+}
+
+void Practice::startUp()
+{
+    if (!expectsSeveralChildren())
+        return;
+    openRecords();
+    // A class's roster may have wanted it already.
+    if (hasSeveralChildren() && !chooserOffered)
+        wantChooser();
+}
+
+void Practice::askForChooser()
+{
+    wantChooser();
+}
+
+void Practice::wantChooser()
+{
+    if (!drill_ || drill_->phase() != Drill::Phase::Idle)
+        return;
+    chooserOffered = true;
+    Q_EMIT chooserWanted();
+}
+
+Practice::Start Practice::startSheet()
+{
+    const bool several = hasSeveralChildren();
+    const bool offered = chooserOffered;
+    openRecords();
+    // Records brought from elsewhere may hold children this machine did not
+    // know of: who practises comes first (a class's roster may have asked
+    // for the chooser already).
+    if (!several && hasSeveralChildren()) {
+        if (chooserOffered == offered)
+            wantChooser();
+        return Start::ChooseChild;
+    }
+    drill_->start();
+    return Start::Started;
 }
 
 void Practice::startSending()
@@ -273,40 +340,22 @@ void Practice::tellBetweenSheets(Problem problem, const QString& path, ClassProb
         tell(problems);
 }
 
-QString Practice::cleanName(const QString& name)
+QStringList Practice::namesBeside(qint64 except) const
 {
-    QString kept;
-    for (const QChar c : name.normalized(QString::NormalizationForm_C)) {
-        if (c.category() != QChar::Other_Control || c.isSpace())
-            kept += c;
-    }
-    return kept.simplified();
-}
-
-Practice::NameProblem Practice::checkName(const QString& name, qint64 except) const
-{
-    const QString clean = cleanName(name);
-    if (clean.isEmpty())
-        return NameProblem::Empty;
-    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, clean);
-    int length = 0;
-    while (characters.toNextBoundary() > 0)
-        ++length;
-    if (length > MaxNameLength)
-        return NameProblem::TooLong;
+    QStringList names;
     for (const Child& each : children_) {
-        if (each.id != except && each.name == clean)
-            return NameProblem::Taken;
+        if (each.id != except)
+            names.append(each.name);
     }
-    return NameProblem::None;
+    return names;
 }
 
 Practice::NameProblem Practice::addChild(const QString& name)
 {
-    const NameProblem problem = checkName(name);
+    const NameProblem problem = ChildName::check(name, namesBeside(0));
     if (problem != NameProblem::None)
         return problem;
-    if (!store || !store->isOpen() || !store->addChild(cleanName(name)))
+    if (!rosterEditable() || !store || !store->isOpen() || !store->addChild(ChildName::clean(name)))
         return NameProblem::NotSaved;
     readChildren();
     return NameProblem::None;
@@ -314,19 +363,34 @@ Practice::NameProblem Practice::addChild(const QString& name)
 
 Practice::NameProblem Practice::renameChild(qint64 id, const QString& name)
 {
-    const NameProblem problem = checkName(name, id);
+    const NameProblem problem = ChildName::check(name, namesBeside(id));
     if (problem != NameProblem::None)
         return problem;
-    if (!store || !store->isOpen() || !store->renameChild(id, cleanName(name)))
+    if (!rosterEditable() || !store || !store->isOpen()
+        || !store->renameChild(id, ChildName::clean(name)))
         return NameProblem::NotSaved;
     readChildren();
     return NameProblem::None;
 }
 
+bool Practice::canRemove(qint64 id) const
+{
+    return rosterEditable() && id != RecordStore::FirstChild && id != current && find(id);
+}
+
+QList<Child> Practice::removableChildren() const
+{
+    QList<Child> removable;
+    for (const Child& each : children_) {
+        if (canRemove(each.id))
+            removable.append(each);
+    }
+    return removable;
+}
+
 bool Practice::removeChild(qint64 id)
 {
-    if (id == RecordStore::FirstChild || id == current || !store || !store->isOpen()
-        || !store->removeChild(id))
+    if (!canRemove(id) || !store || !store->isOpen() || !store->removeChild(id))
         return false;
     readChildren();
     return true;

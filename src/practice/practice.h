@@ -3,6 +3,7 @@
 
 #include "class/class_config.h"
 #include "drill/drill.h"
+#include "practice/child_name.h"
 #include "records/record_store.h"
 #include "scores/verdict.h"
 #include "settings/settings_file.h"
@@ -19,6 +20,7 @@
 #include <optional>
 
 class ClassSender;
+class RecordReader;
 
 // The practice of the child at the board: the drill, their best times and
 // settings, their stored sheets, and what a finished sheet means. The window
@@ -100,35 +102,53 @@ public:
     // the records are open, and while they cannot be used.
     const QList<Child>& children() const { return children_; }
     bool hasSeveralChildren() const { return children_.size() > 1; }
-    // Whether the records held several children when last read, on this
-    // machine or an earlier run: the chooser is then wanted at start-up,
-    // before the records are open. With one child the records wait for the
-    // first sheet, and the program starts without the database.
-    bool expectsSeveralChildren() const;
+    // The window is on the screen: when several children are expected the
+    // records open now, and the chooser is wanted when there are.
+    void startUp();
+    // The chooser is asked for: wanted only between sheets.
+    void askForChooser();
+    enum class Start {
+        Started, // the drill runs
+        ChooseChild, // the records brought children: who practises comes first
+    };
+    // Starts a sheet. With one child known the records open here, with the
+    // first sheet, rather than between its last answer and the verdict.
+    Start startSheet();
     // The child at the board.
     const Child& child() const;
     // The child chosen last time, to be offered first.
     qint64 lastChild() const { return last; }
 
-    enum class NameProblem { None, Empty, TooLong, Taken, NotSaved };
-    // At most this many characters, as a reader counts them.
-    static constexpr int MaxNameLength = 20;
-    // The name as it is kept: spaces at either end and control characters
-    // dropped, inner runs of spaces made one.
-    static QString cleanName(const QString& name);
-    NameProblem checkName(const QString& name, qint64 except = 0) const;
+    using NameProblem = ChildName::Problem;
     NameProblem addChild(const QString& name);
     NameProblem renameChild(qint64 id, const QString& name);
-    // Removes the child and their sheets; never the first child, nor the
-    // child at the board. False when that failed.
+    // Whether children may be added, renamed and removed here: a class's
+    // roster is the teacher's, kept on the server.
+    bool rosterEditable() const { return !inClass(); }
+    // Neither the first child, nor the child at the board, nor a child of a
+    // class's roster.
+    bool canRemove(qint64 id) const;
+    QList<Child> removableChildren() const;
+    // Removes the child and their sheets, when canRemove() allows. False
+    // when that failed.
     bool removeChild(qint64 id);
     // The child at the board from now on, with their kind and best times;
     // only between sheets.
     bool chooseChild(qint64 id);
 
-    // The store of finished sheets, opened on first use and tried again after
-    // a failure; null while it cannot be used (reported once a run).
-    RecordStore* records();
+    // Opens the store of finished sheets unless it is open; tried again
+    // after a failure. False while it cannot be used (reported once a run).
+    bool openRecords();
+    // The sheets for a window to read, from the store the practice keeps:
+    // null while it is not open. Must not outlive the practice.
+    std::unique_ptr<RecordReader> recordReader() const;
+    // How many sheets `child` has stored; nothing when unknown.
+    std::optional<int> sheetCount(qint64 child) const;
+    // Deletes the stored sheets of `child`; the child and their best times
+    // stay. On a classroom machine a sheet the class server does not have
+    // yet stays until it has it: the number that stayed is returned;
+    // nothing when the sheets could not be erased.
+    std::optional<int> clearRecords(qint64 child);
     const QString& recordsPath() const { return setup.records; }
     // Sheets of this run that could not be stored.
     int sheetsNotKept() const { return notKept; }
@@ -139,8 +159,6 @@ public:
     // The sheets stored here that the class server does not have yet; none
     // without a class, or while the store cannot be read.
     std::optional<int> sheetsWaiting() const { return waiting; }
-    // Reads that number again, after the records were changed elsewhere.
-    void refreshWaiting();
 
     // The best times of the child at the board back to 600, saved at once;
     // for the first child the time limit too.
@@ -162,6 +180,10 @@ Q_SIGNALS:
     void bestTimesChanged();
     // Another child is at the board.
     void childChosen();
+    // The child at the board is to be asked for: between sheets, when the
+    // window shows with several children, when records brought others, when
+    // a class's roster first came, and when asked for.
+    void chooserWanted();
     // The children were read, renamed, added or removed.
     void childrenChanged();
     // Something to tell from the records, clearing or ending.
@@ -170,6 +192,12 @@ Q_SIGNALS:
     void sheetsWaitingChanged();
 
 private:
+    // Whether the records held several children when last read, on this
+    // machine or an earlier run. With one child the records wait for the
+    // first sheet, and the program starts without the database.
+    bool expectsSeveralChildren() const;
+    // Reads the number of sheets waiting for the class again.
+    void refreshWaiting();
     void fileSheet(const FinishedSheet& finished);
     bool save(QList<Report>* problems);
     // Changes the best times of the child at the board and keeps them.
@@ -187,6 +215,9 @@ private:
     // middle of one.
     void tellBetweenSheets(Problem problem, const QString& path, ClassProblem why);
     const Child* find(qint64 id) const;
+    void wantChooser();
+    // The names of the children but `except`, as kept.
+    QStringList namesBeside(qint64 except) const;
     Child* currentChild();
     // Keeps the kind of a child other than the first, whose kind the
     // settings file keeps.
@@ -212,6 +243,8 @@ private:
     QList<RosterChild> lastRoster; // as the server gave it last
     // A roster that came during a sheet, taken once the board is idle.
     std::optional<QList<RosterChild>> heldRoster;
+    // The chooser was wanted this run.
+    bool chooserOffered = false;
     // Declared after the store so that its thread ends before the store
     // closes.
     std::unique_ptr<ClassSender> sender;

@@ -6,7 +6,7 @@ namespace {
 class LocalRecords final : public RecordReader
 {
 public:
-    explicit LocalRecords(RecordStore& store)
+    explicit LocalRecords(const RecordStore& store)
         : store(store)
     { }
 
@@ -37,15 +37,14 @@ public:
     {
         return store.writeCsv(path, child);
     }
-    bool clear(qint64 child) override { return store.clear(child); }
 
 private:
-    RecordStore& store;
+    const RecordStore& store;
 };
 
 } // namespace
 
-std::unique_ptr<RecordReader> localRecords(RecordStore& store)
+std::unique_ptr<RecordReader> localRecords(const RecordStore& store)
 {
     return std::make_unique<LocalRecords>(store);
 }

@@ -8,8 +8,8 @@
 
 class QSqlQuery;
 
-// What the records window asks of the sheets it shows: the machine's own
-// store, or one child's sheets on the class server. Every question answers
+// What the records window asks of the sheets it shows, reading only: the
+// machine's own store, or one child's sheets on the class server. Every question answers
 // nothing (an empty optional) when the sheets could not be read, never an
 // empty list in its place.
 class RecordReader
@@ -36,12 +36,10 @@ public:
     // `path` in one replacement of the file; false, and no file, when they
     // could not be read or written.
     virtual bool writeCsv(const QString& path, std::optional<qint64> child) const = 0;
-    // Deletes every sheet of `child`; the child stays.
-    virtual bool clear(qint64 child) = 0;
 };
 
 // The machine's own store through the same questions.
-std::unique_ptr<RecordReader> localRecords(RecordStore& store);
+std::unique_ptr<RecordReader> localRecords(const RecordStore& store);
 
 // The rows of "SELECT kind, count(*) ... GROUP BY kind", as both stores ask
 // it, and their counts in kind order.

@@ -32,8 +32,8 @@ constexpr int BusyTimeoutMilliseconds = 1000;
 // SQLite folds the journal back into the file every thousand pages or so,
 // inside whichever commit crosses the mark, and that commit then waits for
 // the disk: tens of milliseconds on a busy machine. The store folds it when
-// it is opened and when asked (foldJournal); add() does only after this many
-// sheets without a fold, so that the journal stays bounded.
+// it is opened; add() does only after this many sheets without a fold, so
+// that the journal stays bounded.
 constexpr int SheetsBetweenFolds = 2000;
 
 // SQLite's result codes that decide what went wrong; Qt SQL reports them,
@@ -99,7 +99,6 @@ struct RecordStore::Private
     QString connection;
     QSqlDatabase db;
     Problem problem = Problem::None;
-    int notKept = 0;
     int sinceFold = 0;
     QString movedAsideTo;
     mutable QSqlError lastError;
@@ -411,7 +410,6 @@ bool RecordStore::add(const QList<FinishedSheet>& sheets, qint64 child, Send sen
 {
     const auto notStored = [&](Problem problem) {
         d->problem = problem;
-        d->notKept += int(sheets.size());
         return false;
     };
     if (!isOpen())
@@ -448,17 +446,6 @@ bool RecordStore::add(const QList<FinishedSheet>& sheets, qint64 child, Send sen
     if (d->sinceFold >= SheetsBetweenFolds)
         d->fold();
     return true;
-}
-
-void RecordStore::foldJournal()
-{
-    if (isOpen())
-        d->fold();
-}
-
-int RecordStore::sheetsNotKept() const
-{
-    return d->notKept;
 }
 
 std::optional<std::optional<FinishedSheet>> RecordStore::sheet(qint64 id) const

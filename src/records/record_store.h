@@ -155,14 +155,6 @@ public:
     // The same for several sheets of `child` in one transaction: all of
     // them stored, or none (a copy of sheets kept elsewhere).
     bool add(const QList<FinishedSheet>& sheets, qint64 child = FirstChild, Send send = Send::No);
-    // Folds the journal back into the database file, which waits for the
-    // disk: for a quiet moment, such as the end of a run. Opening folds it;
-    // add() does only after a great many sheets without a fold, so that
-    // storing a sheet does not wait for the disk.
-    void foldJournal();
-    // How many sheets add() could not store, whatever the reason, since this
-    // store was made: it counts on through a failed open() and the next one.
-    int sheetsNotKept() const;
 
     // Every question below answers nothing (an empty optional) when the
     // database could not be read, never an empty list in its place: an

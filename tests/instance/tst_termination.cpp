@@ -90,7 +90,6 @@ void TerminationTest::sessionEndRequestsOnce()
     Q_EMIT application->commitDataRequest(manager);
     QCOMPARE(keep.count(), 1);
     QCOMPARE(requested.count(), 0);
-    QVERIFY(!termination.isRequested());
 
     // The session's quit ends the program, once.
     for (int twice = 0; twice < 2; ++twice) {
@@ -98,7 +97,6 @@ void TerminationTest::sessionEndRequestsOnce()
         QCoreApplication::sendEvent(application, &quit);
     }
     QCOMPARE(requested.count(), 1);
-    QVERIFY(termination.isRequested());
 }
 
 QTEST_MAIN(TerminationTest)

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,7 +22,7 @@ using namespace Qt::StringLiterals;
 using Problem = Practice::Problem;
 
 Q_DECLARE_METATYPE(Practice::Problem)
-Q_DECLARE_METATYPE(Practice::NameProblem)
+Q_DECLARE_METATYPE(ChildName::Problem)
 
 namespace {
 
@@ -163,6 +164,7 @@ private Q_SLOTS:
     void endWithoutQuestion_data();
     void endWithoutQuestion();
     void childrenKeptApart();
+    void whoPractises();
     void names_data();
     void names();
 };
@@ -412,9 +414,9 @@ void PracticeTest::childrenKeptApart()
     const QByteArray file = settingsFile(0);
     fixture.write(u"Varolin.ini"_s, file);
     Practice& practice = fixture.make();
-    QVERIFY(practice.records());
+    QVERIFY(practice.openRecords());
     QVERIFY(!practice.hasSeveralChildren());
-    QCOMPARE(practice.addChild(u"さくら"_s), Practice::NameProblem::None);
+    QCOMPARE(practice.addChild(u"さくら"_s), ChildName::Problem::None);
     QVERIFY(practice.hasSeveralChildren());
     const qint64 sakura = practice.children().at(1).id;
 
@@ -437,14 +439,13 @@ void PracticeTest::childrenKeptApart()
     QVERIFY(practice.chooseChild(sakura));
     QVERIFY(practice.end());
 
-    RecordStore* store = practice.records();
-    QCOMPARE(store->sheetCount(RecordStore::FirstChild), 1);
-    QCOMPARE(store->sheetCount(sakura), 1);
+    QCOMPARE(practice.sheetCount(RecordStore::FirstChild), 1);
+    QCOMPARE(practice.sheetCount(sakura), 1);
     // The file keeps the first child's kind, whoever practised last.
     QCOMPARE(iniValue(fixture.read(u"Varolin.ini"_s), u"Calc_Md"_s), 0);
 
     Practice& next = fixture.make();
-    QVERIFY(next.records());
+    QVERIFY(next.openRecords());
     QCOMPARE(next.lastChild(), sakura);
     QCOMPARE(next.child().id, RecordStore::FirstChild);
     QCOMPARE(next.bestTime(), 15);
@@ -459,30 +460,77 @@ void PracticeTest::childrenKeptApart()
 
     // In a class whose roster lists the first child second (its server is
     // away), a record of the first child is the first child's alone.
-    QVERIFY(next.records()->keepRoster(u"3-1"_s, {{10, u"さくら"_s}, {11, u"ひとりめ"_s}}));
+    {
+        RecordStore store(fixture.path(fixture.recordsName));
+        QVERIFY(store.open());
+        QVERIFY(store.keepRoster(u"3-1"_s, {{10, u"さくら"_s}, {11, u"ひとりめ"_s}}));
+    }
     fixture.classroom = ClassConfig();
     fixture.classroom->server = fixture.path(u"no-server"_s);
     fixture.classroom->className = u"3-1"_s;
     fixture.classroom->passwordFile = fixture.path(u"Varolin.ini"_s);
     Practice& inClass = fixture.make();
-    QVERIFY(inClass.records());
+    QVERIFY(inClass.openRecords());
     QCOMPARE(inClass.children().at(1).id, RecordStore::FirstChild);
     QVERIFY(inClass.chooseChild(RecordStore::FirstChild));
     QVERIFY(fixture.play(100)); // addition, 10 s against 15
     QCOMPARE(fixture.results[0].bestSeconds, 10);
     QVERIFY(inClass.chooseChild(sakura));
     QCOMPARE(inClass.bestTimes(), (std::array<int, 4>{600, 600, 600, 600}));
-    // The sheet waits for the class, the first child's roster child.
+    // The sheet waits for the class, the first child's roster child, and
+    // stays when her records are cleared; the sheet of before goes.
     QCOMPARE(inClass.sheetsWaiting(), std::optional<int>(1));
+    QCOMPARE(inClass.clearRecords(RecordStore::FirstChild), std::optional<int>(1));
+    QCOMPARE(inClass.sheetsWaiting(), std::optional<int>(1));
+    // The roster is the teacher's.
+    QVERIFY(!inClass.canRemove(sakura));
+    QCOMPARE(inClass.addChild(u"たろう"_s), ChildName::Problem::NotSaved);
+}
+
+// Who practises is asked between sheets only: at the first sheet when the
+// records bring children this run did not know of (instead of starting), at
+// start-up once several are known, and when asked for. Neither the first
+// child nor the child at the board can be removed.
+void PracticeTest::whoPractises()
+{
+    Fixture fixture;
+    {
+        RecordStore store(fixture.path(fixture.recordsName));
+        QVERIFY(store.open());
+        QVERIFY(store.addChild(u"さくら"_s));
+    }
+    Practice& practice = fixture.make();
+    QSignalSpy wanted(&practice, &Practice::chooserWanted);
+    practice.startUp();
+    QCOMPARE(wanted.size(), 0);
+    QCOMPARE(practice.startSheet(), Practice::Start::ChooseChild);
+    QCOMPARE(wanted.size(), 1);
+    QCOMPARE(practice.drill().phase(), Drill::Phase::Idle);
+
+    const qint64 sakura = practice.children().at(1).id;
+    QCOMPARE(practice.removableChildren(), QList<Child>{practice.children().at(1)});
+    QVERIFY(practice.chooseChild(sakura));
+    QVERIFY(!practice.canRemove(sakura));
+    QVERIFY(!practice.canRemove(RecordStore::FirstChild));
+    QVERIFY(!practice.removeChild(sakura));
+    QCOMPARE(practice.startSheet(), Practice::Start::Started);
+    QCOMPARE(practice.drill().phase(), Drill::Phase::Running);
+    practice.askForChooser();
+    QCOMPARE(wanted.size(), 1);
+
+    Practice& next = fixture.make();
+    QSignalSpy atStart(&next, &Practice::chooserWanted);
+    next.startUp();
+    QCOMPARE(atStart.size(), 1);
 }
 
 void PracticeTest::names_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<Practice::NameProblem>("problem");
+    QTest::addColumn<ChildName::Problem>("problem");
     QTest::addColumn<QString>("kept");
 
-    using P = Practice::NameProblem;
+    using P = ChildName::Problem;
     QTest::newRow("empty") << QString() << P::Empty << QString();
     QTest::newRow("spaces only, full-width too") << u" \u3000\t "_s << P::Empty << QString();
     QTest::newRow("spaces trimmed") << u"  たろう "_s << P::None << u"たろう"_s;
@@ -502,23 +550,23 @@ void PracticeTest::names_data()
 void PracticeTest::names()
 {
     QFETCH(QString, name);
-    QFETCH(Practice::NameProblem, problem);
+    QFETCH(ChildName::Problem, problem);
     QFETCH(QString, kept);
 
     Fixture fixture;
     Practice& practice = fixture.make();
-    QVERIFY(practice.records());
-    QCOMPARE(practice.addChild(u"さくら"_s), Practice::NameProblem::None);
+    QVERIFY(practice.openRecords());
+    QCOMPARE(practice.addChild(u"さくら"_s), ChildName::Problem::None);
     QCOMPARE(practice.addChild(name), problem);
-    if (problem != Practice::NameProblem::None) {
+    if (problem != ChildName::Problem::None) {
         QCOMPARE(practice.children().size(), 2);
         return;
     }
     QCOMPARE(practice.children().last().name, kept);
     // Renaming takes the same rule, and a child may keep their own name.
     const qint64 added = practice.children().last().id;
-    QCOMPARE(practice.renameChild(added, kept), Practice::NameProblem::None);
-    QCOMPARE(practice.renameChild(added, u"さくら"_s), Practice::NameProblem::Taken);
+    QCOMPARE(practice.renameChild(added, kept), ChildName::Problem::None);
+    QCOMPARE(practice.renameChild(added, u"さくら"_s), ChildName::Problem::Taken);
 }
 
 QTEST_GUILESS_MAIN(PracticeTest)

@@ -276,6 +276,8 @@ void SettingsFileTest::refusedFileBesideTheProgram()
     QCOMPARE(refused.load(start).status, SettingsFile::Status::Unusable);
     QCOMPARE(refused.load(start).settings, Settings());
     QVERIFY(!refused.save(values({1, 2, 3, 4}, Kind::Division, 5)));
+    // Nor is it written past the save's own look: never through a link.
+    QVERIFY(!Profile::writeFile(beside, theirs));
     // Chosen for the program: the user's file instead.
     const QString user = scratch.filePath(u"user"_s);
     const SettingsLocation location = locateSettingsFile(program, user);
