@@ -60,7 +60,7 @@ RecordsChildren::RecordsChildren(Practice& practice, Desktop& desktop, QWidget* 
 void RecordsChildren::rebuild(qint64 child)
 {
     shown = child;
-    const QList<Child>& all = practice.children();
+    const QList<Child> all = practice.childrenWithRecordsShown();
     const QSignalBlocker quiet(children);
     children->clear();
     for (const Child& each : all) {

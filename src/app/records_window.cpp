@@ -109,6 +109,7 @@ void RecordsWindow::buildControls()
     connect(printCommand, &QPushButton::clicked, this, [this] { print(); });
     connect(csvCommand, &QPushButton::clicked, this, &RecordsWindow::exportCsv);
     connect(clearCommand, &QPushButton::clicked, this, &RecordsWindow::clearRecords);
+    clearCommand->setVisible(!practising || practising->recordsClearable());
     layout->addLayout(topRow);
 
     notKept = new QLabel(this);

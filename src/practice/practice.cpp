@@ -131,6 +131,11 @@ std::optional<int> Practice::sheetCount(qint64 child) const
     return store->sheetCount(child);
 }
 
+QList<Child> Practice::childrenWithRecordsShown() const
+{
+    return inClass() ? QList<Child>{child()} : children_;
+}
+
 std::optional<int> Practice::clearRecords(qint64 child)
 {
     if (!openRecords() || !store->clear(child))

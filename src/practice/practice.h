@@ -149,6 +149,13 @@ public:
     // yet stays until it has it: the number that stayed is returned;
     // nothing when the sheets could not be erased.
     std::optional<int> clearRecords(qint64 child);
+    // Whether the records window offers clearing: not on a classroom
+    // machine, where the teacher clears a child's sheets on the server.
+    bool recordsClearable() const { return !inClass(); }
+    // The children whose records this machine's records window shows: on a
+    // classroom machine only the child at the board, classmates' records
+    // being none of theirs; else every child.
+    QList<Child> childrenWithRecordsShown() const;
     const QString& recordsPath() const { return setup.records; }
     // Sheets of this run that could not be stored.
     int sheetsNotKept() const { return notKept; }

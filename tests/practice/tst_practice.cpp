@@ -482,7 +482,10 @@ void PracticeTest::childrenKeptApart()
     QCOMPARE(inClass.sheetsWaiting(), std::optional<int>(1));
     QCOMPARE(inClass.clearRecords(RecordStore::FirstChild), std::optional<int>(1));
     QCOMPARE(inClass.sheetsWaiting(), std::optional<int>(1));
-    // The roster is the teacher's.
+    // The roster is the teacher's, and so is clearing; a classmate's
+    // records are not shown.
+    QVERIFY(!inClass.recordsClearable());
+    QCOMPARE(inClass.childrenWithRecordsShown(), QList<Child>{inClass.child()});
     QVERIFY(!inClass.canRemove(sakura));
     QCOMPARE(inClass.addChild(u"たろう"_s), ChildName::Problem::NotSaved);
 }
