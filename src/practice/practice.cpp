@@ -239,6 +239,10 @@ void Practice::wantChooser()
     if (!drill_ || drill_->phase() != Drill::Phase::Idle)
         return;
     chooserOffered = true;
+    // The board shows the child the chooser offers first, the one of last
+    // time, not another child while the question is open.
+    if (const Child* offered = find(last); offered && offered->id != current)
+        setCurrent(*offered);
     Q_EMIT chooserWanted();
 }
 

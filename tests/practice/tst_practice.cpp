@@ -525,6 +525,8 @@ void PracticeTest::whoPractises()
     QSignalSpy atStart(&next, &Practice::chooserWanted);
     next.startUp();
     QCOMPARE(atStart.size(), 1);
+    // The board shows the child the chooser offers while it is open.
+    QCOMPARE(next.child().id, sakura);
 }
 
 void PracticeTest::names_data()
