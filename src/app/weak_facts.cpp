@@ -25,7 +25,7 @@ WeakFacts::WeakFacts(const QString& name, Legend legend, QWidget* parent, Words 
         auto* mapRow = new QHBoxLayout;
         mapRow->addWidget(map);
         auto* key = new QLabel(
-            u"さいごの 10かい\n\nいろが こいほど\nじかんが かかった\n\nあかい まるは\nまちがえた"_s,
+            u"さいごの 10まい\n\nいろが こいほど\nじかんが かかった\n\nあかい まるは\nまちがえた"_s,
             this);
         key->setFont(Fonts::gothic(9));
         key->setAlignment(Qt::AlignLeft | Qt::AlignTop);
