@@ -26,8 +26,6 @@ public:
     explicit Square(int side, QWidget* parent = nullptr);
 
     void setLook(const QColor& fill, bool marked, bool outlined = false);
-    QColor fill() const { return fillColour; }
-    bool marked() const { return dot; }
     void setText(const QString& text);
     QString text() const { return toolTip(); }
 
