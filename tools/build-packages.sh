@@ -27,19 +27,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev libqt6opengl6-dev libcanberra-dev
     libpq-dev
 )
-missing=()
-for package in "${packages[@]}"; do
-    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
-    [ "$status" = installed ] || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
-fi
+source "$here/tools/install-missing.sh"
+install_missing "${packages[@]}"
 
 # dpkg-buildpackage writes its packages beside the tree it builds, so it
 # builds a copy: the files git knows of (and new ones it does not ignore),

@@ -22,26 +22,13 @@ packages=(
     clang libclang-rt-14-dev
 )
 
-missing=()
-for package in "${packages[@]}"; do
-    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
-    [ "$status" = installed ] || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
-fi
+source "$here/tools/install-missing.sh"
+install_missing "${packages[@]}"
 
 # The class server tests run a server that answers in Japanese.
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-8\|ja_JP.utf8'; then
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     echo "Generating the ja_JP.UTF-8 locale"
-    "${sudo[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    as_root localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
