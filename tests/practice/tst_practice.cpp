@@ -257,8 +257,7 @@ void PracticeTest::clearBestTimes()
         QByteArray("[General]\r\nWin_Top=600\r\nWin_Lft=2250\r\n[Parameter]\r\n"
                    "T_MinTM=600\r\nH_MinTM=600\r\nK_MonTM=600\r\nCalc_Md=2\r\n"
                    "LimTM=600\r\nW_MinTM=600\r\n"));
-    for (const Kind kind : AllKinds)
-        QCOMPARE(practice.settings().bestTime(kind), 600);
+    QCOMPARE(practice.settings().bestTimes, BestTimes());
     // The next sheet of any kind is a record again.
     QVERIFY(fixture.play());
     QCOMPARE(fixture.results[0].message.verdict, Verdict::Record);
@@ -300,7 +299,7 @@ void PracticeTest::longSession()
     fixture.make();
     QCOMPARE(fixture.practice->drill().kind(), Kind::Subtraction);
     for (const Kind kind : AllKinds)
-        QCOMPARE(fixture.practice->settings().bestTime(kind), fastest[kindNumber(kind)]);
+        QCOMPARE(fixture.practice->settings().bestTimes.of(kind), fastest[kindNumber(kind)]);
 
 #if defined(__SANITIZE_ADDRESS__)
     // The sanitizer holds freed memory back on purpose; it checks leaks
@@ -451,10 +450,10 @@ void PracticeTest::childrenKeptApart()
     QCOMPARE(next.bestTime(), 15);
     QVERIFY(next.chooseChild(sakura));
     QCOMPARE(next.drill().kind(), Kind::Subtraction);
-    QCOMPARE(next.bestTimes(), (std::array<int, 4>{600, 300, 600, 600}));
+    QCOMPARE(next.bestTimes(), BestTimes({std::nullopt, 300, std::nullopt, std::nullopt}));
     // Clearing is hers alone.
     next.clearBestTimes();
-    QCOMPARE(next.bestTimes(), (std::array<int, 4>{600, 600, 600, 600}));
+    QCOMPARE(next.bestTimes(), BestTimes());
     QVERIFY(next.chooseChild(RecordStore::FirstChild));
     QCOMPARE(next.bestTime(), 15);
 
@@ -476,7 +475,7 @@ void PracticeTest::childrenKeptApart()
     QVERIFY(fixture.play(100)); // addition, 10 s against 15
     QCOMPARE(fixture.results[0].bestSeconds, 10);
     QVERIFY(inClass.chooseChild(sakura));
-    QCOMPARE(inClass.bestTimes(), (std::array<int, 4>{600, 600, 600, 600}));
+    QCOMPARE(inClass.bestTimes(), BestTimes());
     // The sheet waits for the class, the first child's roster child, and
     // stays when her records are cleared; the sheet of before goes.
     QCOMPARE(inClass.sheetsWaiting(), std::optional<int>(1));
