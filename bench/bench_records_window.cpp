@@ -94,7 +94,7 @@ struct Opened
         desktop.clock = QDateTime(generated().lastDay, QTime(19, 0));
         window
             = std::make_unique<RecordsWindow>(generated().practice, Kind::Multiplication, desktop);
-        window->setBestTimes({70, 80, 90, 120});
+        window->setBestTimes(BestTimes({70, 80, 90, 120}));
         window->show();
         window->grab();
     }
@@ -110,7 +110,7 @@ void openAndDraw(benchmark::State& state)
     desktop.clock = QDateTime(generated().lastDay, QTime(19, 0));
     for (auto _ : state) {
         RecordsWindow window(generated().practice, Kind::Multiplication, desktop);
-        window.setBestTimes({70, 80, 90, 120});
+        window.setBestTimes(BestTimes({70, 80, 90, 120}));
         window.show();
         benchmark::DoNotOptimize(window.grab());
     }
@@ -223,7 +223,7 @@ void refreshAfterSheet(benchmark::State& state, bool full, bool paint)
     FakeDesktop desktop;
     desktop.clock = QDateTime(generated().lastDay, QTime(19, 0));
     RecordsWindow window(over.practice, Kind::Multiplication, desktop);
-    const std::array<int, 4> best = {70, 80, 90, 120};
+    const BestTimes best({70, 80, 90, 120});
     window.setBestTimes(best);
     window.show();
     window.grab();

@@ -334,7 +334,7 @@ void MainWindow::clearBestTimes()
 {
     if (drill->phase() != Drill::Phase::Idle)
         return;
-    const QString list = bestTimesList(practice.bestTimes());
+    const QString list = practice.bestTimesList();
     // Whose best times they are, once that is a question.
     const QString whose
         = practice.hasSeveralChildren() ? practice.child().name + u"： "_s : QString();

@@ -3,7 +3,6 @@
 
 #include "app/records_text.h"
 #include "printing/fonts.h"
-#include "settings/settings_file.h"
 
 #include <QBoxLayout>
 #include <QEvent>
@@ -147,7 +146,7 @@ GraphPart::GraphPart(RecordReader& store, std::function<QDate()> today, QWidget*
     applyPalette();
 }
 
-void GraphPart::read(qint64 child, Kind kind, int best)
+void GraphPart::read(qint64 child, Kind kind, std::optional<int> best)
 {
     this->child = child;
     this->kind = kind;
@@ -155,7 +154,7 @@ void GraphPart::read(qint64 child, Kind kind, int best)
     readAgain();
 }
 
-void GraphPart::setBest(int best)
+void GraphPart::setBest(std::optional<int> best)
 {
     this->best = best;
     draw();
@@ -218,11 +217,10 @@ void GraphPart::draw()
     const bool long_ = data->first.daysTo(day) > 62;
     const bool years = data->first.daysTo(day) > 365;
 
-    const bool hasBest = best < Settings::DefaultSeconds;
     // Whole steps a child can read: 10, 20 or 30 seconds, whole minutes;
     // no more of them than the graph's height has room for, since a label
     // that does not fit its step is drawn as 「…」.
-    const int highest = std::max({hasBest ? best : 0, data->slowestSeconds, 50});
+    const int highest = std::max({best.value_or(0), data->slowestSeconds, 50});
     steps = stepsThatFit();
     int step = 0;
     for (int each : {10, 20, 30, 60, 120, 300, 600, 1200, 3000, 6000}) {
@@ -250,8 +248,8 @@ void GraphPart::draw()
     dots->replace(data->sheets);
     dayBest->replace(data->dayBests);
     bestLine->replace(
-        hasBest ? QList<QPointF>{{start, qreal(best)}, {end, qreal(best)}} : QList<QPointF>{});
-    bestLine->setVisible(hasBest);
+        best ? QList<QPointF>{{start, qreal(*best)}, {end, qreal(*best)}} : QList<QPointF>{});
+    bestLine->setVisible(best.has_value());
 
     // A bare grid would say nothing: a kind not practised says so.
     empty->setVisible(!data->newest);

@@ -34,10 +34,10 @@ public:
     GraphPart(RecordReader& store, std::function<QDate()> today, QWidget* parent);
 
     // Reads `child`'s sheets of `kind` and draws them with the best time
-    // `best` (600 or more: none yet).
-    void read(qint64 child, Kind kind, int best);
+    // `best`, if there is one yet.
+    void read(qint64 child, Kind kind, std::optional<int> best);
     // Draws again with another best time, without reading.
-    void setBest(int best);
+    void setBest(std::optional<int> best);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -64,7 +64,7 @@ private:
     std::function<QDate()> today;
     qint64 child = 0;
     Kind kind = Kind::Addition;
-    int best = 0;
+    std::optional<int> best;
     int steps = 6;
     std::optional<GraphData> data;
 

@@ -4,7 +4,6 @@
 #include "app/date_text.h"
 #include "scores/time_text.h"
 #include "scores/verdict.h"
-#include "settings/settings_file.h"
 
 #include <QDate>
 #include <QStringList>
@@ -123,13 +122,13 @@ QString sheetDateText(const QDateTime& finishedAt)
         + finishedAt.time().toString(u"H:mm"_s);
 }
 
-QString graphSummary(Kind kind, const StoredSheet* newest, int best, int sheetsShown, bool allDays)
+QString graphSummary(
+    Kind kind, const StoredSheet* newest, std::optional<int> best, int sheetsShown, bool allDays)
 {
     QString text = kindName(kind) + u"： "_s;
     text += newest ? u"さいごの タイム "_s + minutesText(newest->seconds)
                    : u"まだ きろくが ありません"_s;
-    text += best < Settings::DefaultSeconds ? u"、ハイスコア "_s + minutesText(best)
-                                            : u"、ハイスコア なし"_s;
+    text += best ? u"、ハイスコア "_s + minutesText(*best) : u"、ハイスコア なし"_s;
     text += (allDays ? u"、ぜんぶで "_s : u"、30にちで "_s) + QString::number(sheetsShown)
         + u"まい"_s;
     return text;

@@ -58,8 +58,9 @@ QString sheetDateText(const QDateTime& finishedAt);
 
 // One sentence for the graph of `kind`: the kind, the newest time, the best
 // time and how many sheets the graph shows. `newest` is null when the kind
-// has no sheet yet; `best` 600 or more is no best time yet.
-QString graphSummary(Kind kind, const StoredSheet* newest, int best, int sheetsShown, bool allDays);
+// has no sheet yet, `best` empty when there is no best time yet.
+QString graphSummary(
+    Kind kind, const StoredSheet* newest, std::optional<int> best, int sheetsShown, bool allDays);
 
 // The four kinds with their number of stored sheets, one line each, every
 // line ended by CRLF: "たしざん： 12まい".

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "drill/best_times.h"
 #include "drill/kind.h"
 
 #include <QObject>
 
-#include <array>
 #include <functional>
 
 class ClassRecords;
@@ -28,7 +28,7 @@ public:
     // Shows that child's records.
     virtual void showChild(qint64 child) = 0;
     // The best times of the child at the board.
-    virtual void setBestTimes(const std::array<int, 4>& seconds) = 0;
+    virtual void setBestTimes(const BestTimes& bestTimes) = 0;
     // Reads the store again, after a sheet was stored.
     virtual void refresh() = 0;
     // How many sheets of this run could not be stored; shown when above 0.

@@ -13,7 +13,6 @@
 #include "app/window_fit.h"
 #include "practice/practice.h"
 #include "printing/fonts.h"
-#include "settings/settings_file.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>
@@ -178,18 +177,18 @@ void RecordsWindow::placeOnScreen()
     fitOnScreen(this, screen, whole.expandedTo(screen->availableGeometry().size() * 3 / 4));
 }
 
-void RecordsWindow::setBestTimes(const std::array<int, 4>& seconds)
+void RecordsWindow::setBestTimes(const BestTimes& shown)
 {
     // Told after every sheet, mostly unchanged: the graph is read once per
     // refresh and only drawn again for a new best time.
-    if (seconds == bestTimes)
+    if (shown == bestTimes)
         return;
-    bestTimes = seconds;
+    bestTimes = shown;
     if (practising && shownChild == practising->child().id)
         graph->setBest(shownBest());
 }
 
-const std::array<int, 4>& RecordsWindow::shownBests() const
+const BestTimes& RecordsWindow::shownBests() const
 {
     if (!practising || shownChild == practising->child().id)
         return bestTimes;
@@ -200,9 +199,9 @@ const std::array<int, 4>& RecordsWindow::shownBests() const
     return bestTimes;
 }
 
-int RecordsWindow::shownBest() const
+std::optional<int> RecordsWindow::shownBest() const
 {
-    return shownBests()[kindNumber(shownKind)];
+    return shownBests().of(shownKind);
 }
 
 QString RecordsWindow::shownName() const

@@ -5,11 +5,9 @@
 #include "drill/kind.h"
 #include "records/record_reader.h"
 #include "records/record_store.h"
-#include "settings/settings_file.h"
 
 #include <QWidget>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -52,9 +50,9 @@ public:
     void showKind(Kind kind) override { setKind(kind); }
     void showChild(qint64 child) override;
 
-    // The best time of each kind in seconds, in kind order, of the child at
-    // the board; 600 is none yet. Another child's are the practice's.
-    void setBestTimes(const std::array<int, 4>& seconds) override;
+    // The best times of the child at the board. Another child's are the
+    // practice's.
+    void setBestTimes(const BestTimes& shown) override;
     void setSheetsNotKept(int sheets) override;
     void setPrintCommand(std::function<void()> print) override;
 
@@ -83,8 +81,8 @@ private:
     // The shown child's name, or nothing while there is only one child:
     // what the questions name.
     QString shownName() const;
-    const std::array<int, 4>& shownBests() const;
-    int shownBest() const;
+    const BestTimes& shownBests() const;
+    std::optional<int> shownBest() const;
     void placeOnScreen();
     // The parts that depend on the kind: graph and weak facts.
     void refreshKind();
@@ -101,7 +99,7 @@ private:
     Desktop& desk;
     Kind shownKind;
     qint64 shownChild = RecordStore::FirstChild;
-    std::array<int, 4> bestTimes{Settings().bestTimes};
+    BestTimes bestTimes;
 
     QButtonGroup* kinds = nullptr;
     // Null for a child of the class server.

@@ -87,11 +87,13 @@ std::optional<double> KindStanding::trend() const
     return (newer - older) / double(half);
 }
 
-std::array<int, 4> ClassChild::bestTimes() const
+BestTimes ClassChild::bestTimes() const
 {
-    std::array<int, 4> times{};
-    for (std::size_t kind = 0; kind < times.size(); ++kind)
-        times[kind] = kinds[kind].best.value_or(600);
+    BestTimes times;
+    for (const Kind kind : AllKinds) {
+        if (const std::optional<int> best = kinds[std::size_t(kindNumber(kind))].best)
+            times.set(kind, *best);
+    }
     return times;
 }
 

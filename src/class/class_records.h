@@ -3,6 +3,7 @@
 
 #include "class/class_config.h"
 #include "class/class_connection.h"
+#include "drill/best_times.h"
 #include "drill/finished_sheet.h"
 #include "records/record_reader.h"
 
@@ -41,8 +42,7 @@ struct ClassChild
     std::array<int, 4> weekDays{};
     std::array<KindStanding, 4> kinds; // in kind order
 
-    // The best times as a machine keeps them: 600 where there is none.
-    std::array<int, 4> bestTimes() const;
+    BestTimes bestTimes() const;
 };
 
 // The practice days of a week the class aims at.

@@ -4,6 +4,7 @@
 #include "class/class_sender.h"
 #include "records/record_reader.h"
 #include "records/record_store.h"
+#include "scores/best_times.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,9 +72,21 @@ void Practice::setWindowPlace(std::function<QPoint()> place)
     windowPlace = std::move(place);
 }
 
-const std::array<int, 4>& Practice::bestTimes() const
+const BestTimes& Practice::bestTimes() const
 {
     return current == RecordStore::FirstChild ? settings_.bestTimes : child().bestTimes;
+}
+
+int Practice::bestTime(Kind kind) const
+{
+    // With none yet a sheet must beat the time the files keep for none, as
+    // it always had to, and the board shows that time.
+    return bestTimes().of(kind).value_or(Settings::DefaultSeconds);
+}
+
+QString Practice::bestTimesList() const
+{
+    return ::bestTimesList(bestTimes(), Settings::DefaultSeconds);
 }
 
 const Child* Practice::find(qint64 id) const
@@ -434,13 +447,12 @@ void Practice::fileSheet(const FinishedSheet& finished)
 {
     const Kind kind = finished.kind();
     SheetResult result;
-    const std::size_t index = std::size_t(kindNumber(kind));
-    result.message = resultMessage(kind, finished.seconds, bestTimes()[index]);
+    result.message = resultMessage(kind, finished.seconds, bestTime(kind));
     const bool record = result.message.verdict == Verdict::Record;
     if (record)
         setBestTimes(
-            [&](std::array<int, 4>& times) { times[index] = finished.seconds; }, &result.problems);
-    result.bestSeconds = bestTimes()[index];
+            [&](BestTimes& times) { times.set(kind, finished.seconds); }, &result.problems);
+    result.bestSeconds = bestTime(kind);
 
     // The sheet is kept before the child reads the verdict, so that nothing
     // that happens later can lose it.
@@ -468,8 +480,7 @@ void Practice::fileSheet(const FinishedSheet& finished)
     Q_EMIT sheetFiled(result);
 }
 
-void Practice::setBestTimes(
-    const std::function<void(std::array<int, 4>&)>& change, QList<Report>* problems)
+void Practice::setBestTimes(const std::function<void(BestTimes&)>& change, QList<Report>* problems)
 {
     if (current == RecordStore::FirstChild) {
         change(settings_.bestTimes);
@@ -506,8 +517,7 @@ void Practice::clearBestTimes()
     QList<Report> problems;
     if (current == RecordStore::FirstChild)
         settings_.timeLimit = Settings::DefaultSeconds;
-    setBestTimes(
-        [](std::array<int, 4>& times) { times.fill(Settings::DefaultSeconds); }, &problems);
+    setBestTimes([](BestTimes& times) { times.clear(); }, &problems);
     Q_EMIT bestTimesChanged();
     tell(problems);
 }

@@ -72,7 +72,7 @@ public:
     struct SheetResult
     {
         ResultMessage message;
-        int bestSeconds = 0; // of the sheet's kind, after the sheet
+        int bestSeconds = 0; // of the sheet's kind after the sheet, as bestTime() gives it
         // Problems met while keeping it, to be told after the verdict.
         QList<Report> problems;
     };
@@ -91,10 +91,15 @@ public:
     Drill& drill() { return *drill_; }
     const Drill& drill() const { return *drill_; }
     const Settings& settings() const { return settings_; }
-    // The best times of the child at the board, in kind order.
-    const std::array<int, 4>& bestTimes() const;
+    // The best times of the child at the board.
+    const BestTimes& bestTimes() const;
+    // The best time of `kind` that the child is shown and a sheet is judged
+    // against: the settings' 600 while there is none yet.
+    int bestTime(Kind kind) const;
     // The best time of the kind on the board.
-    int bestTime() const { return bestTimes()[std::size_t(kindNumber(drill_->kind()))]; }
+    int bestTime() const { return bestTime(drill_->kind()); }
+    // The four best times as the question before clearing them lists them.
+    QString bestTimesList() const;
 
     void switchKind();
 
@@ -167,8 +172,8 @@ public:
     // without a class, or while the store cannot be read.
     std::optional<int> sheetsWaiting() const { return waiting; }
 
-    // The best times of the child at the board back to 600, saved at once;
-    // for the first child the time limit too.
+    // The best times of the child at the board back to none yet, saved at once;
+    // for the first child the time limit back to 600 too.
     void clearBestTimes();
     // Saves everything on the way out; false when that failed (reported).
     bool end();
@@ -208,8 +213,7 @@ private:
     void fileSheet(const FinishedSheet& finished);
     bool save(QList<Report>* problems);
     // Changes the best times of the child at the board and keeps them.
-    void setBestTimes(
-        const std::function<void(std::array<int, 4>&)>& change, QList<Report>* problems);
+    void setBestTimes(const std::function<void(BestTimes&)>& change, QList<Report>* problems);
     RecordStore* openStore(QList<Report>& problems);
     void readChildren();
     QString severalChildrenMark() const;

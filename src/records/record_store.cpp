@@ -79,12 +79,22 @@ QString dayText(const QDate& day)
     return day.toString(Qt::ISODate);
 }
 
+// A best time column keeps none yet as its default, 600, as the settings
+// file does.
+constexpr int NoBestTime = 600;
+
+std::optional<int> bestFromColumn(const QVariant& column)
+{
+    const int stored = column.toInt();
+    return stored == NoBestTime ? std::nullopt : std::optional(stored);
+}
+
 // A row of id, name, the four best times, kind and server id.
 Child childOf(const QSqlQuery& query)
 {
     Child child{query.value(0).toLongLong(), query.value(1).toString(),
-        {query.value(2).toInt(), query.value(3).toInt(), query.value(4).toInt(),
-            query.value(5).toInt()},
+        BestTimes({bestFromColumn(query.value(2)), bestFromColumn(query.value(3)),
+            bestFromColumn(query.value(4)), bestFromColumn(query.value(5))}),
         kindFromNumber(query.value(6).toInt())};
     if (!query.value(7).isNull())
         child.serverId = query.value(7).toLongLong();
@@ -664,11 +674,13 @@ bool RecordStore::removeChild(qint64 child)
     return removed;
 }
 
-bool RecordStore::setChildBests(qint64 child, const std::array<int, 4>& bestTimes, Kind kind)
+bool RecordStore::setChildBests(qint64 child, const BestTimes& bestTimes, Kind kind)
 {
+    const auto stored = [&bestTimes](Kind of) { return bestTimes.of(of).value_or(NoBestTime); };
     auto query = d->run(u"UPDATE children SET best_addition = ?, best_subtraction = ?, "
                         u"best_multiplication = ?, best_division = ?, kind = ? WHERE id = ?"_s,
-        {bestTimes[0], bestTimes[1], bestTimes[2], bestTimes[3], kindNumber(kind), child});
+        {stored(Kind::Addition), stored(Kind::Subtraction), stored(Kind::Multiplication),
+            stored(Kind::Division), kindNumber(kind), child});
     return query && query->numRowsAffected() == 1;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "drill/best_times.h"
 #include "drill/finished_sheet.h"
 #include "drill/kind.h"
 
@@ -49,7 +50,7 @@ struct Child
 {
     qint64 id = 0;
     QString name;
-    std::array<int, 4> bestTimes{600, 600, 600, 600}; // seconds, in kind order
+    BestTimes bestTimes;
     Kind kind = Kind::Addition;
     // The child of the class roster this child is, by the server's id;
     // none on a machine without a class.
@@ -209,7 +210,7 @@ public:
     // Removes the child and every sheet of theirs, those waiting for the
     // class too, in one transaction. The first child cannot be removed.
     bool removeChild(qint64 child);
-    bool setChildBests(qint64 child, const std::array<int, 4>& bestTimes, Kind kind);
+    bool setChildBests(qint64 child, const BestTimes& bestTimes, Kind kind);
     std::optional<int> sheetCount(qint64 child) const;
 
     // The sheets the class server does not have yet: waiting, waiting for

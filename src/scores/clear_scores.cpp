@@ -6,12 +6,12 @@
 
 using namespace Qt::StringLiterals;
 
-QString bestTimesList(const std::array<int, 4>& best)
+QString bestTimesList(const BestTimes& best, int noneYet)
 {
     QString list;
     for (const Kind kind : AllKinds)
-        list += kindName(kind) + u"： "_s + minutesText(best[std::size_t(kindNumber(kind))])
-            + u"\r\n"_s;
+        list
+            += kindName(kind) + u"： "_s + minutesText(best.of(kind).value_or(noneYet)) + u"\r\n"_s;
     return list;
 }
 

@@ -30,6 +30,17 @@ int bestSeconds(std::int32_t stored)
     return stored >= 1 && stored <= MaxSeconds ? stored : Settings::DefaultSeconds;
 }
 
+// The file keeps none yet as 600, and 600 reads back as none yet.
+std::optional<int> bestFromStored(int stored)
+{
+    return stored == Settings::DefaultSeconds ? std::nullopt : std::optional(stored);
+}
+
+int storedBest(const Settings& settings, Kind kind)
+{
+    return settings.bestTimes.of(kind).value_or(Settings::DefaultSeconds);
+}
+
 int limitSeconds(std::int32_t stored)
 {
     return stored >= 0 && stored <= MaxSeconds ? stored : Settings::DefaultSeconds;
@@ -62,10 +73,12 @@ Settings settingsFromText(QByteArrayView text, QPoint startTwips)
         settings.windowTwips = QPoint(
             left == Missing ? startTwips.x() : left, top == Missing ? startTwips.y() : top);
 
-    for (const Kind kind : AllKinds)
-        settings.setBestTime(kind,
-            bestSeconds(Profile::readInt(text, Parameter,
-                BestTimeKeys[static_cast<std::size_t>(kindNumber(kind))], Missing)));
+    for (const Kind kind : AllKinds) {
+        const std::optional<int> best = bestFromStored(bestSeconds(Profile::readInt(
+            text, Parameter, BestTimeKeys[static_cast<std::size_t>(kindNumber(kind))], Missing)));
+        if (best)
+            settings.bestTimes.set(kind, *best);
+    }
     settings.kind = kindFromNumber(Profile::readInt(text, Parameter, KindKey, Missing));
     settings.timeLimit = limitSeconds(Profile::readInt(text, Parameter, TimeLimitKey, Missing));
     return settings;
@@ -82,12 +95,12 @@ std::optional<QByteArray> settingsText(QByteArrayView text, const Settings& sett
         set(General, WindowTop, settings.windowTwips->y());
         set(General, WindowLeft, settings.windowTwips->x());
     }
-    set(Parameter, BestTimeKeys[0], settings.bestTime(Kind::Addition));
-    set(Parameter, BestTimeKeys[1], settings.bestTime(Kind::Subtraction));
-    set(Parameter, BestTimeKeys[2], settings.bestTime(Kind::Multiplication));
+    set(Parameter, BestTimeKeys[0], storedBest(settings, Kind::Addition));
+    set(Parameter, BestTimeKeys[1], storedBest(settings, Kind::Subtraction));
+    set(Parameter, BestTimeKeys[2], storedBest(settings, Kind::Multiplication));
     set(Parameter, KindKey, kindNumber(settings.kind));
     set(Parameter, TimeLimitKey, settings.timeLimit);
-    set(Parameter, BestTimeKeys[3], settings.bestTime(Kind::Division));
+    set(Parameter, BestTimeKeys[3], storedBest(settings, Kind::Division));
     return result;
 }
 

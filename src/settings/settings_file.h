@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "drill/best_times.h"
 #include "drill/kind.h"
 #include "settings/settings_path.h"
 
@@ -16,11 +17,12 @@
 // What the program keeps between runs.
 struct Settings
 {
-    // A best time never set, or cleared; also the time limit's default.
+    // What the file keeps for a best time not set yet, or cleared, and what a
+    // sheet must then beat; also the time limit's default.
     static constexpr int DefaultSeconds = 600;
 
-    // Best time of each kind in whole seconds, indexed by kindNumber().
-    std::array<int, 4> bestTimes{DefaultSeconds, DefaultSeconds, DefaultSeconds, DefaultSeconds};
+    // The first child's best times; none yet where the file keeps 600.
+    BestTimes bestTimes;
     Kind kind = Kind::Addition;
     int timeLimit = DefaultSeconds; // seconds
     // The window's top-left corner in twips: x is Win_Lft, y is Win_Top.
@@ -28,21 +30,15 @@ struct Settings
     // opened) and, when saving, the file's position is left as it is.
     std::optional<QPoint> windowTwips;
 
-    int bestTime(Kind of) const { return bestTimes[static_cast<std::size_t>(kindNumber(of))]; }
-    void setBestTime(Kind of, int seconds)
-    {
-        bestTimes[static_cast<std::size_t>(kindNumber(of))] = seconds;
-    }
-
     bool operator==(const Settings&) const = default;
 };
 
 // The settings as a file keeps them, repaired: a best time that is missing,
 // not a number, 0 or less, or above 32767 is 600 (a best time of 0 could never
 // be beaten); so is a time limit that is missing, negative or above 32767; a
-// kind outside 0..3 is addition. A position key that is missing takes its
-// coordinate from `startTwips`, where the window opened; with both missing
-// there is no position.
+// kind outside 0..3 is addition. A best time of 600 is none yet. A position
+// key that is missing takes its coordinate from `startTwips`, where the window
+// opened; with both missing there is no position.
 Settings settingsFromText(QByteArrayView text, QPoint startTwips);
 
 // `text` with every key of `settings` set: [General] Win_Top, Win_Lft, then

@@ -34,7 +34,8 @@ void addSakura(const WindowFixture& fixture)
     QVERIFY(store.open());
     const std::optional<qint64> sakura = store.addChild(u"さくら"_s);
     QVERIFY(sakura);
-    QVERIFY(store.setChildBests(*sakura, {65, 600, 600, 600}, Kind::Addition));
+    QVERIFY(store.setChildBests(
+        *sakura, BestTimes({65, std::nullopt, std::nullopt, std::nullopt}), Kind::Addition));
     QVERIFY(store.setLastChild(*sakura));
 }
 

@@ -458,7 +458,7 @@ void RecordsWindowTest::graph()
     QCOMPARE_GE(series(window, u"sheetDots"_s)->at(0).x(), days->max() - 1);
     QCOMPARE_LT(series(window, u"sheetDots"_s)->at(0).x(), days->max());
 
-    window.setBestTimes({60, 600, 600, 600});
+    window.setBestTimes(BestTimes({60, std::nullopt, std::nullopt, std::nullopt}));
     QVERIFY(series(window, u"bestTime"_s)->isVisible());
     QCOMPARE(series(window, u"bestTime"_s)->at(0).y(), 60.0);
     named<QRadioButton>(window, u"allDays"_s)->click();
@@ -806,7 +806,7 @@ void RecordsWindowTest::wordsKept_data()
     StoredSheet newest;
     newest.seconds = 65;
     QTest::newRow("graph summary") << graphSummary(Kind::Addition, &newest, 60, 12, false);
-    QTest::newRow("no sheets yet") << graphSummary(Kind::Division, nullptr, 600, 0, true);
+    QTest::newRow("no sheets yet") << graphSummary(Kind::Division, nullptr, std::nullopt, 0, true);
     QTest::newRow("unreadable") << u"「"_s + unreadableText() + u"」 "_s + unreadableText();
     QTest::newRow("not kept") << notKeptText(3);
 }

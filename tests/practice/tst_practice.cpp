@@ -6,6 +6,7 @@
 #include "drill_player.h"
 #include "practice/practice.h"
 #include "records/record_store.h"
+#include "scores/time_text.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -187,6 +188,12 @@ void PracticeTest::finishedSheet_data()
     QTest::newRow("division, eight seconds slower") << 3 << 1 << 123 << 9 << u"おしい！"_s;
     // 100 cells at 150 ms are 15 s.
     QTest::newRow("subtraction, ten seconds slower") << 1 << 5 << 150 << 15 << u"ざんねん"_s;
+    // The file keeps none yet as 600: a sheet must be faster than ten
+    // minutes to set the first best time, and the file keeps 600 until then.
+    QTest::newRow("addition, ten minutes with none yet")
+        << 0 << 600 << 6000 << 600 << u"おしい！"_s;
+    QTest::newRow("division, ten minutes and ten seconds with none yet")
+        << 3 << 600 << 7531 << 610 << u"ざんねん"_s;
 }
 
 void PracticeTest::finishedSheet()
@@ -218,10 +225,10 @@ void PracticeTest::finishedSheet()
 
     const Practice::SheetResult& result = fixture.results.first();
     const bool record = seconds < best;
-    const QString time = u"%1"_s.arg(seconds, 2, 10, QChar(u'0'));
+    const QString time = shortText(seconds);
     QCOMPARE(result.message.title, title);
-    QCOMPARE(result.message.clipboard, u"[%1]%2秒"_s.arg(kindNames[kind], time));
-    QVERIFY(result.message.prompt.startsWith(time + u"秒でした。"_s));
+    QCOMPARE(result.message.clipboard, u"[%1]%2"_s.arg(kindNames[kind], time));
+    QVERIFY(result.message.prompt.startsWith(time + u"でした。"_s));
     QCOMPARE(result.bestSeconds, record ? seconds : best);
     QCOMPARE(practice.bestTime(), result.bestSeconds);
     QVERIFY(result.problems.isEmpty());
@@ -257,8 +264,7 @@ void PracticeTest::clearBestTimes()
         QByteArray("[General]\r\nWin_Top=600\r\nWin_Lft=2250\r\n[Parameter]\r\n"
                    "T_MinTM=600\r\nH_MinTM=600\r\nK_MonTM=600\r\nCalc_Md=2\r\n"
                    "LimTM=600\r\nW_MinTM=600\r\n"));
-    for (const Kind kind : AllKinds)
-        QCOMPARE(practice.settings().bestTime(kind), 600);
+    QCOMPARE(practice.settings().bestTimes, BestTimes());
     // The next sheet of any kind is a record again.
     QVERIFY(fixture.play());
     QCOMPARE(fixture.results[0].message.verdict, Verdict::Record);
@@ -300,7 +306,7 @@ void PracticeTest::longSession()
     fixture.make();
     QCOMPARE(fixture.practice->drill().kind(), Kind::Subtraction);
     for (const Kind kind : AllKinds)
-        QCOMPARE(fixture.practice->settings().bestTime(kind), fastest[kindNumber(kind)]);
+        QCOMPARE(fixture.practice->settings().bestTimes.of(kind), fastest[kindNumber(kind)]);
 
 #if defined(__SANITIZE_ADDRESS__)
     // The sanitizer holds freed memory back on purpose; it checks leaks
@@ -451,10 +457,10 @@ void PracticeTest::childrenKeptApart()
     QCOMPARE(next.bestTime(), 15);
     QVERIFY(next.chooseChild(sakura));
     QCOMPARE(next.drill().kind(), Kind::Subtraction);
-    QCOMPARE(next.bestTimes(), (std::array<int, 4>{600, 300, 600, 600}));
+    QCOMPARE(next.bestTimes(), BestTimes({std::nullopt, 300, std::nullopt, std::nullopt}));
     // Clearing is hers alone.
     next.clearBestTimes();
-    QCOMPARE(next.bestTimes(), (std::array<int, 4>{600, 600, 600, 600}));
+    QCOMPARE(next.bestTimes(), BestTimes());
     QVERIFY(next.chooseChild(RecordStore::FirstChild));
     QCOMPARE(next.bestTime(), 15);
 
@@ -476,7 +482,7 @@ void PracticeTest::childrenKeptApart()
     QVERIFY(fixture.play(100)); // addition, 10 s against 15
     QCOMPARE(fixture.results[0].bestSeconds, 10);
     QVERIFY(inClass.chooseChild(sakura));
-    QCOMPARE(inClass.bestTimes(), (std::array<int, 4>{600, 600, 600, 600}));
+    QCOMPARE(inClass.bestTimes(), BestTimes());
     // The sheet waits for the class, the first child's roster child, and
     // stays when her records are cleared; the sheet of before goes.
     QCOMPARE(inClass.sheetsWaiting(), std::optional<int>(1));

@@ -9,8 +9,7 @@ inline Settings saveLoopSettings(bool second)
 {
     Settings settings;
     settings.windowTwips = second ? QPoint(1234567, 7654321) : QPoint(15, 30);
-    settings.bestTimes
-        = second ? std::array<int, 4>{437, 1, 32767, 59} : std::array<int, 4>{600, 600, 600, 600};
+    settings.bestTimes = second ? BestTimes({437, 1, 32767, 59}) : BestTimes();
     settings.kind = second ? Kind::Division : Kind::Addition;
     settings.timeLimit = second ? 30000 : 600;
     return settings;

@@ -23,10 +23,13 @@ using namespace Qt::StringLiterals;
 char* toString(const Settings& s)
 {
     const QPoint at = s.windowTwips.value_or(QPoint(-7, -7));
-    return QTest::toString(u"best %1/%2/%3/%4 kind %5 limit %6 at %7,%8"_s.arg(s.bestTimes[0])
-                               .arg(s.bestTimes[1])
-                               .arg(s.bestTimes[2])
-                               .arg(s.bestTimes[3])
+    const auto best = [&s](Kind kind) {
+        const std::optional<int> seconds = s.bestTimes.of(kind);
+        return seconds ? QString::number(*seconds) : u"none"_s;
+    };
+    return QTest::toString(u"best %1/%2/%3/%4 kind %5 limit %6 at %7,%8"_s
+                               .arg(best(Kind::Addition), best(Kind::Subtraction),
+                                   best(Kind::Multiplication), best(Kind::Division))
                                .arg(kindNumber(s.kind))
                                .arg(s.timeLimit)
                                .arg(at.x())
@@ -53,11 +56,14 @@ namespace {
 const QPoint start(4500, 2250); // where the window opened, twips
 const QByteArray general = "[General]\r\nWin_Top=300\r\nWin_Lft=1500\r\n";
 
-Settings values(
-    std::array<int, 4> best, Kind kind, int limit, std::optional<QPoint> at = QPoint(1500, 300))
+// A best time the file keeps as 600.
+constexpr std::nullopt_t none = std::nullopt;
+
+Settings values(std::array<std::optional<int>, 4> best, Kind kind, int limit,
+    std::optional<QPoint> at = QPoint(1500, 300))
 {
     Settings settings;
-    settings.bestTimes = best;
+    settings.bestTimes = BestTimes(best);
     settings.kind = kind;
     settings.timeLimit = limit;
     settings.windowTwips = at;
@@ -90,11 +96,11 @@ void SettingsFileTest::loadRepairsAndSaveCorrects_data()
           "LimTM=600\r\nW_MinTM=600\r\n\r\n";
     QTest::newRow("LimTM and W_MinTM missing: added at start")
         << general + "[Parameter]\r\nT_MinTM=65\r\nH_MinTM=70\r\nK_MonTM=45\r\nCalc_Md=1\r\n\r\n"
-        << values({65, 70, 45, 600}, Kind::Subtraction, 600) << lateKeysAdded << lateKeysAdded;
+        << values({65, 70, 45, none}, Kind::Subtraction, 600) << lateKeysAdded << lateKeysAdded;
     const QByteArray lateKeysDamaged
         = general + "[Parameter]\r\nT_MinTM=-3\r\nLimTM=\r\nW_MinTM=-30\r\nCalc_Md=1\r\n";
     QTest::newRow("LimTM empty, W_MinTM negative: both 600 at start, T_MinTM at the save")
-        << lateKeysDamaged << values({600, 600, 600, 600}, Kind::Subtraction, 600)
+        << lateKeysDamaged << values({none, none, none, none}, Kind::Subtraction, 600)
         << general + "[Parameter]\r\nT_MinTM=-3\r\nLimTM=600\r\nW_MinTM=600\r\nCalc_Md=1\r\n"
         << general
             + "[Parameter]\r\nT_MinTM=600\r\nLimTM=600\r\nW_MinTM=600\r\nCalc_Md=1\r\n"
@@ -103,7 +109,7 @@ void SettingsFileTest::loadRepairsAndSaveCorrects_data()
         << general
             + "[Parameter]\r\nT_MinTM=0\r\nH_MinTM=-5\r\nK_MonTM=32768\r\nCalc_Md=7\r\n"
               "LimTM=-1\r\nW_MinTM=99999999999\r\n"
-        << values({600, 600, 600, 600}, Kind::Addition, 600)
+        << values({none, none, none, none}, Kind::Addition, 600)
         << general
             + "[Parameter]\r\nT_MinTM=0\r\nH_MinTM=-5\r\nK_MonTM=32768\r\nCalc_Md=7\r\n"
               "LimTM=600\r\nW_MinTM=99999999999\r\n"
@@ -114,7 +120,7 @@ void SettingsFileTest::loadRepairsAndSaveCorrects_data()
         << general
             + "[Parameter]\r\nT_MinTM=\r\nH_MinTM=abc\r\nK_MonTM='45'\r\nCalc_Md=-1\r\n"
               "LimTM=0x12C\r\nW_MinTM=32767 s\r\n"
-        << values({600, 600, 45, 32767}, Kind::Addition, 300)
+        << values({none, none, 45, 32767}, Kind::Addition, 300)
         << general
             + "[Parameter]\r\nT_MinTM=\r\nH_MinTM=abc\r\nK_MonTM='45'\r\nCalc_Md=-1\r\n"
               "LimTM=0x12C\r\nW_MinTM=32767 s\r\n"
@@ -122,7 +128,7 @@ void SettingsFileTest::loadRepairsAndSaveCorrects_data()
             + "[Parameter]\r\nT_MinTM=600\r\nH_MinTM=600\r\nK_MonTM='45'\r\nCalc_Md=0\r\n"
               "LimTM=300\r\nW_MinTM=32767\r\n";
     QTest::newRow("no keys: defaults, the position left out")
-        << QByteArray("; nothing\r\n") << values({600, 600, 600, 600}, Kind::Addition, 600, {})
+        << QByteArray("; nothing\r\n") << values({none, none, none, none}, Kind::Addition, 600, {})
         << QByteArray("; nothing\r\n[Parameter]\r\nLimTM=600\r\nW_MinTM=600\r\n")
         << QByteArray("; nothing\r\n[Parameter]\r\nLimTM=600\r\nW_MinTM=600\r\nT_MinTM=600\r\n"
                       "H_MinTM=600\r\nK_MonTM=600\r\nCalc_Md=0\r\n");
@@ -139,7 +145,7 @@ void SettingsFileTest::loadRepairsAndSaveCorrects_data()
           "K_MonTM = 45\r\nCalc_Md=2\r\nLimTM=600\r\nW_MinTM=\"100\"\r\n"
           "Memo=\x83\x81\x83\x82\r\n\r\n[Other]\r\nT_MinTM=1\r\n";
     QTest::newRow("Windows file changes only where a value was repaired")
-        << windows << values({65, 600, 45, 100}, Kind::Multiplication, 600) << windows
+        << windows << values({65, none, 45, 100}, Kind::Multiplication, 600) << windows
         << QByteArray(windows).replace("H_MinTM\t=\t0", "H_MinTM=600");
 }
 
@@ -169,7 +175,7 @@ void SettingsFileTest::newFileHoldsTheTenLines()
     const SettingsFile file(SettingsLocation{dir.filePath(u"Varolin.ini"_s)});
     const SettingsFile::Loaded loaded = file.load(start);
     QCOMPARE(loaded.status, SettingsFile::Status::Created);
-    QCOMPARE(loaded.settings, values({600, 600, 600, 600}, Kind::Addition, 600, start));
+    QCOMPARE(loaded.settings, values({none, none, none, none}, Kind::Addition, 600, start));
     QCOMPARE(contents(file.path()),
         QByteArray("[General]\r\nWin_Top=2250\r\nWin_Lft=4500\r\n[Parameter]\r\nT_MinTM=600\r\n"
                    "H_MinTM=600\r\nK_MonTM=600\r\nCalc_Md=0\r\nLimTM=600\r\nW_MinTM=600\r\n"));
