@@ -724,8 +724,8 @@ private Q_SLOTS:
     void silentServer_data()
     {
         QTest::addColumn<bool>("records"); // a child's records, or the class read again
-        QTest::newRow("よみなおす") << false;
-        QTest::newRow("きろくを みる") << true;
+        QTest::newRow("読み直す") << false;
+        QTest::newRow("記録を見る") << true;
     }
 
     void silentServer()
