@@ -12,6 +12,7 @@
 #include "app/records_widgets.h"
 #include "app/records_window.h"
 #include "fake_desktop.h"
+#include "named_control.h"
 #include "practice/practice.h"
 
 #include <QAbstractItemModel>
@@ -112,15 +113,6 @@ struct Fixture
     FakeDesktop desktop;
     std::unique_ptr<RecordsWindow> window;
 };
-
-// The control named `name` in `window`; the test stops when there is none.
-template <typename T = QWidget> T* named(const QObject& window, const QString& name)
-{
-    T* found = window.findChild<T*>(name);
-    if (!found)
-        qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
-    return found;
-}
 
 QTableView* sheetTable(const QWidget& window)
 {

@@ -14,6 +14,7 @@
 #include "class/class_records.h"
 #include "drill/kind_text.h"
 #include "fake_desktop.h"
+#include "named_control.h"
 #include "records/record_schema.h"
 
 #include <QApplication>
@@ -116,15 +117,6 @@ template <typename T> T answerOf(const QFuture<T>& question)
         || question.resultCount() == 0)
         return T();
     return question.result();
-}
-
-// The control named `name` in `view`; the test stops when there is none.
-template <typename T = QPushButton> T* named(const QWidget& view, const QString& name)
-{
-    T* found = view.findChild<T*>(name);
-    if (!found)
-        qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
-    return found;
 }
 
 QTableWidget* rosterOf(const QWidget& view)
@@ -759,7 +751,9 @@ private Q_SLOTS:
             const Silence silence(server);
             clock.start();
             tick.start();
-            (records ? named(view, u"openRecords"_s) : named(view, u"reload"_s))->click();
+            (records ? named<QPushButton>(view, u"openRecords"_s)
+                     : named<QPushButton>(view, u"reload"_s))
+                ->click();
             QTest::qWait(1500);
             tick.stop();
             // The figure the note gives.
@@ -874,7 +868,7 @@ private Q_SLOTS:
             if (!QFile::link(
                     QDir(qEnvironmentVariable("PGHOST")).filePath(socket), away + u'/' + socket))
                 seen << u"not linked"_s;
-            named(*view, u"reload"_s)->click();
+            named<QPushButton>(*view, u"reload"_s)->click();
             if (!settled(*static_cast<ClassView*>(view)))
                 seen << u"not settled"_s;
             seen << QString::number(rosterOf(*view)->rowCount());
