@@ -33,18 +33,28 @@
 
 \set ON_ERROR_STOP on
 \set QUIET on
-\set script_version 2
+\set script_version 3
 
 SET client_min_messages = warning;
 BEGIN;
 -- Every name below is written out in full; nothing is looked up in a schema
 -- that someone else can create objects in.
 SET LOCAL search_path = pg_catalog;
+-- A session holding a table this script changes (or the layout's own lock)
+-- makes it wait, and everyone queued behind it: it gives up instead, with
+-- nothing changed.
+SET LOCAL lock_timeout = '20s';
 
 DO $$
 BEGIN
     -- Two administrators running this at once take turns.
-    PERFORM pg_advisory_xact_lock(hashtext('varolin class server layout'));
+    BEGIN
+        PERFORM pg_advisory_xact_lock(hashtext('varolin class server layout'));
+    EXCEPTION WHEN lock_not_available THEN
+        RAISE EXCEPTION 'another session has held the class server''s layout lock for 20 s: nothing was changed'
+            USING ERRCODE = 'lock_not_available',
+                  HINT = 'SELECT pid, usename FROM pg_locks JOIN pg_stat_activity USING (pid) WHERE locktype = ''advisory''; shows who holds it.';
+    END;
     IF getdatabaseencoding() <> 'UTF8' THEN
         RAISE EXCEPTION 'database % is not UTF8: children''s names need it', current_database()
             USING HINT = 'CREATE DATABASE varolin ENCODING ''UTF8'' TEMPLATE template0;';
@@ -69,7 +79,7 @@ INSERT INTO varolin.schema_version (version)
     SELECT 0 WHERE NOT EXISTS (SELECT FROM varolin.schema_version);
 
 SELECT set_config('varolin.script_version', :'script_version', true) IS NULL AS unused,
-       version < 1 AS step_1, version < 2 AS step_2
+       version < 1 AS step_1, version < 2 AS step_2, version < 3 AS step_3
   FROM varolin.schema_version \gset
 
 DO $$
@@ -303,6 +313,199 @@ BEGIN
 END $$;
 
 UPDATE varolin.schema_version SET version = 2;
+\endif
+
+-- Step 3: the class in its own order, a daily volume no session can pass,
+-- and nothing a pupil login can hold to stall another class.
+\if :step_3
+
+-- Each child has their number in the class, as on the class's own list.
+-- Two children may share a name when their numbers differ. Children already
+-- there are numbered in the order they were added.
+ALTER TABLE varolin.children ADD COLUMN number integer;
+UPDATE varolin.children c SET number = n.number
+  FROM (SELECT id, row_number() OVER (PARTITION BY class_id ORDER BY id) AS number
+          FROM varolin.children) AS n
+ WHERE n.id = c.id;
+ALTER TABLE varolin.children ALTER COLUMN number SET NOT NULL,
+    ADD CONSTRAINT children_number_range CHECK (number BETWEEN 1 AND 999),
+    ADD CONSTRAINT children_class_number UNIQUE (class_id, number),
+    DROP CONSTRAINT IF EXISTS children_class_id_name_key;
+GRANT INSERT (number), UPDATE (number) ON varolin.children TO varolin_teacher;
+-- A child added without a number comes after the class's last.
+CREATE FUNCTION varolin.child_numbered_last() RETURNS trigger
+    LANGUAGE plpgsql SET search_path = pg_catalog AS $$
+BEGIN
+    NEW.number := coalesce((SELECT max(c.number) FROM varolin.children c WHERE c.class_id = NEW.class_id), 0) + 1;
+    RETURN NEW;
+END $$;
+REVOKE ALL ON FUNCTION varolin.child_numbered_last() FROM PUBLIC;
+CREATE TRIGGER children_numbered_last BEFORE INSERT ON varolin.children
+    FOR EACH ROW WHEN (NEW.number IS NULL) EXECUTE FUNCTION varolin.child_numbered_last();
+
+-- A login's classes belong to the role itself, not to its name: a login
+-- renamed loses them, and a new login under an old name does not inherit
+-- them. The role is found by name when the row is added.
+ALTER TABLE varolin.class_logins ADD COLUMN role_id oid;
+UPDATE varolin.class_logins l SET role_id = r.oid FROM pg_catalog.pg_roles r WHERE r.rolname = l.login;
+-- Rows of a role gone would go to whoever takes its name next.
+DELETE FROM varolin.class_logins WHERE role_id IS NULL;
+ALTER TABLE varolin.class_logins ALTER COLUMN role_id SET NOT NULL;
+CREATE FUNCTION varolin.class_login_role() RETURNS trigger
+    LANGUAGE plpgsql SET search_path = pg_catalog AS $$
+BEGIN
+    NEW.role_id := (SELECT r.oid FROM pg_roles r WHERE r.rolname = NEW.login);
+    IF NEW.role_id IS NULL THEN
+        RAISE EXCEPTION 'no role %', NEW.login USING ERRCODE = 'undefined_object';
+    END IF;
+    RETURN NEW;
+END $$;
+REVOKE ALL ON FUNCTION varolin.class_login_role() FROM PUBLIC;
+CREATE TRIGGER class_logins_role BEFORE INSERT OR UPDATE ON varolin.class_logins
+    FOR EACH ROW EXECUTE FUNCTION varolin.class_login_role();
+
+-- The policies again, each login's rows now those of its name and its role.
+DROP POLICY own_rows ON varolin.class_logins;
+CREATE POLICY own_rows ON varolin.class_logins FOR SELECT TO varolin_pupil, varolin_teacher
+    USING (login = current_user
+           AND role_id = (SELECT r.oid FROM pg_catalog.pg_roles r WHERE r.rolname = current_user));
+DROP POLICY own_classes ON varolin.classes;
+CREATE POLICY own_classes ON varolin.classes FOR SELECT TO varolin_pupil, varolin_teacher
+    USING (id IN (SELECT l.class_id FROM varolin.class_logins l WHERE l.login = current_user
+                  AND l.role_id = (SELECT r.oid FROM pg_catalog.pg_roles r WHERE r.rolname = current_user)));
+DROP POLICY pupil_reads_roster ON varolin.children;
+CREATE POLICY pupil_reads_roster ON varolin.children FOR SELECT TO varolin_pupil
+    USING (class_id IN (SELECT l.class_id FROM varolin.class_logins l WHERE l.login = current_user
+                        AND l.role_id = (SELECT r.oid FROM pg_catalog.pg_roles r WHERE r.rolname = current_user)));
+DROP POLICY teacher_keeps_roster ON varolin.children;
+CREATE POLICY teacher_keeps_roster ON varolin.children FOR ALL TO varolin_teacher
+    USING (class_id IN (SELECT l.class_id FROM varolin.class_logins l WHERE l.login = current_user
+                        AND l.role_id = (SELECT r.oid FROM pg_catalog.pg_roles r WHERE r.rolname = current_user)))
+    WITH CHECK (class_id IN (SELECT l.class_id FROM varolin.class_logins l WHERE l.login = current_user
+                             AND l.role_id = (SELECT r.oid FROM pg_catalog.pg_roles r WHERE r.rolname = current_user)));
+DROP POLICY pupil_sends ON varolin.sheets;
+CREATE POLICY pupil_sends ON varolin.sheets FOR INSERT TO varolin_pupil
+    WITH CHECK (child_id IN (SELECT c.id FROM varolin.children c
+                             JOIN varolin.class_logins l ON l.class_id = c.class_id
+                             WHERE l.login = current_user
+                               AND l.role_id = (SELECT r.oid FROM pg_catalog.pg_roles r WHERE r.rolname = current_user)));
+DROP POLICY teacher_reads ON varolin.sheets;
+CREATE POLICY teacher_reads ON varolin.sheets FOR SELECT TO varolin_teacher
+    USING (child_id IN (SELECT c.id FROM varolin.children c
+                        JOIN varolin.class_logins l ON l.class_id = c.class_id
+                        WHERE l.login = current_user
+                          AND l.role_id = (SELECT r.oid FROM pg_catalog.pg_roles r WHERE r.rolname = current_user)));
+DROP POLICY teacher_deletes ON varolin.sheets;
+CREATE POLICY teacher_deletes ON varolin.sheets FOR DELETE TO varolin_teacher
+    USING (child_id IN (SELECT c.id FROM varolin.children c
+                        JOIN varolin.class_logins l ON l.class_id = c.class_id
+                        WHERE l.login = current_user
+                          AND l.role_id = (SELECT r.oid FROM pg_catalog.pg_roles r WHERE r.rolname = current_user)));
+
+-- The sheets each child's machines sent on each day of receipt (the
+-- server's day). The trigger below updates a child's row for every sheet:
+-- two sessions sending for one child take turns on that row, or one of them
+-- fails (REPEATABLE READ, SERIALIZABLE), so the count holds. Pupils have no
+-- right on it at all, so none can lock a row of it from outside a send.
+CREATE TABLE varolin.sheets_received (
+    child_id integer NOT NULL REFERENCES varolin.children ON DELETE CASCADE,
+    day date NOT NULL,
+    sheets integer NOT NULL CHECK (sheets >= 0),
+    PRIMARY KEY (child_id, day));
+REVOKE ALL ON varolin.sheets_received FROM PUBLIC;
+COMMENT ON TABLE varolin.sheets_received IS 'Sheets received per child and day (the server''s day), for the daily ceiling';
+
+-- What varolin-class-admin set each login's password to (a hash of the
+-- verifier, never the password; none for a certificate login): a password
+-- changed or set since shows. Only the administrator reads it.
+CREATE TABLE varolin.login_passwords (
+    role_id oid PRIMARY KEY,
+    verifier_sha256 text);
+REVOKE ALL ON varolin.login_passwords FROM PUBLIC;
+
+-- The same rules as before; the day's ceiling is now the sheets received
+-- today, whatever day they were done on: a machine away for two weeks
+-- sends its sheets in one day, and a login inventing past days meets the
+-- ceiling as soon as one inventing today does.
+CREATE OR REPLACE FUNCTION varolin.sheet_from_a_drill() RETURNS trigger
+    LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog
+    -- The server's day: the time zone of the setup, not of the sender.
+    SET TimeZone FROM CURRENT AS $rules$
+DECLARE
+    -- Far more sheets than a child can do in a day (one every four minutes
+    -- for thirteen hours): only a login sending in a loop meets it.
+    sheets_per_day CONSTANT integer := 200;
+    -- Room for two days' worth arriving at once.
+    sheets_received_per_day CONSTANT integer := 400;
+    local_day date := (NEW.finished_at AT TIME ZONE make_interval(mins => NEW.utc_offset))::date;
+    received integer;
+    broken text;
+BEGIN
+    -- A sheet sent again is already here as it was taken the first time;
+    -- ON CONFLICT DO NOTHING leaves it.
+    IF EXISTS (SELECT FROM varolin.sheets s WHERE s.uuid = NEW.uuid) THEN
+        RETURN NEW;
+    END IF;
+    broken := CASE
+        WHEN NEW.seconds NOT BETWEEN 1 AND 32767 THEN 'sheet_seconds'
+        WHEN NEW.wrong_digits NOT BETWEEN 0 AND 32767 THEN 'sheet_wrong_digits'
+        -- After the drill's time and not after the server's receipt, give
+        -- or take a machine's clock a day off.
+        WHEN NOT isfinite(NEW.finished_at) OR NEW.finished_at < timestamptz '2020-01-01 00:00:00+00'
+             OR NEW.finished_at > NEW.received_at + interval '1 day' THEN 'sheet_finished_at'
+        -- A sheet ends when every cell of its board is answered: 10 by 10,
+        -- or 9 by 9 for multiplication and division.
+        WHEN length(NEW.cells) <> 8 * CASE WHEN NEW.kind IN (2, 3) THEN 81 ELSE 100 END
+            THEN 'sheet_whole_board'
+    END;
+    IF broken IS NOT NULL THEN
+        RAISE EXCEPTION 'a drill makes no such sheet (%)', broken
+            USING ERRCODE = 'check_violation', CONSTRAINT = broken,
+                  TABLE = 'sheets', SCHEMA = 'varolin';
+    END IF;
+    -- A child of another class is the policy's to refuse, before anything
+    -- is told about that child's day or any row of it is touched.
+    IF NOT EXISTS (SELECT FROM varolin.children c
+                   JOIN varolin.class_logins l ON l.class_id = c.class_id
+                   JOIN pg_roles r ON r.oid = l.role_id AND r.rolname = l.login
+                   WHERE c.id = NEW.child_id AND l.login = NEW.sent_by) THEN
+        RETURN NEW;
+    END IF;
+    -- Counted first: the row is the child's turn, held to the end of the
+    -- sending transaction, and the counts below see every sheet before it.
+    INSERT INTO varolin.sheets_received AS r (child_id, day, sheets)
+        VALUES (NEW.child_id, current_date, 1)
+        ON CONFLICT ON CONSTRAINT sheets_received_pkey DO UPDATE SET sheets = r.sheets + 1
+        RETURNING r.sheets INTO received;
+    IF received > sheets_received_per_day THEN
+        RAISE EXCEPTION 'child % has % sheets received on %', NEW.child_id, sheets_received_per_day, current_date
+            USING ERRCODE = 'check_violation', CONSTRAINT = 'sheets_per_child_and_day',
+                  TABLE = 'sheets', SCHEMA = 'varolin';
+    END IF;
+    IF (SELECT count(*) FROM varolin.sheets s
+        WHERE s.child_id = NEW.child_id AND s.local_date = local_day) >= sheets_per_day THEN
+        RAISE EXCEPTION 'child % has % sheets on %', NEW.child_id, sheets_per_day, local_day
+            USING ERRCODE = 'check_violation', CONSTRAINT = 'sheets_per_child_and_day',
+                  TABLE = 'sheets', SCHEMA = 'varolin';
+    END IF;
+    RETURN NEW;
+END
+$rules$;
+
+-- No session of this database takes advisory locks but the administrator's:
+-- a login holding one stalls whoever waits on the same key.
+DO $$
+DECLARE
+    f regprocedure;
+BEGIN
+    FOR f IN SELECT p.oid::regprocedure FROM pg_proc p
+             WHERE p.pronamespace = 'pg_catalog'::regnamespace AND p.proname LIKE 'pg\_%advisory\_%'
+    LOOP
+        EXECUTE format('REVOKE EXECUTE ON FUNCTION %s FROM PUBLIC', f);
+    END LOOP;
+END $$;
+
+UPDATE varolin.schema_version SET version = 3;
 \endif
 
 COMMIT;
