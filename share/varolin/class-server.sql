@@ -322,7 +322,9 @@ UPDATE varolin.schema_version SET version = 2;
 -- Each child has their number in the class, as on the class's own list.
 -- Two children may share a name when their numbers differ. Children already
 -- there are numbered in the order they were added.
-ALTER TABLE varolin.children ADD COLUMN number integer;
+-- (Numbering rewrites every row: names kept as they were stay so, the rule
+-- on names binding, as before, what is added or changed.)
+ALTER TABLE varolin.children ADD COLUMN number integer, DROP CONSTRAINT children_name_plain;
 UPDATE varolin.children c SET number = n.number
   FROM (SELECT id, row_number() OVER (PARTITION BY class_id ORDER BY id) AS number
           FROM varolin.children) AS n
@@ -330,7 +332,10 @@ UPDATE varolin.children c SET number = n.number
 ALTER TABLE varolin.children ALTER COLUMN number SET NOT NULL,
     ADD CONSTRAINT children_number_range CHECK (number BETWEEN 1 AND 999),
     ADD CONSTRAINT children_class_number UNIQUE (class_id, number),
-    DROP CONSTRAINT IF EXISTS children_class_id_name_key;
+    DROP CONSTRAINT IF EXISTS children_class_id_name_key,
+    ADD CONSTRAINT children_name_plain
+        CHECK (name IS NFC NORMALIZED
+               AND name !~ '[\u0001-\u001f\u007f-\u009f\u2028-\u202e\u2066-\u2069]') NOT VALID;
 GRANT INSERT (number), UPDATE (number) ON varolin.children TO varolin_teacher;
 -- A child added without a number comes after the class's last.
 CREATE FUNCTION varolin.child_numbered_last() RETURNS trigger

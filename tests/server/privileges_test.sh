@@ -3,7 +3,9 @@
 # The class server's script on a real PostgreSQL server: what a pupil login
 # and a teacher login may read and change, a sheet sent twice stored once,
 # the sheets and names no drill or teacher makes refused, who may connect,
-# and the script run again, over the first layout or against a newer one.
+# the daily volume held however the sheets come, nothing a pupil can hold to
+# stall another class, and the script run again, over the older layouts or
+# against a newer one.
 set -euo pipefail
 script=$1
 here=$(dirname "${BASH_SOURCE[0]}")
@@ -74,7 +76,7 @@ u1=00000000-0000-4000-8000-000000000001
 u2=00000000-0000-4000-8000-000000000002
 u3=00000000-0000-4000-8000-000000000003
 
-check "a pupil reads the layout version" pupil_a ok "SELECT version FROM varolin.schema_version" 2
+check "a pupil reads the layout version" pupil_a ok "SELECT version FROM varolin.schema_version" 3
 check "a pupil reads its roster" pupil_a ok "SELECT string_agg(name, ',' ORDER BY id) FROM varolin.children" "はなこ,たろう"
 check "a pupil sees its class only" pupil_a ok "SELECT string_agg(name, ','), (SELECT string_agg(login, ',') FROM varolin.class_logins) FROM varolin.classes" "3-1|pupil_a"
 check "a pupil sends a sheet" pupil_a ok "$(sheet $u1 "$hanako") ON CONFLICT DO NOTHING" ""
@@ -146,12 +148,49 @@ refused "a name not in composed form" teacher_a 23514 "INSERT INTO varolin.child
 # (psql prints no SQLSTATE for a connection refused.)
 refused "a login of neither group connecting" stray "CONNECT privilege" "SELECT 1"
 refused "a pupil making a large object" pupil_a 42501 "SELECT lo_from_bytea(0, 'x')"
+refused "a pupil taking the children's turn" pupil_b 42501 "SELECT pg_advisory_lock(hashtext('varolin sheets per day'), $hanako)"
+refused "a pupil trying an advisory lock" pupil_b 42501 "SELECT pg_try_advisory_xact_lock(1)"
+refused "a pupil locking a day's count" pupil_b 42501 "SELECT FROM varolin.sheets_received FOR UPDATE"
+# Two children of one class may share a name, each with their number, which
+# the teacher sets; a number is the class's once.
+refused "a second はなこ, numbered after the last" teacher_a ok "INSERT INTO varolin.children (class_id, name) SELECT class_id, 'はなこ' FROM varolin.children WHERE id = $hanako"
+check "the teacher sets a number" teacher_a ok "UPDATE varolin.children SET number = 30 WHERE name = 'はなこ' AND id <> $hanako; SELECT string_agg(number || name, ',' ORDER BY number) FROM varolin.children" "1はなこ,2しろう,30はなこ"
+refused "a number taken" teacher_a 23505 "UPDATE varolin.children SET number = 1 WHERE number = 30"
+refused "number 1000" teacher_a 23514 "UPDATE varolin.children SET number = 1000 WHERE number = 30"
+
+# The day's volume: sheets counted on the day they arrive, however many days
+# they claim, and whatever the sessions' isolation. じろう has one today.
+many() { # many DAYS PER_DAY FIRST: one INSERT of PER_DAY sheets on each of DAYS past days from FIRST
+    echo "INSERT INTO varolin.sheets (uuid, child_id, finished_at, utc_offset, kind, seconds, wrong_digits,
+              record, row_operands, column_operands, cells)
+          SELECT gen_random_uuid(), $jiro, now() - d * interval '1 day' - n * interval '1 second', 540, 0, 60, 0,
+                 false, '\\x00010203040506070809', decode(repeat('01', 100), 'hex'),
+                 decode(repeat('0001020300000100', 100), 'hex')
+            FROM generate_series($3, $3 + $1 - 1) d, generate_series(1, $2) n ON CONFLICT DO NOTHING"
+}
+refused "199 sheets on each of 30 past days" pupil_b 23514 "$(many 30 199 1)"
+refused "399 sheets on two past days" pupil_b ok "$(many 1 200 1); $(many 1 199 3)"
+refused "the 401st sheet of the day" pupil_b 23514 "$(many 1 1 5)"
+check "the day's sheets" postgres ok "SELECT count(*) FROM varolin.sheets WHERE child_id = $jiro" 400
+# Three sessions at once, each seeing none of the others' sheets: the count
+# holds them to the ceiling all the same.
+sql postgres "DELETE FROM varolin.sheets WHERE child_id = $jiro; DELETE FROM varolin.sheets_received" >/dev/null
+sessions=()
+for session in 1 3 5; do
+    psql -X -q -U pupil_b -d varolin -c "BEGIN ISOLATION LEVEL REPEATABLE READ" -c "SELECT FROM varolin.children" \
+        -c "SELECT pg_sleep(1)" -c "$(many 1 150 $session)" -c COMMIT >/dev/null 2>&1 &
+    sessions+=($!)
+done
+wait "${sessions[@]}" || true
+stored=$(sql postgres "SELECT count(*) FROM varolin.sheets WHERE child_id = $jiro")
+[ "$stored" -ge 150 ] && [ "$stored" -le 400 ] || fail "three REPEATABLE READ sessions stored $stored sheets"
 
 # A server of the first layout, with what it let in, is taken to this one:
 # its old sheets and names stay.
 createdb -T template0 -E UTF8 old
-sed -e 's/^\\set script_version 2$/\\set script_version 1/' -e 's/version < 2 AS step_2/false AS step_2/' \
-    "$script" | psql -X -q -v ON_ERROR_STOP=1 -d old >/dev/null || cluster_fail "no layout 1"
+sed -e 's/^\\set script_version 3$/\\set script_version 1/' -e 's/version < 2 AS step_2/false AS step_2/' \
+    -e 's/version < 3 AS step_3/false AS step_3/' "$script" | psql -X -q -v ON_ERROR_STOP=1 -d old >/dev/null ||
+    cluster_fail "no layout 1"
 psql -X -q -v ON_ERROR_STOP=1 -d old >/dev/null <<'SQL' || fail "layout 1 took no old sheets"
 INSERT INTO varolin.classes (name) VALUES (E'3\t1');
 INSERT INTO varolin.children (class_id, name) SELECT id, U&'\304B\3099' FROM varolin.classes;
@@ -160,14 +199,28 @@ INSERT INTO varolin.sheets (uuid, child_id, finished_at, utc_offset, kind, secon
     SELECT gen_random_uuid(), id, 'infinity', 0, 0, 0, 0, false, '\x00010203040506070809',
            decode(repeat('01', 100), 'hex'), '' FROM varolin.children;
 SQL
-psql -X -q -v ON_ERROR_STOP=1 -d old -f "$script" >/dev/null || fail "layout 1 not taken to 2"
-[ "$(psql -X -At -d old -c "SELECT version, (SELECT count(*) FROM varolin.sheets), (SELECT count(*) FROM varolin.children) FROM varolin.schema_version")" = "2|1|1" ] ||
-    fail "layout 1 taken to 2 lost its old sheets"
+psql -X -q -v ON_ERROR_STOP=1 -d old -f "$script" >/dev/null || fail "layout 1 not taken to 3"
+[ "$(psql -X -At -d old -c "SELECT version, (SELECT count(*) FROM varolin.sheets), (SELECT count(*) FROM varolin.children) FROM varolin.schema_version")" = "3|1|1" ] ||
+    fail "layout 1 taken to 3 lost its old sheets"
+# A server of layout 2: its children numbered per class in the order they
+# were added; a class row of a role gone is not left for the next role of
+# that name.
+createdb -T template0 -E UTF8 two
+sed -e 's/^\\set script_version 3$/\\set script_version 2/' -e 's/version < 3 AS step_3/false AS step_3/' \
+    "$script" | psql -X -q -v ON_ERROR_STOP=1 -d two >/dev/null || cluster_fail "no layout 2"
+psql -X -q -v ON_ERROR_STOP=1 -d two >/dev/null <<'SQL' || fail "layout 2 took no roster"
+INSERT INTO varolin.classes (name) VALUES ('a'), ('b');
+INSERT INTO varolin.children (class_id, name) VALUES (2, 'x'), (1, 'y'), (2, 'z'), (1, 'w');
+INSERT INTO varolin.class_logins (login, class_id) VALUES ('pupil_a', 1), ('gone', 2);
+SQL
+psql -X -q -v ON_ERROR_STOP=1 -d two -f "$script" >/dev/null || fail "layout 2 not taken to 3"
+[ "$(psql -X -At -d two -c "SELECT string_agg(class_id || name || number, ',' ORDER BY id) FROM varolin.children")$(psql -X -At -d two -c "SELECT string_agg(login, ',') FROM varolin.class_logins")" = \
+    "2x1,1y1,2z2,1w2pupil_a" ] || fail "layout 2 taken to 3: $(psql -X -At -d two -c 'SELECT * FROM varolin.children')"
 
 before=$(layout)
 load >/dev/null || fail "a second run of the script failed: $(load)"
 [ "$(layout)" = "$before" ] || fail "a second run changed the layout"
-check "a second run keeps the data" postgres ok "SELECT count(*) FROM varolin.children" 3
+check "a second run keeps the data" postgres ok "SELECT count(*) FROM varolin.children" 4
 
 sql postgres "UPDATE varolin.schema_version SET version = version + 1" >/dev/null
 before=$(layout)
