@@ -336,6 +336,11 @@ ALTER TABLE varolin.children ALTER COLUMN number SET NOT NULL,
     ADD CONSTRAINT children_name_plain
         CHECK (name IS NFC NORMALIZED
                AND name !~ '[\u0001-\u001f\u007f-\u009f\u2028-\u202e\u2066-\u2069]') NOT VALID;
+-- Nor invisible marks (Unicode's format characters: zero-width spaces and
+-- joiners, direction marks): 「はなこ」 with a zero-width space inside would
+-- sit beside 「はなこ」.
+ALTER TABLE varolin.children ADD CONSTRAINT children_name_visible
+    CHECK (name !~ '[\u00AD\u0600-\u0605\u061C\u06DD\u070F\u0890\u0891\u08E2\u180E\u200B-\u200F\u202A-\u202E\u2060-\u2064\u2066-\u206F\uFEFF\uFFF9-\uFFFB\U000110BD\U000110CD\U00013430-\U0001343F\U0001BCA0-\U0001BCA3\U0001D173-\U0001D17A\U000E0001\U000E0020-\U000E007F]') NOT VALID;
 GRANT INSERT (number), UPDATE (number) ON varolin.children TO varolin_teacher;
 -- A child added without a number comes after the class's last.
 CREATE FUNCTION varolin.child_numbered_last() RETURNS trigger

@@ -155,8 +155,14 @@ before=$(cat tanaka.ini)
 refused "a password file in a folder others can write" add-login sato --teacher --class 3-1 --password-file shared/sato.password
 [[ $(cat "$cluster_dir/error") == *"others can write in shared"* ]] || fail "the folder is not named: $(cat "$cluster_dir/error")"
 refused "a key in a folder others can write" add-login kato --pupil --class 3-1 --key-file shared/kato.key
+cat mine/sato.password >captured 2>/dev/null &
+reader=$!
 timeout 20 "${as_owner[@]}" env HOME="$work" "$admin_command" add-login sato --teacher --class 3-1 \
     --password-file mine/sato.password >/dev/null 2>&1 && fail "a pipe taken for the password file"
+kill "$reader" 2>/dev/null || true
+wait "$reader" 2>/dev/null || true
+[ ! -s captured ] || fail "the password went into a planted pipe"
+rm -f captured
 refused "a link planted as the key" add-login kato --pupil --class 3-1 --key-file mine/kato.key
 rm mine/sato.password
 refused "a link planted as the server's certificate" add-login sato --teacher --class 3-1 --password-file mine/sato.password --server localhost

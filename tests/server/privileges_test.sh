@@ -144,6 +144,7 @@ refused "99 cells" pupil_a 23514 "$(sheet_of cells="decode(repeat('0001020300000
 refused "a multiplication sheet of 100 cells" pupil_a 23514 "$(sheet_of kind=2)"
 refused "a child's 201st sheet of a day" pupil_a 23514 "$(sheet_of finished_at="'2026-01-05 20:00+09'")"
 refused "a name with a control character" teacher_a 23514 "INSERT INTO varolin.children (class_id, name) SELECT class_id, E'は\\tな' FROM varolin.children WHERE id = $hanako"
+refused "a name with a zero-width space" teacher_a 23514 "INSERT INTO varolin.children (class_id, name) SELECT class_id, U&'\\306F\\200B\\306A' FROM varolin.children WHERE id = $hanako"
 refused "a name not in composed form" teacher_a 23514 "INSERT INTO varolin.children (class_id, name) SELECT class_id, U&'\\304B\\3099' FROM varolin.children WHERE id = $hanako"
 # (psql prints no SQLSTATE for a connection refused.)
 refused "a login of neither group connecting" stray "CONNECT privilege" "SELECT 1"
