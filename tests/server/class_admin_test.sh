@@ -215,6 +215,19 @@ refused "a newer layout" add-class 3-3
 refused "a newer layout" setup
 q "UPDATE varolin.schema_version SET version = version - 1" >/dev/null
 
+# A session holding the layout's lock: setup gives up after its bounded
+# wait and says why, instead of hanging.
+psql -X -q -d varolin -c "SELECT pg_advisory_lock(hashtext('varolin class server layout'))" -c 'SELECT pg_sleep(60)' &
+holder=$!
+sleep 0.5
+status=0
+timeout 40 "${as_owner[@]}" env HOME="$work" VAROLIN_CA_DIR="$work/ca" "$admin_command" --database varolin setup \
+    >/dev/null 2>"$cluster_dir/error" || status=$?
+[ "$status" -eq 1 ] && grep -q "layout lock for 20 s" "$cluster_dir/error" ||
+    fail "setup under a held layout lock: status $status, $(cat "$cluster_dir/error")"
+kill "$holder" 2>/dev/null || true
+wait "$holder" 2>/dev/null || true
+
 # Removed: its sessions end and its files here go.
 psql -X -q "host=localhost port=$cluster_port dbname=varolin user=tanaka password=changed sslmode=require" \
     -c 'SELECT pg_sleep(60)' >/dev/null 2>&1 &
