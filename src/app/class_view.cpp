@@ -5,6 +5,7 @@
 #include "app/class_roster.h"
 #include "app/class_start.h"
 #include "app/desktop.h"
+#include "app/file_names.h"
 #include "app/records_text.h"
 #include "app/records_widgets.h"
 #include "app/records_window.h"
@@ -407,10 +408,10 @@ void ClassView::removeChild()
 void ClassView::exportCsv()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QString fileName = u"クラス-%1-%2.csv"_s.arg(
-        records.className(), desk.now().date().toString(u"yyyy-MM-dd"_s));
-    // A class named "3/1" must not make a folder of its own.
-    fileName.replace(u'/', u'-').replace(u'\\', u'-');
+    // A class named "3/1" makes no folder of its own: cleaned as every file
+    // name the program proposes is.
+    const QString fileName = u"クラス-%1-%2.csv"_s.arg(
+        fileNamePart(records.className()), desk.now().date().toString(u"yyyy-MM-dd"_s));
     const QString path = desk.saveFileName(
         this, u"CSV に書き出す"_s, QDir(folder).filePath(fileName), u"CSV (*.csv)"_s);
     if (path.isEmpty())

@@ -177,8 +177,3 @@ void SheetTablePart::read(qint64 child, Kind kind)
     setTitle(u"これまでの きろく（"_s + kindName(kind) + u"）"_s);
     empty->setVisible(readable && model->rowCount() == 0);
 }
-
-bool SheetTablePart::hasSheets() const
-{
-    return readable && model->rowCount() > 0;
-}

@@ -20,8 +20,6 @@ public:
     SheetTablePart(RecordReader& store, QWidget* parent);
 
     void read(qint64 child, Kind kind);
-    // Read, with at least one sheet.
-    bool hasSheets() const;
 
 private:
     SheetTableModel* model = nullptr;

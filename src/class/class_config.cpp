@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "class/class_config.h"
 
+#include "class/server_ping.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
@@ -9,8 +11,6 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringList>
-
-#include <libpq-fe.h>
 
 #include <atomic>
 #include <utility>
@@ -159,21 +159,13 @@ QString qtConnectOptions(const std::vector<std::pair<QByteArray, QByteArray>>& p
 // all, is away.
 ClassProblem whyNotConnected(const std::vector<std::pair<QByteArray, QByteArray>>& parameters)
 {
-    std::vector<const char*> keys;
-    std::vector<const char*> values;
-    for (const auto& [key, value] : parameters) {
-        keys.push_back(key.constData());
-        values.push_back(value.constData());
-    }
-    keys.push_back(nullptr);
-    values.push_back(nullptr);
-    switch (PQpingParams(keys.data(), values.data(), 0)) {
-    case PQPING_OK:
+    switch (pingServer(parameters)) {
+    case ServerPing::Answers:
         return ClassProblem::LoginRefused;
-    case PQPING_REJECT:
-    case PQPING_NO_RESPONSE:
+    case ServerPing::Away:
         return ClassProblem::Unreachable;
-    case PQPING_NO_ATTEMPT:
+    case ServerPing::NotAttempted:
+    case ServerPing::NoClient:
         break;
     }
     return ClassProblem::Failed;

@@ -19,7 +19,6 @@ public:
     { }
 
     std::optional<int> of(Kind kind) const { return times[index(kind)]; }
-    bool isNone(Kind kind) const { return !times[index(kind)]; }
     void set(Kind kind, int seconds) { times[index(kind)] = seconds; }
     void clear() { times.fill(std::nullopt); }
 

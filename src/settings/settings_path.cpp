@@ -53,6 +53,12 @@ bool replaceable(const QString& folder, const QString& path)
 
 } // namespace
 
+bool adoptFileBeside(const QString& beside, const QString& own)
+{
+    const std::optional<QByteArray> text = Profile::readFile(beside);
+    return text && Profile::createFile(own, *text);
+}
+
 SettingsLocation locateSettingsFile(const QString& programFolder, const QString& userFolder)
 {
     // The separator is always added, also after a root folder.
@@ -65,13 +71,11 @@ SettingsLocation locateSettingsFile(const QString& programFolder, const QString&
 
     QDir().mkpath(userFolder);
     const QString own = QDir(userFolder).filePath(FileName);
-    if (Profile::inspect(own) == Profile::Entry::Missing && besideReadable) {
-        // Records kept beside the program before stay with the user; a file
-        // of the user's own, also one another copy has just made, is never
-        // replaced by them.
-        if (const std::optional<QByteArray> text = Profile::readFile(beside))
-            Profile::createFile(own, *text);
-    }
+    // Records kept beside the program before stay with the user. Whether the
+    // copy was made needs no telling: the checks below find what stands
+    // there, the copy, another copy's file or nothing.
+    if (Profile::inspect(own) == Profile::Entry::Missing && besideReadable)
+        (void)adoptFileBeside(beside, own);
     if (readableFile(own) || replaceable(userFolder, own))
         return {own, true};
     // With nowhere to write, the records beside the program can still be read.

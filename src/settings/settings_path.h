@@ -28,5 +28,11 @@ struct SettingsLocation
 // never opened for writing, replaced or followed.
 SettingsLocation locateSettingsFile(const QString& programFolder, const QString& userFolder);
 
+// Makes the user's own settings file `own` as a copy of `beside`, the file
+// beside the program. A file standing at `own`, even one that another copy
+// of the program made a moment ago, is never replaced: false then, and when
+// `beside` cannot be read or the copy cannot be written.
+[[nodiscard]] bool adoptFileBeside(const QString& beside, const QString& own);
+
 // The same with the user's configuration folder of the desktop.
 SettingsLocation locateSettingsFile(const QString& programFolder);

@@ -326,6 +326,7 @@ void BoardTest::stopAnsweredNoThenYes()
     bool clockHeld = false;
     fixture.desktop.onMessage = [&](const Desktop::Message& message) {
         QCOMPARE(message.prompt, u"やめますか？"_s);
+        QCOMPARE(message.title, u"かくにん"_s);
         QCOMPARE(message.buttons, Desktop::Buttons::YesNo);
         clockHeld = !clockTimer->isActive();
     };

@@ -16,8 +16,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <set>
-
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(Desktop::Buttons)
@@ -38,7 +36,6 @@ private Q_SLOTS:
     void clipboard();
     void missingFileIsNotOpened();
     void printerIsNullWithoutADefaultPrinter();
-    void seedsDiffer();
     void qtDialogsSpeakJapanese();
 };
 
@@ -181,15 +178,6 @@ void QtDesktopTest::printerIsNullWithoutADefaultPrinter()
     QtDesktop desktop;
     const std::unique_ptr<QPrinter> printer = desktop.printer();
     QCOMPARE(printer == nullptr, QPrinterInfo::defaultPrinter().isNull());
-}
-
-void QtDesktopTest::seedsDiffer()
-{
-    QtDesktop desktop;
-    std::set<std::uint32_t> seeds;
-    for (int i = 0; i < 8; ++i)
-        seeds.insert(desktop.randomSeed());
-    QVERIFY(seeds.size() > 1);
 }
 
 // Qt's own dialogs (print, preview, files) take their texts from Qt's

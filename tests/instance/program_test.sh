@@ -3,7 +3,7 @@
 # The program itself, as main() wires it: a second start hands over to the
 # running copy and ends with status 0 before it makes a window; SIGTERM ends the
 # running copy with status 0 once it has kept its settings, and it leaves
-# no lock behind.
+# no lock behind. A computer with no class maps no PostgreSQL client library.
 #   program_test.sh PROGRAM
 set -euo pipefail
 work=$(mktemp -d)
@@ -14,7 +14,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # A copy of its own, so that its settings are kept in the temporary folder.
 cp "$1" "$work/varolin"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME"
+export XDG_CONFIG_DIRS="$work/etc"
+mkdir -p "$HOME" "$XDG_CONFIG_DIRS"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 lock="$XDG_RUNTIME_DIR/varolin-$(id -u).lock"
 
@@ -24,6 +25,7 @@ within5s() { for _ in $(seq 50); do if "$@"; then return 0; fi; sleep 0.1; done;
 "$work/varolin" 2>/dev/null &
 first=$!
 within5s test -s "$lock" || fail "the first copy holds no lock"
+! grep -q 'libpq' "/proc/$first/maps" || fail "a computer with no class maps libpq"
 rm -f "$work/Varolin.ini"
 
 status=0
@@ -39,4 +41,4 @@ first=
 [ "$status" -eq 0 ] || fail "SIGTERM ended the program with status $status"
 [ -f "$work/Varolin.ini" ] || fail "the settings were not kept"
 [ ! -e "$lock" ] || fail "the lock was left behind"
-echo "a second start hands over; SIGTERM keeps the settings and ends cleanly"
+echo "no libpq without a class; a second start hands over; SIGTERM keeps the settings and ends cleanly"

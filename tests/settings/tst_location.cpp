@@ -29,6 +29,7 @@ private Q_SLOTS:
     void programFolderThatCannotTakeTheFile();
     void readOnlyProgramFolder();
     void userFolderFromTheDesktop();
+    void copyNeverReplacesAnotherCopysFile();
 };
 
 void LocationTest::initTestCase()
@@ -161,6 +162,24 @@ void LocationTest::userFolderFromTheDesktop()
         = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/Varolin.ini"_s;
     QCOMPARE(locateSettingsFile(scratch.filePath(u"missing"_s)).path, expected);
     QFile::remove(expected);
+}
+
+// Another copy of the program may make the user's file between this copy's
+// look and its copy of the file beside the program: that file stays.
+void LocationTest::copyNeverReplacesAnotherCopysFile()
+{
+    QTemporaryDir scratch;
+    const QString beside = scratch.filePath(u"beside.ini"_s);
+    const QString own = scratch.filePath(u"Varolin.ini"_s);
+    const QByteArray besideText = "[Parameter]\r\nT_MinTM=111\r\n";
+    const QByteArray othersText = "[Parameter]\r\nT_MinTM=99\r\n";
+    QVERIFY(Profile::writeFile(beside, besideText));
+
+    QVERIFY(adoptFileBeside(beside, own));
+    QCOMPARE(Profile::readFile(own), std::optional<QByteArray>(besideText));
+    QVERIFY(Profile::writeFile(own, othersText));
+    QVERIFY(!adoptFileBeside(beside, own));
+    QCOMPARE(Profile::readFile(own), std::optional<QByteArray>(othersText));
 }
 
 QTEST_GUILESS_MAIN(LocationTest)
