@@ -5,7 +5,7 @@
 # every refusal changes nothing; a classroom machine given the class.ini,
 # password file and certificate it wrote reads the roster and sends a sheet;
 # a certificate login outlives a password the pupil set; the secrets never
-# reach a planted link or pipe, nor the server's statement log.
+# reach a planted link or pipe, the statement log or pg_stat_statements.
 #   class_admin_test.sh ADMIN CLASS_SERVER_SQL MACHINE_PROGRAM
 set -euo pipefail
 admin_command=$1
@@ -13,7 +13,7 @@ export VAROLIN_CLASS_SERVER_SQL=$2
 machine=$3
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/throwaway_cluster.sh"
-start_cluster --tls -c log_statement=all
+start_cluster --tls -c log_statement=all -c shared_preload_libraries=pg_stat_statements
 unset PGDATABASE
 mkdir "$cluster_dir/admin" && cd "$cluster_dir/admin" && work=$PWD
 # The command runs as the server's owner, never as root: the folders it
@@ -58,6 +58,7 @@ admin setup >/dev/null || fail "setup run again"
 [ "$(admin list)" = "no class yet: add one with add-class" ] || fail "an empty list: $(admin list)"
 admin add-class 3-1 >/dev/null
 admin add-class 3-2 >/dev/null
+q "CREATE EXTENSION pg_stat_statements" >/dev/null
 
 # A spreadsheet's CSV (BOM, CRLF, quotes) and a plain list; names cleaned as
 # a machine cleans them: NFC, control characters dropped, white space folded.
@@ -93,6 +94,11 @@ admin add-login room3_3 --pupil --class 3-2 --server db.school.example >room3_3.
 [ "$(q "SELECT string_agg(rolname, ',' ORDER BY rolname) FROM pg_authid WHERE rolpassword LIKE 'SCRAM-SHA-256\$%'")" = room3_1,tanaka ] ||
     fail "passwords not SCRAM, or a certificate login given one"
 ! grep -qF "$(cat tanaka.password)" "$cluster_dir/server.log" || fail "the password is in the server's log"
+# (pg_stat_statements keeps ALTER ROLE ... PASSWORD as it was sent.)
+[ "$(q "SELECT count(*) FROM pg_stat_statements WHERE query LIKE 'ALTER ROLE%PASSWORD%'")" != 0 ] ||
+    fail "pg_stat_statements keeps no statement of a password at all"
+[ "$(q "SELECT count(*) FROM pg_stat_statements WHERE strpos(query, '$(cat tanaka.password)') > 0")" = 0 ] ||
+    fail "pg_stat_statements keeps the password"
 [[ $(cat room3_3.log) == *"connection limits"* ]] || fail "connection limits over the server's slots are not told"
 [ "$(stat -c %a room3_1.password)$(stat -c %a room3_2.key)" = 600600 ] || fail "secret file modes"
 grep -qxE '[A-Za-z0-9_-]{32}' room3_1.password || fail "a weak password"
