@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The class server's script on a throwaway PostgreSQL cluster: the roles'
-# privileges, a sheet sent twice, the script run twice or over a newer layout.
+# privileges, a sheet sent twice, the daily ceiling under concurrent sessions,
+# advisory locks closed to pupils, the script run twice, over the older
+# layouts or over a newer one.
 # A server that cannot start fails the test.
 add_test(NAME server.privileges
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/privileges_test.sh
@@ -39,8 +41,10 @@ add_test(NAME server.class_login
     ${PROJECT_SOURCE_DIR}/share/varolin/class-server.sql $<TARGET_FILE:test_server_class_login>)
 set_tests_properties(server.class_login PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8" TIMEOUT 180)
 
-# varolin-class-admin on a throwaway cluster with TLS and SCRAM over TCP: its
-# commands and refusals, and a classroom machine with the class.ini it wrote.
+# varolin-class-admin on a throwaway cluster with TLS, SCRAM and certificate
+# logins over TCP: its commands and refusals, secrets kept from planted links
+# and pipes and from the server's logs, and a classroom machine with the
+# class.ini it wrote.
 add_executable(test_server_class_admin_machine ${CMAKE_CURRENT_LIST_DIR}/class_admin_machine.cpp)
 target_link_libraries(test_server_class_admin_machine PRIVATE varolin_test_support)
 add_test(NAME server.class_admin
