@@ -71,10 +71,14 @@ std::optional<ClassConfig> readClassConfig(const QString& path, QString* error)
     config.login = text(u"role"_s);
     config.passwordFile = text(u"password_file"_s);
     config.sslMode = text(u"sslmode"_s, config.sslMode);
-    config.channelBinding = text(u"channel_binding"_s, config.channelBinding);
     config.sslRootCert = text(u"sslrootcert"_s);
     config.sslCert = text(u"sslcert"_s);
     config.sslKey = text(u"sslkey"_s);
+    // A login by certificate alone gives no password to protect: channel
+    // binding, which SCRAM alone offers, does not apply unless named.
+    const bool certificateOnly = !config.sslCert.isEmpty() && config.passwordFile.isEmpty();
+    config.channelBinding
+        = text(u"channel_binding"_s, certificateOnly ? u"disable"_s : config.channelBinding);
     if (config.sslCert.isEmpty() != config.sslKey.isEmpty())
         return fail(u"%1: sslcert= and sslkey= go together"_s.arg(path));
     const bool certificate = !config.sslCert.isEmpty();
@@ -305,10 +309,20 @@ QString missingCertificate(const ClassConfig& config)
 void tellWeakModes(const ClassConfig& config)
 {
     static std::atomic_bool told = false;
+    if (localSocket(config))
+        return;
+    // Without a password, what a machine in the server's place would get
+    // is the sheets: only checking the server's certificate keeps it out.
+    if (config.passwordFile.isEmpty()) {
+        if (!config.sslMode.startsWith(u"verify-"_s) && !told.exchange(true))
+            qWarning("Varolin: %s names sslmode=%s: a machine answering in the server's place may "
+                     "be sent the class's sheets (sslmode=verify-full checks the server)",
+                qPrintable(config.file), qPrintable(config.sslMode));
+        return;
+    }
     const bool weakTls = config.sslMode == u"disable"_s || config.sslMode == u"allow"_s
         || config.sslMode == u"prefer"_s;
-    if (localSocket(config) || (!weakTls && config.channelBinding == u"require"_s)
-        || told.exchange(true))
+    if ((!weakTls && config.channelBinding == u"require"_s) || told.exchange(true))
         return;
     qWarning("Varolin: %s names sslmode=%s, channel_binding=%s: a machine answering in the "
              "server's place may be given the password of %s",

@@ -26,7 +26,7 @@ struct ClassConfig
     // only when class.ini names them. A server given as a Unix socket folder
     // is this machine's own: neither applies there.
     QString sslMode = QStringLiteral("require");
-    QString channelBinding = QStringLiteral("require");
+    QString channelBinding = QStringLiteral("require"); // "disable" for a certificate alone
     QString sslRootCert;
     QString sslCert;
     QString sslKey;

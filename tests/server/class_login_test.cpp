@@ -105,6 +105,16 @@ private Q_SLOTS:
         QTest::newRow("verify-full: the authority's certificate file missing")
             << real() << u"sslmode=verify-full\nsslrootcert=/nonexistent/root.crt\n"_s << secret
             << 0600 << false << ClassProblem::ConnectionUnusable;
+        const QString certificates = qEnvironmentVariable("VAROLIN_CERT_FOLDER");
+        QTest::newRow("a certificate login, no password file")
+            << qEnvironmentVariable("VAROLIN_CERT_PORT")
+            << u"sslmode=verify-full\nsslrootcert=%1/server.crt\nsslcert=%1/room.crt\n"
+               u"sslkey=%1/room.key\npassword_file=\n"_s.arg(certificates)
+            << secret << 0600 << false << ClassProblem::None;
+        QTest::newRow("a certificate login without its certificate")
+            << qEnvironmentVariable("VAROLIN_CERT_PORT")
+            << u"sslmode=verify-full\nsslrootcert=%1/server.crt\n"_s.arg(certificates) << secret
+            << 0600 << false << ClassProblem::ConnectionUnusable;
         QTest::newRow("a certificate login whose key file is missing")
             << real()
             << u"sslcert=%1\nsslkey=/nonexistent/room.key\npassword_file=\n"_s.arg(
