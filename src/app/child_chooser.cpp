@@ -134,16 +134,24 @@ void ChildChooser::showChildren()
     }
     offered = nullptr;
     const QList<Child>& children = practice.children();
+    QStringList childNames;
+    for (const Child& child : children)
+        childNames << child.name;
     for (int i = 0; i < children.size(); ++i) {
         const Child& child = children[i];
+        // Two children of a class may share a name: their numbers in the
+        // class tell them apart, as on the class's own list.
+        const QString name = child.number > 0 && childNames.count(child.name) > 1
+            ? u"%1 %2"_s.arg(child.number).arg(child.name)
+            : child.name;
         auto* button = new QPushButton(this);
         button->setObjectName(u"childButton%1"_s.arg(i));
         button->setFixedSize(NameButton);
-        const auto [shown, font] = fittedName(child.name, textWidth(button));
+        const auto [shown, font] = fittedName(name, textWidth(button));
         button->setText(shown);
         button->setFont(font);
-        button->setToolTip(child.name);
-        button->setAccessibleName(child.name);
+        button->setToolTip(name);
+        button->setAccessibleName(name);
         names->addWidget(button, i / NamesPerRow, i % NamesPerRow);
         // At once, not when the layout would: the size below counts it.
         button->show();

@@ -55,8 +55,8 @@ ClassRoster::ClassRoster(QWidget* parent)
     // side by side on a small screen.
     setFont(Fonts::gothic(9.5));
     setAccessibleName(u"クラスの こども"_s);
-    setHorizontalHeaderLabels({u"名前"_s, u"この週"_s, u"先週"_s, u"2週前"_s, u"3週前"_s, u"最新"_s,
-        u"最高"_s, u"調子"_s});
+    setHorizontalHeaderLabels({u"番号"_s, u"名前"_s, u"この週"_s, u"先週"_s, u"2週前"_s, u"3週前"_s,
+        u"最新"_s, u"最高"_s, u"調子"_s});
     horizontalHeader()->setFont(font());
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -70,7 +70,8 @@ ClassRoster::ClassRoster(QWidget* parent)
     // Widths from the widest texts, whatever the kind shows: the columns
     // keep their places when the kind changes. A wider window shares its
     // room among them in the same proportions (resizeEvent).
-    baseWidths = {metrics.horizontalAdvance(u"あいうえおかきく"_s) + 12,
+    baseWidths = {metrics.horizontalAdvance(u"番号"_s) + 16,
+        metrics.horizontalAdvance(u"あいうえおかきく"_s) + 12,
         metrics.horizontalAdvance(u"7日 ◎"_s) + 16, 0, 0, 0,
         metrics.horizontalAdvance(u"10分00秒"_s) + 16, 0,
         metrics.horizontalAdvance(u"10分00秒 遅く"_s) + 16};
@@ -142,6 +143,7 @@ void ClassRoster::fill(const QList<ClassChild>& roster, Kind kind)
         // The whole name first: a long one is cut in its column.
         name->setToolTip(child.name + u'\n' + kindsText.join(u'\n'));
         setItem(i, Name, name);
+        setItem(i, Number, cell(QString::number(child.number), Qt::AlignRight));
         const KindStanding& standing = child.kinds[shown];
         for (int week = 0; week < 4; ++week) {
             const int days = standing.weekDays[std::size_t(week)];

@@ -8,8 +8,9 @@
 
 #include <array>
 
-// The class's children in the teacher's view ("roster"), a row each: the
-// name with every kind at a glance in its tool tip, and in the chosen kind
+// The class's children in the teacher's view ("roster"), a row each in the
+// order of their numbers: the number, the name with every kind at a glance
+// in its tool tip, and in the chosen kind
 // the practice days of the last four weeks (◎ at the weekly goal), the
 // latest and best time and the trend.
 class ClassRoster : public QTableWidget
@@ -17,7 +18,7 @@ class ClassRoster : public QTableWidget
     Q_OBJECT
 
 public:
-    enum Column { Name, ThisWeek, Latest = ThisWeek + 4, Best, Trend, Columns };
+    enum Column { Number, Name, ThisWeek, Latest = ThisWeek + 4, Best, Trend, Columns };
 
     explicit ClassRoster(QWidget* parent);
 

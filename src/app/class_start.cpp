@@ -41,8 +41,15 @@ QString classProblemText(ClassProblem problem)
                u"あなただけが読めるようにしてください（chmod 600）。"_s;
     case ClassProblem::Unreachable:
         return u"学校のサーバーに接続できません。"_s;
+    case ClassProblem::ConnectionUnusable:
+        return u"学校のサーバーに、クラスの設定（class.ini）のとおりには接続できません"
+               u"（証明書、TLS、パスワードの方式）。"
+               u"学校のサーバーの担当者にお問い合わせください。"_s;
     case ClassProblem::LoginRefused:
         return u"サーバーにログインできません。ロール名（role）かパスワードが違います。"_s;
+    case ClassProblem::LoginTooPowerful:
+        return u"このロール名（role）はサーバーの管理者の権限を持つため、使いません。"
+               u"先生用のロールを使ってください。"_s;
     case ClassProblem::PrivilegeRefused:
         return u"このロール名（role）では、このクラスの記録を見られません。"_s;
     case ClassProblem::NewerServer:

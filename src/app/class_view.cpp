@@ -139,15 +139,17 @@ void ClassView::buildControls()
     recordsCommand = new QPushButton(u"記録を見る"_s, this);
     addCommand = new QPushButton(u"児童を追加"_s, this);
     renameCommand = new QPushButton(u"名前を変更"_s, this);
+    numberCommand = new QPushButton(u"番号を変更"_s, this);
     removeCommand = new QPushButton(u"削除"_s, this);
     csvCommand = new QPushButton(u"CSV に書き出す"_s, this);
     recordsCommand->setObjectName(u"openRecords"_s);
     addCommand->setObjectName(u"addChild"_s);
     renameCommand->setObjectName(u"renameChild"_s);
+    numberCommand->setObjectName(u"setNumber"_s);
     removeCommand->setObjectName(u"removeChild"_s);
     csvCommand->setObjectName(u"exportCsv"_s);
     for (QPushButton* button :
-        {recordsCommand, addCommand, renameCommand, removeCommand, csvCommand}) {
+        {recordsCommand, addCommand, renameCommand, numberCommand, removeCommand, csvCommand}) {
         button->setAutoDefault(false);
         commandRow->addWidget(button);
         if (button == removeCommand) {
@@ -159,6 +161,7 @@ void ClassView::buildControls()
     connect(recordsCommand, &QPushButton::clicked, this, [this] { openRecords(); });
     connect(addCommand, &QPushButton::clicked, this, &ClassView::addChild);
     connect(renameCommand, &QPushButton::clicked, this, &ClassView::renameChild);
+    connect(numberCommand, &QPushButton::clicked, this, &ClassView::setNumber);
     connect(removeCommand, &QPushButton::clicked, this, &ClassView::removeChild);
     connect(csvCommand, &QPushButton::clicked, this, &ClassView::exportCsv);
     layout->addLayout(commandRow);
@@ -182,23 +185,12 @@ void ClassView::tellProblem(const QString& what, const ClassFailure& failure)
         Desktop::Buttons::Ok, Desktop::Icon::Warning, failure.detail);
 }
 
-template <typename T, typename Done> void ClassView::await(const QFuture<T>& question, Done done)
-{
-    ++questionsOut;
-    updateCommands();
-    whenAnswered(question, this, [this, done = std::move(done)](const T& answer) mutable {
-        --questionsOut;
-        updateCommands();
-        done(answer);
-    });
-}
-
 void ClassView::updateCommands()
 {
     const bool free = questionsOut == 0;
     reloadCommand->setEnabled(free);
     for (QPushButton* button :
-        {recordsCommand, renameCommand, removeCommand, csvCommand, addCommand})
+        {recordsCommand, renameCommand, numberCommand, removeCommand, csvCommand, addCommand})
         button->setEnabled(free && rosterRead);
     askingNote->setText(free ? QString() : Loading);
     if (free)
@@ -329,9 +321,10 @@ void ClassView::askName(const QString& title, const QString& name, qint64 except
         if (!typed)
             return;
         text = *typed;
+        // Children told apart by their numbers may share a name.
         QStringList others;
         for (const ClassChild& each : roster) {
-            if (each.id != except)
+            if (each.id != except && !records.namesShared())
                 others.append(each.name);
         }
         const ChildName::Problem problem = ChildName::check(*typed, others);

@@ -47,6 +47,9 @@ public Q_SLOTS:
     void openRecords();
     void addChild();
     void renameChild();
+    // Asks for the chosen child's number in the class until the server
+    // takes it or the teacher cancels.
+    void setNumber();
     // Asks twice, naming the child and their sheets.
     void removeChild();
     void exportCsv();
@@ -95,6 +98,18 @@ private:
     QPushButton* recordsCommand = nullptr;
     QPushButton* addCommand = nullptr;
     QPushButton* renameCommand = nullptr;
+    QPushButton* numberCommand = nullptr;
     QPushButton* removeCommand = nullptr;
     QPushButton* csvCommand = nullptr;
 };
+
+template <typename T, typename Done> void ClassView::await(const QFuture<T>& question, Done done)
+{
+    ++questionsOut;
+    updateCommands();
+    whenAnswered(question, this, [this, done = std::move(done)](const T& answer) mutable {
+        --questionsOut;
+        updateCommands();
+        done(answer);
+    });
+}

@@ -115,6 +115,8 @@ void MainWindow::startUp()
     connect(&practice, &Practice::sheetFiled, this, &MainWindow::showResult, Qt::QueuedConnection);
     connect(&practice, &Practice::problem, this, &MainWindow::tellProblem);
     connect(&practice, &Practice::childrenChanged, this, &MainWindow::showChild);
+    connect(&practice, &Practice::sheetsWaitingChanged, this,
+        [this] { statusLine->showLate(practice.lateSince()); });
     connect(&practice, &Practice::chooserWanted, this, &MainWindow::openChooser);
     connect(&practice, &Practice::childChosen, this, [this] {
         showChild();

@@ -26,10 +26,12 @@ QString classRefusedText(ClassProblem problem)
         return u"クラスの パスワードの ファイルが よめません。"_s;
     case ClassProblem::PasswordFileExposed:
         return u"クラスの パスワードの ファイルを だれでも よめます。\rせんせいに しらせて ください。"_s;
+    case ClassProblem::ConnectionUnusable:
     case ClassProblem::LoginRefused:
     case ClassProblem::PrivilegeRefused:
-        // Nothing the child typed: this machine's login. The server's own
-        // words went to the standard error.
+    case ClassProblem::LoginTooPowerful:
+        // Nothing the child typed: this machine's login or its class.ini.
+        // What failed went to the standard error, and behind the details.
         return notInClassText();
     case ClassProblem::NewerServer:
         return u"クラスの サーバーが この Varolin より あたらしく なっています。\rVarolin を あたらしく してください。"_s;
@@ -93,5 +95,5 @@ void MainWindow::tellProblem(const Practice::Report& report)
         break;
     }
     ask(desktop, this, prompt + u"\r\r"_s + path, title, Desktop::Buttons::Ok,
-        Desktop::Icon::Warning);
+        Desktop::Icon::Warning, report.detail);
 }

@@ -9,6 +9,7 @@
 #include "scores/time_text.h"
 #include "scores/verdict.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -53,6 +54,13 @@ StatusLine::StatusLine(QWidget* window)
     dateLabel = WindowLook::textLabel(window, u"dateLabel"_s, u"ハイスコアの表示＆クリア"_s,
         Twips::rect(8640, 240, 1215, 495), WindowLook::Blue, Qt::AlignLeft | Qt::AlignTop);
     connect(new LabelClick(dateLabel), &LabelClick::clicked, this, &StatusLine::dateClicked);
+
+    // Under the line of the best time, in the window's free bottom strip:
+    // for a teacher walking by as much as for the child.
+    lateLabel = WindowLook::textLabel(window, u"lateLabel"_s, QString(),
+        Twips::rect(120, 9135, 8400, 330), WindowLook::Red, Qt::AlignLeft | Qt::AlignVCenter);
+    lateLabel->setFont(Fonts::gothic(9.75, true));
+    lateLabel->hide();
 
     clockTimer = new QTimer(this);
     clockTimer->setObjectName(u"clockTimer"_s);
@@ -102,6 +110,16 @@ void StatusLine::showChild(bool several, const QString& name)
 void StatusLine::showDate(const QString& year, const QString& day)
 {
     dateLabel->setText(year + u"\r\n"_s + day);
+}
+
+void StatusLine::showLate(const QDateTime& since)
+{
+    lateLabel->setVisible(since.isValid());
+    lateLabel->setText(since.isValid()
+            ? u"クラスに おくれていない きろくが あります（%1から）。せんせいに しらせてください。"_s
+                  .arg(since.toString(u"M/d"_s))
+            : QString());
+    lateLabel->setAccessibleName(lateLabel->text());
 }
 
 void StatusLine::showPhase()

@@ -6,6 +6,7 @@
 #include <map>
 
 class Drill;
+class QDateTime;
 class QLabel;
 class QLineEdit;
 class QTimer;
@@ -31,6 +32,10 @@ public:
     // Shown once there are two or more children.
     void showChild(bool several, const QString& name);
     void showDate(const QString& year, const QString& day);
+    // A classroom machine whose oldest sheet not yet sent was finished at
+    // `since` (and has waited a school day) says so under the board until
+    // it is sent; an invalid `since` hides the line.
+    void showLate(const QDateTime& since);
     // Starts, stops or shows the final time as the drill's phase asks.
     void showPhase();
     // Back to 0:00 after an abandoned sheet.
@@ -53,5 +58,6 @@ private:
     QLabel* childLabel = nullptr;
     QString shownChild;
     QLabel* dateLabel = nullptr;
+    QLabel* lateLabel = nullptr;
     QTimer* clockTimer = nullptr;
 };

@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "class/class_config.h"
 
-#include "class/server_ping.h"
+#include "class/libpq_functions.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <algorithm>
 #include <atomic>
 #include <utility>
 #include <vector>
@@ -25,6 +27,22 @@ QString findClassConfig()
     // The user's folder comes first in the list, then XDG_CONFIG_DIRS.
     return QStandardPaths::locate(QStandardPaths::GenericConfigLocation, u"Varolin/class.ini"_s);
 }
+
+namespace {
+
+// The hosts of server=, as libpq splits them: an empty one is the default
+// socket folder.
+QStringList serverHosts(const QString& server)
+{
+    return server.split(u',');
+}
+
+bool socketHost(const QString& host)
+{
+    return host.isEmpty() || host.startsWith(u'/');
+}
+
+} // namespace
 
 std::optional<ClassConfig> readClassConfig(const QString& path, QString* error)
 {
@@ -40,8 +58,12 @@ std::optional<ClassConfig> readClassConfig(const QString& path, QString* error)
         return fail(u"%1 cannot be read"_s.arg(path));
     ClassConfig config;
     config.file = path;
+    // Qt reads an unquoted "a,b" as a list: a server list is one text.
     auto text = [&ini](const QString& key, const QString& otherwise = {}) {
-        return ini.value(key, otherwise).toString().trimmed();
+        const QVariant value = ini.value(key, otherwise);
+        return (value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',')
+                                                         : value.toString())
+            .trimmed();
     };
     config.server = text(u"server"_s);
     config.database = text(u"database"_s, config.database);
@@ -49,11 +71,20 @@ std::optional<ClassConfig> readClassConfig(const QString& path, QString* error)
     config.login = text(u"role"_s);
     config.passwordFile = text(u"password_file"_s);
     config.sslMode = text(u"sslmode"_s, config.sslMode);
-    config.channelBinding = text(u"channel_binding"_s, config.channelBinding);
     config.sslRootCert = text(u"sslrootcert"_s);
-    for (const auto& [key, value] :
-        {std::pair{u"server"_s, config.server}, {u"class"_s, config.className},
-            {u"role"_s, config.login}, {u"password_file"_s, config.passwordFile}}) {
+    config.sslCert = text(u"sslcert"_s);
+    config.sslKey = text(u"sslkey"_s);
+    // A login by certificate alone gives no password to protect: channel
+    // binding, which SCRAM alone offers, does not apply unless named.
+    const bool certificateOnly = !config.sslCert.isEmpty() && config.passwordFile.isEmpty();
+    config.channelBinding
+        = text(u"channel_binding"_s, certificateOnly ? u"disable"_s : config.channelBinding);
+    if (config.sslCert.isEmpty() != config.sslKey.isEmpty())
+        return fail(u"%1: sslcert= and sslkey= go together"_s.arg(path));
+    const bool certificate = !config.sslCert.isEmpty();
+    for (const auto& [key, value] : {std::pair{u"server"_s, config.server},
+             {u"class"_s, config.className}, {u"role"_s, config.login},
+             {u"password_file"_s, certificate ? u"-"_s : config.passwordFile}}) {
         if (value.isEmpty())
             return fail(u"%1: %2= is missing"_s.arg(path, key));
     }
@@ -71,25 +102,60 @@ std::optional<ClassConfig> readClassConfig(const QString& path, QString* error)
     if (!bindings.contains(config.channelBinding))
         return fail(u"%1: channel_binding=%2 is not one of %3"_s.arg(
             path, config.channelBinding, bindings.join(u", "_s)));
+    // libpq's TLS settings hold for every host of a list or for none: a
+    // socket folder ahead of a network host would have them dropped, and the
+    // password go in clear to the host after it.
+    const QStringList hosts = serverHosts(config.server);
+    if (std::any_of(hosts.begin(), hosts.end(), socketHost)
+        && !std::all_of(hosts.begin(), hosts.end(), socketHost))
+        return fail(u"%1: server=%2 lists socket folders and network hosts together: TLS and "
+                    u"channel binding would not hold for the network hosts; list one kind"_s.arg(
+                        path, config.server));
     // libpq's options are split at spaces and ';' by Qt: such values
     // would smuggle in other options.
-    for (const QString& value : {config.server, config.sslRootCert, config.database}) {
+    for (const QString& value :
+        {config.server, config.sslRootCert, config.sslCert, config.sslKey, config.database}) {
         if (value.contains(u';') || value.contains(u' ') || value.contains(u'='))
             return fail(u"%1: %2 cannot be used in a connection"_s.arg(path, value));
     }
     return config;
 }
 
-ClassProblem classProblemOf(const QSqlError& error)
+namespace {
+
+ClassProblem problemOfState(const QString& state)
 {
-    const QString state = error.nativeErrorCode();
     if (state.startsWith(u"28"_s))
         return ClassProblem::LoginRefused;
     if (state == u"42501"_s)
         return ClassProblem::PrivilegeRefused;
-    if (state.isEmpty() || state.startsWith(u"08"_s) || state.startsWith(u"57P"_s))
+    if (state.startsWith(u"08"_s) || state.startsWith(u"57P"_s))
         return ClassProblem::Unreachable;
     return ClassProblem::Failed;
+}
+
+// Whether libpq has given the connection up (the server closed it, the
+// network went): only then is a failure without a SQLSTATE "away".
+bool connectionLost(const QSqlDatabase& connection)
+{
+    if (!connection.isOpen() || !connection.driver())
+        return true;
+    const QVariant handle = connection.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return true;
+    PGconn* const pg = *static_cast<PGconn* const*>(handle.constData());
+    const LibpqFunctions* const pq = libpq();
+    return !pg || !pq || pq->status(pg) == CONNECTION_BAD;
+}
+
+} // namespace
+
+ClassProblem classProblemOf(const QSqlError& error, const QSqlDatabase& connection)
+{
+    const QString state = error.nativeErrorCode();
+    if (state.isEmpty())
+        return connectionLost(connection) ? ClassProblem::Unreachable : ClassProblem::Failed;
+    return problemOfState(state);
 }
 
 namespace {
@@ -101,11 +167,28 @@ constexpr int StatementTimeoutMilliseconds = 5000;
 constexpr int ConnectTimeoutSeconds = 5;
 
 // A socket folder is this machine's own: no one on the network can stand in
-// for it, libpq offers no TLS there, and channel binding needs TLS.
+// for it, libpq offers no TLS there, and channel binding needs TLS. A list
+// is of sockets alone or of network hosts alone (readClassConfig).
 bool localSocket(const ClassConfig& config)
 {
-    return config.server.startsWith(u'/');
+    const QStringList hosts = serverHosts(config.server);
+    return std::all_of(hosts.begin(), hosts.end(), socketHost);
 }
+
+// Pinned as the session starts, over whatever the login's defaults say
+// (ALTER ROLE ... SET, which a login may do to itself, the shared login of
+// the classroom machines included): its own role, bound by row-level
+// security rather than refused by it, allowed to write, with a bound on
+// every question and on every lock it waits for, never ended for idling
+// between sheets nor by a failed statement, its sheets on disk when the
+// server says so, reading every name from the system's catalog first.
+const QByteArray PinnedOptions = "-c role=none -c row_security=on "
+                                 "-c default_transaction_read_only=off -c statement_timeout="
+    + QByteArray::number(StatementTimeoutMilliseconds)
+    + " -c lock_timeout=2000 -c idle_session_timeout=0 "
+      "-c idle_in_transaction_session_timeout=60000 -c exit_on_error=off "
+      "-c synchronous_commit=on -c default_transaction_isolation=read\\ committed "
+      "-c search_path=pg_catalog";
 
 // The connection's parameters besides the password, as libpq names them:
 // the same for the connection and for asking whether the server answers.
@@ -120,20 +203,15 @@ std::vector<std::pair<QByteArray, QByteArray>> connectionParameters(const ClassC
         // sender waiting on it must never hold up the program's end for long.
         {"connect_timeout", QByteArray::number(ConnectTimeoutSeconds)},
         {"application_name", "Varolin"}, {"keepalives_idle", "5"}, {"keepalives_interval", "2"},
-        {"keepalives_count", "3"}, {"tcp_user_timeout", "10000"},
-        // Pinned as the session starts, over whatever the login's defaults
-        // say (ALTER ROLE ... SET, which a login may do to itself): its own
-        // role, bound by row-level security rather than refused by it,
-        // allowed to write, and with a bound on every question.
-        {"options",
-            "-c role=none -c row_security=on -c default_transaction_read_only=off "
-            "-c statement_timeout="
-                + QByteArray::number(StatementTimeoutMilliseconds)}};
+        {"keepalives_count", "3"}, {"tcp_user_timeout", "10000"}, {"options", PinnedOptions}};
     if (!localSocket(config)) {
         parameters.emplace_back("sslmode", config.sslMode.toUtf8());
         parameters.emplace_back("channel_binding", config.channelBinding.toUtf8());
-        if (!config.sslRootCert.isEmpty())
-            parameters.emplace_back("sslrootcert", QFile::encodeName(config.sslRootCert));
+        for (const auto& [key, file] : {std::pair{"sslrootcert", config.sslRootCert},
+                 {"sslcert", config.sslCert}, {"sslkey", config.sslKey}}) {
+            if (!file.isEmpty())
+                parameters.emplace_back(key, QFile::encodeName(file));
+        }
     }
     return parameters;
 }
@@ -153,32 +231,103 @@ QString qtConnectOptions(const std::vector<std::pair<QByteArray, QByteArray>>& p
     return options.join(u';');
 }
 
-// Why a connection was not made, from whether the server answers: a server
-// that answers refused the login (or could not prove itself, which libpq
-// refuses before the password leaves); one starting or stopping, or none at
-// all, is away.
-ClassProblem whyNotConnected(const std::vector<std::pair<QByteArray, QByteArray>>& parameters)
+// Why a connection libpq gave up without a word from the server was not
+// made. First the server is asked whether it answers at all, in the plainest
+// way (no TLS, nothing asked of a certificate) and with no password to give
+// (none from a password file or the environment either: a dummy stands in
+// for one the environment holds): one starting or stopping, or none at all,
+// is away. A server that answers so is tried once more as class.ini asks:
+// when libpq gave it the password, the server refused the login; when it did
+// not (the server's certificate, TLS or password method is not the one
+// asked for), the connection cannot be made as configured.
+ClassProblem whyNotConnected(const ClassConfig& config,
+    std::vector<std::pair<QByteArray, QByteArray>> parameters, const QString& password)
 {
-    switch (pingServer(parameters)) {
-    case ServerPing::Answers:
-        return ClassProblem::LoginRefused;
-    case ServerPing::Away:
-        return ClassProblem::Unreachable;
-    case ServerPing::NotAttempted:
-    case ServerPing::NoClient:
+    const auto call = [](const std::vector<std::pair<QByteArray, QByteArray>>& given, auto work) {
+        std::vector<const char*> keys;
+        std::vector<const char*> values;
+        for (const auto& [key, value] : given) {
+            keys.push_back(key.constData());
+            values.push_back(value.constData());
+        }
+        keys.push_back(nullptr);
+        values.push_back(nullptr);
+        return work(keys.data(), values.data());
+    };
+    std::vector<std::pair<QByteArray, QByteArray>> plain{{"host", QFile::encodeName(config.server)},
+        {"port", QByteArray::number(config.port)}, {"dbname", config.database.toUtf8()},
+        {"user", config.login.toUtf8()},
+        {"connect_timeout", QByteArray::number(ConnectTimeoutSeconds)},
+        {"application_name", "Varolin"}, {"sslmode", "disable"}, {"gssencmode", "disable"},
+        {"passfile", "/dev/null/none"}};
+    if (qEnvironmentVariableIsSet("PGPASSWORD"))
+        plain.emplace_back("password", "-");
+    const LibpqFunctions* const pq = libpq();
+    if (!pq)
+        return ClassProblem::Failed;
+    switch (call(plain, [pq](const char* const* keys, const char* const* values) {
+        return pq->pingParams(keys, values, 0);
+    })) {
+    case PQPING_OK:
         break;
+    case PQPING_REJECT:
+    case PQPING_NO_RESPONSE:
+        return ClassProblem::Unreachable;
+    case PQPING_NO_ATTEMPT:
+        return ClassProblem::Failed;
     }
-    return ClassProblem::Failed;
+    if (!password.isEmpty())
+        parameters.emplace_back("password", password.toUtf8());
+    return call(parameters, [pq](const char* const* keys, const char* const* values) {
+        PGconn* const tried = pq->connectdbParams(keys, values, 0);
+        const ClassProblem why = !tried ? ClassProblem::Failed
+            : pq->status(tried) == CONNECTION_OK
+            ? ClassProblem::Unreachable // it came back meanwhile
+            : pq->connectionUsedPassword(tried) ? ClassProblem::LoginRefused
+                                                : ClassProblem::ConnectionUnusable;
+        pq->finish(tried);
+        return why;
+    });
+}
+
+// A certificate file class.ini names that is not there, or cannot be read:
+// what libpq would give up on, said with the file's name.
+QString missingCertificate(const ClassConfig& config)
+{
+    if (localSocket(config))
+        return {};
+    for (const auto& [key, file] : {std::pair{u"sslrootcert"_s, config.sslRootCert},
+             {u"sslcert"_s, config.sslCert}, {u"sslkey"_s, config.sslKey}}) {
+        if (file.isEmpty())
+            continue;
+        QFile certificate(file);
+        if (!certificate.exists())
+            return u"%1: %2=%3 is missing"_s.arg(config.file, key, file);
+        if (!certificate.open(QIODevice::ReadOnly))
+            return u"%1: %2=%3 cannot be read: %4"_s.arg(
+                config.file, key, file, certificate.errorString());
+    }
+    return {};
 }
 
 // A weak mode that class.ini names is said once a run.
 void tellWeakModes(const ClassConfig& config)
 {
     static std::atomic_bool told = false;
+    if (localSocket(config))
+        return;
+    // Without a password, what a machine in the server's place would get
+    // is the sheets: only checking the server's certificate keeps it out.
+    if (config.passwordFile.isEmpty()) {
+        if (!config.sslMode.startsWith(u"verify-"_s) && !told.exchange(true))
+            qWarning("Varolin: %s names sslmode=%s: a machine answering in the server's place may "
+                     "be sent the class's sheets (sslmode=verify-full checks the server)",
+                qPrintable(config.file), qPrintable(config.sslMode));
+        return;
+    }
     const bool weakTls = config.sslMode == u"disable"_s || config.sslMode == u"allow"_s
         || config.sslMode == u"prefer"_s;
-    if (localSocket(config) || (!weakTls && config.channelBinding == u"require"_s)
-        || told.exchange(true))
+    if ((!weakTls && config.channelBinding == u"require"_s) || told.exchange(true))
         return;
     qWarning("Varolin: %s names sslmode=%s, channel_binding=%s: a machine answering in the "
              "server's place may be given the password of %s",
@@ -186,10 +335,40 @@ void tellWeakModes(const ClassConfig& config)
         qPrintable(config.login));
 }
 
+// Defaults the login carries of its own are said once a run: the session
+// pins what could end or slow it, but a login that has them was changed by
+// someone holding it.
+void tellLoginDefaults(const ClassConfig& config, const QString& defaults)
+{
+    static std::atomic_bool told = false;
+    if (defaults.isEmpty() || told.exchange(true))
+        return;
+    qWarning("Varolin: the login %s carries defaults of its own (%s); this program pins its "
+             "own settings over them, and ALTER ROLE %s RESET ALL removes them",
+        qPrintable(config.login), qPrintable(defaults), qPrintable(config.login));
+}
+
+// Who the login is, asked of the system's catalog alone before anything
+// else: the powers that row-level security does not bind, whether it is a
+// teacher's, and the defaults it carries.
+const QString LoginQuestion = u"SELECT session_user = current_user, current_user, "
+                              u"r.rolsuper, r.rolbypassrls, "
+                              u"EXISTS (SELECT FROM pg_class c JOIN pg_namespace n "
+                              u"  ON n.oid = c.relnamespace WHERE n.nspname = 'varolin' "
+                              u"  AND pg_has_role(session_user, c.relowner, 'MEMBER')), "
+                              u"EXISTS (SELECT FROM pg_roles t WHERE t.rolname = "
+                              u"  'varolin_teacher' AND pg_has_role(session_user, t.oid, "
+                              u"  'MEMBER')), "
+                              u"(SELECT string_agg(array_to_string(d.setconfig, ', '), ', ') "
+                              u"  FROM pg_db_role_setting d WHERE d.setrole = r.oid AND "
+                              u"  d.setdatabase IN (0, (SELECT b.oid FROM pg_database b "
+                              u"  WHERE b.datname = current_database()))) "
+                              u"FROM pg_roles r WHERE r.rolname = session_user"_s;
+
 } // namespace
 
 ClassProblem openClassConnection(
-    QSqlDatabase& connection, const ClassConfig& config, QString* detail)
+    QSqlDatabase& connection, const ClassConfig& config, QString* detail, int* layout)
 {
     auto fail = [&](ClassProblem problem, const QString& why) {
         if (detail)
@@ -197,20 +376,28 @@ ClassProblem openClassConnection(
         connection.close();
         return problem;
     };
-    QFile passwordFile(config.passwordFile);
-    if (!passwordFile.exists())
-        return fail(ClassProblem::PasswordFileMissing, config.passwordFile);
-    if (!passwordFile.open(QIODevice::ReadOnly))
-        return fail(ClassProblem::PasswordFileUnreadable, passwordFile.errorString());
-    // Asked of the file opened, not of its name, which may change meanwhile.
-    struct stat status = {};
-    if (fstat(passwordFile.handle(), &status) != 0)
-        return fail(ClassProblem::PasswordFileUnreadable, config.passwordFile);
-    if ((status.st_mode & S_IROTH) || (config.teacher && (status.st_mode & S_IRGRP)))
-        return fail(ClassProblem::PasswordFileExposed,
-            u"%1 is mode %2"_s.arg(config.passwordFile).arg(status.st_mode & 0777, 3, 8));
-    const QString password = QString::fromUtf8(passwordFile.readLine(4096)).trimmed();
-    passwordFile.close();
+    // A certificate login needs no password; one is sent only when
+    // class.ini names its file.
+    QString password;
+    bool groupMayRead = false;
+    if (!config.passwordFile.isEmpty()) {
+        QFile passwordFile(config.passwordFile);
+        if (!passwordFile.exists())
+            return fail(ClassProblem::PasswordFileMissing, config.passwordFile);
+        if (!passwordFile.open(QIODevice::ReadOnly))
+            return fail(ClassProblem::PasswordFileUnreadable, passwordFile.errorString());
+        // Asked of the file opened, not of its name, which may change meanwhile.
+        struct stat status = {};
+        if (fstat(passwordFile.handle(), &status) != 0)
+            return fail(ClassProblem::PasswordFileUnreadable, config.passwordFile);
+        groupMayRead = status.st_mode & S_IRGRP;
+        if ((status.st_mode & S_IROTH) || (config.teacher && groupMayRead))
+            return fail(ClassProblem::PasswordFileExposed,
+                u"%1 is mode %2"_s.arg(config.passwordFile).arg(status.st_mode & 0777, 3, 8));
+        password = QString::fromUtf8(passwordFile.readLine(4096)).trimmed();
+    }
+    if (const QString missing = missingCertificate(config); !missing.isEmpty())
+        return fail(ClassProblem::ConnectionUnusable, missing);
 
     tellWeakModes(config);
     const auto parameters = connectionParameters(config);
@@ -228,29 +415,56 @@ ClassProblem openClassConnection(
         // it is not asked again, which would hold a sender's end up as long
         // once more.
         const bool silent = connecting.hasExpired(ConnectTimeoutSeconds * 1000 - 500);
-        return fail(!error.nativeErrorCode().isEmpty() ? classProblemOf(error)
+        return fail(!error.nativeErrorCode().isEmpty() ? problemOfState(error.nativeErrorCode())
                 : silent                               ? ClassProblem::Unreachable
-                                                       : whyNotConnected(parameters),
+                         : whyNotConnected(config, parameters, password),
             error.text());
     }
-    QSqlQuery layout(connection);
-    if (!layout.exec(u"SELECT session_user = current_user, current_user, "
-                     u"(SELECT version FROM varolin.schema_version)"_s)
-        || !layout.next())
-        return fail(layout.lastError().isValid() ? classProblemOf(layout.lastError())
-                                                 : ClassProblem::Failed,
-            layout.lastError().text());
+    auto failedQuery = [&](const QSqlQuery& query) {
+        return fail(query.lastError().isValid() ? classProblemOf(query.lastError(), connection)
+                                                : ClassProblem::Failed,
+            query.lastError().text());
+    };
+    QSqlQuery login(connection);
+    if (!login.exec(LoginQuestion) || !login.next())
+        return failedQuery(login);
     // Whatever the login's defaults say, the session acts as the login
     // itself, to which the server's rules are tied.
-    if (!layout.value(0).toBool())
+    if (!login.value(0).toBool())
         return fail(ClassProblem::PrivilegeRefused,
-            u"the session of %1 acts as %2"_s.arg(config.login, layout.value(1).toString()));
-    const int version = layout.value(2).toInt();
-    if (version > ClassServerLayout)
+            u"the session of %1 acts as %2"_s.arg(config.login, login.value(1).toString()));
+    QStringList powers;
+    if (login.value(2).toBool())
+        powers << u"is a superuser"_s;
+    if (login.value(3).toBool())
+        powers << u"has BYPASSRLS"_s;
+    if (login.value(4).toBool())
+        powers << u"owns the class tables (or is a member of their owner)"_s;
+    if (!powers.isEmpty())
+        return fail(ClassProblem::LoginTooPowerful,
+            u"%1: the login %2 %3, so row-level security does not bind it; give this machine a "
+            u"login of varolin_pupil (or varolin_teacher) only"_s.arg(
+                config.file, config.login, powers.join(u", "_s)));
+    // A teacher's login opens every record of their classes, wherever it
+    // is used: its password file is theirs alone.
+    if (login.value(5).toBool() && groupMayRead)
+        return fail(ClassProblem::PasswordFileExposed,
+            u"%1 is the password file of the teacher's login %2, and its group may read it"_s.arg(
+                config.passwordFile, config.login));
+    tellLoginDefaults(config, login.value(6).toString());
+    login = QSqlQuery();
+
+    QSqlQuery version(connection);
+    if (!version.exec(u"SELECT version FROM varolin.schema_version"_s) || !version.next())
+        return failedQuery(version);
+    const int found = version.value(0).toInt();
+    if (found > ClassServerLayout)
         return fail(ClassProblem::NewerServer,
-            u"layout %1, this program knows %2"_s.arg(version).arg(ClassServerLayout));
-    if (version < ClassServerLayout)
+            u"layout %1, this program knows %2"_s.arg(found).arg(ClassServerLayout));
+    if (found < OldestClassServerLayout)
         return fail(
-            ClassProblem::Failed, u"layout %1: run class-server.sql on the server"_s.arg(version));
+            ClassProblem::Failed, u"layout %1: run class-server.sql on the server"_s.arg(found));
+    if (layout)
+        *layout = found;
     return ClassProblem::None;
 }

@@ -18,14 +18,18 @@ struct ClassConfig
     QString database = QStringLiteral("varolin");
     QString className;
     QString login; // "role": a pupil login on classroom machines, a teacher's on theirs
+    // Empty when the login is by the school's client certificate
+    // (sslcert and sslkey, libpq's names), which needs no password.
     QString passwordFile;
     // Over the network the password goes only to a server that proves it
     // knows it (SCRAM with channel binding, over TLS); weaker modes are used
     // only when class.ini names them. A server given as a Unix socket folder
     // is this machine's own: neither applies there.
     QString sslMode = QStringLiteral("require");
-    QString channelBinding = QStringLiteral("require");
+    QString channelBinding = QStringLiteral("require"); // "disable" for a certificate alone
     QString sslRootCert;
+    QString sslCert;
+    QString sslKey;
     // A teacher's login opens every record of their classes: its password
     // file must be theirs alone, not their group's too.
     bool teacher = false;
@@ -37,9 +41,11 @@ struct ClassConfig
 QString findClassConfig();
 
 // Reads class.ini. Empty, with the reason in `error`, when a key the
-// connection cannot do without (server, class, role, password_file) is
-// missing, the port is not a port, or sslmode or channel_binding is not one
-// of libpq's modes.
+// connection cannot do without (server, class, role, and password_file
+// unless sslcert and sslkey are given) is missing, only one of sslcert and
+// sslkey is given, the port is not a port, sslmode or channel_binding is not
+// one of libpq's modes, or server= lists socket folders and network hosts
+// together (libpq's TLS settings hold for every host or none).
 std::optional<ClassConfig> readClassConfig(const QString& path, QString* error = nullptr);
 
 // Why the server could not be used.
@@ -49,23 +55,38 @@ enum class ClassProblem {
     PasswordFileUnreadable,
     PasswordFileExposed, // others may read it (for a teacher's login, their group too)
     Unreachable, // no answer, or the connection dropped: try again later
+    // The server answers, but not over the connection class.ini asks for:
+    // a certificate file missing or unreadable, a server certificate of
+    // another authority or name, a server without TLS, a weaker password
+    // method than channel binding. The configuration's to mend, not waited out.
+    ConnectionUnusable,
     LoginRefused, // wrong password, unknown login, not let in by the server
     PrivilegeRefused, // the login may not do what was asked
+    // A superuser, a login with BYPASSRLS or one owning the class tables:
+    // row-level security does not bind it, so it is never used.
+    LoginTooPowerful,
     NewerServer, // the server's layout is newer than this program knows
     Failed, // anything else the server refused
 };
 
 // Opens `connection` (a QPSQL database of the calling thread, not yet open)
 // with the configuration, pins the session (its role, row-level security on,
-// writable, a statement timeout) and checks the server's layout. On failure
-// the connection is closed and the problem returned, the server's or
-// libpq's words in `detail`: a connection refused is told apart by asking
-// the server whether it answers at all, never from the words.
-ClassProblem openClassConnection(
-    QSqlDatabase& connection, const ClassConfig& config, QString* detail = nullptr);
+// writable, bounds on statements, locks and idling, no timeout ending an idle
+// session) and checks the login and the server's layout. On failure the
+// connection is closed and the problem returned, the server's or libpq's
+// words in `detail`: a connection refused is told apart by asking the
+// server, without any password, whether it answers at all, never from the
+// words. `layout` receives the server's layout version.
+ClassProblem openClassConnection(QSqlDatabase& connection, const ClassConfig& config,
+    QString* detail = nullptr, int* layout = nullptr);
 
-// The server layout this program reads and writes.
-constexpr int ClassServerLayout = 2;
+// The server layout this program reads and writes; a server at the layout
+// before it is still read and written, without the children's numbers (the
+// roster's order then numbers them).
+constexpr int ClassServerLayout = 3;
+constexpr int OldestClassServerLayout = 2;
 
-// The problem a failed query stands for.
-ClassProblem classProblemOf(const QSqlError& error);
+// The problem a failed query on `connection` stands for: a query that
+// failed with no SQLSTATE is the connection lost only when libpq says so,
+// else a failure to tell.
+ClassProblem classProblemOf(const QSqlError& error, const QSqlDatabase& connection);

@@ -40,7 +40,7 @@ ClassProblem ClassConnection::Link::connect(QString* detail, bool again)
         return result(failedWith, failedDetail);
     QString why;
     // The session comes pinned, with a time limit on every statement.
-    const ClassProblem opened = openClassConnection(db, owner.configuration, &why);
+    const ClassProblem opened = openClassConnection(db, owner.configuration, &why, &serverLayout);
     if (opened != ClassProblem::None) {
         failedAt = now;
         failedWith = opened;
@@ -79,7 +79,7 @@ std::optional<QSqlQuery> ClassConnection::Link::run(
             return query;
         }
         const QSqlError error = query.lastError();
-        const ClassProblem what = classProblemOf(error);
+        const ClassProblem what = classProblemOf(error, database());
         failure.fail(what, error.text(), error.nativeErrorCode());
         if (what != ClassProblem::Unreachable || !readsOnly || attempt > 0 || stopping())
             return {};

@@ -79,6 +79,8 @@ public:
         ClassProblem connect(QString* detail = nullptr, bool again = false);
         // The connection (open once connect() succeeded).
         QSqlDatabase database() const;
+        // The layout of the server connected to last.
+        int layout() const { return serverLayout; }
         // Lets a connection go that the server dropped: the next question
         // connects again.
         void disconnect();
@@ -103,6 +105,7 @@ public:
         qint64 failedAt = -1; // when a connect last failed, ms of a monotonic clock
         ClassProblem failedWith = ClassProblem::None;
         QString failedDetail;
+        int serverLayout = ClassServerLayout;
     };
 
     // Runs `work(Link&)` on the connection's thread after what was asked

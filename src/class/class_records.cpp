@@ -11,6 +11,7 @@
 #include <QTimeZone>
 #include <QVariant>
 
+#include <atomic>
 #include <limits>
 #include <map>
 #include <set>
@@ -52,10 +53,20 @@ QString factsOf(const QString& recent)
         + QString::number(CellBytes) + u" - 1) AS i GROUP BY 1, 2 ORDER BY 1, 2"_s;
 }
 
-// The roster's one unique rule is the name within the class.
-bool nameTaken(const QString& state)
+// The roster's unique rules: the number within the class, and on a server
+// of the layout before numbers, the name.
+bool taken(const QString& state)
 {
     return state == u"23505"_s;
+}
+
+// A child's number as the server of `layout` has it: before numbers, the
+// place in the order the class's children were added.
+QString numberColumn(int layout, const QString& table = u"c"_s)
+{
+    return layout >= 3
+        ? table + u".number"_s
+        : u"row_number() OVER (PARTITION BY %1.class_id ORDER BY %1.id)"_s.arg(table);
 }
 
 FactStat factOf(const QSqlQuery& query)
@@ -125,7 +136,7 @@ auto rows(Link& link, ClassFailure& failure, const QString& sql, const QVariantL
     while (query->next())
         found.append(row(*query));
     if (query->lastError().isValid()) {
-        failure.fail(classProblemOf(query->lastError()), query->lastError().text(),
+        failure.fail(classProblemOf(query->lastError(), link.database()), query->lastError().text(),
             query->lastError().nativeErrorCode());
         return {};
     }
@@ -261,6 +272,7 @@ struct ClassRecords::Private
     ClassConnection& connection;
     QString className;
     int classId = 0; // read and written on the connection's thread only
+    std::atomic<int> layout = ClassServerLayout; // as open() found it
 
     // A child of this class's id, or nothing when they are not in it.
     QString ofThisClass() const
@@ -274,17 +286,19 @@ struct ClassRecords::Private
     std::optional<QByteArray> csv(Link& link, ClassFailure& failure) const
     {
         const QString sql = u"SELECT "_s + FinishedColumns
-            + u", s.kind, s.seconds, s.wrong_digits, s.record, c.name FROM varolin.sheets s "
-              u"JOIN varolin.children c ON c.id = s.child_id WHERE c.class_id = ? "
-              u"ORDER BY s.finished_at, s.uuid"_s;
+            + u", s.kind, s.seconds, s.wrong_digits, s.record, c.name, c.n FROM varolin.sheets s "
+              u"JOIN (SELECT c.id, c.name, "_s
+            + numberColumn(link.layout())
+            + u" AS n FROM varolin.children c WHERE c.class_id = ?) c ON c.id = s.child_id "
+              u"ORDER BY c.n, c.id, s.finished_at, s.uuid"_s;
         const auto lines = rows(link, failure, sql, {classId}, [](const QSqlQuery& query) {
             return csvLine(finishedAt(query, 0), kindFromNumber(query.value(2).toInt()),
                 query.value(3).toInt(), query.value(4).toInt(), query.value(5).toBool(),
-                query.value(6).toString());
+                query.value(6).toString(), query.value(7).toInt());
         });
         if (!lines)
             return {};
-        return (csvHeader(true) + lines->join(QString())).toUtf8();
+        return (csvHeader(true, true) + lines->join(QString())).toUtf8();
     }
 
     // A child's whole sheets copied into a records file of their own, in
@@ -314,8 +328,8 @@ struct ClassRecords::Private
                 sheet);
         }
         if (query->lastError().isValid()) {
-            failure.fail(classProblemOf(query->lastError()), query->lastError().text(),
-                query->lastError().nativeErrorCode());
+            failure.fail(classProblemOf(query->lastError(), link.database()),
+                query->lastError().text(), query->lastError().nativeErrorCode());
             return {};
         }
         return ChildSheets{std::move(copied), name};
@@ -336,13 +350,13 @@ QFuture<ClassAnswer<T>> ask(const std::shared_ptr<ClassRecords::Private>& d, Wor
     });
 }
 
-// An edit of the roster: Taken when the name is another child's of the
-// class, nothing when the server refused otherwise.
+// An edit of the roster: Taken when the name or number is another child's
+// of the class, nothing when the server refused otherwise.
 std::optional<ClassRecords::Edit> edited(
     const std::optional<QSqlQuery>& done, ClassFailure& failure, qint64 child = 0, int classId = 0)
 {
     if (!done) {
-        if (!nameTaken(failure.state))
+        if (!taken(failure.state))
             return {};
         failure = {};
         return ClassRecords::Edit::Taken;
@@ -358,7 +372,7 @@ std::optional<ClassRecords::Edit> edited(
 } // namespace
 
 ClassRecords::ClassRecords(ClassConnection& connection)
-    : d(std::make_shared<Private>(Private{connection, connection.config().className}))
+    : d(std::make_shared<Private>(connection, connection.config().className))
 { }
 
 ClassRecords::~ClassRecords() = default;
@@ -395,6 +409,7 @@ QFuture<ClassAnswer<bool>> ClassRecords::open()
         }
         // Row-level security shows a login its own classes only.
         d.classId = found->first().second;
+        d.layout = link.layout();
         if (d.classId == 0) {
             failure.fail(ClassProblem::PrivilegeRefused,
                 u"class %1 is not one of %2's classes"_s.arg(d.className, login));
@@ -409,16 +424,23 @@ const QString& ClassRecords::className() const
     return d->className;
 }
 
+bool ClassRecords::namesShared() const
+{
+    return d->layout >= 3;
+}
+
 QFuture<ClassAnswer<QList<ClassChild>>> ClassRecords::roster(const QDate& today) const
 {
     return ask<QList<ClassChild>>(d,
         [today](Private& d, Link& link, ClassFailure& failure) -> std::optional<QList<ClassChild>> {
             auto children = rows(link, failure,
-                u"SELECT id, name FROM varolin.children WHERE class_id = ? ORDER BY name, id"_s,
+                u"SELECT c.id, c.name, "_s + numberColumn(link.layout())
+                    + u" AS n FROM varolin.children c WHERE c.class_id = ? ORDER BY n, c.id"_s,
                 {d.classId}, [](const QSqlQuery& query) {
                     ClassChild child;
                     child.id = query.value(0).toLongLong();
                     child.name = query.value(1).toString();
+                    child.number = query.value(2).toInt();
                     return child;
                 });
             if (!children)
@@ -517,10 +539,38 @@ QFuture<ClassAnswer<bool>> ClassRecords::writeCsv(const QString& path) const
 QFuture<ClassAnswer<ClassRecords::Edit>> ClassRecords::addChild(const QString& name)
 {
     return ask<Edit>(d, [name](Private& d, Link& link, ClassFailure& failure) {
-        return edited(link.run(u"INSERT INTO varolin.children (class_id, name) VALUES (?, ?)"_s,
-                          {d.classId, name}, failure, false),
-            failure);
+        // The server numbers the child after the class's last. Where
+        // children may share a name, a number taken meanwhile by another
+        // teacher's addition is a reason to try again, not an answer.
+        for (int attempt = 0;; ++attempt) {
+            auto added = link.run(u"INSERT INTO varolin.children (class_id, name) VALUES (?, ?)"_s,
+                {d.classId, name}, failure, false);
+            if (added || !taken(failure.state) || link.layout() < 3 || attempt == 2)
+                return edited(added, failure);
+        }
     });
+}
+
+QFuture<ClassAnswer<ClassRecords::Edit>> ClassRecords::setNumber(qint64 child, int number)
+{
+    return ask<Edit>(
+        d, [child, number](Private& d, Link& link, ClassFailure& failure) -> std::optional<Edit> {
+            QString why;
+            if (const ClassProblem problem = link.connect(&why); problem != ClassProblem::None) {
+                failure.fail(problem, why);
+                return {};
+            }
+            if (link.layout() < 3) {
+                failure.fail(ClassProblem::Failed,
+                    u"the server is at layout %1: children have numbers from layout 3 on; run "
+                    u"class-server.sql on the server"_s.arg(link.layout()));
+                return {};
+            }
+            return edited(
+                link.run(u"UPDATE varolin.children SET number = ? WHERE id = ? AND class_id = ?"_s,
+                    {number, child, d.classId}, failure, false),
+                failure, child, d.classId);
+        });
 }
 
 QFuture<ClassAnswer<ClassRecords::Edit>> ClassRecords::renameChild(

@@ -37,6 +37,7 @@ struct ClassChild
 {
     qint64 id = 0;
     QString name;
+    int number = 0; // in the class; its children are listed by number
     // Days practised in any kind: [0] this week (Monday to today), [1] the
     // week before, and so on.
     std::array<int, 4> weekDays{};
@@ -97,23 +98,34 @@ public:
     // read the class it found.
     QFuture<ClassAnswer<bool>> open();
     const QString& className() const;
+    // Whether two children of the class may share a name, told apart by
+    // their numbers (a server of layout 3 on); known once open() answered.
+    bool namesShared() const;
 
-    // The children in name order, with their practice up to `today`.
+    // The children in the order of their numbers, with their practice up
+    // to `today`.
     QFuture<ClassAnswer<QList<ClassChild>>> roster(const QDate& today) const;
     // Every fact of `kind` met in each child's newest `lastSheets` sheets
     // of that kind, over the whole class.
     QFuture<ClassAnswer<QList<FactStat>>> facts(Kind kind, int lastSheets = 10) const;
-    // Every sheet of the class, oldest first, each row naming its child.
+    // Every sheet of the class, child by child in the order of their
+    // numbers, each child's oldest first, each row naming its child and
+    // their number (two children may share a name).
     QFuture<ClassAnswer<QByteArray>> csv() const;
     // The same written to `path` in one replacement of the file: false
     // (with no problem) when the file could not be written.
     QFuture<ClassAnswer<bool>> writeCsv(const QString& path) const;
 
-    // Names come cleaned, as a machine keeps them. Taken is an answer; any
-    // other refusal answers nothing.
+    // Names come cleaned, as a machine keeps them. Taken is an answer (the
+    // name, on a server whose children cannot share one; the number); any
+    // other refusal answers nothing. A child added comes after the class's
+    // last number.
     enum class Edit { Done, Taken };
     QFuture<ClassAnswer<Edit>> addChild(const QString& name);
     QFuture<ClassAnswer<Edit>> renameChild(qint64 child, const QString& name);
+    // Gives a child of this class the number `number` (1 to 999); Taken
+    // when another child of the class has it.
+    QFuture<ClassAnswer<Edit>> setNumber(qint64 child, int number);
     // Removes the child of this class and every sheet of theirs.
     QFuture<ClassAnswer<bool>> removeChild(qint64 child);
     // A child of this class's sheets of each kind, in kind order.

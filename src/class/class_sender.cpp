@@ -22,36 +22,38 @@ constexpr int Batch = 50;
 
 } // namespace
 
-std::optional<QList<RosterChild>> readClassRoster(
-    QSqlDatabase& server, const QString& className, ClassProblem* problem, QString* detail)
+std::optional<QList<RosterChild>> readClassRoster(QSqlDatabase& server, const QString& className,
+    int layout, ClassProblem* problem, QString* detail)
 {
     QSqlQuery query(server);
     query.setForwardOnly(true);
     QList<RosterChild> children;
-    if (query.prepare(u"SELECT c.id, c.name FROM varolin.children c "
-                      u"JOIN varolin.classes k ON k.id = c.class_id WHERE k.name = ? "
-                      u"ORDER BY c.id"_s)) {
+    const QString number = layout >= 3 ? u"c.number"_s : u"row_number() OVER (ORDER BY c.id)"_s;
+    if (query.prepare(u"SELECT c.id, c.name, "_s + number
+            + u" AS n FROM varolin.children c JOIN varolin.classes k ON k.id = c.class_id "
+              u"WHERE k.name = ? ORDER BY n, c.id"_s)) {
         query.addBindValue(className);
         query.exec();
         while (query.isActive() && query.next())
-            children.append({query.value(0).toLongLong(), query.value(1).toString()});
+            children.append(
+                {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toInt()});
     }
     if (!query.lastError().isValid())
         return children;
     if (problem)
-        *problem = classProblemOf(query.lastError());
+        *problem = classProblemOf(query.lastError(), server);
     if (detail)
         *detail = query.lastError().text();
     return {};
 }
 
 SendRound sendOutbox(QSqlDatabase& server, Outbox& outbox, const QString& className,
-    const std::atomic<bool>& stopping)
+    const std::atomic<bool>& stopping, int layout)
 {
     SendRound round;
     // What a failed statement means; false when the server is gone.
-    auto failed = [&round](const QSqlError& error) {
-        const ClassProblem problem = classProblemOf(error);
+    auto failed = [&round, &server](const QSqlError& error) {
+        const ClassProblem problem = classProblemOf(error, server);
         round.lost = problem == ClassProblem::Unreachable;
         if (!round.lost) {
             round.problem = problem;
@@ -103,7 +105,7 @@ SendRound sendOutbox(QSqlDatabase& server, Outbox& outbox, const QString& classN
             // would otherwise take every sheet off the queue.
             if (!std::exchange(rosterAsked, true)) {
                 ClassProblem why = ClassProblem::None;
-                roster = readClassRoster(server, className, &why);
+                roster = readClassRoster(server, className, layout, &why);
                 if (!roster && why == ClassProblem::Unreachable) {
                     round.lost = true;
                     return round;
@@ -175,7 +177,8 @@ struct ClassSender::Worker
                 fresh = true;
             }
             QSqlDatabase connection = link.database();
-            const SendRound round = sendOutbox(connection, *outbox, config.className, stopping);
+            const SendRound round
+                = sendOutbox(connection, *outbox, config.className, stopping, link.layout());
             if (round.problem != ClassProblem::None)
                 Q_EMIT sender.problem(round.problem, round.detail);
             if (round.refused > 0)
@@ -199,7 +202,8 @@ struct ClassSender::Worker
         QSqlDatabase connection = link.database();
         ClassProblem problem = ClassProblem::None;
         QString detail;
-        const auto children = readClassRoster(connection, config.className, &problem, &detail);
+        const auto children
+            = readClassRoster(connection, config.className, link.layout(), &problem, &detail);
         if (!children) {
             if (problem != ClassProblem::Unreachable)
                 Q_EMIT sender.problem(problem, detail);

@@ -17,12 +17,14 @@
 class Outbox;
 class QSqlDatabase;
 
-// Reads the roster of `className` on `server`, in the server's order;
-// nothing, with the failure in `problem` and `detail`, when it could not be
-// read. An empty roster is a class the login does not see or that has no
-// child.
+// Reads the roster of `className` on `server` (of server layout `layout`),
+// in the order of the children's numbers; nothing, with the failure in
+// `problem` and `detail`, when it could not be read. An empty roster is a
+// class the login does not see or that has no child. A server of a layout
+// without numbers numbers each class's children in the order they were
+// added.
 std::optional<QList<RosterChild>> readClassRoster(QSqlDatabase& server, const QString& className,
-    ClassProblem* problem = nullptr, QString* detail = nullptr);
+    int layout, ClassProblem* problem = nullptr, QString* detail = nullptr);
 
 // What one pass over the outbox did.
 struct SendRound
@@ -46,7 +48,7 @@ struct SendRound
 // Nothing here reads a message's words: the SQLSTATE and that second
 // question decide.
 SendRound sendOutbox(QSqlDatabase& server, Outbox& outbox, const QString& className,
-    const std::atomic<bool>& stopping);
+    const std::atomic<bool>& stopping, int layout = ClassServerLayout);
 
 // Sends the sheets waiting in the local store to the class server and reads
 // the class roster through the class connection, on its thread, with an

@@ -295,7 +295,7 @@ void Practice::startSending()
                     || why == ClassProblem::PasswordFileUnreadable
                 ? setup.classroom->passwordFile
                 : setup.classroom->server;
-            tellBetweenSheets(Problem::ClassRefused, path, why);
+            tellBetweenSheets(Problem::ClassRefused, path, why, detail);
         });
     connect(sender.get(), &ClassSender::sheetsRefused, this, [this](int sheets) {
         std::fprintf(stderr,
@@ -343,18 +343,30 @@ void Practice::refreshWaiting()
 
 void Practice::setWaiting(std::optional<int> sheets)
 {
-    if (sheets == waiting)
+    // A sheet that waits too long is shown on the board for whoever walks
+    // by: the machine has not reached its class for a school day.
+    QDateTime oldest;
+    if (sheets.value_or(0) > 0 && store && store->isOpen())
+        oldest = store->oldestWaiting().value_or(QDateTime());
+    const QDateTime now = setup.now ? setup.now() : QDateTime::currentDateTime();
+    if (oldest.isValid() && oldest.secsTo(now) <= LateAfterHours * 3600)
+        oldest = QDateTime();
+    if (sheets == waiting && oldest == late)
         return;
     waiting = sheets;
+    late = oldest;
     Q_EMIT sheetsWaitingChanged();
 }
 
-void Practice::tellBetweenSheets(Problem problem, const QString& path, ClassProblem why)
+void Practice::tellBetweenSheets(
+    Problem problem, const QString& path, ClassProblem why, const QString& detail)
 {
     QList<Report> problems;
     note(problems, problem, path);
-    for (Report& report : problems)
+    for (Report& report : problems) {
         report.classProblem = why;
+        report.detail = detail;
+    }
     // A finished sheet counts until its verdict was read.
     if (drill_ && drill_->phase() != Drill::Phase::Idle)
         heldBack += problems;

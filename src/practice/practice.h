@@ -66,6 +66,9 @@ public:
         Problem problem;
         QString path; // the file concerned; for the class server, the server
         ClassProblem classProblem = ClassProblem::None; // why it was refused
+        // For whoever keeps the server: what failed, which file, the
+        // server's or libpq's words.
+        QString detail{};
     };
 
     // What the child is told about a finished sheet.
@@ -171,6 +174,11 @@ public:
     // The sheets stored here that the class server does not have yet; none
     // without a class, or while the store cannot be read.
     std::optional<int> sheetsWaiting() const { return waiting; }
+    // When the oldest sheet still waiting for the class was finished, once
+    // it has waited longer than a school day (LateAfterHours); invalid
+    // otherwise. Read again with the sheets waiting.
+    QDateTime lateSince() const { return late; }
+    static constexpr int LateAfterHours = 24;
 
     // The best times of the child at the board back to none yet, saved at once;
     // for the first child the time limit back to 600 too.
@@ -224,7 +232,8 @@ private:
     void setWaiting(std::optional<int> sheets);
     // Tells a problem of the class server between sheets, never in the
     // middle of one.
-    void tellBetweenSheets(Problem problem, const QString& path, ClassProblem why);
+    void tellBetweenSheets(
+        Problem problem, const QString& path, ClassProblem why, const QString& detail = {});
     const Child* find(qint64 id) const;
     void wantChooser();
     // The names of the children but `except`, as kept.
@@ -251,6 +260,7 @@ private:
     // Told after the sheet under way.
     QList<Report> heldBack;
     std::optional<int> waiting;
+    QDateTime late;
     QList<RosterChild> lastRoster; // as the server gave it last
     // A roster that came during a sheet, taken once the board is idle.
     std::optional<QList<RosterChild>> heldRoster;

@@ -32,14 +32,14 @@ QString textField(const QString& text)
 
 } // namespace
 
-QString csvHeader(bool named)
+QString csvHeader(bool named, bool numbered)
 {
     return u"\uFEFFひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア"_s
-        + (named ? u",なまえ"_s : QString()) + u"\r\n"_s;
+        + (named ? u",なまえ"_s : QString()) + (numbered ? u",ばんごう"_s : QString()) + u"\r\n"_s;
 }
 
 QString csvLine(const QDateTime& finishedAt, Kind kind, int seconds, int wrongDigits, bool record,
-    const std::optional<QString>& name)
+    const std::optional<QString>& name, std::optional<int> number)
 {
     const int offset = finishedAt.offsetFromUtc() / 60;
     // "UTC+09:00" rather than "+09:00", which a spreadsheet would take for a
@@ -52,6 +52,8 @@ QString csvLine(const QDateTime& finishedAt, Kind kind, int seconds, int wrongDi
         QString::number(record ? 1 : 0)};
     if (name)
         fields << textField(*name);
+    if (number)
+        fields << QString::number(*number);
     QStringList quoted;
     for (const QString& field : fields)
         quoted << csvField(field);

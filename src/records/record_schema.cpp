@@ -11,7 +11,7 @@ namespace {
 // Migration steps in order: entry n takes version n to n + 1. A new version
 // appends a step; a released step is never changed, since files out there
 // were built by it.
-const std::array<QStringList, 4> migrations = {
+const std::array<QStringList, 5> migrations = {
     // 0 -> 1: the first layout.
     QStringList{
         u"CREATE TABLE sheets ("
@@ -99,6 +99,30 @@ const std::array<QStringList, 4> migrations = {
         u"ALTER TABLE outbox ADD COLUMN tries INTEGER NOT NULL DEFAULT 0"_s,
         u"ALTER TABLE outbox ADD COLUMN refused TEXT"_s,
         u"ALTER TABLE outbox DROP COLUMN server_child"_s,
+    },
+    // 4 -> 5: two children of a class may share a name, told apart by their
+    // numbers in the class. The children of a roster take the names the
+    // server gives them; the children of this machine alone keep a name
+    // each (the table is made again without its rule on every name). The
+    // roster keeps each child's number.
+    QStringList{
+        u"CREATE TABLE children_named ("
+        u" id INTEGER PRIMARY KEY,"
+        u" name TEXT NOT NULL,"
+        u" best_addition INTEGER NOT NULL DEFAULT 600,"
+        u" best_subtraction INTEGER NOT NULL DEFAULT 600,"
+        u" best_multiplication INTEGER NOT NULL DEFAULT 600,"
+        u" best_division INTEGER NOT NULL DEFAULT 600,"
+        u" kind INTEGER NOT NULL DEFAULT 0 CHECK (kind BETWEEN 0 AND 3),"
+        u" chosen INTEGER NOT NULL DEFAULT 0,"
+        u" server_id INTEGER)"_s,
+        u"INSERT INTO children_named SELECT id, name, best_addition, best_subtraction,"
+        u" best_multiplication, best_division, kind, chosen, server_id FROM children"_s,
+        u"DROP TABLE children"_s,
+        u"ALTER TABLE children_named RENAME TO children"_s,
+        u"CREATE UNIQUE INDEX children_by_server_id ON children (server_id)"_s,
+        u"CREATE UNIQUE INDEX children_by_name ON children (name) WHERE server_id IS NULL"_s,
+        u"ALTER TABLE class_roster ADD COLUMN number INTEGER NOT NULL DEFAULT 0"_s,
     },
 };
 

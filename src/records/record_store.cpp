@@ -700,6 +700,15 @@ std::optional<int> RecordStore::waitingCount() const
     return count->toInt();
 }
 
+std::optional<QDateTime> RecordStore::oldestWaiting() const
+{
+    const auto oldest = d->value(u"SELECT s.finished_at FROM outbox o JOIN sheets s "
+                                 u"ON s.id = o.sheet_id ORDER BY s.finished_utc LIMIT 1"_s);
+    if (!oldest)
+        return {};
+    return QDateTime::fromString(oldest->toString(), Qt::ISODate);
+}
+
 bool RecordStore::keepRoster(const QString& className, const QList<RosterChild>& roster)
 {
     if (!isOpen())
@@ -711,9 +720,10 @@ bool RecordStore::keepRoster(const QString& className, const QList<RosterChild>&
     // The whole roster first: a link to a child of it is never taken for a
     // stale one below.
     for (int position = 0; position < roster.size(); ++position) {
-        if (!d->run(u"INSERT INTO class_roster (class, position, server_id, name) "
-                    u"VALUES (?, ?, ?, ?)"_s,
-                {className, position, roster[position].serverId, roster[position].name}))
+        if (!d->run(u"INSERT INTO class_roster (class, position, server_id, name, number) "
+                    u"VALUES (?, ?, ?, ?, ?)"_s,
+                {className, position, roster[position].serverId, roster[position].name,
+                    roster[position].number}))
             return false;
     }
     for (const RosterChild& child : roster) {
@@ -722,26 +732,26 @@ bool RecordStore::keepRoster(const QString& className, const QList<RosterChild>&
         if (!linked)
             return false;
         if (!linked->isNull()) {
-            // Renamed on the server: the new name, unless a child here has it.
-            d->run(u"UPDATE children SET name = ? WHERE id = ? AND NOT EXISTS "
-                   u"(SELECT 1 FROM children WHERE name = ?)"_s,
-                {child.name, *linked, child.name});
+            // Renamed on the server: the new name.
+            if (!d->run(u"UPDATE children SET name = ? WHERE id = ?"_s, {child.name, *linked}))
+                return false;
             continue;
         }
-        const auto named = d->value(u"SELECT id FROM children WHERE name = ?"_s, {child.name});
+        // Unlinked, or linked to a child no kept roster has any more: taken
+        // off the roster and added again, the server gave them a new id.
+        const auto named = d->value(u"SELECT id FROM children WHERE name = ? AND (server_id IS "
+                                    u"NULL OR server_id NOT IN (SELECT server_id FROM "
+                                    u"class_roster)) ORDER BY id LIMIT 1"_s,
+            {child.name});
         if (!named)
             return false;
         if (named->isNull()) {
             if (!d->run(u"INSERT INTO children (name, server_id) VALUES (?, ?)"_s,
                     {child.name, child.serverId}))
                 return false;
-        } else {
-            // Unlinked, or linked to a child no kept roster has any more:
-            // taken off the roster and added again, the server gave them a
-            // new id.
-            d->run(u"UPDATE children SET server_id = ? WHERE id = ? AND (server_id IS NULL "
-                   u"OR server_id NOT IN (SELECT server_id FROM class_roster))"_s,
-                {child.serverId, *named});
+        } else if (!d->run(u"UPDATE children SET server_id = ? WHERE id = ?"_s,
+                       {child.serverId, *named})) {
+            return false;
         }
     }
     return d->run(u"UPDATE outbox SET refused = NULL, tries = 0 WHERE refused IS NOT NULL "
@@ -754,8 +764,12 @@ bool RecordStore::keepRoster(const QString& className, const QList<RosterChild>&
 std::optional<QList<Child>> RecordStore::rosterChildren(const QString& className) const
 {
     return d->rows(u"SELECT c.id, c.name, c.best_addition, c.best_subtraction, "
-                   u"c.best_multiplication, c.best_division, c.kind, c.server_id "
+                   u"c.best_multiplication, c.best_division, c.kind, c.server_id, r.number "
                    u"FROM class_roster r JOIN children c ON c.server_id = r.server_id "
                    u"WHERE r.class = ? ORDER BY r.position"_s,
-        {className}, childOf);
+        {className}, [](const QSqlQuery& query) {
+            Child child = childOf(query);
+            child.number = query.value(8).toInt();
+            return child;
+        });
 }

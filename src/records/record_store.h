@@ -55,6 +55,9 @@ struct Child
     // The child of the class roster this child is, by the server's id;
     // none on a machine without a class.
     std::optional<qint64> serverId{};
+    // Their number in the class, which tells apart two of one name; 0
+    // without a class.
+    int number = 0;
 
     bool operator==(const Child&) const = default;
 };
@@ -64,6 +67,7 @@ struct RosterChild
 {
     qint64 serverId = 0;
     QString name;
+    int number = 0; // in the class, which lists its children by number
 
     bool operator==(const RosterChild&) const = default;
 };
@@ -217,16 +221,20 @@ public:
     // their child's link, or refused for now. Sending goes through an
     // Outbox of its own.
     std::optional<int> waitingCount() const;
+    // When the oldest of them was finished (its local time with the offset
+    // it was kept with); invalid when none waits, nothing when the store
+    // cannot be read.
+    std::optional<QDateTime> oldestWaiting() const;
 
     // Keeps the roster of `className` as the server gave it, in its order,
     // and gives each of its children a local child: the one already theirs,
     // else a child of the same name not linked to a child of a kept roster
     // (a child taken off the roster and added again is theirs again), else
-    // a new one. A roster child whose name another linked child holds is
-    // left out. Refused sheets of the roster's children wait again.
+    // a new one: two children of the class may share a name. Refused sheets
+    // of the roster's children wait again.
     bool keepRoster(const QString& className, const QList<RosterChild>& roster);
     // The local children of the roster last kept for `className`, in the
-    // roster's order; empty when none was kept.
+    // roster's order, with their numbers; empty when none was kept.
     std::optional<QList<Child>> rosterChildren(const QString& className) const;
 
 private:

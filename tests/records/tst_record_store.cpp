@@ -639,6 +639,31 @@ private Q_SLOTS:
 
     // Every child's sheets with their names once there are two children;
     // with one, the file is as before (csvBytes).
+    // Two children of a class may share a name, told apart by their
+    // numbers: each has a child of their own here, the one of the name
+    // kept from before the first; the children of this machine alone still
+    // keep a name each.
+    void rosterSharedNames()
+    {
+        RecordStore store(path);
+        QVERIFY(store.open());
+        const qint64 hanako = store.addChild(u"はなこ"_s).value_or(0);
+        QVERIFY(hanako > 0);
+        QVERIFY(!store.addChild(u"はなこ"_s));
+        QVERIFY(store.keepRoster(
+            u"3-1"_s, {{11, u"はなこ"_s, 1}, {12, u"たろう"_s, 2}, {13, u"はなこ"_s, 5}}));
+        const QList<Child> roster = store.rosterChildren(u"3-1"_s).value();
+        QStringList shown;
+        for (const Child& child : roster)
+            shown
+                << u"%1 %2 %3"_s.arg(child.number).arg(child.name).arg(child.serverId.value_or(0));
+        QCOMPARE(shown.join(u", "_s), u"1 はなこ 11, 2 たろう 12, 5 はなこ 13"_s);
+        QCOMPARE(roster[0].id, hanako);
+        QVERIFY(roster[2].id != hanako);
+        QVERIFY(store.addChild(u"じろう"_s));
+        QVERIFY(!store.addChild(u"じろう"_s));
+    }
+
     void csvOfEveryChild()
     {
         RecordStore store(path);

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A machine's login to the class server (class_login_test.sh starts the
 // servers): the password goes only to the real server, whatever answers in
-// its place; a refused login and a server away are told apart; a password
-// file others may read is refused; the session is pinned over the login's
-// own defaults; the teacher's reads stay whole over sheets no drill makes.
+// its place; a refused login, a connection that cannot be made as class.ini
+// asks (told, not waited out) and a server away are told apart; a password
+// file others may read is refused; a login row-level security does not bind
+// is never used; the session is pinned over the login's own defaults; the
+// teacher's reads stay whole over sheets no drill makes.
 #include "class/class_config.h"
 #include "class/class_records.h"
 
@@ -27,9 +29,10 @@ class ClassLogin : public QObject
 
     QTemporaryDir folder;
 
-    // As class.ini names a server on this machine's `port`, with `more`;
-    // the password file holds `password` and has `mode`.
-    ClassConfig configFor(const QString& port, const QString& more = {},
+    // As class.ini names a server on this machine's `port`, with the lines
+    // of `more` in place of those of the same key; the password file holds
+    // `password` and has `mode`. Nothing when class.ini is refused.
+    std::optional<ClassConfig> readConfig(const QString& port, const QString& more = {},
         const QString& password = u"secret"_s, int mode = 0600, bool teacher = false)
     {
         QFile file(folder.filePath(u"password"_s));
@@ -37,15 +40,25 @@ class ClassLogin : public QObject
         file.write(password.toUtf8() + '\n');
         file.close();
         chmod(QFile::encodeName(file.fileName()).constData(), mode);
+        QMap<QString, QString> keys{{u"server"_s, u"localhost"_s}, {u"port"_s, port},
+            {u"class"_s, u"3-1"_s}, {u"role"_s, teacher ? u"tanaka"_s : u"room3_1"_s},
+            {u"password_file"_s, file.fileName()}};
+        for (const QString& line : more.split(u'\n', Qt::SkipEmptyParts))
+            keys[line.section(u'=', 0, 0)] = line.section(u'=', 1);
         QFile ini(folder.filePath(u"class.ini"_s));
         ini.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        ini.write(u"server=localhost\nport=%1\nclass=3-1\nrole=%2\npassword_file=%3\n%4"_s
-                      .arg(port, teacher ? u"tanaka"_s : u"room3_1"_s, file.fileName(), more)
-                      .toUtf8());
+        for (const auto& [key, value] : keys.asKeyValueRange())
+            ini.write((key + u'=' + value + u'\n').toUtf8());
         ini.close();
-        ClassConfig config = readClassConfig(ini.fileName()).value_or(ClassConfig());
-        config.teacher = teacher;
+        std::optional<ClassConfig> config = readClassConfig(ini.fileName());
+        if (config)
+            config->teacher = teacher;
         return config;
+    }
+    ClassConfig configFor(const QString& port, const QString& more = {},
+        const QString& password = u"secret"_s, int mode = 0600, bool teacher = false)
+    {
+        return readConfig(port, more, password, mode, teacher).value_or(ClassConfig());
     }
 
     static QString real() { return qEnvironmentVariable("VAROLIN_REAL_PORT"); }
@@ -62,6 +75,9 @@ private Q_SLOTS:
         db.setDatabaseName(u"varolin"_s);
         db.setUserName(u"postgres"_s);
         QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+        // Logins row-level security does not bind, let in over the socket.
+        QVERIFY(QSqlQuery(db).exec(u"CREATE ROLE bypasser LOGIN BYPASSRLS IN ROLE varolin_pupil; "
+                                   u"CREATE ROLE keeper LOGIN IN ROLE postgres, varolin_pupil"_s));
     }
 
     void connecting_data()
@@ -77,16 +93,40 @@ private Q_SLOTS:
         const QString verify = u"sslmode=verify-full\nsslrootcert=%1\n"_s.arg(
             qEnvironmentVariable("VAROLIN_REAL_CERT"));
         const QString secret = u"secret"_s;
+        const QString socket = u"server=%1\n"_s.arg(qEnvironmentVariable("VAROLIN_REAL_SOCKET"));
         QTest::newRow("defaults: TLS, and SCRAM bound to it")
             << real() << QString() << secret << 0600 << false << ClassProblem::None;
         QTest::newRow("verify-full on the server's own certificate")
             << real() << verify << secret << 0600 << false << ClassProblem::None;
-        QTest::newRow("verify-full: another certificate, no answer")
-            << trust << verify << secret << 0600 << false << ClassProblem::Unreachable;
+        // The connection class.ini asks for cannot be made: told, never
+        // waited out as a server away.
+        QTest::newRow("verify-full: a certificate of another authority")
+            << trust << verify << secret << 0600 << false << ClassProblem::ConnectionUnusable;
+        QTest::newRow("verify-full: the authority's certificate file missing")
+            << real() << u"sslmode=verify-full\nsslrootcert=/nonexistent/root.crt\n"_s << secret
+            << 0600 << false << ClassProblem::ConnectionUnusable;
+        const QString certificates = qEnvironmentVariable("VAROLIN_CERT_FOLDER");
+        QTest::newRow("a certificate login, no password file")
+            << qEnvironmentVariable("VAROLIN_CERT_PORT")
+            << u"sslmode=verify-full\nsslrootcert=%1/server.crt\nsslcert=%1/room.crt\n"
+               u"sslkey=%1/room.key\npassword_file=\n"_s.arg(certificates)
+            << secret << 0600 << false << ClassProblem::None;
+        QTest::newRow("a certificate login without its certificate")
+            << qEnvironmentVariable("VAROLIN_CERT_PORT")
+            << u"sslmode=verify-full\nsslrootcert=%1/server.crt\n"_s.arg(certificates) << secret
+            << 0600 << false << ClassProblem::ConnectionUnusable;
+        QTest::newRow("a certificate login whose key file is missing")
+            << real()
+            << u"sslcert=%1\nsslkey=/nonexistent/room.key\npassword_file=\n"_s.arg(
+                   qEnvironmentVariable("VAROLIN_REAL_CERT"))
+            << secret << 0600 << false << ClassProblem::ConnectionUnusable;
+        QTest::newRow("a server without TLS")
+            << qEnvironmentVariable("VAROLIN_PLAIN_PORT") << QString() << secret << 0600 << false
+            << ClassProblem::ConnectionUnusable;
         QTest::newRow("an impostor letting anyone in is not a connection")
-            << trust << QString() << secret << 0600 << false << ClassProblem::LoginRefused;
+            << trust << QString() << secret << 0600 << false << ClassProblem::ConnectionUnusable;
         QTest::newRow("an impostor asking in clear does not get the password")
-            << clear << QString() << secret << 0600 << false << ClassProblem::LoginRefused;
+            << clear << QString() << secret << 0600 << false << ClassProblem::ConnectionUnusable;
         QTest::newRow("the same impostor gets it when class.ini allows")
             << clear << u"sslmode=prefer\nchannel_binding=disable\n"_s << secret << 0600 << false
             << ClassProblem::None;
@@ -102,6 +142,29 @@ private Q_SLOTS:
             << real() << QString() << secret << 0640 << true << ClassProblem::PasswordFileExposed;
         QTest::newRow("the teacher's alone")
             << real() << QString() << secret << 0600 << true << ClassProblem::None;
+        QTest::newRow("a teacher's on a classroom machine, the group may read")
+            << real() << u"role=tanaka\n"_s << secret << 0640 << false
+            << ClassProblem::PasswordFileExposed;
+        // Never used, before anything is sent.
+        QTest::newRow("a superuser") << real() << socket + u"role=postgres\n"_s << secret << 0600
+                                     << false << ClassProblem::LoginTooPowerful;
+        QTest::newRow("a login with BYPASSRLS") << real() << socket + u"role=bypasser\n"_s << secret
+                                                << 0600 << false << ClassProblem::LoginTooPowerful;
+        QTest::newRow("a member of the tables' owner")
+            << real() << socket + u"role=keeper\n"_s << secret << 0600 << false
+            << ClassProblem::LoginTooPowerful;
+    }
+
+    // libpq's TLS settings hold for every host of a list or none: a list
+    // that puts a socket folder first would have them dropped for the
+    // network host after it.
+    void mixedServerListRefused()
+    {
+        const QString socket = qEnvironmentVariable("VAROLIN_REAL_SOCKET");
+        QVERIFY(readConfig(real(), u"server=%1\n"_s.arg(socket)));
+        QVERIFY(readConfig(real(), u"server=localhost,127.0.0.1\n"_s));
+        QVERIFY(!readConfig(real(), u"server=%1,localhost\n"_s.arg(socket)));
+        QVERIFY(!readConfig(real(), u"server=localhost,%1\n"_s.arg(socket)));
     }
 
     void connecting()
@@ -122,14 +185,21 @@ private Q_SLOTS:
     }
 
     // The login's own defaults, which it may change itself, do not unpin
-    // the session.
+    // the session: nor end it when idle or at a failed statement.
     void sessionPinned()
     {
         const auto reset
             = qScopeGuard([] { QSqlQuery(u"ALTER ROLE room3_1 RESET ALL"_s, admin()); });
         QVERIFY(QSqlQuery(admin()).exec(
             u"ALTER ROLE room3_1 SET row_security = off; ALTER ROLE room3_1 SET role = "
-            u"varolin_pupil; ALTER ROLE room3_1 SET default_transaction_read_only = on"_s));
+            u"varolin_pupil; ALTER ROLE room3_1 SET default_transaction_read_only = on; "
+            u"ALTER ROLE room3_1 SET idle_session_timeout = '1ms'; "
+            u"ALTER ROLE room3_1 SET idle_in_transaction_session_timeout = '1ms'; "
+            u"ALTER ROLE room3_1 SET exit_on_error = on; "
+            u"ALTER ROLE room3_1 SET lock_timeout = '1d'; "
+            u"ALTER ROLE room3_1 SET synchronous_commit = off; "
+            u"ALTER ROLE room3_1 SET default_transaction_isolation = serializable; "
+            u"ALTER ROLE room3_1 SET search_path = public, pg_catalog"_s));
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"pinned"_s);
         const auto drop = qScopeGuard([&db] {
             db = QSqlDatabase();
@@ -138,10 +208,26 @@ private Q_SLOTS:
         QCOMPARE(openClassConnection(db, configFor(real())), ClassProblem::None);
         QSqlQuery query(u"SELECT concat_ws(' ', current_setting('row_security'), "
                         u"current_setting('default_transaction_read_only'), "
-                        u"current_setting('statement_timeout'), current_user)"_s,
+                        u"current_setting('statement_timeout'), current_user, "
+                        u"current_setting('idle_session_timeout'), "
+                        u"current_setting('idle_in_transaction_session_timeout'), "
+                        u"current_setting('exit_on_error'), current_setting('lock_timeout'), "
+                        u"current_setting('synchronous_commit'), "
+                        u"current_setting('default_transaction_isolation'), "
+                        u"current_setting('search_path'), pg_backend_pid())"_s,
             db);
         QVERIFY(query.next());
-        QCOMPARE(query.value(0).toString(), u"on off 5s room3_1"_s);
+        const QString pid = query.value(0).toString().section(u' ', -1);
+        QCOMPARE(query.value(0).toString().section(u' ', 0, -2),
+            u"on off 5s room3_1 0 1min off 2s on read committed pg_catalog"_s);
+        query = QSqlQuery(db);
+        // Idle, then a failed statement: the same session goes on.
+        QTest::qWait(50);
+        QVERIFY(!query.exec(u"SELECT 1 / 0"_s));
+        QTest::qWait(50);
+        QVERIFY2(query.exec(u"SELECT pg_backend_pid()"_s) && query.next(),
+            qPrintable(query.lastError().text()));
+        QCOMPARE(query.value(0).toString(), pid);
     }
 
     // Sheets from before the server kept only what a drill makes: the

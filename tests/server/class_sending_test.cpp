@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -84,6 +85,7 @@ class ClassSending : public QObject
     QString serverLink;
     QSqlDatabase admin;
     qint64 hanako = 0;
+    int serverLayout = 0; // as the script made it
 
     // Read from a class.ini, as a machine reads it.
     ClassConfig config(const QString& passwordFile = {}, const QString& login = u"room3_1"_s)
@@ -179,6 +181,7 @@ private Q_SLOTS:
         hanako
             = adminValue(u"SELECT id FROM varolin.children WHERE name = 'はなこ'"_s).toLongLong();
         QVERIFY(hanako > 0);
+        serverLayout = adminValue(u"SELECT version FROM varolin.schema_version"_s).toInt();
     }
 
     void awayMidRunAndBack()
@@ -285,7 +288,7 @@ private Q_SLOTS:
         QTest::newRow("server layout newer than the program's")
             << QString() << room << true
             << u"UPDATE varolin.schema_version SET version = %1"_s.arg(ClassServerLayout + 1)
-            << u"UPDATE varolin.schema_version SET version = %1"_s.arg(ClassServerLayout)
+            << u"UPDATE varolin.schema_version SET version = %1"_s.arg(serverLayout)
             << ClassProblem::NewerServer << false;
         QTest::newRow("sending refused to the pupils")
             << QString() << room << true << u"REVOKE INSERT ON varolin.sheets FROM varolin_pupil"_s
@@ -295,6 +298,12 @@ private Q_SLOTS:
         QTest::newRow("row security off pinned for the login")
             << QString() << room << true << u"ALTER ROLE room3_1 SET row_security = off"_s
             << u"ALTER ROLE room3_1 RESET row_security"_s << ClassProblem::PrivilegeRefused << true;
+        // A default the pupils' shared login gave itself to end every
+        // machine's session at once: pinned, the sheet arrives.
+        QTest::newRow("the login's idle_session_timeout pinned")
+            << QString() << room << true << u"ALTER ROLE room3_1 SET idle_session_timeout = 1"_s
+            << u"ALTER ROLE room3_1 RESET idle_session_timeout"_s << ClassProblem::Unreachable
+            << true;
         // Renamed first, as the administrators are told, and its classes
         // given to the new name after.
         QTest::newRow("login renamed before its class_logins row")
@@ -367,6 +376,58 @@ private Q_SLOTS:
             QTRY_COMPARE_WITH_TIMEOUT(practice.sheetsWaiting(), std::optional<int>(0), 10000);
         }
         QCOMPARE(received(storedIds(records)).size(), 2);
+    }
+
+    // A sheet that has waited longer than a school day is shown on the
+    // board until it is sent.
+    void lateSheetShown_data()
+    {
+        QTest::addColumn<int>("hours"); // since the sheet was finished
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("a day and an hour: shown until sent") << 25 << true;
+        QTest::newRow("23 hours: not yet") << 23 << false;
+    }
+
+    void lateSheetShown()
+    {
+        QFETCH(int, hours);
+        QFETCH(bool, shown);
+        QTemporaryDir home;
+        const QString records = home.filePath(u"records.sqlite"_s);
+        const QDateTime now(QDate(2026, 12, 7), QTime(9, 0));
+        FinishedSheet waited = sheetAt(0, 60);
+        waited.finishedAt = now.addSecs(-hours * 3600);
+        {
+            RecordStore store(records);
+            QVERIFY(store.open());
+            QVERIFY(store.add(waited, pupil(store, u"はなこ"_s), RecordStore::Send::ToClass));
+        }
+        setServerAway(true);
+        const auto back = qScopeGuard([this] {
+            if (!QFileInfo::exists(serverLink))
+                setServerAway(false);
+        });
+        ManualClock clock;
+        Practice practice({
+            .settings = {home.filePath(u"Varolin.ini"_s), true},
+            .records = records,
+            .seed = 7,
+            .monotonic = clock.function(),
+            .now = [now] { return now; },
+            .unsavedNote = home.filePath(u"note"_s),
+            .classroom = config(),
+        });
+        practice.begin(QPoint(0, 0));
+        QVERIFY(practice.openRecords());
+        QCOMPARE(practice.sheetsWaiting(), std::optional<int>(1));
+        QCOMPARE(practice.lateSince(), shown ? waited.finishedAt : QDateTime());
+        if (!shown)
+            return;
+        setServerAway(false);
+        playSheet(practice.drill(), &clock);
+        practice.drill().clearBoard(); // the verdict was read
+        QTRY_COMPARE_WITH_TIMEOUT(practice.sheetsWaiting(), std::optional<int>(0), 10000);
+        QCOMPARE(practice.lateSince(), QDateTime());
     }
 
     // A child taken off the roster: their sheet is refused for good, kept

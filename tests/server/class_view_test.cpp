@@ -366,8 +366,13 @@ private Q_SLOTS:
         QVERIFY(settled(view));
         QVERIFY(desktop.shown.isEmpty());
         view.setKind(kind);
+        // In the order of their numbers, which the class gave them as they
+        // were added; each row shows its child's.
         const QStringList names = rosterNames(view);
-        QCOMPARE(names, (QStringList{u"たろう"_s, u"はなこ"_s, u"みき"_s}));
+        QCOMPARE(names, (QStringList{u"はなこ"_s, u"たろう"_s, u"みき"_s}));
+        for (int each = 0; each < names.size(); ++each)
+            QCOMPARE(
+                rosterOf(view)->item(each, ClassRoster::Number)->text(), QString::number(each + 1));
         const int row = int(names.indexOf(child));
         const auto roster = answerOf(records->records.roster(today));
         QVERIFY(roster);
@@ -516,7 +521,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("names");
         QTest::newRow("added, cleaned as on a machine")
             << false << u"  さぶろう\t "_s << QString() << u"あき いち さぶろう"_s;
-        QTest::newRow("a name in the class refused")
+        // Where children are told apart by their numbers, a second child
+        // of the name; on a server before numbers, refused.
+        QTest::newRow("a name in the class")
             << false << u"あき"_s << u"その なまえは もう つかわれて います。"_s << u"あき いち"_s;
         QTest::newRow("21 characters refused")
             << false << u"あ"_s.repeated(21) << u"なまえは 20もじ までです。"_s << u"あき いち"_s;
@@ -542,6 +549,10 @@ private Q_SLOTS:
         FakeDesktop desktop = desktopOn(today);
         ClassView view(records->records, desktop);
         QVERIFY(settled(view));
+        if (QTest::currentDataTag() == u"a name in the class"_s && records->records.namesShared()) {
+            told.clear();
+            names = u"あき いち あき"_s;
+        }
         desktop.textAnswers = {typed}; // then cancelled when asked again
         if (rename) {
             rosterOf(view)->selectRow(1);
@@ -555,6 +566,92 @@ private Q_SLOTS:
             shown << each.message.prompt;
         QCOMPARE(shown, told.isEmpty() ? QStringList() : QStringList{told});
         QCOMPARE(rosterNames(view).join(u' '), names);
+    }
+
+    // A child's number, set by the teacher: the roster follows it, a number
+    // another child has is told and changes nothing, and so does one a
+    // class does not give. A server before numbers tells the command failed.
+    void numbers_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<QString>("roster");
+        const QString unchanged = u"1 あき 2 いち 3 うみ"_s;
+        QTest::newRow("a free number: listed by it")
+            << 0 << u"７"_s << QString() << u"2 いち 3 うみ 7 あき"_s;
+        QTest::newRow("another child's: told, nothing changes")
+            << 1 << u"3"_s << u"その番号は、ほかの児童が使っています。"_s << unchanged;
+        QTest::newRow("beyond 999: told before the server is asked")
+            << 0 << u"1000"_s << u"番号は 1 から 999 までの数字で入力してください。"_s << unchanged;
+    }
+
+    void numbers()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, typed);
+        QFETCH(QString, told);
+        QFETCH(QString, roster);
+        adminValue(u"WITH gone AS (DELETE FROM varolin.children WHERE class_id = "
+                   u"(SELECT id FROM varolin.classes WHERE name = '3-3') RETURNING 1) "
+                   u"SELECT count(*) FROM gone"_s);
+        for (const QString& name : {u"あき"_s, u"いち"_s, u"うみ"_s})
+            addChild(u"3-3"_s, name);
+        const auto records = openAs(u"teacher_a"_s, u"3-3"_s);
+        QVERIFY(records);
+        const bool numbered = records->records.namesShared();
+        if (!numbered && !told.startsWith(u"番号は"_s))
+            told = (row == 0 ? u"あき"_s : u"いち"_s) + u"さんの番号を変更できませんでした。"_s;
+        if (!numbered)
+            roster = u"1 あき 2 いち 3 うみ"_s;
+        FakeDesktop desktop = desktopOn(today);
+        ClassView view(records->records, desktop);
+        QVERIFY(settled(view));
+        rosterOf(view)->selectRow(row);
+        desktop.textAnswers = {typed}; // then cancelled when asked again
+        view.setNumber();
+        QVERIFY(settled(view));
+        QStringList shown;
+        for (const auto& each : desktop.shown)
+            shown << each.message.prompt;
+        QCOMPARE(shown.size(), told.isEmpty() ? 0 : 1);
+        if (!told.isEmpty())
+            QVERIFY2(shown.first().startsWith(told), qPrintable(shown.first()));
+        QStringList rows;
+        for (int each = 0; each < rosterOf(view)->rowCount(); ++each)
+            rows << rosterOf(view)->item(each, ClassRoster::Number)->text() + u' '
+                    + rosterOf(view)->item(each, ClassRoster::Name)->text();
+        QCOMPARE(rows.join(u' '), roster);
+    }
+
+    // The class's CSV lists the children by number, each row with the
+    // child's name and number: two children of one name are told apart.
+    void csvByNumber()
+    {
+        adminValue(u"WITH gone AS (DELETE FROM varolin.children WHERE class_id = "
+                   u"(SELECT id FROM varolin.classes WHERE name = '3-3') RETURNING 1) "
+                   u"SELECT count(*) FROM gone"_s);
+        const qint64 first = addChild(u"3-3"_s, u"あき"_s);
+        const qint64 second = addChild(u"3-3"_s, u"いち"_s);
+        const auto records = openAs(u"teacher_a"_s, u"3-3"_s);
+        QVERIFY(records);
+        // The first child's sheet is the newer: the order is the numbers'.
+        send(first, sheetOf(u"2026-12-02T16:00:00+09:00"_s, Kind::Addition, 90));
+        send(second, sheetOf(u"2026-12-01T16:00:00+09:00"_s, Kind::Addition, 91));
+        QStringList expected{u"あき 1"_s, u"いち 2"_s};
+        if (records->records.namesShared()) {
+            const qint64 third = addChild(u"3-3"_s, u"あき"_s);
+            send(third, sheetOf(u"2026-11-30T16:00:00+09:00"_s, Kind::Addition, 92));
+            expected << u"あき 3"_s;
+        }
+        const auto csv = answerOf(records->records.csv());
+        QVERIFY2(csv, qPrintable(csv.detail));
+        QStringList lines = QString::fromUtf8(*csv.value).split(u"\r\n"_s, Qt::SkipEmptyParts);
+        QVERIFY(lines.takeFirst().endsWith(u",なまえ,ばんごう"_s));
+        QStringList children;
+        for (const QString& line : lines)
+            children << line.section(u',', -2).remove(u'"').replace(u',', u' ');
+        QCOMPARE(children, expected);
     }
 
     void remove_data()
@@ -809,14 +906,14 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(ini.toUtf8());
         }
+        const int layout = adminValue(u"SELECT version FROM varolin.schema_version"_s).toInt();
         if (newer)
             adminValue(u"UPDATE varolin.schema_version SET version = ? RETURNING 1"_s,
                 {ClassServerLayout + 1});
         FakeDesktop desktop;
         const int status = runClassView(desktop, QCoreApplication::applicationDirPath());
         if (newer)
-            adminValue(u"UPDATE varolin.schema_version SET version = ? RETURNING 1"_s,
-                {ClassServerLayout});
+            adminValue(u"UPDATE varolin.schema_version SET version = ? RETURNING 1"_s, {layout});
         QCOMPARE(status, 1);
         QCOMPARE(desktop.shown.size(), 1);
         QVERIFY2(desktop.shown[0].message.prompt.startsWith(told),
