@@ -257,8 +257,11 @@ void FactMap::setFacts(Kind newKind, const QList<FactStat>& facts)
         if (!place || fact.answers == 0)
             continue;
         byPlace[place->first * Size + place->second] = &fact;
-        quickest = any ? std::min(quickest, fact.averageMilliseconds) : fact.averageMilliseconds;
-        slowest = any ? std::max(slowest, fact.averageMilliseconds) : fact.averageMilliseconds;
+        if (fact.timedAnswers == 0)
+            continue;
+        const double time = fact.medianMilliseconds;
+        quickest = any ? std::min(quickest, time) : time;
+        slowest = any ? std::max(slowest, time) : time;
         any = true;
     }
     // Shades spread over at least a second, so that a handful of
@@ -283,7 +286,11 @@ void FactMap::setFacts(Kind newKind, const QList<FactStat>& facts)
                 continue;
             const FactStat* stat = byPlace[row * Size + column];
             if (stat) {
-                square->setLook(mix(Quick, Slow, (stat->averageMilliseconds - quickest) / spread),
+                // A fact met only as a sheet's first answer has no time to
+                // shade it by.
+                square->setLook(stat->timedAnswers == 0
+                        ? QColor()
+                        : mix(Quick, Slow, (stat->medianMilliseconds - quickest) / spread),
                     stat->wrongDigits > 0);
             } else {
                 square->setLook({}, false);
