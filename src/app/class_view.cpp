@@ -5,6 +5,7 @@
 #include "app/class_roster.h"
 #include "app/class_start.h"
 #include "app/desktop.h"
+#include "app/file_names.h"
 #include "app/records_text.h"
 #include "app/records_widgets.h"
 #include "app/records_window.h"
@@ -23,7 +24,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
-#include <QStandardPaths>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -406,7 +406,7 @@ void ClassView::removeChild()
 
 void ClassView::exportCsv()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString folder = documentsFolder();
     QString fileName = u"クラス-%1-%2.csv"_s.arg(
         records.className(), desk.now().date().toString(u"yyyy-MM-dd"_s));
     // A class named "3/1" must not make a folder of its own.
@@ -422,5 +422,8 @@ void ClassView::exportCsv()
             tellProblem(text, written);
         else if (!*written.value)
             ask(desk, this, text, Title, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+        else
+            ask(desk, this, u"CSV を書き出しました。\r\n"_s + QDir::toNativeSeparators(path), Title,
+                Desktop::Buttons::Ok);
     });
 }

@@ -82,7 +82,10 @@ void Square::setText(const QString& text)
 void Square::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const QRect box = rect().adjusted(0, 0, -1, -1);
+    // Square in the middle of its place, however the layout stretched it.
+    const int drawn = std::min(width(), height());
+    const QRect whole((width() - drawn) / 2, (height() - drawn) / 2, drawn, drawn);
+    const QRect box = whole.adjusted(0, 0, -1, -1);
     painter.fillRect(box, fillColour.isValid() ? fillColour : Empty);
     painter.setPen(QPen(outline ? Qt::black : Edge, outline ? 2 : 1));
     painter.drawRect(outline ? box.adjusted(1, 1, 0, 0) : box);
@@ -90,14 +93,15 @@ void Square::paintEvent(QPaintEvent*)
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(Empty, 1));
         painter.setBrush(Dot);
-        const double radius = side / 5.0;
-        painter.drawEllipse(QPointF(side - radius - 2, radius + 2), radius, radius);
+        const double radius = drawn / 5.0;
+        painter.drawEllipse(
+            QPointF(whole.right() + 1 - radius - 2, whole.top() + radius + 2), radius, radius);
     }
     if (hasFocus()) {
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(QPen(FocusEdge, 2));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+        painter.drawRect(whole.adjusted(1, 1, -1, -1));
     }
 }
 
@@ -227,6 +231,10 @@ FactMap::FactMap(QWidget* parent)
     }
     for (int i = 0; i < Size * Size; ++i) {
         auto* square = new Square(22, this);
+        // The map grows with the window, to squares twice as large.
+        square->setMinimumSize(22, 22);
+        square->setMaximumSize(44, 44);
+        square->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         keepPlace(square);
         square->setFocusPolicy(Qt::ClickFocus);
         connect(square, &Square::pointed, this, &FactMap::point);

@@ -30,6 +30,7 @@
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextLayout>
@@ -139,12 +140,21 @@ QLineSeries* series(const QWidget& window, const QString& name)
     qFatal("no series %s", qPrintable(name));
 }
 
+// Where a square draws itself: a square in the middle of its place.
+QRect drawnSquare(const QWidget* square)
+{
+    const int side = std::min(square->width(), square->height());
+    return {(square->width() - side) / 2, (square->height() - side) / 2, side, side};
+}
+
 // What a square shows, read from what it draws: its fill (none when it is
 // drawn as a blank square is) and whether the red dot is in its corner.
 QColor fillOf(const Square* square)
 {
     const auto colourAt = [](Square& drawn) {
-        return drawn.grab().toImage().pixelColor(drawn.width() / 4, drawn.height() * 3 / 4);
+        const QRect box = drawnSquare(&drawn);
+        return drawn.grab().toImage().pixelColor(
+            box.left() + box.width() / 4, box.top() + box.height() * 3 / 4);
     };
     Square blank(square->width());
     blank.resize(square->size());
@@ -154,9 +164,10 @@ QColor fillOf(const Square* square)
 
 bool dotOn(const Square* square)
 {
-    const int side = square->width();
+    const QRect box = drawnSquare(square);
+    const int side = box.width();
     const QColor corner = const_cast<Square*>(square)->grab().toImage().pixelColor(
-        side - side / 5 - 2, side / 5 + 2);
+        box.left() + side - side / 5 - 2, box.top() + side / 5 + 2);
     return corner.red() > 200 && corner.green() < 60 && corner.blue() < 60;
 }
 
@@ -192,6 +203,8 @@ private Q_SLOTS:
     void factMapKeyboard();
     void graph();
     void kindSwitch();
+    void childOfTheClass_data();
+    void childOfTheClass();
     void clearing_data();
     void clearing();
     void csv_data();
@@ -524,10 +537,10 @@ void RecordsWindowTest::kindSwitch()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(series(window, u"sheetDots"_s)->count(), 1);
 
-    QCOMPARE(window.windowTitle(), u"きろく － たしざん"_s);
+    QCOMPARE(window.windowTitle(), u"ひとりめ の きろく － たしざん"_s);
     QTest::mouseClick(kindButton(window, Kind::Division), Qt::LeftButton);
     QVERIFY(kindButton(window, Kind::Division)->isChecked());
-    QCOMPARE(window.windowTitle(), u"きろく － わりざん"_s);
+    QCOMPARE(window.windowTitle(), u"ひとりめ の きろく － わりざん"_s);
     QVERIFY(!kindButton(window, Kind::Addition)->isChecked());
     QCOMPARE(series(window, u"sheetDots"_s)->count(), 2);
     QCOMPARE(
@@ -540,6 +553,39 @@ void RecordsWindowTest::kindSwitch()
     QCOMPARE(series(window, u"sheetDots"_s)->count(), 0);
     QCOMPARE(named<QLabel>(window, u"graphSummary"_s)->accessibleName(),
         u"かけざん： まだ きろくが ありません、ハイスコア なし、30にちで 0まい"_s);
+}
+
+void RecordsWindowTest::childOfTheClass_data()
+{
+    QTest::addColumn<Kind>("asked");
+    QTest::addColumn<Kind>("shown");
+    QTest::newRow("a kind the child never did: their newest sheet's")
+        << Kind::Multiplication << Kind::Addition;
+    QTest::newRow("a kind the child did: as asked") << Kind::Division << Kind::Division;
+}
+
+// A child's records as the class view opens them, on the view's kind: on a
+// kind the child did, named in the title; Escape closes the window.
+void RecordsWindowTest::childOfTheClass()
+{
+    QFETCH(Kind, asked);
+    QFETCH(Kind, shown);
+    Fixture fixture;
+    fixture.add(sheet(Kind::Division, at(5), 300));
+    fixture.add(sheet(Kind::Addition, at(2), 65));
+    Child hanako;
+    hanako.id = RecordStore::FirstChild;
+    hanako.name = u"はなこ"_s;
+    RecordsWindow window(localRecords(fixture.store), hanako, asked, fixture.desktop);
+    QVERIFY(kindButton(window, shown)->isChecked());
+    QCOMPARE(window.windowTitle(), u"はなこ の きろく － "_s + kindName(shown));
+    QCOMPARE(sheetTable(window)->model()->rowCount(), 1);
+
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
 }
 
 void RecordsWindowTest::clearing_data()
@@ -618,13 +664,21 @@ void RecordsWindowTest::csv()
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), fixture.store.csv().value());
     }
-    // Told when it was asked for and could not be written; silent otherwise.
-    const bool failed = !path.isEmpty() && !written;
-    QCOMPARE(fixture.desktop.shown.size(), failed ? 1 : 0);
-    if (failed) {
-        QVERIFY(fixture.desktop.shown[0].message.prompt.startsWith(
-            u"CSV を かきだせませんでした。\r\n"_s));
-        QCOMPARE(fixture.desktop.shown[0].message.icon, Desktop::Icon::Warning);
+    // Told where it went, or that it could not be written; a cancel says
+    // nothing. The folder proposed is the documents folder, or home where
+    // there is none: never one the dialog cannot open.
+    const QFileInfo proposed(fixture.desktop.saveSuggestions[0]);
+    QVERIFY(proposed.absoluteDir().exists());
+    QVERIFY(QStringList(
+        {QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()})
+                .contains(proposed.absolutePath()));
+    QCOMPARE(fixture.desktop.shown.size(), path.isEmpty() ? 0 : 1);
+    if (!path.isEmpty()) {
+        const Desktop::Message& told = fixture.desktop.shown[0].message;
+        QCOMPARE(told.prompt,
+            (written ? u"CSV を かきだしました。\r\n"_s : u"CSV を かきだせませんでした。\r\n"_s)
+                + QDir::toNativeSeparators(path));
+        QCOMPARE(told.icon, written ? Desktop::Icon::None : Desktop::Icon::Warning);
     }
 }
 
@@ -682,7 +736,9 @@ void RecordsWindowTest::unreadableParts()
     fixture.desktop.savePath = path;
     QTest::mouseClick(named<QPushButton>(window, u"exportCsv"_s), Qt::LeftButton);
     QCOMPARE(QFile::exists(path), csvReadable);
-    QCOMPARE(fixture.desktop.shown.size(), csvReadable ? 0 : 1);
+    QCOMPARE(fixture.desktop.shown.size(), 1);
+    QVERIFY(fixture.desktop.shown[0].message.prompt.startsWith(
+        csvReadable ? u"CSV を かきだしました。"_s : unreadableText()));
     if (!csvReadable) {
         QVERIFY(
             fixture.desktop.shown[0].message.prompt.startsWith(u"きろくを よめませんでした。"_s));
