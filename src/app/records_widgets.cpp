@@ -218,7 +218,7 @@ FactMap::FactMap(QWidget* parent)
 {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(2);
+    grid->setSpacing(1);
     corner = headLabel({}, this);
     grid->addWidget(corner, 0, 0);
     for (int i = 0; i < Size; ++i) {
@@ -231,8 +231,9 @@ FactMap::FactMap(QWidget* parent)
     }
     for (int i = 0; i < Size * Size; ++i) {
         auto* square = new Square(22, this);
-        // The map grows with the window, to squares twice as large.
-        square->setMinimumSize(22, 22);
+        // Small enough for a 1024 x 768 screen with a panel; the map grows
+        // with the window, to squares more than twice as large.
+        square->setMinimumSize(18, 18);
         square->setMaximumSize(44, 44);
         square->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         keepPlace(square);

@@ -177,9 +177,14 @@ void RecordsWindow::placeOnScreen()
         + QSize(margins.left() + margins.right() + scrollBar,
             minimumSizeHint().height() - scroll->minimumSizeHint().height() + layout()->spacing()
                 + notKept->fontMetrics().height());
-    // Three quarters of a large screen, and enough for the parts; all of a
-    // small one, where the parts scroll.
-    fitOnScreen(this, screen, whole.expandedTo(screen->availableGeometry().size() * 3 / 4));
+    // Three quarters of a large screen, and enough for the parts; the whole
+    // height of a small one (1024 x 768 less a panel), where wrapped lines
+    // take more than the parts' smallest size, and the parts scroll only
+    // on a smaller one still.
+    const QSize available = screen->availableGeometry().size();
+    fitOnScreen(this, screen,
+        whole.expandedTo(QSize(available.width() * 3 / 4,
+            available.height() < 800 ? available.height() : available.height() * 3 / 4)));
 }
 
 void RecordsWindow::setBestTimes(const BestTimes& shown)

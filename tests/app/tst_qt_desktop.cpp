@@ -173,6 +173,9 @@ void QtDesktopTest::verdict_data()
     QTest::newRow("record") << u"きろくこうしん！！"_s << u"ハイスコアです。"_s;
     QTest::newRow("near miss") << u"おしい！"_s << u"もう少しでハイスコアです。"_s;
     QTest::newRow("miss") << u"ざんねん"_s << u"もっとがんばりましょう。"_s;
+    // Wider than anything the box holds: its title alone decides.
+    QTest::newRow("a title wider than the lines")
+        << u"きろくこうしん！！ きろくこうしん！！ きろくこうしん！！"_s << u"OK"_s;
 }
 
 // The verdict a child reads: the box as wide as its title needs under the
