@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPen>
 #include <QStyle>
 #include <QStyleHints>
 #include <QStyleOptionFrame>
@@ -134,6 +135,23 @@ void AnswerCell::setText(const QString& text)
     }
 }
 
+void AnswerCell::showWrong()
+{
+    // About half a second: seen, and gone before the next digit.
+    wrong.start(500, this);
+    setAccessibleDescription(u"まちがい"_s);
+    update();
+}
+
+void AnswerCell::setUnused(bool leftOut)
+{
+    if (leftOut == unused)
+        return;
+    unused = leftOut;
+    setAccessibleDescription(unused ? u"つかわない ます"_s : QString());
+    update();
+}
+
 QSize AnswerCell::sizeHint() const
 {
     const int frame = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
@@ -144,8 +162,16 @@ QSize AnswerCell::sizeHint() const
 void AnswerCell::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    // No frame and no face: nothing to answer here.
+    if (unused)
+        return;
     const QStyleOptionFrame option = frameOption(this);
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+    if (wrong.isActive()) {
+        constexpr int Width = 4;
+        painter.setPen(QPen(QColor(255, 0, 0), Width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.drawRect(rect().adjusted(Width / 2, Width / 2, -Width / 2, -Width / 2));
+    }
 
     const QRect inside = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
     painter.setPen(
@@ -192,6 +218,12 @@ void AnswerCell::changeEvent(QEvent* event)
 
 void AnswerCell::timerEvent(QTimerEvent* event)
 {
+    if (event->timerId() == wrong.timerId()) {
+        wrong.stop();
+        setAccessibleDescription(unused ? u"つかわない ます"_s : QString());
+        update();
+        return;
+    }
     if (event->timerId() != blink.timerId())
         return QWidget::timerEvent(event);
     caretShown = !caretShown;

@@ -21,6 +21,12 @@ public:
 
     QString text() const { return shown; }
     void setText(const QString& text);
+    // A wrong digit was taken back: a red frame for a moment, and told to a
+    // screen reader, for a child who does not hear the beep.
+    void showWrong();
+    // A cell the sheet leaves out (the tenth row and column of × and ÷):
+    // drawn as no answer cell is.
+    void setUnused(bool unused);
 
     QSize sizeHint() const override;
 
@@ -37,4 +43,6 @@ private:
     QString shown;
     QBasicTimer blink;
     bool caretShown = false;
+    QBasicTimer wrong;
+    bool unused = false;
 };

@@ -86,6 +86,10 @@ void BoardView::bind(Drill& drill)
         answerCells[cell]->setText(text);
     });
     connect(&drill, &Drill::openCellChanged, this, &BoardView::showOpenCell);
+    connect(&drill, &Drill::wrongDigit, this, [this] {
+        if (this->drill->openCell() != Drill::NoCell)
+            answerCells[this->drill->openCell()]->showWrong();
+    });
 }
 
 std::array<QString, 21> BoardView::captions() const
@@ -97,6 +101,15 @@ std::array<QString, 21> BoardView::captions() const
         captions[11 + i] = columnHeaders[i]->text();
     }
     return captions;
+}
+
+QList<QRect> BoardView::lastLines() const
+{
+    const int last = drill->sheet().lastCell();
+    const auto global
+        = [this](const QRect& rect) { return QRect(mapToGlobal(rect.topLeft()), rect.size()); };
+    return {global(rowHeaders[last / 10]->geometry().united(answerCells[last]->geometry())),
+        global(columnHeaders[last % 10]->geometry().united(answerCells[last]->geometry()))};
 }
 
 void BoardView::focusOpenCell()
@@ -131,6 +144,8 @@ void BoardView::showOperands()
     const bool fullBoard = sheet.size() == 10;
     rowHeaders[9]->setEnabled(fullBoard);
     columnHeaders[9]->setEnabled(fullBoard);
+    for (int cell = 0; cell < 100; ++cell)
+        answerCells[cell]->setUnused(!sheet.inPlay(cell));
     updateAccessibleNames();
 }
 

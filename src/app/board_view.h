@@ -31,6 +31,9 @@ public:
     void focusOpenCell();
     // Between sheets: every cell locked, no header red.
     void lock();
+    // The row and the column of the sheet's last cell, headers included, in
+    // global coordinates: where the child finished.
+    QList<QRect> lastLines() const;
     // The cells in their order, first in the window's tab order.
     const std::array<AnswerCell*, 100>& cells() const { return answerCells; }
 

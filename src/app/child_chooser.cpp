@@ -113,7 +113,8 @@ ChildChooser::ChildChooser(Practice& practice, ChildrenCommands& commands, QWidg
     addCommand("addChildButton", u"こどもを ふやす"_s, [this] { return this->commands.add(this); });
     addCommand(
         "renameChildButton", u"なまえを かえる"_s, [this] { return this->commands.rename(this); });
-    addCommand("removeChildButton", u"けす"_s, [this] { return this->commands.remove(this); });
+    addCommand(
+        "removeChildButton", u"こどもを けす"_s, [this] { return this->commands.remove(this); });
     layout->addLayout(commandRow);
     // A class's roster is the teacher's to change, on the server.
     for (int i = 0; i < commandRow->count(); ++i) {

@@ -32,7 +32,9 @@ namespace {
 
 const QString AddTitle = u"こどもを ふやす"_s;
 const QString RenameTitle = u"なまえを かえる"_s;
-const QString RemoveTitle = u"けす"_s;
+const QString RemoveTitle = u"こどもを けす"_s;
+// The first child's name until someone gives them one.
+const QString Unnamed = u"ひとりめ"_s;
 
 QString nameOf(const Practice& practice, qint64 child)
 {
@@ -52,11 +54,12 @@ ChildrenCommands::ChildrenCommands(Desktop& desktop, Practice& practice)
 
 template <typename Keep>
 bool ChildrenCommands::askName(
-    QWidget* parent, const QString& title, const QString& name, Keep keep)
+    QWidget* parent, const QString& title, const QString& name, Keep keep, const QString& prompt)
 {
     QString text = name;
     for (;;) {
-        const std::optional<QString> typed = desktop.askText(parent, title, namePrompt(), text);
+        const std::optional<QString> typed
+            = desktop.askText(parent, title, prompt.isEmpty() ? namePrompt() : prompt, text);
         if (!typed)
             return false;
         const ChildName::Problem problem = keep(*typed);
@@ -73,8 +76,23 @@ bool ChildrenCommands::askName(
 
 bool ChildrenCommands::add(QWidget* parent)
 {
-    return askName(parent, AddTitle, QString(),
-        [this](const QString& name) { return practice.addChild(name); });
+    if (!askName(parent, AddTitle, QString(),
+            [this](const QString& name) { return practice.addChild(name); }))
+        return false;
+    const QList<Child> all = practice.children();
+    const QString added = all.last().name;
+    // A family whose one child was never named: two children need two
+    // names. A cancel keeps the first one's as it was.
+    if (all.size() == 2 && all.first().name == Unnamed) {
+        const qint64 first = all.first().id;
+        askName(
+            parent, AddTitle, QString(),
+            [this, first](const QString& typed) { return practice.renameChild(first, typed); },
+            u"さいしょの こ（%1）の なまえも いれて ください（%2もじ まで）"_s.arg(
+                Unnamed, QString::number(ChildName::MaxLength)));
+    }
+    ask(desktop, parent, u"%1 を ふやしました。"_s.arg(added), AddTitle, Desktop::Buttons::Ok);
+    return true;
 }
 
 bool ChildrenCommands::rename(QWidget* parent)

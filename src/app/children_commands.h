@@ -37,7 +37,8 @@ private:
     // Asks for a name until it is one the practice takes or the user
     // cancels; `keep` applies it.
     template <typename Keep>
-    bool askName(QWidget* parent, const QString& title, const QString& name, Keep keep);
+    bool askName(QWidget* parent, const QString& title, const QString& name, Keep keep,
+        const QString& prompt = {});
 
     Desktop& desktop;
     Practice& practice;

@@ -15,6 +15,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A time as a teacher writes it: "8秒", "1分05秒", no leading zero.
+QString timeText(int seconds)
+{
+    return seconds < 60 ? QString::number(seconds) + u"秒"_s : minutesText(seconds);
+}
+
 // In the same script as the times beside it: "20秒 速く".
 QString trendText(const std::optional<double>& trend)
 {
@@ -23,9 +29,7 @@ QString trendText(const std::optional<double>& trend)
     const long seconds = std::lround(std::abs(*trend));
     if (seconds == 0)
         return u"変化なし"_s;
-    const QString time
-        = seconds < 60 ? QString::number(seconds) + u"秒"_s : minutesText(int(seconds));
-    return time + (*trend < 0 ? u" 速く"_s : u" 遅く"_s);
+    return timeText(int(seconds)) + (*trend < 0 ? u" 速く"_s : u" 遅く"_s);
 }
 
 // A week's practice days of one kind; a week without any is a dash, as an
@@ -92,15 +96,24 @@ ClassRoster::ClassRoster(QWidget* parent)
 void ClassRoster::resizeEvent(QResizeEvent* event)
 {
     QTableWidget::resizeEvent(event);
-    // The room beyond the smallest widths shared in their proportions, and
-    // at most twice each: a wide screen does not make one column of eight
-    // hundred pixels beside the rest.
-    int base = 0;
-    for (int each : baseWidths)
-        base += each;
-    const double share = std::clamp(double(viewport()->width()) / std::max(base, 1), 1.0, 2.0);
-    int used = 0;
-    for (int column = 0; column < Columns; ++column) {
+    shareWidths();
+}
+
+void ClassRoster::shareWidths()
+{
+    // The names whole first, as far as the other columns' smallest widths
+    // leave room; then the room beyond the smallest widths shared in their
+    // proportions, and at most twice each: a wide screen does not make one
+    // column of eight hundred pixels beside the rest.
+    int others = 0;
+    for (int column = Name + 1; column < Columns; ++column)
+        others += baseWidths[column];
+    const int name = std::max(baseWidths[Name], std::min(namesWidth, viewport()->width() - others));
+    setColumnWidth(Name, name);
+    const double share
+        = std::clamp(double(viewport()->width() - name) / std::max(others, 1), 1.0, 2.0);
+    int used = name;
+    for (int column = Name + 1; column < Columns; ++column) {
         const int width = column == Columns - 1
             ? std::max(baseWidths[column], viewport()->width() - used)
             : int(baseWidths[column] * share);
@@ -132,7 +145,7 @@ void ClassRoster::fill(const QList<ClassChild>& roster, Kind kind)
                 line += u"まだありません"_s;
             } else {
                 line += u"最新 %1、最高 %2"_s.arg(
-                    shortText(standing.latest().value_or(0)), shortText(*standing.best));
+                    timeText(standing.latest().value_or(0)), timeText(*standing.best));
                 // A trend needs two sheets; with one the line ends at the best.
                 if (standing.trend())
                     line += u"、調子 "_s + trendText(standing.trend());
@@ -156,10 +169,14 @@ void ClassRoster::fill(const QList<ClassChild>& roster, Kind kind)
             setItem(i, ThisWeek + week, item);
         }
         const auto latest = standing.latest();
-        setItem(i, Latest, cell(latest ? shortText(*latest) : u"－"_s, Qt::AlignRight));
-        setItem(i, Best, cell(standing.best ? shortText(*standing.best) : u"－"_s, Qt::AlignRight));
+        setItem(i, Latest, cell(latest ? timeText(*latest) : u"－"_s, Qt::AlignRight));
+        setItem(i, Best, cell(standing.best ? timeText(*standing.best) : u"－"_s, Qt::AlignRight));
         setItem(i, Trend, cell(trendText(standing.trend())));
     }
     if (row >= 0 && row < rowCount())
         selectRow(row);
+    namesWidth = 0;
+    for (const ClassChild& child : roster)
+        namesWidth = std::max(namesWidth, fontMetrics().horizontalAdvance(child.name) + 12);
+    shareWidths();
 }

@@ -31,5 +31,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The columns' widths for the viewport's width.
+    void shareWidths();
+
     std::array<int, Columns> baseWidths{};
+    // What the longest name of the roster needs.
+    int namesWidth = 0;
 };

@@ -24,7 +24,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
-#include <QStandardPaths>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -400,7 +399,7 @@ void ClassView::removeChild()
 
 void ClassView::exportCsv()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString folder = documentsFolder();
     // A class named "3/1" makes no folder of its own: cleaned as every file
     // name the program proposes is.
     const QString fileName = u"クラス-%1-%2.csv"_s.arg(
@@ -416,5 +415,8 @@ void ClassView::exportCsv()
             tellProblem(text, written);
         else if (!*written.value)
             ask(desk, this, text, Title, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+        else
+            ask(desk, this, u"CSV を書き出しました。\r\n"_s + QDir::toNativeSeparators(path), Title,
+                Desktop::Buttons::Ok);
     });
 }

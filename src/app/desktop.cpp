@@ -3,6 +3,11 @@
 
 Desktop::~Desktop() = default;
 
+Desktop::Answer Desktop::showVerdict(QWidget* parent, const Message& message, const QList<QRect>&)
+{
+    return showMessage(parent, message);
+}
+
 QString Desktop::saveFileName(QWidget*, const QString&, const QString&, const QString&)
 {
     return {};

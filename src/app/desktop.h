@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -20,8 +22,8 @@ class QWidget;
 class Desktop
 {
 public:
-    // YesNoDefaultNo is for a question whose Yes deletes something: Enter
-    // and Escape both keep it.
+    // YesNoDefaultNo is for a question whose Yes throws something away (a
+    // child, records, a sheet under way): Enter and Escape both keep it.
     enum class Buttons { Ok, OkCancel, YesNo, YesNoDefaultNo };
     enum class Icon { None, Question, Warning };
     enum class Answer { Ok, Cancel, Yes, No };
@@ -41,6 +43,12 @@ public:
 
     // A modal box over `parent`; returns the button the user chose.
     virtual Answer showMessage(QWidget* parent, const Message& message) = 0;
+    // A finished sheet's verdict, an OK box over `parent` that a child
+    // reads: its title whole, the prompt's last line (after the blank line)
+    // large, and the box clear of `keepClear` (global rectangles: the row
+    // and the column the child finished on).
+    virtual Answer showVerdict(
+        QWidget* parent, const Message& message, const QList<QRect>& keepClear);
     virtual void beep() = 0;
     // A drill is about to start: make the beep ready, so that the first wrong
     // digit sounds without a delay.
@@ -67,6 +75,9 @@ public:
     virtual QString saveFileName(
         QWidget* parent, const QString& title, const QString& suggestedPath, const QString& filter);
     virtual std::uint32_t randomSeed() = 0;
+    // Whether the desktop tells a window where it stands: a Wayland
+    // compositor does not, and a place read there is no place at all.
+    virtual bool tellsWindowPlace() const { return true; }
     // A line of text typed into a modal box, `text` given to start with;
     // nothing when the user cancelled.
     virtual std::optional<QString> askText(

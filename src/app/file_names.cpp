@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/file_names.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 using namespace Qt::StringLiterals;
 
 QString fileNamePart(const QString& text)
@@ -20,4 +23,10 @@ QString fileNamePart(const QString& text)
             part += c;
     }
     return part.trimmed();
+}
+
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).exists() ? documents : QDir::homePath();
 }

@@ -9,3 +9,8 @@
 // full-width form, which reads the same in Japanese, and control characters
 // are dropped. Spaces at the ends go.
 QString fileNamePart(const QString& text);
+
+// Where a file the user saves is proposed: their documents folder, or their
+// home folder where there is none (a file dialog given a folder that does
+// not exist opens in the program's working folder instead).
+QString documentsFolder();

@@ -8,6 +8,7 @@
 #include "app/children_commands.h"
 #include "app/date_text.h"
 #include "app/desktop.h"
+#include "app/readme_window.h"
 #include "app/records_view.h"
 #include "app/status_line.h"
 #include "app/window_look.h"
@@ -19,6 +20,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -59,6 +61,9 @@ void MainWindow::createControls()
     setWindowIcon(QIcon(WindowLook::pngPixmap(u":/varolin/varolin-32.png"_s)));
     setFont(Fonts::gothic(11.25, true));
     setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight));
+    // A window of one size has nothing to maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     // The board's colours, inherited by every control: black on the window's
     // face, white cells; a locked cell keeps its answer black on the face.
     QPalette palette = this->palette();
@@ -105,7 +110,9 @@ void MainWindow::startUp()
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(WindowPlace::centred(frameGeometry().size(), screen->availableGeometry()));
 
-    const QList<Practice::Report> problems = practice.begin(windowTwips());
+    // What a new settings file records, also where the desktop does not say.
+    const QList<Practice::Report> problems
+        = practice.begin(QPoint(WindowPlace::toTwips(pos().x()), WindowPlace::toTwips(pos().y())));
     practice.setWindowPlace([this] { return windowTwips(); });
     applySettings();
     drill = &practice.drill();
@@ -200,7 +207,10 @@ void MainWindow::showResult(const Practice::SheetResult& result)
     // waits for it to close.
     QList<Practice::Report> problems = result.problems;
     toldLater = &problems;
-    ask(desktop, this, result.message.prompt, result.message.title, Desktop::Buttons::Ok);
+    Desktop::Message verdict;
+    verdict.prompt = result.message.prompt;
+    verdict.title = result.message.title;
+    desktop.showVerdict(this, verdict, board->lastLines());
     toldLater = nullptr;
     // The old best time stays on show while the child reads the verdict.
     statusLine->showBestTime(result.bestSeconds);
@@ -253,7 +263,8 @@ void MainWindow::stopCommand()
     if (!drill->isActive())
         return;
     drill->pause();
-    if (ask(desktop, this, u"やめますか？"_s, u"かくにん"_s, Desktop::Buttons::YesNo)
+    // Yes throws the sheet under way away: Enter and Escape keep it.
+    if (ask(desktop, this, u"やめますか？"_s, u"かくにん"_s, Desktop::Buttons::YesNoDefaultNo)
         == Desktop::Answer::Yes) {
         drill->abandon();
         statusLine->resetClock();
@@ -381,9 +392,20 @@ void MainWindow::showAbout()
 
 void MainWindow::openReadme()
 {
-    // Help is a convenience: without the file, or without a program to show
-    // it, the click simply does nothing.
+    // Help is a convenience: without the file the click does nothing.
     const QString path = readmePath(programFolder);
-    if (QFileInfo(path).isFile())
-        desktop.openFile(path);
+    if (!QFileInfo(path).isFile() || desktop.openFile(path))
+        return;
+    // The desktop has no program for it: shown here.
+    if (auto* open = findChild<ReadmeWindow*>()) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    auto* window = new ReadmeWindow(QString::fromUtf8(file.readAll()), this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
 }

@@ -79,7 +79,9 @@ private:
     // The window's place.
     void applySettings();
     QPoint normalPosition() const;
-    QPoint windowTwips() const;
+    // Where the window stands, in twips; nothing where the desktop does not
+    // tell.
+    std::optional<QPoint> windowTwips() const;
 
     Desktop& desktop;
     Practice& practice;

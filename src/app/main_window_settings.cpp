@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 
+#include "app/desktop.h"
 #include "settings/window_place.h"
 
 #include <QGuiApplication>
@@ -46,7 +47,10 @@ QPoint MainWindow::normalPosition() const
     return normalGeometry().topLeft() - frameMargin;
 }
 
-QPoint MainWindow::windowTwips() const
+std::optional<QPoint> MainWindow::windowTwips() const
 {
+    // The settings keep the place they had rather than one made up.
+    if (!desktop.tellsWindowPlace())
+        return {};
     return toTwips(normalPosition());
 }

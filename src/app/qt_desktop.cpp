@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt_desktop.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLibrary>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -16,9 +22,12 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QUrl>
 
 #include <canberra.h>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -145,6 +154,64 @@ Desktop::Answer QtDesktop::showMessage(QWidget* parent, const Message& message)
     return choices.back().answer;
 }
 
+Desktop::Answer QtDesktop::showVerdict(
+    QWidget* parent, const Message& message, const QList<QRect>& keepClear)
+{
+    QDialog box(parent);
+    box.setObjectName(u"verdict"_s);
+    box.setWindowTitle(message.title);
+    // The time sentence, then the verdict line after the blank line.
+    const QString text = displayText(message.prompt);
+    const qsizetype blank = text.lastIndexOf(u"\n\n"_s);
+    auto* layout = new QVBoxLayout(&box);
+    layout->setContentsMargins(24, 18, 24, 14);
+    layout->setSpacing(12);
+    const auto line = [&box, layout](const QString& words, const QString& name, double points) {
+        auto* label = new QLabel(words, &box);
+        label->setObjectName(name);
+        label->setTextFormat(Qt::PlainText);
+        QFont font = box.font();
+        font.setPointSizeF(points);
+        font.setBold(true);
+        label->setFont(font);
+        label->setAlignment(Qt::AlignCenter);
+        layout->addWidget(label);
+    };
+    if (blank >= 0)
+        line(text.left(blank), u"verdictTime"_s, 14);
+    line(blank >= 0 ? text.mid(blank + 2) : text, u"verdictLine"_s, 18);
+    auto* buttons = new QDialogButtonBox(&box);
+    QPushButton* ok = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
+    ok->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(buttons, 0, Qt::AlignCenter);
+    // The title whole in the title bar, beside the window manager's buttons.
+    const QFontMetrics titleFont(QFontDatabase::systemFont(QFontDatabase::TitleFont));
+    box.setMinimumWidth(titleFont.horizontalAdvance(message.title) + 160);
+    box.adjustSize();
+
+    // Away from where the child finished: a corner of the window that
+    // keeps clear of it, the top left first (the last cell is at the bottom
+    // right), allowing for a title bar above the box.
+    if (const QWidget* over = parent ? parent->window() : nullptr) {
+        const QRect area = over->geometry();
+        const QSize size = box.size() + QSize(0, 32);
+        const int gap = 24;
+        for (const QPoint& corner : {area.topLeft() + QPoint(gap, gap),
+                 QPoint(area.right() - gap - size.width(), area.top() + gap),
+                 QPoint(area.left() + gap, area.bottom() - gap - size.height())}) {
+            const QRect place(corner, size);
+            if (std::none_of(keepClear.begin(), keepClear.end(),
+                    [&place](const QRect& line) { return line.intersects(place); })) {
+                box.move(corner);
+                break;
+            }
+        }
+    }
+    box.exec();
+    return Answer::Ok;
+}
+
 bool QtDesktop::openSound()
 {
     soundTried = true;
@@ -206,6 +273,12 @@ void QtDesktop::previewPrint(
     QPrintPreviewDialog dialog(&printer, parent);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
         [&paint](QPrinter* target) { paint(*target); });
+    // Most of the screen, the page as wide as the view: a sheet to read,
+    // not a stamp in a small box.
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        dialog.resize(screen->availableGeometry().size() * 0.85);
+    if (auto* fitWidth = dialog.findChild<QAction*>(u"fitWidthAction"_s))
+        fitWidth->trigger();
     dialog.exec();
 }
 
@@ -228,6 +301,11 @@ QString QtDesktop::saveFileName(
     QWidget* parent, const QString& title, const QString& suggestedPath, const QString& filter)
 {
     return QFileDialog::getSaveFileName(parent, title, suggestedPath, filter);
+}
+
+bool QtDesktop::tellsWindowPlace() const
+{
+    return !QGuiApplication::platformName().startsWith(u"wayland"_s);
 }
 
 std::uint32_t QtDesktop::randomSeed()

@@ -14,6 +14,8 @@ public:
     ~QtDesktop() override;
 
     Answer showMessage(QWidget* parent, const Message& message) override;
+    Answer showVerdict(
+        QWidget* parent, const Message& message, const QList<QRect>& keepClear) override;
     void beep() override;
     // Connects to the sound server, which can take a moment. Not at start-up:
     // a child who never starts a drill need not pay for it.
@@ -29,6 +31,7 @@ public:
     QString saveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
         const QString& filter) override;
     std::uint32_t randomSeed() override;
+    bool tellsWindowPlace() const override;
     std::optional<QString> askText(
         QWidget* parent, const QString& title, const QString& prompt, const QString& text) override;
     std::optional<int> askItem(QWidget* parent, const QString& title, const QString& prompt,

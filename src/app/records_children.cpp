@@ -39,7 +39,8 @@ RecordsChildren::RecordsChildren(Practice& practice, Desktop& desktop, QWidget* 
     addCommand->setObjectName(u"addChild"_s);
     auto* renameCommand = new QPushButton(u"なまえを かえる"_s, this);
     renameCommand->setObjectName(u"renameChild"_s);
-    removeCommand = new QPushButton(u"けす"_s, this);
+    // Beside 「きろくを けす」: says what it removes.
+    removeCommand = new QPushButton(u"こどもを けす"_s, this);
     removeCommand->setObjectName(u"removeChild"_s);
     for (QPushButton* button : {addCommand, renameCommand, removeCommand}) {
         button->setFont(Fonts::gothic(10.5));

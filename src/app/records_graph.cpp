@@ -111,7 +111,7 @@ GraphPart::GraphPart(RecordReader& store, std::function<QDate()> today, QWidget*
     chartView->setRenderHint(QPainter::Antialiasing);
     // Tall enough for four steps of the seconds axis below the legend and
     // the day axis.
-    chartView->setMinimumSize(400, 230);
+    chartView->setMinimumSize(400, 190);
     // The number of steps follows the room the plot gets.
     connect(chart, &QChart::plotAreaChanged, this, [this] {
         if (data && stepsThatFit() != steps)

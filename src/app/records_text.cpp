@@ -64,9 +64,13 @@ QString factDetail(Kind kind, int row, int column, const FactStat* stat, Words w
     const QString fact = factText(kind, row, column) + u"： "_s;
     if (!stat || stat->answers == 0)
         return fact + (adult ? u"まだ出ていません"_s : u"まだ でて いません"_s);
-    return fact + (adult ? u"平均 "_s : u"へいきん "_s)
-        + QString::number(stat->averageMilliseconds / 1000.0, 'f', 1)
-        + (adult ? u"秒、間違い "_s : u"秒、まちがい "_s) + QString::number(stat->wrongDigits);
+    // The typical time of the newest answers; a sheet's first answer has
+    // none.
+    const QString time = stat->timedAnswers == 0 ? (adult ? u"時間なし"_s : u"じかん なし"_s)
+                                                 : (adult ? u"中央値 "_s : u"だいたい "_s)
+            + QString::number(stat->medianMilliseconds / 1000.0, 'f', 1) + u"秒"_s;
+    return fact + time + (adult ? u"、間違い "_s : u"、まちがい "_s)
+        + QString::number(stat->wrongDigits);
 }
 
 QString slowestSentence(Kind kind, const QList<FactStat>& facts, Words words)
@@ -80,15 +84,15 @@ QString slowestSentence(Kind kind, const QList<FactStat>& facts, Words words)
     QList<Placed> met;
     for (const FactStat& fact : facts) {
         const auto place = factPlace(kind, fact);
-        if (place && fact.answers > 0)
+        if (place && fact.timedEnough())
             met.append({fact, place->first, place->second});
     }
     // Slowest first; among equal times the one with more wrong digits, then
     // the map's reading order, so the sentence does not change from one
     // opening to the next.
     std::stable_sort(met.begin(), met.end(), [](const Placed& a, const Placed& b) {
-        if (a.stat.averageMilliseconds != b.stat.averageMilliseconds)
-            return a.stat.averageMilliseconds > b.stat.averageMilliseconds;
+        if (a.stat.medianMilliseconds != b.stat.medianMilliseconds)
+            return a.stat.medianMilliseconds > b.stat.medianMilliseconds;
         if (a.stat.wrongDigits != b.stat.wrongDigits)
             return a.stat.wrongDigits > b.stat.wrongDigits;
         return std::pair{a.row, a.column} < std::pair{b.row, b.column};

@@ -38,13 +38,16 @@ std::optional<std::pair<int, int>> factPlace(Kind kind, const FactStat& fact);
 // "8×7", "56÷8". `row` and `column` are operands on the map's axes.
 QString factText(Kind kind, int row, int column);
 
-// "8×7： へいきん 2.4秒、まちがい 2", or "… まだ でて いません" for a fact
-// not met.
-// For the teacher: "8×7： 平均 2.4秒、間違い 2", "… まだ出ていません".
+// "8×7： だいたい 2.4秒、まちがい 2" (the median time), "… じかん なし、…"
+// for a fact met only as a sheet's first answer, or "… まだ でて いません"
+// for a fact not met.
+// For the teacher: "8×7： 中央値 2.4秒、間違い 2", "… 時間なし、…",
+// "… まだ出ていません".
 QString factDetail(
     Kind kind, int row, int column, const FactStat* stat, Words words = Words::Child);
 
-// "おそい もんだい： 8×7、9×6" with up to five facts, slowest first.
+// "おそい もんだい： 8×7、9×6" with up to five facts, slowest first, of
+// those timed more than once.
 // For the teacher: "遅い問題： 8×7、9×6".
 QString slowestSentence(Kind kind, const QList<FactStat>& facts, Words words = Words::Child);
 

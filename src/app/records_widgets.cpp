@@ -82,7 +82,10 @@ void Square::setText(const QString& text)
 void Square::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const QRect box = rect().adjusted(0, 0, -1, -1);
+    // Square in the middle of its place, however the layout stretched it.
+    const int drawn = std::min(width(), height());
+    const QRect whole((width() - drawn) / 2, (height() - drawn) / 2, drawn, drawn);
+    const QRect box = whole.adjusted(0, 0, -1, -1);
     painter.fillRect(box, fillColour.isValid() ? fillColour : Empty);
     painter.setPen(QPen(outline ? Qt::black : Edge, outline ? 2 : 1));
     painter.drawRect(outline ? box.adjusted(1, 1, 0, 0) : box);
@@ -90,14 +93,15 @@ void Square::paintEvent(QPaintEvent*)
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(Empty, 1));
         painter.setBrush(Dot);
-        const double radius = side / 5.0;
-        painter.drawEllipse(QPointF(side - radius - 2, radius + 2), radius, radius);
+        const double radius = drawn / 5.0;
+        painter.drawEllipse(
+            QPointF(whole.right() + 1 - radius - 2, whole.top() + radius + 2), radius, radius);
     }
     if (hasFocus()) {
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(QPen(FocusEdge, 2));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+        painter.drawRect(whole.adjusted(1, 1, -1, -1));
     }
 }
 
@@ -214,7 +218,7 @@ FactMap::FactMap(QWidget* parent)
 {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(2);
+    grid->setSpacing(1);
     corner = headLabel({}, this);
     grid->addWidget(corner, 0, 0);
     for (int i = 0; i < Size; ++i) {
@@ -227,6 +231,11 @@ FactMap::FactMap(QWidget* parent)
     }
     for (int i = 0; i < Size * Size; ++i) {
         auto* square = new Square(22, this);
+        // Small enough for a 1024 x 768 screen with a panel; the map grows
+        // with the window, to squares more than twice as large.
+        square->setMinimumSize(18, 18);
+        square->setMaximumSize(44, 44);
+        square->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         keepPlace(square);
         square->setFocusPolicy(Qt::ClickFocus);
         connect(square, &Square::pointed, this, &FactMap::point);
@@ -257,8 +266,11 @@ void FactMap::setFacts(Kind newKind, const QList<FactStat>& facts)
         if (!place || fact.answers == 0)
             continue;
         byPlace[place->first * Size + place->second] = &fact;
-        quickest = any ? std::min(quickest, fact.averageMilliseconds) : fact.averageMilliseconds;
-        slowest = any ? std::max(slowest, fact.averageMilliseconds) : fact.averageMilliseconds;
+        if (fact.timedAnswers == 0)
+            continue;
+        const double time = fact.medianMilliseconds;
+        quickest = any ? std::min(quickest, time) : time;
+        slowest = any ? std::max(slowest, time) : time;
         any = true;
     }
     // Shades spread over at least a second, so that a handful of
@@ -283,7 +295,11 @@ void FactMap::setFacts(Kind newKind, const QList<FactStat>& facts)
                 continue;
             const FactStat* stat = byPlace[row * Size + column];
             if (stat) {
-                square->setLook(mix(Quick, Slow, (stat->averageMilliseconds - quickest) / spread),
+                // A fact met only as a sheet's first answer has no time to
+                // shade it by.
+                square->setLook(stat->timedAnswers == 0
+                        ? QColor()
+                        : mix(Quick, Slow, (stat->medianMilliseconds - quickest) / spread),
                     stat->wrongDigits > 0);
             } else {
                 square->setLook({}, false);

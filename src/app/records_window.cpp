@@ -21,7 +21,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QStandardPaths>
+#include <QShortcut>
 #include <QStyle>
 
 #include <algorithm>
@@ -43,6 +43,7 @@ RecordsWindow::RecordsWindow(Practice& practice, Kind kind, Desktop& desktop, QW
     connect(&practice, &Practice::childrenChanged, this, [this] {
         rebuildChildren();
         graph->setBest(shownBest());
+        showTitle();
     });
 }
 
@@ -56,13 +57,17 @@ RecordsWindow::RecordsWindow(std::unique_ptr<RecordReader> records, const Child&
     , shownChild(child.id)
     , bestTimes(child.bestTimes)
 {
-    setUp(kind);
+    // Opened from the class view on the view's kind, which the child may
+    // never have done.
+    setUp(kindPractised(child.id, kind));
 }
 
 void RecordsWindow::setUp(Kind kind)
 {
     setWindowFlag(Qt::Window);
     setAccessibleName(u"きろく"_s);
+    auto* closing = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(closing, &QShortcut::activated, this, &QWidget::close);
     setFont(Fonts::gothic(10.5));
     buildControls();
     rebuildChildren();
@@ -172,9 +177,14 @@ void RecordsWindow::placeOnScreen()
         + QSize(margins.left() + margins.right() + scrollBar,
             minimumSizeHint().height() - scroll->minimumSizeHint().height() + layout()->spacing()
                 + notKept->fontMetrics().height());
-    // Three quarters of a large screen, and enough for the parts; all of a
-    // small one, where the parts scroll.
-    fitOnScreen(this, screen, whole.expandedTo(screen->availableGeometry().size() * 3 / 4));
+    // Three quarters of a large screen, and enough for the parts; the whole
+    // height of a small one (1024 x 768 less a panel), where wrapped lines
+    // take more than the parts' smallest size, and the parts scroll only
+    // on a smaller one still.
+    const QSize available = screen->availableGeometry().size();
+    fitOnScreen(this, screen,
+        whole.expandedTo(QSize(available.width() * 3 / 4,
+            available.height() < 800 ? available.height() : available.height() * 3 / 4)));
 }
 
 void RecordsWindow::setBestTimes(const BestTimes& shown)
@@ -240,16 +250,21 @@ void RecordsWindow::showChild(qint64 child)
     rebuildChildren();
     if (!changed)
         return;
-    // Another child may never have done the kind shown: their newest
-    // sheet's kind instead, so that the window opens on their practice.
+    setKind(kindPractised(child, shownKind));
+    refreshTable();
+}
+
+Kind RecordsWindow::kindPractised(qint64 child, Kind wanted) const
+{
+    // A child who never did `wanted`: their newest sheet's kind instead, so
+    // that the window opens on their practice.
     const auto counts = store->countsByKind(child);
-    if (counts && (*counts)[kindNumber(shownKind)] == 0) {
+    if (counts && (*counts)[kindNumber(wanted)] == 0) {
         const auto newest = store->sheets(SheetRange().ofChild(child).atMost(1));
         if (newest && !newest->isEmpty())
-            shownKind = newest->first().kind;
+            return newest->first().kind;
     }
-    setKind(shownKind);
-    refreshTable();
+    return wanted;
 }
 
 void RecordsWindow::setSheetsNotKept(int sheets)
@@ -276,9 +291,19 @@ void RecordsWindow::setKind(Kind kind)
 {
     shownKind = kind;
     kinds->button(kindNumber(kind))->setChecked(true);
-    setWindowTitle(
-        u"きろく － "_s + (onlyChild ? onlyChild->name + u" － "_s : QString()) + kindName(kind));
+    showTitle();
     refreshKind();
+}
+
+void RecordsWindow::showTitle()
+{
+    // Whose records, on a classroom machine above all: 「はなこ の きろく － たしざん」.
+    QString name = onlyChild ? onlyChild->name : QString();
+    for (const Child& each : practising ? practising->children() : QList<Child>()) {
+        if (each.id == shownChild)
+            name = each.name;
+    }
+    setWindowTitle(name + u" の きろく － "_s + kindName(shownKind));
 }
 
 QDate RecordsWindow::today() const
@@ -332,7 +357,7 @@ void RecordsWindow::exportCsv()
             Desktop::Buttons::Ok, Desktop::Icon::Warning);
         return;
     }
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString folder = documentsFolder();
     // Whose records the file holds, by name: 「きろく-はなこ-2026-12-08.csv」;
     // no name for every child's.
     QString owner;
@@ -347,9 +372,13 @@ void RecordsWindow::exportCsv()
     const QString path = desk.saveFileName(this, u"CSV にかきだす"_s, suggested, u"CSV (*.csv)"_s);
     if (path.isEmpty())
         return;
+    // Told either way, with where the file is.
     if (!store->writeCsv(path, whose)) {
         ask(desk, this, u"CSV を かきだせませんでした。\r\n"_s + QDir::toNativeSeparators(path),
             u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+    } else {
+        ask(desk, this, u"CSV を かきだしました。\r\n"_s + QDir::toNativeSeparators(path),
+            u"きろく"_s, Desktop::Buttons::Ok);
     }
 }
 

@@ -84,6 +84,11 @@ private:
     const BestTimes& shownBests() const;
     std::optional<int> shownBest() const;
     void placeOnScreen();
+    // `wanted`, or the kind of `child`'s newest sheet when they have none
+    // of it.
+    Kind kindPractised(qint64 child, Kind wanted) const;
+    // The shown child's name and the kind.
+    void showTitle();
     // The parts that depend on the kind: graph and weak facts.
     void refreshKind();
     void refreshTable();

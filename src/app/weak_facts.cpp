@@ -23,7 +23,7 @@ WeakFacts::WeakFacts(const QString& name, Legend legend, QWidget* parent, Words 
     map->setWords(words);
     if (legend == Legend::Beside) {
         auto* mapRow = new QHBoxLayout;
-        mapRow->addWidget(map);
+        mapRow->addWidget(map, 2);
         auto* key = new QLabel(
             u"さいごの 10まい\n\nいろが こいほど\nじかんが かかった\n\nあかい まるは\nまちがえた"_s,
             this);

@@ -41,16 +41,19 @@ QDateTime finishedAt(const QSqlQuery& query, int column)
 }
 
 // The facts of the packed cells of the sheets `recent` lists (a query giving
-// a column `cells`): per fact, its answers, average milliseconds and wrong
-// digits.
-QString factsOf(const QString& recent)
+// the columns `owner_id`, `sheet_rank` and `cells`), by the rule a machine's
+// store reads its facts with.
+QString classFactsQuery(const QString& recent)
 {
     const auto byte
         = [](int n) { return u"get_byte(r.cells, %1 * i + %2)"_s.arg(CellBytes).arg(n); };
-    return u"SELECT "_s + byte(1) + u", "_s + byte(2) + u", count(*), avg("_s + byte(4)
-        + u" * 65536 + "_s + byte(5) + u" * 256 + "_s + byte(6) + u"), sum("_s + byte(7)
-        + u") FROM ("_s + recent + u") r CROSS JOIN LATERAL generate_series(0, length(r.cells) / "_s
-        + QString::number(CellBytes) + u" - 1) AS i GROUP BY 1, 2 ORDER BY 1, 2"_s;
+    return factsOver(u" recent_sheets AS ("_s + recent
+        + u"), answered(owner_id, sheet_rank, slot, left_operand, top_operand, milliseconds,"
+          u" wrong_digits) AS (SELECT r.owner_id, r.sheet_rank, i, "_s
+        + byte(1) + u", "_s + byte(2) + u", "_s + byte(4) + u" * 65536 + "_s + byte(5)
+        + u" * 256 + "_s + byte(6) + u", "_s + byte(7)
+        + u" FROM recent_sheets r CROSS JOIN LATERAL generate_series(0, length(r.cells) / "_s
+        + QString::number(CellBytes) + u" - 1) AS i)"_s);
 }
 
 // The roster's unique rules: the number within the class, and on a server
@@ -67,12 +70,6 @@ QString numberColumn(int layout, const QString& table = u"c"_s)
     return layout >= 3
         ? table + u".number"_s
         : u"row_number() OVER (PARTITION BY %1.class_id ORDER BY %1.id)"_s.arg(table);
-}
-
-FactStat factOf(const QSqlQuery& query)
-{
-    return FactStat{query.value(0).toInt(), query.value(1).toInt(), query.value(2).toInt(),
-        query.value(3).toDouble(), query.value(4).toInt()};
 }
 
 } // namespace
@@ -206,31 +203,13 @@ public:
     }
     std::optional<QList<FactStat>> facts(qint64, Kind kind, int lastSheets) const override
     {
-        struct Sum
-        {
-            int answers = 0;
-            double milliseconds = 0;
-            int wrongDigits = 0;
-        };
-        std::map<std::pair<int, int>, Sum> met;
-        int taken = 0;
-        for (auto sheet = kept.crbegin(); sheet != kept.crend() && taken < lastSheets; ++sheet) {
-            if (sheet->kind() != kind)
-                continue;
-            ++taken;
-            for (const AnsweredCell& cell : sheet->cells) {
-                Sum& sum = met[{cell.left, cell.top}];
-                ++sum.answers;
-                sum.milliseconds += cell.milliseconds;
-                sum.wrongDigits += cell.wrongDigits;
-            }
+        QList<const std::vector<AnsweredCell>*> newest;
+        for (auto sheet = kept.crbegin(); sheet != kept.crend() && newest.size() < lastSheets;
+             ++sheet) {
+            if (sheet->kind() == kind)
+                newest.append(&sheet->cells);
         }
-        QList<FactStat> found;
-        for (const auto& [fact, sum] : met) {
-            found.append({fact.first, fact.second, sum.answers, sum.milliseconds / sum.answers,
-                sum.wrongDigits});
-        }
-        return found;
+        return factsOf(newest);
     }
     std::optional<std::array<int, 4>> countsByKind(qint64) const override
     {
@@ -510,11 +489,13 @@ QFuture<ClassAnswer<QList<FactStat>>> ClassRecords::facts(Kind kind, int lastShe
     return ask<QList<FactStat>>(
         d, [kind, lastSheets](Private& d, Link& link, ClassFailure& failure) {
             return rows(link, failure,
-                factsOf(u"SELECT recent.cells FROM varolin.children c "
-                        u"CROSS JOIN LATERAL (SELECT s.cells FROM varolin.sheets s "
-                        u" WHERE s.child_id = c.id AND s.kind = ? "
-                        u" ORDER BY s.finished_at DESC, s.uuid DESC LIMIT ?) recent "
-                        u"WHERE c.class_id = ?"_s),
+                classFactsQuery(
+                    u"SELECT c.id AS owner_id, recent.sheet_rank, recent.cells "
+                    u"FROM varolin.children c CROSS JOIN LATERAL (SELECT s.cells, "
+                    u" row_number() OVER (ORDER BY s.finished_at DESC, s.uuid DESC) AS sheet_rank"
+                    u" FROM varolin.sheets s WHERE s.child_id = c.id AND s.kind = ? "
+                    u" ORDER BY s.finished_at DESC, s.uuid DESC LIMIT ?) recent "
+                    u"WHERE c.class_id = ?"_s),
                 {kindNumber(kind), std::max(lastSheets, 0), d.classId}, factOf);
         });
 }

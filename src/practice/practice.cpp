@@ -67,7 +67,7 @@ QList<Practice::Report> Practice::begin(QPoint windowTwips)
     return problems;
 }
 
-void Practice::setWindowPlace(std::function<QPoint()> place)
+void Practice::setWindowPlace(std::function<std::optional<QPoint>()> place)
 {
     windowPlace = std::move(place);
 }
@@ -515,8 +515,8 @@ bool Practice::save(QList<Report>* problems)
     // The settings file keeps the first child's kind, whoever practised.
     if (current == RecordStore::FirstChild)
         settings_.kind = drill_->kind();
-    if (windowPlace)
-        settings_.windowTwips = windowPlace();
+    if (const std::optional<QPoint> place = windowPlace ? windowPlace() : std::nullopt)
+        settings_.windowTwips = place;
     if (settingsFile->save(settings_))
         return true;
     if (problems)

@@ -88,8 +88,9 @@ public:
     // setting is applied: what a new file records. Returns what to tell once
     // the window is on the screen.
     QList<Report> begin(QPoint windowTwips);
-    // Where the window stands now, in twips, asked for at each save.
-    void setWindowPlace(std::function<QPoint()> place);
+    // Where the window stands now, in twips, asked for at each save;
+    // nothing keeps the place saved before.
+    void setWindowPlace(std::function<std::optional<QPoint>()> place);
 
     Drill& drill() { return *drill_; }
     const Drill& drill() const { return *drill_; }
@@ -250,7 +251,7 @@ private:
     std::unique_ptr<SettingsFile> settingsFile;
     Settings settings_;
     Drill* drill_ = nullptr;
-    std::function<QPoint()> windowPlace;
+    std::function<std::optional<QPoint>()> windowPlace;
     std::unique_ptr<RecordStore> store;
     int notKept = 0;
     QList<Child> children_;

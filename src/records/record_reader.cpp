@@ -15,3 +15,9 @@ std::array<int, 4> countsInKindOrder(const QList<std::pair<int, int>>& rows)
         byKind[kindNumber(kindFromNumber(kind))] += count;
     return byKind;
 }
+
+FactStat factOf(const QSqlQuery& row)
+{
+    return {row.value(0).toInt(), row.value(1).toInt(), row.value(2).toInt(), row.value(3).toInt(),
+        row.value(4).toDouble(), row.value(5).toInt()};
+}

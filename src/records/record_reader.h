@@ -45,3 +45,5 @@ std::unique_ptr<RecordReader> localRecords(const RecordStore& store);
 // it, and their counts in kind order.
 std::pair<int, int> kindCountOf(const QSqlQuery& row);
 std::array<int, 4> countsInKindOrder(const QList<std::pair<int, int>>& rows);
+// A row of the weak facts' query, as both stores ask it (factsOver()).
+FactStat factOf(const QSqlQuery& row);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -207,25 +209,82 @@ QByteArray byteValues()
     return bytes;
 }
 
+QString factsOver(const QString& answered)
+{
+    // A sheet's first answer is timed from the start, not from the fact:
+    // left out of the times. Of the rest, each owner's newest few; the
+    // median of those, the mean of the middle two for an even count.
+    return u"WITH RECURSIVE "_s + answered
+        + u", timed(left_operand, top_operand, milliseconds, newest) AS ("
+          u"  SELECT left_operand, top_operand, milliseconds, row_number() OVER ("
+          u"   PARTITION BY owner_id, left_operand, top_operand ORDER BY sheet_rank, slot DESC)"
+          u"  FROM answered WHERE slot > 0),"
+          u" kept(left_operand, top_operand, milliseconds, place, timed_answers) AS ("
+          u"  SELECT left_operand, top_operand, milliseconds,"
+          u"   row_number() OVER (PARTITION BY left_operand, top_operand ORDER BY milliseconds),"
+          u"   count(*) OVER (PARTITION BY left_operand, top_operand)"
+          u"  FROM timed WHERE newest <= %1),"
+          u" medians(left_operand, top_operand, timed_answers, median) AS ("
+          u"  SELECT left_operand, top_operand, max(timed_answers), avg(milliseconds) FROM kept"
+          u"  WHERE place IN ((timed_answers + 1) / 2, (timed_answers + 2) / 2)"
+          u"  GROUP BY left_operand, top_operand),"
+          u" totals(left_operand, top_operand, answers, wrong_digits) AS ("
+          u"  SELECT left_operand, top_operand, count(*), sum(wrong_digits) FROM answered"
+          u"  GROUP BY left_operand, top_operand)"
+          u" SELECT t.left_operand, t.top_operand, t.answers, coalesce(m.timed_answers, 0),"
+          u" coalesce(m.median, 0), t.wrong_digits FROM totals t LEFT JOIN medians m"
+          u" ON m.left_operand = t.left_operand AND m.top_operand = t.top_operand"
+          u" ORDER BY t.left_operand, t.top_operand"_s.arg(TimedAnswers);
+}
+
 QString factsQuery()
 {
     // b(n) reads byte n (1-based) of a packed cell at slot i.
     const auto b = [](int n) {
         return u"(instr(byte_values, substr(cells, %1 * i + %2, 1)) - 1)"_s.arg(CellBytes).arg(n);
     };
-    return u"WITH RECURSIVE"
-           u" lookup(byte_values) AS (SELECT ?),"
-           u" recent(cells) AS (SELECT c.cells FROM sheets s JOIN sheet_cells c ON c.sheet_id = "
-           u"s.id"
-           u"  WHERE s.child = ? AND s.kind = ? ORDER BY s.finished_utc DESC, s.id DESC LIMIT ?),"
-           u" slot(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM slot WHERE i < 99),"
-           u" answered(left_operand, top_operand, milliseconds, wrong_digits) AS ("
-           u"  SELECT "_s
+    return factsOver(
+        u" lookup(byte_values) AS (SELECT ?),"
+        u" recent(sheet_rank, cells) AS (SELECT row_number() OVER ("
+        u"  ORDER BY s.finished_utc DESC, s.id DESC), c.cells"
+        u"  FROM sheets s JOIN sheet_cells c ON c.sheet_id = s.id"
+        u"  WHERE s.child = ? AND s.kind = ? ORDER BY s.finished_utc DESC, s.id DESC LIMIT ?),"
+        u" slot(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM slot WHERE i < 99),"
+        u" answered(owner_id, sheet_rank, slot, left_operand, top_operand, milliseconds,"
+        u"  wrong_digits) AS (SELECT 0, sheet_rank, i, "_s
         + b(2) + u", "_s + b(3) + u", "_s + b(5) + u" * 65536 + "_s + b(6) + u" * 256 + "_s + b(7)
         + u", "_s + b(8)
-        + u" FROM recent, slot, lookup WHERE %1 * i < length(cells))"
-          u" SELECT left_operand, top_operand, count(*), avg(milliseconds),"
-          u" sum(wrong_digits) FROM answered"
-          u" GROUP BY left_operand, top_operand ORDER BY left_operand, top_operand"_s.arg(
-              CellBytes);
+        + u" FROM recent, slot, lookup WHERE %1 * i < length(cells))"_s.arg(CellBytes));
+}
+
+QList<FactStat> factsOf(const QList<const std::vector<AnsweredCell>*>& newestFirst)
+{
+    struct Met
+    {
+        int answers = 0;
+        int wrongDigits = 0;
+        std::vector<int> timed; // newest first
+    };
+    std::map<std::pair<int, int>, Met> met;
+    for (const std::vector<AnsweredCell>* cells : newestFirst) {
+        // The later answers of a sheet first, as the query orders them.
+        for (std::size_t slot = cells->size(); slot-- > 0;) {
+            const AnsweredCell& cell = (*cells)[slot];
+            Met& fact = met[{cell.left, cell.top}];
+            ++fact.answers;
+            fact.wrongDigits += cell.wrongDigits;
+            if (slot > 0 && fact.timed.size() < std::size_t(TimedAnswers))
+                fact.timed.push_back(cell.milliseconds);
+        }
+    }
+    QList<FactStat> found;
+    for (auto& [operands, fact] : met) {
+        std::vector<int>& times = fact.timed;
+        std::sort(times.begin(), times.end());
+        const std::size_t n = times.size();
+        const double median = n == 0 ? 0 : (times[(n - 1) / 2] + double(times[n / 2])) / 2;
+        found.append(
+            {operands.first, operands.second, fact.answers, int(n), median, fact.wrongDigits});
+    }
+    return found;
 }

@@ -2,8 +2,10 @@
 #pragma once
 
 #include "drill/finished_sheet.h"
+#include "records/record_store.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -36,10 +38,23 @@ std::optional<PackedSheet> pack(const FinishedSheet& finished);
 // Fills the operands and answered cells of `finished`.
 void unpack(const PackedSheet& packed, FinishedSheet& finished);
 
-// Per fact (left, top) over the newest sheets of a kind: answers, average
-// milliseconds, wrong digits. Bind byteValues(), the kind and the number of
-// sheets.
+// How many of a fact's newest timed answers its time is the median of.
+inline constexpr int TimedAnswers = 5;
+
+// The weak facts from `answered`: SQL that SQLite and PostgreSQL both run.
+// `answered` are the common table expressions (without WITH) that end in
+// one named answered(owner_id, sheet_rank, slot, left_operand, top_operand,
+// milliseconds, wrong_digits): every answered cell of the sheets asked
+// about, `sheet_rank` 1 for each owner's newest sheet, `slot` 0 for a
+// sheet's first answer. Per fact, in (left, top) order: left, top, answers,
+// timed answers, median milliseconds, wrong digits (as FactStat).
+QString factsOver(const QString& answered);
+// Per fact over one child's newest sheets of a kind, as factsOver() has
+// them. Bind byteValues(), the child, the kind and the number of sheets.
 QString factsQuery();
+// The same rule for sheets held in memory, each the cells in the order
+// answered, newest sheet first.
+QList<FactStat> factsOf(const QList<const std::vector<AnsweredCell>*>& newestFirst);
 // The bytes 0 to 255 in order: the position of a byte in it, less one, is
 // the byte's value, which lets SQL read the packed cells.
 QByteArray byteValues();

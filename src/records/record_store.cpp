@@ -544,11 +544,8 @@ std::optional<QList<QDate>> RecordStore::practiceDays(
 std::optional<QList<FactStat>> RecordStore::facts(qint64 child, Kind kind, int lastSheets) const
 {
     // SQLite takes a negative LIMIT for none at all.
-    return d->rows(factsQuery(), {byteValues(), child, kindNumber(kind), std::max(lastSheets, 0)},
-        [](const QSqlQuery& query) {
-            return FactStat{query.value(0).toInt(), query.value(1).toInt(), query.value(2).toInt(),
-                query.value(3).toDouble(), query.value(4).toInt()};
-        });
+    return d->rows(
+        factsQuery(), {byteValues(), child, kindNumber(kind), std::max(lastSheets, 0)}, factOf);
 }
 
 std::optional<int> RecordStore::count() const

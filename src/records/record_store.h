@@ -35,13 +35,22 @@ struct DayBest
 
 // How one fact went over the sheets asked about: `left` is the row operand,
 // `top` the column operand as on the board (for division the dividend).
+// A sheet's first answer counts among the answers and its wrong digits but
+// is not timed: its time runs from 「はじめ」, while the child found the keys,
+// not from when they turned to the fact. The time is the median of the
+// fact's newest timed answers (of each child, for a class), so one slow
+// moment does not make a fact weak.
 struct FactStat
 {
     int left = 0;
     int top = 0;
     int answers = 0;
-    double averageMilliseconds = 0;
+    int timedAnswers = 0;
+    double medianMilliseconds = 0; // 0 with no timed answer
     int wrongDigits = 0;
+
+    // Named among the slowest only on more than one timed answer.
+    bool timedEnough() const { return timedAnswers >= 2; }
 };
 
 // A child practising on this computer, with what is theirs alone. The first

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The about picture shows the version, the credit and the web address in a
 // question box; the help button hands the read-me beside the program to the
-// desktop, and does nothing visible when it cannot. Neither touches a drill.
+// desktop, shows it in a window of its own when the desktop cannot, and does
+// nothing visible without one. Neither touches a drill.
 #include "app/qt_desktop.h"
 #include "sheet_player.h"
 #include "window_fixture.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringDecoder>
 #include <QTimer>
@@ -59,11 +62,13 @@ void AboutTest::readme_data()
     QTest::addColumn<bool>("folderInstead"); // a folder named readme.txt
     QTest::addColumn<bool>("opens"); // the desktop finds a program for it
     QTest::addColumn<bool>("handedOver");
+    QTest::addColumn<bool>("ownWindow");
 
-    QTest::newRow("present") << true << false << true << true;
-    QTest::newRow("present, no program for it") << true << false << false << true;
-    QTest::newRow("missing") << false << false << true << false;
-    QTest::newRow("a folder of that name") << false << true << true << false;
+    QTest::newRow("present") << true << false << true << true << false;
+    QTest::newRow("present, no program for it: shown here")
+        << true << false << false << true << true;
+    QTest::newRow("missing") << false << false << true << false << false;
+    QTest::newRow("a folder of that name") << false << true << true << false << false;
 }
 
 void AboutTest::readme()
@@ -72,10 +77,12 @@ void AboutTest::readme()
     QFETCH(bool, folderInstead);
     QFETCH(bool, opens);
     QFETCH(bool, handedOver);
+    QFETCH(bool, ownWindow);
 
     WindowFixture fixture;
+    const QString text = u"Varolin\nはじめ を おします。\n"_s;
     if (present)
-        fixture.writeFile(u"readme.txt"_s, "Varolin\n");
+        fixture.writeFile(u"readme.txt"_s, text.toUtf8());
     if (folderInstead)
         QVERIFY(QDir(fixture.folder.path()).mkdir(u"readme.txt"_s));
     fixture.desktop.openSucceeds = opens;
@@ -88,6 +95,20 @@ void AboutTest::readme()
     QCOMPARE(fixture.desktop.openedFiles, expected);
     QVERIFY(fixture.desktop.shown.isEmpty());
     QCOMPARE(fixture.desktop.beeps, 0);
+
+    auto* own = fixture.find<QDialog>(u"readmeWindow"_s);
+    QCOMPARE(own && own->isVisible(), ownWindow);
+    if (!ownWindow)
+        return;
+    const auto* shown = own->findChild<QPlainTextEdit*>(u"readmeText"_s);
+    QCOMPARE(shown->toPlainText(), text);
+    QVERIFY(shown->isReadOnly());
+    QVERIFY(own->width() <= 1024 && own->height() <= 768);
+    // A second click brings the same window forward.
+    fixture.click(u"readmeButton"_s);
+    QCOMPARE(fixture.window->findChildren<QDialog*>(u"readmeWindow"_s).size(), 1);
+    QTest::keyClick(own, Qt::Key_Escape);
+    QTRY_VERIFY(!fixture.find<QDialog>(u"readmeWindow"_s));
 }
 
 void AboutTest::bothWhileADrillRuns()

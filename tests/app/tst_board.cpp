@@ -219,6 +219,15 @@ void BoardTest::keysReachTheDrill()
     QCOMPARE(read->text(0, read->characterCount()), box->text());
     QCOMPARE(read->cursorPosition(), int(box->text().size()));
     QCOMPARE(accessible->state().readOnly, accepted);
+    // A wrong digit is seen too: a red frame for a moment, and told to a
+    // screen reader.
+    const auto redFrame = [box] {
+        return box->grab().toImage().pixelColor(1, box->height() / 2) == QColor(255, 0, 0);
+    };
+    QCOMPARE(redFrame(), beeps > 0);
+    QCOMPARE(accessible->text(QAccessible::Description), beeps > 0 ? u"まちがい"_s : QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!redFrame(), 3000);
+    QCOMPARE(accessible->text(QAccessible::Description), QString());
     // On X the same reaches a screen reader through the accessibility bus.
     if (QGuiApplication::platformName() == "xcb"_L1) {
         const std::optional<AtSpiText> heard = readOverAtSpi(box);
@@ -327,7 +336,8 @@ void BoardTest::stopAnsweredNoThenYes()
     fixture.desktop.onMessage = [&](const Desktop::Message& message) {
         QCOMPARE(message.prompt, u"やめますか？"_s);
         QCOMPARE(message.title, u"かくにん"_s);
-        QCOMPARE(message.buttons, Desktop::Buttons::YesNo);
+        // Enter and Escape keep the sheet.
+        QCOMPARE(message.buttons, Desktop::Buttons::YesNoDefaultNo);
         clockHeld = !clockTimer->isActive();
     };
     fixture.desktop.answers = {Desktop::Answer::No, Desktop::Answer::Yes};

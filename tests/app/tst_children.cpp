@@ -7,6 +7,7 @@
 // in its title. A click on the name opens the chooser again, only between
 // sheets. The chooser adds, renames and removes children.
 #include "app/child_chooser.h"
+#include "app/children_commands.h"
 #include "records/record_store.h"
 #include "sheet_player.h"
 #include "window_fixture.h"
@@ -81,6 +82,8 @@ private Q_SLOTS:
     void choosing();
     void nameOpensTheChooserBetweenSheets();
     void addAndRemove();
+    void secondChildNamesTheFirst_data();
+    void secondChildNamesTheFirst();
     void namesFit_data();
     void namesFit();
 };
@@ -178,8 +181,11 @@ void ChildrenTest::addAndRemove()
     // An empty name is refused with a word why, then the name is asked again.
     fixture.desktop.textAnswers = {u" "_s, u"たろう"_s};
     QTest::mouseClick(chooser->findChild<QPushButton*>(u"addChildButton"_s), Qt::LeftButton);
-    QCOMPARE(fixture.desktop.shown.size(), 1);
+    QCOMPARE(fixture.desktop.shown.size(), 2);
     QCOMPARE(fixture.desktop.shown[0].message.icon, Desktop::Icon::Warning);
+    // Told it is done; a third child asks no other name.
+    QCOMPARE(fixture.desktop.shown[1].message.prompt, u"たろう を ふやしました。"_s);
+    QCOMPARE(fixture.desktop.asked.size(), 2);
     auto* added = chooser->findChild<QPushButton*>(u"childButton2"_s);
     QVERIFY(added);
     QCOMPARE(added->text(), u"たろう"_s);
@@ -190,13 +196,47 @@ void ChildrenTest::addAndRemove()
     fixture.desktop.answers = {Answer::Yes, Answer::Yes};
     QTest::mouseClick(chooser->findChild<QPushButton*>(u"removeChildButton"_s), Qt::LeftButton);
     QCOMPARE(fixture.desktop.offered.last(), (QStringList{u"たろう"_s}));
-    QCOMPARE(fixture.desktop.shown.size(), 3);
-    QVERIFY(fixture.desktop.shown[1].message.prompt.contains(u"たろう： きろく 0まい"_s));
-    QCOMPARE(fixture.desktop.shown[2].message.title, u"もういちどかくにん"_s);
-    for (int box : {1, 2})
+    QCOMPARE(chooser->findChild<QPushButton*>(u"removeChildButton"_s)->text(), u"こどもを けす"_s);
+    QCOMPARE(fixture.desktop.shown.size(), 4);
+    QVERIFY(fixture.desktop.shown[2].message.prompt.contains(u"たろう： きろく 0まい"_s));
+    QCOMPARE(fixture.desktop.shown[3].message.title, u"もういちどかくにん"_s);
+    for (int box : {2, 3})
         QCOMPARE(fixture.desktop.shown[box].message.buttons, Desktop::Buttons::YesNoDefaultNo);
     QCOMPARE(chooser->findChild<QPushButton*>(u"childButton1"_s)->text(), u"さくら"_s);
     QVERIFY(!chooser->findChild<QPushButton*>(u"childButton2"_s));
+}
+
+void ChildrenTest::secondChildNamesTheFirst_data()
+{
+    QTest::addColumn<QList<std::optional<QString>>>("typed");
+    QTest::addColumn<QStringList>("children");
+    QTest::newRow("the first child named too") << QList<std::optional<QString>>{
+        u"たろう"_s, u"はなこ"_s} << QStringList{u"はなこ"_s, u"たろう"_s};
+    QTest::newRow("cancelled: the first child stays ひとりめ") << QList<std::optional<QString>>{
+        u"たろう"_s, std::nullopt} << QStringList{u"ひとりめ"_s, u"たろう"_s};
+}
+
+// A second child for a family whose one child was never named: that
+// child's name is asked too, then the new child is confirmed.
+void ChildrenTest::secondChildNamesTheFirst()
+{
+    QFETCH(QList<std::optional<QString>>, typed);
+    QFETCH(QStringList, children);
+
+    WindowFixture fixture;
+    fixture.make();
+    QVERIFY(fixture.practice->openRecords());
+    ChildrenCommands commands(fixture.desktop, *fixture.practice);
+    fixture.desktop.textAnswers = typed;
+    QVERIFY(commands.add(fixture.window.get()));
+    QStringList names;
+    for (const Child& child : fixture.practice->children())
+        names << child.name;
+    QCOMPARE(names, children);
+    QCOMPARE(fixture.desktop.asked.size(), 2);
+    QVERIFY(fixture.desktop.asked[1].contains(u"ひとりめ"_s));
+    QCOMPARE(fixture.desktop.shown.size(), 1);
+    QCOMPARE(fixture.desktop.shown[0].message.prompt, u"たろう を ふやしました。"_s);
 }
 
 void ChildrenTest::namesFit_data()

@@ -48,6 +48,8 @@ private Q_SLOTS:
     void onlyALeftClickCounts_data();
     void onlyALeftClickCounts();
     void endWithoutQuestionNeverWaits();
+    void placeKeptWhereUntold_data();
+    void placeKeptWhereUntold();
 };
 
 void PracticeViewTest::verdictThenProblem()
@@ -82,6 +84,13 @@ void PracticeViewTest::verdictThenProblem()
     };
     QVERIFY(SheetPlayer::playSheet(fixture, nullptr, 100));
     QVERIFY(checked);
+    // The verdict keeps clear of the row and the column finished on.
+    const QRect last(fixture.cell(99)->mapToGlobal(QPoint()), fixture.cell(99)->size());
+    QCOMPARE(fixture.desktop.verdictKeepsClear.size(), 1);
+    for (const QRect& line : fixture.desktop.verdictKeepsClear[0])
+        QVERIFY(line.contains(last));
+    QVERIFY(fixture.desktop.verdictKeepsClear[0][0].contains(
+        fixture.find(u"rowHeader9"_s)->mapToGlobal(QPoint(2, 2))));
     QCOMPARE(fixture.bestTimeText(), u"ハイスコア： 0分10秒"_s);
     // One box at a time: the verdict, the record not saved, then the
     // problem that came meanwhile.
@@ -230,6 +239,33 @@ void PracticeViewTest::endWithoutQuestionNeverWaits()
     QVERIFY(fixture.desktop.shown.isEmpty());
     // Told at the next start instead.
     QVERIFY(QFile::exists(fixture.path(u"settings-not-saved"_s)));
+}
+
+void PracticeViewTest::placeKeptWhereUntold_data()
+{
+    QTest::addColumn<bool>("told");
+    QTest::newRow("the desktop tells the place") << true;
+    QTest::newRow("Wayland: the place saved before is kept") << false;
+}
+
+// The settings keep a place the desktop told, never one it did not.
+void PracticeViewTest::placeKeptWhereUntold()
+{
+    QFETCH(bool, told);
+
+    WindowFixture fixture;
+    fixture.desktop.placeTold = told;
+    fixture.writeFile(u"Varolin.ini"_s, kept);
+    MainWindow& window = fixture.make();
+    window.move(500, 100);
+    window.endWithoutQuestion();
+
+    const QByteArray saved = fixture.readFile(u"Varolin.ini"_s);
+    const QPoint twips = told ? window.pos() * 15 : QPoint(1350, 300);
+    const QByteArray top = "Win_Top=" + QByteArray::number(twips.y()) + "\r\n";
+    const QByteArray left = "Win_Lft=" + QByteArray::number(twips.x()) + "\r\n";
+    QVERIFY2(saved.contains(top) && saved.contains(left), saved.constData());
+    QVERIFY(saved.contains("Calc_Md=2"));
 }
 
 QTEST_MAIN(PracticeViewTest)

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -33,6 +35,8 @@ private Q_SLOTS:
     void messageBox();
     void keys_data();
     void keys();
+    void verdict_data();
+    void verdict();
     void clipboard();
     void missingFileIsNotOpened();
     void printerIsNullWithoutADefaultPrinter();
@@ -157,6 +161,58 @@ void QtDesktopTest::keys()
     });
     QtDesktop desktop;
     QCOMPARE(ask(desktop, nullptr, u"おわりにしますか？"_s, u"かくにん"_s, buttons), answer);
+}
+
+void QtDesktopTest::verdict_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("record") << u"きろくこうしん！！"_s << u"ハイスコアです。"_s;
+    QTest::newRow("near miss") << u"おしい！"_s << u"もう少しでハイスコアです。"_s;
+    QTest::newRow("miss") << u"ざんねん"_s << u"もっとがんばりましょう。"_s;
+    // Wider than anything the box holds: its title alone decides.
+    QTest::newRow("a title wider than the lines")
+        << u"きろくこうしん！！ きろくこうしん！！ きろくこうしん！！"_s << u"OK"_s;
+}
+
+// The verdict a child reads: the box as wide as its title needs under the
+// title font, the verdict line large, and clear of the row and the column
+// the child finished on, at the bottom and the right of the window.
+void QtDesktopTest::verdict()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, line);
+    QWidget window;
+    window.setGeometry(100, 100, 716, 639);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QList<QRect> keepClear = {QRect(108, 670, 700, 46), QRect(762, 108, 46, 608)};
+
+    bool seen = false;
+    QTimer::singleShot(0, this, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), title);
+        QCOMPARE_GE(box->width(),
+            QFontMetrics(QFontDatabase::systemFont(QFontDatabase::TitleFont))
+                .horizontalAdvance(title));
+        const auto* verdict = box->findChild<QLabel*>(u"verdictLine"_s);
+        QVERIFY(verdict);
+        QCOMPARE(verdict->text(), line);
+        QCOMPARE_GE(verdict->font().pointSizeF(), 16.0);
+        QCOMPARE(box->findChild<QLabel*>(u"verdictTime"_s)->text(), u"1分05秒でした。"_s);
+        for (const QRect& kept : keepClear)
+            QVERIFY(!box->frameGeometry().intersects(kept));
+        QVERIFY(box->frameGeometry().intersects(window.geometry()));
+        seen = true;
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QtDesktop desktop;
+    Desktop::Message verdict;
+    verdict.prompt = u"1分05秒でした。\r\r"_s + line;
+    verdict.title = title;
+    QCOMPARE(desktop.showVerdict(&window, verdict, keepClear), Desktop::Answer::Ok);
+    QVERIFY(seen);
 }
 
 void QtDesktopTest::clipboard()

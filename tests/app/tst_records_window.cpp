@@ -11,6 +11,7 @@
 #include "app/records_text.h"
 #include "app/records_widgets.h"
 #include "app/records_window.h"
+#include "drill_player.h"
 #include "fake_desktop.h"
 #include "named_control.h"
 #include "practice/practice.h"
@@ -29,6 +30,7 @@
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextLayout>
@@ -66,6 +68,10 @@ FinishedSheet sheet(
     finished.wrongDigits = wrongDigits;
     finished.finishedAt = at;
     int cell = 0;
+    // A sheet's first answer, timed from the start, is a fact no map has:
+    // the facts given are timed.
+    if (!facts.isEmpty())
+        finished.cells.push_back({cell++, 99, 99, 0, 30000, 0});
     for (const Fact& fact : facts)
         finished.cells.push_back(
             {cell++, fact.left, fact.top, 0, fact.milliseconds, fact.wrongDigits});
@@ -134,12 +140,21 @@ QLineSeries* series(const QWidget& window, const QString& name)
     qFatal("no series %s", qPrintable(name));
 }
 
+// Where a square draws itself: a square in the middle of its place.
+QRect drawnSquare(const QWidget* square)
+{
+    const int side = std::min(square->width(), square->height());
+    return {(square->width() - side) / 2, (square->height() - side) / 2, side, side};
+}
+
 // What a square shows, read from what it draws: its fill (none when it is
 // drawn as a blank square is) and whether the red dot is in its corner.
 QColor fillOf(const Square* square)
 {
     const auto colourAt = [](Square& drawn) {
-        return drawn.grab().toImage().pixelColor(drawn.width() / 4, drawn.height() * 3 / 4);
+        const QRect box = drawnSquare(&drawn);
+        return drawn.grab().toImage().pixelColor(
+            box.left() + box.width() / 4, box.top() + box.height() * 3 / 4);
     };
     Square blank(square->width());
     blank.resize(square->size());
@@ -149,9 +164,10 @@ QColor fillOf(const Square* square)
 
 bool dotOn(const Square* square)
 {
-    const int side = square->width();
+    const QRect box = drawnSquare(square);
+    const int side = box.width();
     const QColor corner = const_cast<Square*>(square)->grab().toImage().pixelColor(
-        side - side / 5 - 2, side / 5 + 2);
+        box.left() + side - side / 5 - 2, box.top() + side / 5 + 2);
     return corner.red() > 200 && corner.green() < 60 && corner.blue() < 60;
 }
 
@@ -183,9 +199,12 @@ private Q_SLOTS:
     void weakFacts();
     void slowestFacts_data();
     void slowestFacts();
+    void firstAnswersNotSlowest();
     void factMapKeyboard();
     void graph();
     void kindSwitch();
+    void childOfTheClass_data();
+    void childOfTheClass();
     void clearing_data();
     void clearing();
     void csv_data();
@@ -349,12 +368,12 @@ void RecordsWindowTest::weakFacts()
 
     const Square* slow = map->square(row, column);
     QVERIFY(slow);
-    QCOMPARE(slow->text(), fact + u"： へいきん 2.6秒、まちがい 3"_s);
+    QCOMPARE(slow->text(), fact + u"： だいたい 2.6秒、まちがい 3"_s);
     QCOMPARE(slow->accessibleName(), slow->text());
     QVERIFY(dotOn(slow));
 
     const Square* quick = map->square(quickRow, quickColumn);
-    QVERIFY(quick->text().endsWith(u"へいきん 0.6秒、まちがい 0"_s));
+    QVERIFY(quick->text().endsWith(u"だいたい 0.6秒、まちがい 0"_s));
     QVERIFY(!dotOn(quick));
     QVERIFY(fillOf(quick).isValid());
     QVERIFY2(fillOf(slow).lightness() < fillOf(quick).lightness(), "the slow fact is darker");
@@ -377,25 +396,70 @@ void RecordsWindowTest::weakFacts()
 void RecordsWindowTest::slowestFacts_data()
 {
     QTest::addColumn<QList<Fact>>("facts");
+    QTest::addColumn<int>("sheets"); // each with these facts
     QTest::addColumn<QString>("sentence");
 
-    QTest::newRow("seven facts, five named, slowest first") << QList<Fact>{{7, 8, 4000},
-        {6, 9, 3900}, {2, 2, 500}, {9, 9, 3000}, {3, 4, 3000, 1}, {8, 8, 2500},
-        {1, 1, 400}} << u"おそい もんだい： 8×7、9×6、4×3、9×9、8×8"_s;
-    QTest::newRow("two facts") << QList<Fact>{{2, 3, 900}, {4, 5, 1900}}
+    const QList<Fact> seven = {{7, 8, 4000}, {6, 9, 3900}, {2, 2, 500}, {9, 9, 3000},
+        {3, 4, 3000, 1}, {8, 8, 2500}, {1, 1, 400}};
+    QTest::newRow("seven facts, five named, slowest first")
+        << seven << 2 << u"おそい もんだい： 8×7、9×6、4×3、9×9、8×8"_s;
+    QTest::newRow("timed once: none named yet")
+        << seven << 1 << u"おそい もんだい： まだ ありません"_s;
+    QTest::newRow("two facts") << QList<Fact>{{2, 3, 900}, {4, 5, 1900}} << 3
                                << u"おそい もんだい： 5×4、3×2"_s;
-    QTest::newRow("none yet") << QList<Fact>{} << u"おそい もんだい： まだ ありません"_s;
+    QTest::newRow("none yet") << QList<Fact>{} << 2 << u"おそい もんだい： まだ ありません"_s;
 }
 
 void RecordsWindowTest::slowestFacts()
 {
     QFETCH(QList<Fact>, facts);
+    QFETCH(int, sheets);
     QFETCH(QString, sentence);
 
     Fixture fixture;
-    fixture.add(sheet(Kind::Multiplication, at(0), 80, 0, facts));
+    for (int n = 0; n < sheets; ++n)
+        fixture.add(sheet(Kind::Multiplication, at(n), 80, 0, facts));
     RecordsWindow& window = fixture.open(Kind::Multiplication);
     QCOMPARE(named<QLabel>(window, u"slowestFacts"_s)->accessibleName(), sentence);
+}
+
+// Two addition sheets played as a child plays them: each sheet's first
+// answer after twenty seconds at 「はじめ」, every other one the slower the
+// larger its sum. The slowest are the largest sums, never a first fact.
+void RecordsWindowTest::firstAnswersNotSlowest()
+{
+    Fixture fixture;
+    ManualClock clock;
+    Drill drill(Kind::Addition, 7, clock.function());
+    std::optional<FinishedSheet> finished;
+    connect(&drill, &Drill::sheetFinished, this,
+        [&finished](const FinishedSheet& sheet) { finished = sheet; });
+    QStringList firsts;
+    for (int n = 0; n < 2; ++n) {
+        // The operands 0 to 9 turned by n: the first fact is n + n.
+        Sheet board;
+        for (int i = 0; i < 10; ++i) {
+            board.rows[i] = (i + n) % 10;
+            for (int j = 0; j < 10; ++j)
+                board.columns[i][j] = (j + n) % 10;
+        }
+        drill.useSheet(board);
+        drill.start();
+        for (int answers = 0; drill.phase() == Drill::Phase::Running && answers < 100; ++answers) {
+            const int cell = drill.openCell();
+            clock.now += answers == 0 ? 20000 : 1000 + 100 * (board.left(cell) + board.top(cell));
+            drill.typeText(QString::number(shownAnswer(drill)));
+        }
+        QVERIFY(finished);
+        finished->finishedAt = at(3 - n);
+        fixture.add(*std::exchange(finished, std::nullopt));
+        drill.clearBoard();
+        firsts << factText(Kind::Addition, n, n);
+    }
+    const QString sentence = named<QLabel>(fixture.open(), u"slowestFacts"_s)->accessibleName();
+    QCOMPARE(sentence, u"おそい もんだい： 9＋9、9＋8、8＋9、9＋7、8＋8"_s);
+    for (const QString& first : firsts)
+        QVERIFY2(!sentence.contains(first), qPrintable(first));
 }
 
 void RecordsWindowTest::factMapKeyboard()
@@ -412,7 +476,7 @@ void RecordsWindowTest::factMapKeyboard()
     QTest::keyClick(map->square(0, 0), Qt::Key_Right);
     QVERIFY(map->square(0, 1)->hasFocus());
     QCOMPARE(
-        named<QLabel>(window, u"factDetail"_s)->text(), u"1＋0： へいきん 1.5秒、まちがい 2"_s);
+        named<QLabel>(window, u"factDetail"_s)->text(), u"1＋0： だいたい 1.5秒、まちがい 2"_s);
     QTest::keyClick(map->square(0, 1), Qt::Key_Up);
     QVERIFY(map->square(0, 1)->hasFocus());
 
@@ -467,16 +531,16 @@ void RecordsWindowTest::kindSwitch()
     Fixture fixture;
     fixture.add(sheet(Kind::Addition, at(1), 65, 0, {{0, 0, 900}}));
     fixture.add(sheet(Kind::Division, at(2), 300, 0, {{9, 81, 5000}}));
-    fixture.add(sheet(Kind::Division, at(3), 320));
+    fixture.add(sheet(Kind::Division, at(3), 320, 0, {{9, 81, 4000}}));
     RecordsWindow& window = fixture.open(Kind::Addition);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(series(window, u"sheetDots"_s)->count(), 1);
 
-    QCOMPARE(window.windowTitle(), u"きろく － たしざん"_s);
+    QCOMPARE(window.windowTitle(), u"ひとりめ の きろく － たしざん"_s);
     QTest::mouseClick(kindButton(window, Kind::Division), Qt::LeftButton);
     QVERIFY(kindButton(window, Kind::Division)->isChecked());
-    QCOMPARE(window.windowTitle(), u"きろく － わりざん"_s);
+    QCOMPARE(window.windowTitle(), u"ひとりめ の きろく － わりざん"_s);
     QVERIFY(!kindButton(window, Kind::Addition)->isChecked());
     QCOMPARE(series(window, u"sheetDots"_s)->count(), 2);
     QCOMPARE(
@@ -489,6 +553,39 @@ void RecordsWindowTest::kindSwitch()
     QCOMPARE(series(window, u"sheetDots"_s)->count(), 0);
     QCOMPARE(named<QLabel>(window, u"graphSummary"_s)->accessibleName(),
         u"かけざん： まだ きろくが ありません、ハイスコア なし、30にちで 0まい"_s);
+}
+
+void RecordsWindowTest::childOfTheClass_data()
+{
+    QTest::addColumn<Kind>("asked");
+    QTest::addColumn<Kind>("shown");
+    QTest::newRow("a kind the child never did: their newest sheet's")
+        << Kind::Multiplication << Kind::Addition;
+    QTest::newRow("a kind the child did: as asked") << Kind::Division << Kind::Division;
+}
+
+// A child's records as the class view opens them, on the view's kind: on a
+// kind the child did, named in the title; Escape closes the window.
+void RecordsWindowTest::childOfTheClass()
+{
+    QFETCH(Kind, asked);
+    QFETCH(Kind, shown);
+    Fixture fixture;
+    fixture.add(sheet(Kind::Division, at(5), 300));
+    fixture.add(sheet(Kind::Addition, at(2), 65));
+    Child hanako;
+    hanako.id = RecordStore::FirstChild;
+    hanako.name = u"はなこ"_s;
+    RecordsWindow window(localRecords(fixture.store), hanako, asked, fixture.desktop);
+    QVERIFY(kindButton(window, shown)->isChecked());
+    QCOMPARE(window.windowTitle(), u"はなこ の きろく － "_s + kindName(shown));
+    QCOMPARE(sheetTable(window)->model()->rowCount(), 1);
+
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
 }
 
 void RecordsWindowTest::clearing_data()
@@ -567,13 +664,21 @@ void RecordsWindowTest::csv()
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), fixture.store.csv().value());
     }
-    // Told when it was asked for and could not be written; silent otherwise.
-    const bool failed = !path.isEmpty() && !written;
-    QCOMPARE(fixture.desktop.shown.size(), failed ? 1 : 0);
-    if (failed) {
-        QVERIFY(fixture.desktop.shown[0].message.prompt.startsWith(
-            u"CSV を かきだせませんでした。\r\n"_s));
-        QCOMPARE(fixture.desktop.shown[0].message.icon, Desktop::Icon::Warning);
+    // Told where it went, or that it could not be written; a cancel says
+    // nothing. The folder proposed is the documents folder, or home where
+    // there is none: never one the dialog cannot open.
+    const QFileInfo proposed(fixture.desktop.saveSuggestions[0]);
+    QVERIFY(proposed.absoluteDir().exists());
+    QVERIFY(QStringList(
+        {QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()})
+                .contains(proposed.absolutePath()));
+    QCOMPARE(fixture.desktop.shown.size(), path.isEmpty() ? 0 : 1);
+    if (!path.isEmpty()) {
+        const Desktop::Message& told = fixture.desktop.shown[0].message;
+        QCOMPARE(told.prompt,
+            (written ? u"CSV を かきだしました。\r\n"_s : u"CSV を かきだせませんでした。\r\n"_s)
+                + QDir::toNativeSeparators(path));
+        QCOMPARE(told.icon, written ? Desktop::Icon::None : Desktop::Icon::Warning);
     }
 }
 
@@ -631,7 +736,9 @@ void RecordsWindowTest::unreadableParts()
     fixture.desktop.savePath = path;
     QTest::mouseClick(named<QPushButton>(window, u"exportCsv"_s), Qt::LeftButton);
     QCOMPARE(QFile::exists(path), csvReadable);
-    QCOMPARE(fixture.desktop.shown.size(), csvReadable ? 0 : 1);
+    QCOMPARE(fixture.desktop.shown.size(), 1);
+    QVERIFY(fixture.desktop.shown[0].message.prompt.startsWith(
+        csvReadable ? u"CSV を かきだしました。"_s : unreadableText()));
     if (!csvReadable) {
         QVERIFY(
             fixture.desktop.shown[0].message.prompt.startsWith(u"きろくを よめませんでした。"_s));

@@ -70,6 +70,8 @@ void WindowTest::layout()
     WindowFixture fixture;
     MainWindow& window = fixture.make();
     QCOMPARE(window.minimumSize(), window.maximumSize());
+    // One size: nothing to maximise.
+    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
 
     // The controls a child can see: every one inside the window, none over
     // another. (The board is the layer under them all.)

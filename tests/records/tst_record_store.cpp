@@ -210,7 +210,7 @@ private Q_SLOTS:
         QCOMPARE(facts.size(), 1);
         QCOMPARE(facts[0].left, 2);
         QCOMPARE(facts[0].top, 8);
-        QCOMPARE(facts[0].averageMilliseconds, 1500.0);
+        QCOMPARE(facts[0].answers, 1);
         QCOMPARE(facts[0].wrongDigits, 1);
         QCOMPARE(store.sheet(7).value()->cells, (std::vector<AnsweredCell>{{0, 2, 8, 4, 1500, 1}}));
         QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Division, 90)));
@@ -431,39 +431,68 @@ private Q_SLOTS:
         QCOMPARE(seconds, best);
     }
 
-    // Eleven addition sheets; the fact 3 + 5 took 1000 ms more on each newer
-    // sheet, and 89 s with 5 wrong digits on the oldest, kept last.
-    void factsOfNewestSheets_data()
+    // The fact 3 + 5 on each sheet, oldest first: its milliseconds, negative
+    // where it was the sheet's first answer (the other answer is 9 + 9). The
+    // store's query and the rule for sheets held in memory agree on every
+    // fact.
+    void factsFairlyTimed_data()
     {
-        QTest::addColumn<int>("lastSheets");
+        QTest::addColumn<QList<int>>("times");
         QTest::addColumn<int>("answers");
-        QTest::addColumn<double>("average");
-        QTest::addColumn<int>("wrong");
-        QTest::addColumn<int>("facts");
-        QTest::newRow("last ten") << 10 << 10 << 6500.0 << 10 << 1;
-        QTest::newRow("all eleven") << 20 << 11 << 14000.0 << 15 << 2;
+        QTest::addColumn<int>("timed");
+        QTest::addColumn<double>("median");
+
+        QTest::newRow("first answers are not timed")
+            << QList<int>{-20000, -30000, -25000} << 3 << 0 << 0.0;
+        QTest::newRow("the median of the newest five, not the mean")
+            << QList<int>{9000, 9000, 1000, 20000, 2000, 2500, 3000} << 7 << 5 << 2500.0;
+        QTest::newRow("an even count: the middle two")
+            << QList<int>{1000, -30000, 2000, 8000, 4000} << 5 << 4 << 3000.0;
+        QTest::newRow("one timed answer") << QList<int>{-50000, 1200} << 2 << 1 << 1200.0;
+        QTest::newRow("the eleventh sheet back is not read")
+            << QList<int>{90000, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1} << 10 << 0 << 0.0;
     }
-    void factsOfNewestSheets()
+    void factsFairlyTimed()
     {
-        QFETCH(int, lastSheets);
+        QFETCH(QList<int>, times);
         RecordStore store(path);
         QVERIFY(store.open());
-        for (int n = 1; n <= 10; ++n)
-            QVERIFY(store.add(sheetAt(u"2026-12-%1T08:00:00+09:00"_s.arg(n + 10), Kind::Addition,
-                60, {{35, 3, 5, 8, 1000 + 1000 * n, 1}})));
-        QVERIFY(store.add(
-            sheetAt(u"2026-12-21T08:00:00+09:00"_s, Kind::Subtraction, 60, {{35, 3, 5, 2, 1, 0}})));
-        QVERIFY(store.add(sheetAt(u"2026-12-01T08:00:00+09:00"_s, Kind::Addition, 60,
-            {{35, 3, 5, 8, 89000, 5}, {99, 9, 9, 18, 1, 0}})));
+        QList<FinishedSheet> sheets;
+        for (qsizetype n = 0; n < times.size(); ++n) {
+            const AnsweredCell fact{35, 3, 5, 8, std::abs(times[n]), 1};
+            const AnsweredCell other{99, 9, 9, 18, 700 + int(n), 0};
+            sheets.prepend(sheetAt(u"2026-12-%1T08:00:00+09:00"_s.arg(n + 1, 2, 10, QChar(u'0')),
+                Kind::Addition, 60,
+                times[n] < 0 ? std::vector{fact, other} : std::vector{other, fact}));
+            QVERIFY(store.add(sheets.first()));
+        }
+        // Another kind's sheet is never read.
+        QVERIFY(store.add(sheetAt(u"2026-12-30T08:00:00+09:00"_s, Kind::Subtraction, 60,
+            {{0, 1, 2, 3, 4, 0}, {35, 3, 5, 2, 1, 0}})));
 
-        const QList<FactStat> facts
-            = store.facts(RecordStore::FirstChild, Kind::Addition, lastSheets).value();
-        QTEST(int(facts.size()), "facts");
+        const QList<FactStat> facts = store.facts(RecordStore::FirstChild, Kind::Addition).value();
+        QCOMPARE(facts.size(), 2);
         QCOMPARE(facts[0].left, 3);
         QCOMPARE(facts[0].top, 5);
         QTEST(facts[0].answers, "answers");
-        QTEST(facts[0].averageMilliseconds, "average");
-        QTEST(facts[0].wrongDigits, "wrong");
+        QTEST(facts[0].timedAnswers, "timed");
+        QTEST(facts[0].medianMilliseconds, "median");
+        QCOMPARE(facts[0].wrongDigits, facts[0].answers);
+
+        QList<const std::vector<AnsweredCell>*> held;
+        for (qsizetype n = 0; n < std::min<qsizetype>(sheets.size(), 10); ++n)
+            held.append(&sheets[n].cells);
+        const auto text = [](const QList<FactStat>& stats) {
+            return joined(stats, [](const FactStat& f) {
+                return u"%1+%2 %3 %4 %5 %6"_s.arg(f.left)
+                    .arg(f.top)
+                    .arg(f.answers)
+                    .arg(f.timedAnswers)
+                    .arg(f.medianMilliseconds)
+                    .arg(f.wrongDigits);
+            });
+        };
+        QCOMPARE(text(factsOf(held)), text(facts));
     }
 
     // Every question says when it could not be answered; an empty store

@@ -204,10 +204,11 @@ QStringList factLines(const std::optional<QList<FactStat>>& facts)
         return {u"unreadable"_s};
     QStringList lines;
     for (const FactStat& fact : *facts) {
-        lines << u"%1 %2: %3 answers, %4 ms, %5 wrong"_s.arg(fact.left)
+        lines << u"%1 %2: %3 answers, %4 timed, %5 ms, %6 wrong"_s.arg(fact.left)
                      .arg(fact.top)
                      .arg(fact.answers)
-                     .arg(fact.averageMilliseconds, 0, 'f', 1)
+                     .arg(fact.timedAnswers)
+                     .arg(fact.medianMilliseconds, 0, 'f', 1)
                      .arg(fact.wrongDigits);
     }
     return lines;
@@ -296,12 +297,14 @@ private Q_SLOTS:
             send(ids[u"はなこ"_s], sheetOf(when, Kind::Addition, seconds));
         send(ids[u"はなこ"_s], sheetOf(u"2026-12-08T17:00:00+09:00"_s, Kind::Multiplication, 150));
 
-        // Division, weeks earlier: 2 ÷ 6's answers over each child's last
-        // ten sheets, 3 ÷ 12 only on a sheet older than はなこ's ten, and
-        // another class's child far slower.
+        // Division, weeks earlier: each sheet opens with 1 ÷ 1 after a long
+        // pause; 2 ÷ 6's answers over each child's last ten sheets, 3 ÷ 12
+        // only on a sheet older than はなこ's ten, and another class's child
+        // far slower.
         for (int day = 1; day <= 11; ++day) {
             const bool oldest = day == 1;
-            QList<std::array<int, 4>> cells = {{2, 6, oldest ? 9000 : 1000, oldest ? 5 : 1}};
+            QList<std::array<int, 4>> cells
+                = {{1, 1, 30000, 0}, {2, 6, oldest ? 9000 : 1000, oldest ? 5 : 1}};
             if (oldest)
                 cells.append({3, 12, 9000, 0});
             send(ids[u"はなこ"_s],
@@ -311,7 +314,7 @@ private Q_SLOTS:
         for (int day = 1; day <= 2; ++day) {
             send(ids[u"たろう"_s],
                 sheetOf(u"2026-10-0%1T16:00:00+09:00"_s.arg(day), Kind::Division, 100,
-                    {{2, 6, 4000, 0}}));
+                    {{1, 1, 30000, 0}, {2, 6, 4000, 0}}));
         }
         send(ids[u"じろう"_s],
             sheetOf(u"2026-10-01T16:00:00+09:00"_s, Kind::Division, 100, {{2, 6, 50000, 3}}));
@@ -419,11 +422,15 @@ private Q_SLOTS:
     {
         const auto records = openAs(u"teacher_a"_s, u"3-1"_s);
         QVERIFY(records);
+        // A sheet's first answer is not timed; a fact's time is the median
+        // of each child's newest five timed answers.
         QCOMPARE(factLines(answerOf(records->records.facts(Kind::Division)).value),
-            QStringList{u"2 6: 12 answers, 1500.0 ms, 10 wrong"_s});
+            (QStringList{u"1 1: 12 answers, 0 timed, 0.0 ms, 0 wrong"_s,
+                u"2 6: 12 answers, 7 timed, 1000.0 ms, 10 wrong"_s}));
         // Fewer sheets per child: the newest of each.
         QCOMPARE(factLines(answerOf(records->records.facts(Kind::Division, 1)).value),
-            QStringList{u"2 6: 2 answers, 2500.0 ms, 1 wrong"_s});
+            (QStringList{u"1 1: 2 answers, 0 timed, 0.0 ms, 0 wrong"_s,
+                u"2 6: 2 answers, 2 timed, 2500.0 ms, 1 wrong"_s}));
     }
 
     void childRecordsEqualLocal_data()

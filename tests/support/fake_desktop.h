@@ -19,6 +19,13 @@ public:
     };
 
     Answer showMessage(QWidget* parent, const Message& message) override;
+    // Shown as any box, and where it was to keep clear of.
+    Answer showVerdict(
+        QWidget* parent, const Message& message, const QList<QRect>& keepClear) override
+    {
+        verdictKeepsClear.append(keepClear);
+        return showMessage(parent, message);
+    }
     void beep() override { ++beeps; }
     void setClipboardText(const QString& text) override
     {
@@ -39,6 +46,7 @@ public:
         return savePath;
     }
     std::uint32_t randomSeed() override { return seed; }
+    bool tellsWindowPlace() const override { return placeTold; }
     std::optional<QString> askText(
         QWidget*, const QString&, const QString& prompt, const QString&) override
     {
@@ -60,6 +68,7 @@ public:
     // Runs while a box is "open", before it is answered.
     std::function<void(const Message&)> onMessage;
     QList<Shown> shown;
+    QList<QList<QRect>> verdictKeepsClear;
 
     int beeps = 0;
     QString clipboard;
@@ -91,4 +100,6 @@ public:
     // Moved on by hand: a sheet takes as long as the test says.
     qint64 monotonic = 5'000'000;
     std::uint32_t seed = 20250210;
+    // False as under Wayland: the window's place is not known.
+    bool placeTold = true;
 };
