@@ -31,7 +31,10 @@ CREATE TEMP TABLE boards AS
     GROUP BY b;
 
 -- 800 school days per child, Monday to Friday, the last on 2026-12-07,
--- after school in Tokyo; the kind changes every few weeks.
+-- after school in Tokyo; the kind changes every few weeks. Four years come
+-- in at once, as an administrator restores them: the checks a machine's
+-- sheets meet (a day's ceiling among them) are the triggers', left out here.
+SET session_replication_role = replica;
 INSERT INTO varolin.sheets (uuid, child_id, finished_at, utc_offset, kind, seconds, wrong_digits,
                             record, row_operands, column_operands, cells)
     SELECT gen_random_uuid(), c.id,
@@ -41,6 +44,7 @@ INSERT INTO varolin.sheets (uuid, child_id, finished_at, utc_offset, kind, secon
            '\x0102030405060708090a', decode(repeat('0102030405060708090a', 10), 'hex'), b.cells
     FROM varolin.children c, generate_series(0, 799) n
     JOIN boards b ON b.b = n % 200;
+RESET session_replication_role;
 VACUUM ANALYZE varolin.sheets;
 EOF
 }

@@ -58,18 +58,23 @@ void writeFile(const QString& path, const QByteArray& bytes)
 }
 
 // A store's sheet ids in the order stored, read from the sheets, not the queue.
-QStringList storedIds(const QString& records)
+// The answer of `statement` on the records database, one value a row.
+QStringList onRecords(const QString& records, const QString& statement)
 {
-    QStringList uuids;
+    QStringList values;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"stored"_s);
         db.setDatabaseName(records);
-        for (QSqlQuery query(db.open() ? u"SELECT uuid FROM sheets ORDER BY id"_s : QString(), db);
-             query.next();)
-            uuids << query.value(0).toString();
+        for (QSqlQuery query(db.open() ? statement : QString(), db); query.next();)
+            values << query.value(0).toString();
     }
     QSqlDatabase::removeDatabase(u"stored"_s);
-    return uuids;
+    return values;
+}
+
+QStringList storedIds(const QString& records)
+{
+    return onRecords(records, u"SELECT uuid FROM sheets ORDER BY id"_s);
 }
 
 } // namespace
@@ -215,6 +220,12 @@ private Q_SLOTS:
         // one is made at once, not at the next retry minutes later.
         dropConnections();
         QVERIFY(store.add(sheetAt(6, 66), child, RecordStore::Send::ToClass));
+        sender.sendWaiting();
+        QTRY_COMPARE_WITH_TIMEOUT(store.waitingCount(), std::optional<int>(0), 10000);
+        // A sheet the server has, whose answer was lost on its way back,
+        // waits again: sent once more, it leaves the queue and is kept once.
+        onRecords(records, u"INSERT INTO outbox (sheet_id) SELECT min(id) FROM sheets"_s);
+        QCOMPARE(store.waitingCount(), std::optional<int>(1));
         sender.sendWaiting();
         QTRY_COMPARE_WITH_TIMEOUT(store.waitingCount(), std::optional<int>(0), 10000);
         // A server that was only away is never told.
