@@ -9,8 +9,8 @@
 --
 -- Running it again is harmless: it creates what is missing and takes an
 -- older layout to this one, all in one transaction, and it refuses to touch a
--- layout newer than its own. The README's section for schools says how to
--- add classes, logins and children.
+-- layout newer than its own. docs/school-server.md says how to add
+-- classes, logins and children.
 --
 -- The layout grows by numbered steps, as the local records database does:
 -- step n takes version n - 1 to n. A new version appends a step and raises
