@@ -16,6 +16,8 @@ psql -X -q -v ON_ERROR_STOP=1 -d varolin <<'SQL'
 CREATE ROLE room3_1 LOGIN IN ROLE varolin_pupil;
 INSERT INTO varolin.classes (name) VALUES ('3-1');
 INSERT INTO varolin.class_logins (login, class_id) SELECT 'room3_1', id FROM varolin.classes;
-INSERT INTO varolin.children (class_id, name) SELECT id, 'はなこ' FROM varolin.classes;
+-- One child a machine, numbered in order from child-0.
+INSERT INTO varolin.children (class_id, name)
+    SELECT c.id, 'child-' || n FROM varolin.classes c, generate_series(0, 100) n ORDER BY n;
 SQL
 VAROLIN_BENCH_PGHOST=$PGHOST "$build/bench/bench_class_send" "$@"
