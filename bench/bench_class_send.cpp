@@ -30,14 +30,21 @@ namespace {
 QTemporaryDir* folder = nullptr;
 qint64 childId = 0;
 
+// A classroom machine as the school sets it up: over TLS to the server it
+// checks, logged in by its client certificate.
 ClassConfig config()
 {
+    const QString certificates = qEnvironmentVariable("VAROLIN_BENCH_CERTS");
     ClassConfig config;
-    config.server = qEnvironmentVariable("VAROLIN_BENCH_PGHOST");
+    config.server = u"localhost"_s;
+    config.port = qEnvironmentVariableIntValue("VAROLIN_BENCH_PORT");
     config.className = u"3-1"_s;
     config.login = u"room3_1"_s;
-    config.passwordFile = folder->filePath(u"password"_s);
-    config.sslMode = u"disable"_s;
+    config.sslMode = u"verify-full"_s;
+    config.channelBinding = u"disable"_s;
+    config.sslRootCert = certificates + u"/server.crt"_s;
+    config.sslCert = certificates + u"/room.crt"_s;
+    config.sslKey = certificates + u"/room.key"_s;
     return config;
 }
 
@@ -170,11 +177,6 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     folder = &dir;
-    QFile password(dir.filePath(u"password"_s));
-    password.open(QIODevice::WriteOnly);
-    password.write("unused\n");
-    password.close();
-    password.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QSqlDatabase admin = QSqlDatabase::addDatabase(u"QPSQL"_s, u"admin"_s);
     admin.setHostName(qEnvironmentVariable("VAROLIN_BENCH_PGHOST"));
     admin.setDatabaseName(u"varolin"_s);
