@@ -83,13 +83,23 @@ void RecordsWindow::buildControls()
     auto* layout = new QVBoxLayout(this);
     const auto day = [this] { return today(); };
 
-    // Whose records, and the commands for the children: a parent's place.
-    // The class view keeps its roster: one child there, and no commands.
+    // The sheets not kept, and beside them whose records and the commands
+    // for the children, a parent's place: one row, for the height of a small
+    // screen. The class view keeps its roster: one child there, and no
+    // commands.
+    auto* childRow = new QHBoxLayout;
+    notKept = new QLabel(this);
+    notKept->setObjectName(u"sheetsNotKept"_s);
+    notKept->setFont(Fonts::gothic(10.5, true));
+    notKept->setWordWrap(true);
+    notKept->hide();
+    childRow->addWidget(notKept, 1);
     if (practising) {
         children = new RecordsChildren(*practising, desk, this);
         connect(children, &RecordsChildren::chosen, this, &RecordsWindow::showChild);
-        layout->addWidget(children);
+        childRow->addWidget(children);
     }
+    layout->addLayout(childRow);
 
     // The kinds on the left, the commands on the right: one row that stays
     // in sight however the parts below are scrolled.
@@ -116,12 +126,6 @@ void RecordsWindow::buildControls()
     clearCommand->setVisible(!practising || practising->recordsClearable());
     layout->addLayout(topRow);
 
-    notKept = new QLabel(this);
-    notKept->setObjectName(u"sheetsNotKept"_s);
-    notKept->setFont(Fonts::gothic(10.5, true));
-    notKept->setWordWrap(true);
-    notKept->hide();
-    layout->addWidget(notKept);
     // With a class: how many sheets the server does not have yet.
     const bool inClass = practising && practising->inClass();
     waiting = new QLabel(this);
