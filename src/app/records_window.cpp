@@ -160,8 +160,10 @@ void RecordsWindow::buildControls()
     bodyGrid->addWidget(factsPart, 1, 0);
     table = new SheetTablePart(*store, content);
     bodyGrid->addWidget(table, 1, 1);
-    bodyGrid->setRowStretch(0, 3);
-    bodyGrid->setRowStretch(1, 2);
+    // A large window's height goes to the fact map first: its squares grow
+    // only as tall as its row, while the graph reads well at its smallest.
+    bodyGrid->setRowStretch(0, 2);
+    bodyGrid->setRowStretch(1, 3);
     bodyGrid->setColumnStretch(0, 3);
     bodyGrid->setColumnStretch(1, 2);
 }
