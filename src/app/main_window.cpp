@@ -20,6 +20,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -392,9 +393,16 @@ void MainWindow::showAbout()
 
 void MainWindow::openReadme()
 {
-    // Help is a convenience: without the file the click does nothing.
+    // A read-me gone from beside the program is told, with where it was
+    // looked for: a click that shows nothing looks like a broken button.
     const QString path = readmePath(programFolder);
-    if (!QFileInfo(path).isFile() || desktop.openFile(path))
+    if (!QFileInfo(path).isFile()) {
+        ask(desktop, this,
+            u"よみもの（readme.txt）が みつかりません。\r\n"_s + QDir::toNativeSeparators(path),
+            u"Varolin"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+        return;
+    }
+    if (desktop.openFile(path))
         return;
     // The desktop has no program for it: shown here.
     if (auto* open = findChild<ReadmeWindow*>()) {
@@ -403,8 +411,12 @@ void MainWindow::openReadme()
         return;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        ask(desktop, this,
+            u"よみもの（readme.txt）を ひらけませんでした。\r\n"_s + QDir::toNativeSeparators(path),
+            u"Varolin"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
         return;
+    }
     auto* window = new ReadmeWindow(QString::fromUtf8(file.readAll()), this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();

@@ -230,10 +230,10 @@ FactMap::FactMap(QWidget* parent)
         keepPlace(columnHeads[i]);
     }
     for (int i = 0; i < Size * Size; ++i) {
-        auto* square = new Square(22, this);
-        // Small enough for a 1024 x 768 screen with a panel; the map grows
-        // with the window, to squares more than twice as large.
-        square->setMinimumSize(18, 18);
+        // Small enough for a 1024 x 768 screen with a panel, at the size
+        // the window's layout asks for as well as at its smallest; the map
+        // grows with the window, to squares more than twice as large.
+        auto* square = new Square(18, this);
         square->setMaximumSize(44, 44);
         square->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         keepPlace(square);

@@ -83,13 +83,23 @@ void RecordsWindow::buildControls()
     auto* layout = new QVBoxLayout(this);
     const auto day = [this] { return today(); };
 
-    // Whose records, and the commands for the children: a parent's place.
-    // The class view keeps its roster: one child there, and no commands.
+    // The sheets not kept, and beside them whose records and the commands
+    // for the children, a parent's place: one row, for the height of a small
+    // screen. The class view keeps its roster: one child there, and no
+    // commands.
+    auto* childRow = new QHBoxLayout;
+    notKept = new QLabel(this);
+    notKept->setObjectName(u"sheetsNotKept"_s);
+    notKept->setFont(Fonts::gothic(10.5, true));
+    notKept->setWordWrap(true);
+    notKept->hide();
+    childRow->addWidget(notKept, 1);
     if (practising) {
         children = new RecordsChildren(*practising, desk, this);
         connect(children, &RecordsChildren::chosen, this, &RecordsWindow::showChild);
-        layout->addWidget(children);
+        childRow->addWidget(children);
     }
+    layout->addLayout(childRow);
 
     // The kinds on the left, the commands on the right: one row that stays
     // in sight however the parts below are scrolled.
@@ -116,12 +126,6 @@ void RecordsWindow::buildControls()
     clearCommand->setVisible(!practising || practising->recordsClearable());
     layout->addLayout(topRow);
 
-    notKept = new QLabel(this);
-    notKept->setObjectName(u"sheetsNotKept"_s);
-    notKept->setFont(Fonts::gothic(10.5, true));
-    notKept->setWordWrap(true);
-    notKept->hide();
-    layout->addWidget(notKept);
     // With a class: how many sheets the server does not have yet.
     const bool inClass = practising && practising->inClass();
     waiting = new QLabel(this);
@@ -156,8 +160,10 @@ void RecordsWindow::buildControls()
     bodyGrid->addWidget(factsPart, 1, 0);
     table = new SheetTablePart(*store, content);
     bodyGrid->addWidget(table, 1, 1);
-    bodyGrid->setRowStretch(0, 3);
-    bodyGrid->setRowStretch(1, 2);
+    // A large window's height goes to the fact map first: its squares grow
+    // only as tall as its row, while the graph reads well at its smallest.
+    bodyGrid->setRowStretch(0, 2);
+    bodyGrid->setRowStretch(1, 3);
     bodyGrid->setColumnStretch(0, 3);
     bodyGrid->setColumnStretch(1, 2);
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The about picture shows the version, the credit and the web address in a
 // question box; the help button hands the read-me beside the program to the
-// desktop, shows it in a window of its own when the desktop cannot, and does
-// nothing visible without one. Neither touches a drill.
+// desktop, shows it in a window of its own when the desktop cannot, and
+// tells in a box, naming the file, when there is none. Neither touches a
+// drill.
 #include "app/qt_desktop.h"
 #include "sheet_player.h"
 #include "window_fixture.h"
@@ -63,12 +64,13 @@ void AboutTest::readme_data()
     QTest::addColumn<bool>("opens"); // the desktop finds a program for it
     QTest::addColumn<bool>("handedOver");
     QTest::addColumn<bool>("ownWindow");
+    QTest::addColumn<bool>("toldMissing");
 
-    QTest::newRow("present") << true << false << true << true << false;
+    QTest::newRow("present") << true << false << true << true << false << false;
     QTest::newRow("present, no program for it: shown here")
-        << true << false << false << true << true;
-    QTest::newRow("missing") << false << false << true << false << false;
-    QTest::newRow("a folder of that name") << false << true << true << false << false;
+        << true << false << false << true << true << false;
+    QTest::newRow("missing: told") << false << false << true << false << false << true;
+    QTest::newRow("a folder of that name: told") << false << true << true << false << false << true;
 }
 
 void AboutTest::readme()
@@ -78,6 +80,7 @@ void AboutTest::readme()
     QFETCH(bool, opens);
     QFETCH(bool, handedOver);
     QFETCH(bool, ownWindow);
+    QFETCH(bool, toldMissing);
 
     WindowFixture fixture;
     const QString text = u"Varolin\nはじめ を おします。\n"_s;
@@ -93,7 +96,14 @@ void AboutTest::readme()
     const QStringList expected
         = handedOver ? QStringList{fixture.folder.path() + u"/readme.txt"_s} : QStringList{};
     QCOMPARE(fixture.desktop.openedFiles, expected);
-    QVERIFY(fixture.desktop.shown.isEmpty());
+    QCOMPARE(fixture.desktop.shown.size(), toldMissing ? 1 : 0);
+    if (toldMissing) {
+        const Desktop::Message& told = fixture.desktop.shown.front().message;
+        QCOMPARE(told.prompt,
+            u"よみもの（readme.txt）が みつかりません。\r\n"_s
+                + QDir::toNativeSeparators(fixture.folder.path() + u"/readme.txt"_s));
+        QCOMPARE(told.icon, Desktop::Icon::Warning);
+    }
     QCOMPARE(fixture.desktop.beeps, 0);
 
     auto* own = fixture.find<QDialog>(u"readmeWindow"_s);

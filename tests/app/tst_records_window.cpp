@@ -848,7 +848,12 @@ void RecordsWindowTest::fitsSmallScreen()
         QVERIFY(control->isVisible());
         QVERIFY(window.rect().contains(QRect(control->mapTo(&window, QPoint()), control->size())));
     }
-    QCOMPARE(named<QScrollArea>(window, u"parts"_s)->horizontalScrollBar()->maximum(), 0);
+    auto* parts = named<QScrollArea>(window, u"parts"_s);
+    QCOMPARE(parts->horizontalScrollBar()->maximum(), 0);
+    // Nor upwards and downwards: the wrapped lines and the parts' smallest
+    // sizes leave every part whole in the height beside a panel.
+    QVERIFY2(!parts->verticalScrollBar()->isVisible(),
+        qPrintable(u"%1 px beyond the window"_s.arg(parts->verticalScrollBar()->maximum())));
 }
 
 // On the small screen the graph keeps its numbers for every kind: no label
