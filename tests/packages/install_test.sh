@@ -69,14 +69,19 @@ waits_for "the drill's window" /usr/share/fonts/opentype/ipafont-gothic/ qtbase_
 
 # The teacher's view, with what the installed varolin-class-admin wrote.
 cd "$cluster_dir"
-varolin-class-admin setup >/dev/null
+# The school's authority and the password file go only into a folder of the
+# administrator's own, here a temporary one.
+secrets=$(mktemp -d)
+trap 'purge; cluster_stop; rm -rf "$secrets"' EXIT
+VAROLIN_CA_DIR=$secrets/ca varolin-class-admin setup >/dev/null 2>&1 || fail "setup"
 varolin-class-admin add-class 3-1 >/dev/null
 varolin-class-admin add-login tanaka --teacher --class 3-1 --server localhost \
-    --password-file tanaka.password --class-ini class.ini 2>/dev/null
-grep -qx sslmode=verify-full class.ini || fail "class.ini: $(cat class.ini)"
+    --password-file "$secrets/tanaka.password" --class-ini "$secrets/class.ini" ||
+    fail "add-login for the teacher"
+grep -qx sslmode=verify-full "$secrets/class.ini" || fail "class.ini: $(cat "$secrets/class.ini")"
 config=$home/.config/Varolin
-sed "s|/etc/xdg/Varolin/|$config/|" class.ini >"$config/class.ini"
-cp tanaka.password class-server.crt "$config/"
+sed "s|/etc/xdg/Varolin/|$config/|" "$secrets/class.ini" >"$config/class.ini"
+cp "$secrets/tanaka.password" "$secrets/class-server.crt" "$config/"
 chown -R "$user" "$home"
 "${as_user[@]}" /usr/bin/varolin --class >"$cluster_dir/class.log" 2>&1 &
 pids+=($!)
