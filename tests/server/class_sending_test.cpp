@@ -77,6 +77,22 @@ QStringList storedIds(const QString& records)
     return onRecords(records, u"SELECT uuid FROM sheets ORDER BY id"_s);
 }
 
+// A classroom machine's practice on the files of `home`, its clock moved by
+// the test, the day as `now` says.
+Practice::Setup onMachine(const QTemporaryDir& home, const QString& records, ManualClock& clock,
+    const ClassConfig& classroom, const QDateTime& now = QDateTime(QDate(2026, 12, 7), QTime(9, 0)))
+{
+    return {
+        .settings = {home.filePath(u"Varolin.ini"_s), true},
+        .records = records,
+        .seed = 7,
+        .monotonic = clock.function(),
+        .now = [now] { return now; },
+        .unsavedNote = home.filePath(u"note"_s),
+        .classroom = classroom,
+    };
+}
+
 } // namespace
 
 class ClassSending : public QObject
@@ -353,15 +369,7 @@ private Q_SLOTS:
         ClassProblem told = ClassProblem::None;
         {
             ManualClock clock;
-            Practice practice({
-                .settings = {home.filePath(u"Varolin.ini"_s), true},
-                .records = records,
-                .seed = 7,
-                .monotonic = clock.function(),
-                .now = [] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); },
-                .unsavedNote = home.filePath(u"note"_s),
-                .classroom = config(passwordFile, login),
-            });
+            Practice practice(onMachine(home, records, clock, config(passwordFile, login)));
             practice.begin(QPoint(0, 0));
             connect(&practice, &Practice::problem, this, [&told](const Practice::Report& report) {
                 if (report.problem == Practice::Problem::ClassRefused)
@@ -424,15 +432,7 @@ private Q_SLOTS:
                 setServerAway(false);
         });
         ManualClock clock;
-        Practice practice({
-            .settings = {home.filePath(u"Varolin.ini"_s), true},
-            .records = records,
-            .seed = 7,
-            .monotonic = clock.function(),
-            .now = [now] { return now; },
-            .unsavedNote = home.filePath(u"note"_s),
-            .classroom = config(),
-        });
+        Practice practice(onMachine(home, records, clock, config(), now));
         practice.begin(QPoint(0, 0));
         QVERIFY(practice.openRecords());
         QCOMPARE(practice.sheetsWaiting(), std::optional<int>(1));
@@ -537,15 +537,7 @@ private Q_SLOTS:
     {
         QTemporaryDir home;
         ManualClock clock;
-        Practice practice({
-            .settings = {home.filePath(u"Varolin.ini"_s), true},
-            .records = home.filePath(u"records.sqlite"_s),
-            .seed = 7,
-            .monotonic = clock.function(),
-            .now = [] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); },
-            .unsavedNote = home.filePath(u"note"_s),
-            .classroom = config(),
-        });
+        Practice practice(onMachine(home, home.filePath(u"records.sqlite"_s), clock, config()));
         const QString sent
             = u"SELECT count(*) FROM varolin.sheets WHERE kind = 0 AND child_id = %1"_s.arg(hanako);
         const int before = adminValue(sent).toInt();
