@@ -92,8 +92,8 @@ struct Opened
     Opened()
     {
         desktop.clock = QDateTime(generated().lastDay, QTime(19, 0));
-        window
-            = std::make_unique<RecordsWindow>(generated().practice, Kind::Multiplication, desktop);
+        window = std::make_unique<RecordsWindow>(
+            machineRecords(generated().practice), Kind::Multiplication, desktop);
         window->setBestTimes(BestTimes({70, 80, 90, 120}));
         window->show();
         window->grab();
@@ -109,7 +109,7 @@ void openAndDraw(benchmark::State& state)
     FakeDesktop desktop;
     desktop.clock = QDateTime(generated().lastDay, QTime(19, 0));
     for (auto _ : state) {
-        RecordsWindow window(generated().practice, Kind::Multiplication, desktop);
+        RecordsWindow window(machineRecords(generated().practice), Kind::Multiplication, desktop);
         window.setBestTimes(BestTimes({70, 80, 90, 120}));
         window.show();
         benchmark::DoNotOptimize(window.grab());
@@ -192,7 +192,7 @@ void childSwitch(benchmark::State& state, bool full)
         qFatal("%d children, not 4", int(children.size()));
     FakeDesktop desktop;
     desktop.clock = QDateTime(generated().lastDay, QTime(19, 0));
-    RecordsWindow window(over.practice, Kind::Multiplication, desktop);
+    RecordsWindow window(machineRecords(over.practice), Kind::Multiplication, desktop);
     window.show();
     window.grab();
     Percentiles times;
@@ -222,7 +222,7 @@ void refreshAfterSheet(benchmark::State& state, bool full, bool paint)
     RecordStore& store = over.store();
     FakeDesktop desktop;
     desktop.clock = QDateTime(generated().lastDay, QTime(19, 0));
-    RecordsWindow window(over.practice, Kind::Multiplication, desktop);
+    RecordsWindow window(machineRecords(over.practice), Kind::Multiplication, desktop);
     const BestTimes best({70, 80, 90, 120});
     window.setBestTimes(best);
     window.show();

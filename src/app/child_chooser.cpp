@@ -3,6 +3,7 @@
 
 #include "app/children_commands.h"
 #include "practice/practice.h"
+#include "practice/shown_child.h"
 #include "printing/fonts.h"
 
 #include <QBoxLayout>
@@ -135,6 +136,8 @@ void ChildChooser::showChildren()
     }
     offered = nullptr;
     const QList<Child>& children = practice.children();
+    // The child of last time may have been removed meanwhile.
+    offeredChild = childStillThere(children, offeredChild).value_or(0);
     QStringList childNames;
     for (const Child& child : children)
         childNames << child.name;
@@ -164,11 +167,6 @@ void ChildChooser::showChildren()
         if (id == offeredChild)
             offered = button;
     }
-    // The child of last time may have been removed meanwhile.
-    if (!offered && !children.isEmpty()) {
-        offered = qobject_cast<QPushButton*>(names->itemAt(0)->widget());
-        offeredChild = children.first().id;
-    }
     if (offered) {
         offered->setDefault(true);
         offered->setFocus();
@@ -187,10 +185,8 @@ void ChildChooser::done(int result)
     // Closed or Escape: the child offered practises, as Enter would choose.
     if (!answered) {
         answered = true;
-        for (const Child& child : practice.children()) {
-            if (child.id == offeredChild)
-                Q_EMIT chosen(child.id);
-        }
+        if (childWithId(practice.children(), offeredChild))
+            Q_EMIT chosen(offeredChild);
     }
     QDialog::done(result);
 }

@@ -3,6 +3,7 @@
 
 #include "app/desktop.h"
 #include "practice/practice.h"
+#include "practice/shown_child.h"
 
 using namespace Qt::StringLiterals;
 
@@ -28,6 +29,27 @@ QString namePrompt()
     return u"なまえを いれて ください（%1もじ まで）"_s.arg(ChildName::MaxLength);
 }
 
+std::optional<QString> askChildName(Desktop& desktop, QWidget* parent, const QString& title,
+    const QString& name, const std::function<ChildName::Problem(const QString&)>& take,
+    const QString& prompt)
+{
+    QString text = name;
+    for (;;) {
+        const std::optional<QString> typed
+            = desktop.askText(parent, title, prompt.isEmpty() ? namePrompt() : prompt, text);
+        if (!typed)
+            return {};
+        const ChildName::Problem problem = take(*typed);
+        if (problem == ChildName::Problem::None)
+            return typed;
+        ask(desktop, parent, nameProblemText(problem), title, Desktop::Buttons::Ok,
+            Desktop::Icon::Warning);
+        if (problem == ChildName::Problem::NotSaved)
+            return {};
+        text = *typed;
+    }
+}
+
 namespace {
 
 const QString AddTitle = u"こどもを ふやす"_s;
@@ -38,11 +60,8 @@ const QString Unnamed = u"ひとりめ"_s;
 
 QString nameOf(const Practice& practice, qint64 child)
 {
-    for (const Child& each : practice.children()) {
-        if (each.id == child)
-            return each.name;
-    }
-    return {};
+    const Child* found = childWithId(practice.children(), child);
+    return found ? found->name : QString();
 }
 
 } // namespace
@@ -52,31 +71,9 @@ ChildrenCommands::ChildrenCommands(Desktop& desktop, Practice& practice)
     , practice(practice)
 { }
 
-template <typename Keep>
-bool ChildrenCommands::askName(
-    QWidget* parent, const QString& title, const QString& name, Keep keep, const QString& prompt)
-{
-    QString text = name;
-    for (;;) {
-        const std::optional<QString> typed
-            = desktop.askText(parent, title, prompt.isEmpty() ? namePrompt() : prompt, text);
-        if (!typed)
-            return false;
-        const ChildName::Problem problem = keep(*typed);
-        if (problem == ChildName::Problem::None)
-            return true;
-        ask(desktop, parent, nameProblemText(problem), title, Desktop::Buttons::Ok,
-            Desktop::Icon::Warning);
-        // A name that could not be kept at all is not asked for again.
-        if (problem == ChildName::Problem::NotSaved)
-            return false;
-        text = *typed;
-    }
-}
-
 bool ChildrenCommands::add(QWidget* parent)
 {
-    if (!askName(parent, AddTitle, QString(),
+    if (!askChildName(desktop, parent, AddTitle, QString(),
             [this](const QString& name) { return practice.addChild(name); }))
         return false;
     const QList<Child> all = practice.children();
@@ -85,8 +82,8 @@ bool ChildrenCommands::add(QWidget* parent)
     // names. A cancel keeps the first one's as it was.
     if (all.size() == 2 && all.first().name == Unnamed) {
         const qint64 first = all.first().id;
-        askName(
-            parent, AddTitle, QString(),
+        askChildName(
+            desktop, parent, AddTitle, QString(),
             [this, first](const QString& typed) { return practice.renameChild(first, typed); },
             u"さいしょの こ（%1）の なまえも いれて ください（%2もじ まで）"_s.arg(
                 Unnamed, QString::number(ChildName::MaxLength)));
@@ -112,8 +109,9 @@ bool ChildrenCommands::rename(QWidget* parent)
 bool ChildrenCommands::rename(QWidget* parent, qint64 child)
 {
     const QString name = nameOf(practice, child);
-    return askName(parent, RenameTitle, name,
-        [this, child](const QString& typed) { return practice.renameChild(child, typed); });
+    return askChildName(desktop, parent, RenameTitle, name, [this, child](const QString& typed) {
+        return practice.renameChild(child, typed);
+    }).has_value();
 }
 
 bool ChildrenCommands::remove(QWidget* parent)

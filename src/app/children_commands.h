@@ -3,7 +3,10 @@
 
 #include "practice/child_name.h"
 
-#include <QtGlobal>
+#include <QString>
+
+#include <functional>
+#include <optional>
 
 class Desktop;
 class Practice;
@@ -14,6 +17,15 @@ class QWidget;
 QString nameProblemText(ChildName::Problem problem);
 // What a name is asked with.
 QString namePrompt();
+
+// Asks for a child's name, `name` to begin with, until `take` takes what was
+// typed or the user cancels, on a machine and in the class view alike. Each
+// refusal is told under `title` and the name asked again as it was typed; a
+// name that could not be kept at all (NotSaved) is not asked for again.
+// Returns the name taken.
+std::optional<QString> askChildName(Desktop& desktop, QWidget* parent, const QString& title,
+    const QString& name, const std::function<ChildName::Problem(const QString&)>& take,
+    const QString& prompt = {});
 
 // Adding, renaming and removing children, with the questions each asks:
 // from the chooser and from the records window. The practice keeps the
@@ -34,12 +46,6 @@ public:
     bool remove(QWidget* parent, qint64 child);
 
 private:
-    // Asks for a name until it is one the practice takes or the user
-    // cancels; `keep` applies it.
-    template <typename Keep>
-    bool askName(QWidget* parent, const QString& title, const QString& name, Keep keep,
-        const QString& prompt = {});
-
     Desktop& desktop;
     Practice& practice;
 };

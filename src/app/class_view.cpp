@@ -6,13 +6,14 @@
 #include "app/class_start.h"
 #include "app/desktop.h"
 #include "app/file_names.h"
+#include "app/records_context.h"
 #include "app/records_text.h"
 #include "app/records_widgets.h"
 #include "app/records_window.h"
 #include "app/weak_facts.h"
 #include "app/window_fit.h"
 #include "practice/child_name.h"
-#include "practice/practice.h"
+#include "practice/shown_child.h"
 #include "printing/fonts.h"
 
 #include <QBoxLayout>
@@ -289,21 +290,26 @@ void ClassView::openRecords()
             }
             std::unique_ptr<ChildCopy> sheets = read.value->reader();
             ChildCopy* copy = sheets.get();
-            auto* window = new RecordsWindow(std::move(sheets), child, shownKind, desk, this);
+            // On the view's kind, unless the child never did it.
+            const Kind kind = kindPractised(*copy, child.id, shownKind);
+            auto* window
+                = new RecordsWindow(classChildRecords(std::move(sheets), child), kind, desk, this);
             window->setAttribute(Qt::WA_DeleteOnClose);
             // Erased on the server in the background; the window waits for
             // the answer, unless it has closed by then, and its copy goes
             // too.
-            window->setEraseElsewhere([this, window, copy, id = child.id] {
-                whenAnswered(records.clearSheets(id), window,
-                    [window, copy](const ClassAnswer<bool>& erased) {
-                        if (erased)
-                            copy->forget();
-                        window->erasedElsewhere(erased
-                                ? std::nullopt
-                                : std::optional(classProblemText(erased.problem)
+            window->setClearCommand([this, window, copy](qint64 id, const auto& done) {
+                whenAnswered(
+                    records.clearSheets(id), window, [copy, done](const ClassAnswer<bool>& erased) {
+                        if (!erased) {
+                            done(RecordsCleared{std::nullopt,
+                                classProblemText(erased.problem)
                                     + (erased.detail.isEmpty() ? QString()
-                                                               : u"\r\n\r\n"_s + erased.detail)));
+                                                               : u"\r\n\r\n"_s + erased.detail)});
+                            return;
+                        }
+                        copy->forget();
+                        done(RecordsCleared{0});
                     });
             });
             window->show();
@@ -314,24 +320,17 @@ void ClassView::openRecords()
 template <typename Keep>
 void ClassView::askName(const QString& title, const QString& name, qint64 except, Keep keep)
 {
-    QString text = name;
-    for (;;) {
-        const std::optional<QString> typed = desk.askText(this, title, namePrompt(), text);
-        if (!typed)
-            return;
-        text = *typed;
-        // Children told apart by their numbers may share a name.
-        QStringList others;
-        for (const ClassChild& each : roster) {
-            if (each.id != except && !records.namesShared())
-                others.append(each.name);
-        }
-        const ChildName::Problem problem = ChildName::check(*typed, others);
-        if (problem == ChildName::Problem::None)
-            break;
-        ask(desk, this, nameProblemText(problem), title, Desktop::Buttons::Ok,
-            Desktop::Icon::Warning);
+    // Children told apart by their numbers may share a name.
+    QStringList others;
+    for (const ClassChild& each : roster) {
+        if (each.id != except && !records.namesShared())
+            others.append(each.name);
     }
+    const std::optional<QString> typed = askChildName(desk, this, title, name,
+        [&others](const QString& typed) { return ChildName::check(typed, others); });
+    if (!typed)
+        return;
+    const QString text = *typed;
     await(keep(ChildName::clean(text)),
         [this, title, text, except, keep](const ClassAnswer<ClassRecords::Edit>& edit) {
             if (!edit) {

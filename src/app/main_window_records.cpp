@@ -3,6 +3,7 @@
 // brought back to the front after.
 #include "app/desktop.h"
 #include "app/main_window.h"
+#include "app/records_context.h"
 #include "app/records_view.h"
 #include "drill/drill.h"
 
@@ -41,11 +42,14 @@ void MainWindow::showRecords()
             u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
         return;
     }
-    recordsView = make(practice, drill->kind(), desktop, this);
+    recordsView = make(machineRecords(practice), drill->kind(), desktop, this);
     recordsWindow = recordsView->widget();
     recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
     recordsView->setBestTimes(practice.bestTimes());
     recordsView->setSheetsNotKept(practice.sheetsNotKept());
     recordsView->setPrintCommand([this] { showPrintDialog(recordsWindow); });
+    // What the records window's commands change, the practice changes; the
+    // window reads it again through its context.
+    handMachineCommands(*recordsView, practice, *childrenCommands);
     recordsWindow->show();
 }

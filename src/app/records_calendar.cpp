@@ -9,7 +9,7 @@
 
 using namespace Qt::StringLiterals;
 
-CalendarPart::CalendarPart(RecordReader& store, std::function<QDate()> today, QWidget* parent)
+CalendarPart::CalendarPart(const RecordReader& store, std::function<QDate()> today, QWidget* parent)
     : RecordsPart(u"calendarPart"_s, u"れんしゅうした ひ"_s, parent)
     , store(store)
     , today(std::move(today))

@@ -16,12 +16,12 @@ class CalendarPart : public RecordsPart
     Q_OBJECT
 
 public:
-    CalendarPart(RecordReader& store, std::function<QDate()> today, QWidget* parent);
+    CalendarPart(const RecordReader& store, std::function<QDate()> today, QWidget* parent);
 
     void read(qint64 child, Kind kind);
 
 private:
-    RecordReader& store;
+    const RecordReader& store;
     std::function<QDate()> today;
     PracticeCalendar* calendar = nullptr;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/records_children.h"
 
-#include "practice/practice.h"
+#include "app/records_context.h"
 #include "printing/fonts.h"
 
 #include <QBoxLayout>
@@ -11,10 +11,9 @@
 
 using namespace Qt::StringLiterals;
 
-RecordsChildren::RecordsChildren(Practice& practice, Desktop& desktop, QWidget* parent)
+RecordsChildren::RecordsChildren(const RecordsContext& context, QWidget* parent)
     : QWidget(parent)
-    , practice(practice)
-    , commands(desktop, practice)
+    , context(context)
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -35,9 +34,9 @@ RecordsChildren::RecordsChildren(Practice& practice, Desktop& desktop, QWidget* 
     connect(children, &QComboBox::activated, this,
         [this](int index) { Q_EMIT chosen(children->itemData(index).toLongLong()); });
     row->addStretch();
-    auto* addCommand = new QPushButton(u"こどもを ふやす"_s, this);
+    addCommand = new QPushButton(u"こどもを ふやす"_s, this);
     addCommand->setObjectName(u"addChild"_s);
-    auto* renameCommand = new QPushButton(u"なまえを かえる"_s, this);
+    renameCommand = new QPushButton(u"なまえを かえる"_s, this);
     renameCommand->setObjectName(u"renameChild"_s);
     // Beside 「きろくを けす」: says what it removes.
     removeCommand = new QPushButton(u"こどもを けす"_s, this);
@@ -47,21 +46,24 @@ RecordsChildren::RecordsChildren(Practice& practice, Desktop& desktop, QWidget* 
         button->setAutoDefault(false);
         row->addWidget(button);
     }
-    // Each command rebuilds the switch through the practice's
+    // Each command rebuilds the switch through the context's
     // childrenChanged. The questions belong to the records window.
     connect(addCommand, &QPushButton::clicked, this, [this] { commands.add(window()); });
     connect(
         renameCommand, &QPushButton::clicked, this, [this] { commands.rename(window(), shown); });
     connect(
         removeCommand, &QPushButton::clicked, this, [this] { commands.remove(window(), shown); });
-    addCommand->setVisible(practice.rosterEditable());
-    renameCommand->setVisible(practice.rosterEditable());
+}
+
+void RecordsChildren::setCommands(ChildrenCommandSet given)
+{
+    commands = std::move(given);
 }
 
 void RecordsChildren::rebuild(qint64 child)
 {
     shown = child;
-    const QList<Child> all = practice.childrenWithRecordsShown();
+    const QList<Child> all = context.children();
     const QSignalBlocker quiet(children);
     children->clear();
     for (const Child& each : all) {
@@ -70,8 +72,10 @@ void RecordsChildren::rebuild(qint64 child)
             children->setCurrentIndex(children->count() - 1);
     }
     choice->setVisible(all.size() > 1);
-    removeCommand->setVisible(practice.canRemove(shown));
+    addCommand->setVisible(bool(commands.add));
+    renameCommand->setVisible(bool(commands.rename));
+    removeCommand->setVisible(commands.remove && context.removable(shown));
     // With nothing to show the row takes no room in the window, not even
     // the spacing above it.
-    setVisible(practice.rosterEditable() || all.size() > 1);
+    setVisible(commands.add || commands.rename || all.size() > 1);
 }

@@ -70,7 +70,7 @@ QList<QDate> labelledDays(const QDate& first, const QDate& today)
 
 } // namespace
 
-GraphPart::GraphPart(RecordReader& store, std::function<QDate()> today, QWidget* parent)
+GraphPart::GraphPart(const RecordReader& store, std::function<QDate()> today, QWidget* parent)
     : RecordsPart(u"graphPart"_s, u"タイムの グラフ"_s, parent)
     , store(store)
     , today(std::move(today))

@@ -31,7 +31,7 @@ class GraphPart : public RecordsPart
     Q_OBJECT
 
 public:
-    GraphPart(RecordReader& store, std::function<QDate()> today, QWidget* parent);
+    GraphPart(const RecordReader& store, std::function<QDate()> today, QWidget* parent);
 
     // Reads `child`'s sheets of `kind` and draws them with the best time
     // `best`, if there is one yet.
@@ -60,7 +60,7 @@ private:
     // How many steps of the seconds axis have room for their labels.
     int stepsThatFit() const;
 
-    RecordReader& store;
+    const RecordReader& store;
     std::function<QDate()> today;
     qint64 child = 0;
     Kind kind = Kind::Addition;

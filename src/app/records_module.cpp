@@ -2,6 +2,7 @@
 // The records module's entry: the one object the program asks for once its
 // metadata has shown the module to be of the same build.
 #include "app/class_view.h"
+#include "app/records_context.h"
 #include "app/records_view.h"
 #include "app/records_window.h"
 
@@ -14,9 +15,10 @@ class RecordsModule : public QObject, public RecordsModuleInterface
     Q_INTERFACES(RecordsModuleInterface)
 
 public:
-    RecordsView* makeView(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent) override
+    RecordsView* makeView(std::unique_ptr<const RecordsContext> context, Kind kind,
+        Desktop& desktop, QWidget* parent) override
     {
-        return varolinMakeRecordsView(practice, kind, desktop, parent);
+        return varolinMakeRecordsView(std::move(context), kind, desktop, parent);
     }
     QWidget* makeClassView(
         ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened) override

@@ -24,7 +24,7 @@ using namespace Qt::StringLiterals;
 class SheetTableModel : public QAbstractTableModel
 {
 public:
-    SheetTableModel(RecordReader& store, QObject* parent)
+    SheetTableModel(const RecordReader& store, QObject* parent)
         : QAbstractTableModel(parent)
         , store(store)
     { }
@@ -119,12 +119,12 @@ private:
     // More than a tall screen shows, few enough to read in a millisecond.
     static constexpr int BatchSize = 200;
 
-    RecordReader& store;
+    const RecordReader& store;
     QList<StoredSheet> kept;
     bool more = false;
 };
 
-SheetTablePart::SheetTablePart(RecordReader& store, QWidget* parent)
+SheetTablePart::SheetTablePart(const RecordReader& store, QWidget* parent)
     : RecordsPart(u"tablePart"_s, u"これまでの きろく"_s, parent)
 {
     const QFont plain = Fonts::gothic(10.5);

@@ -17,7 +17,7 @@ class SheetTablePart : public RecordsPart
     Q_OBJECT
 
 public:
-    SheetTablePart(RecordReader& store, QWidget* parent);
+    SheetTablePart(const RecordReader& store, QWidget* parent);
 
     void read(qint64 child, Kind kind);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/records_view.h"
 
+#include "app/records_context.h"
+
 #include "varolin_build_id.h"
 
 #include <QJsonObject>
@@ -13,9 +15,10 @@ namespace {
 RecordsViewMaker maker = nullptr;
 RecordsModuleInterface* module = nullptr;
 
-RecordsView* makeThroughModule(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
+RecordsView* makeThroughModule(
+    std::unique_ptr<const RecordsContext> context, Kind kind, Desktop& desktop, QWidget* parent)
 {
-    return module->makeView(practice, kind, desktop, parent);
+    return module->makeView(std::move(context), kind, desktop, parent);
 }
 
 QWidget* makeClassViewThroughModule(

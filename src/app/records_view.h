@@ -6,14 +6,39 @@
 
 #include <QObject>
 
+#include <QString>
+
 #include <functional>
+#include <memory>
+#include <optional>
 
 class ClassRecords;
 struct ClassFailure;
 class Desktop;
-class Practice;
-class QString;
 class QWidget;
+class RecordsContext;
+
+// How a request to clear a child's records went: cleared, with the number
+// of sheets kept until the class server has them; or not (no number), with
+// why in the reader's words when there is more to say.
+struct RecordsCleared
+{
+    std::optional<int> kept;
+    QString why{};
+};
+// Clears `child`'s records and tells `done` how it went, at once or later.
+using ClearCommand
+    = std::function<void(qint64 child, std::function<void(const RecordsCleared&)> done)>;
+
+// The children's commands of the records window, each asking its own
+// questions over `window`: a command not given has no button.
+struct ChildrenCommandSet
+{
+    std::function<void(QWidget* window)> add;
+    std::function<void(QWidget* window, qint64 child)> rename;
+    // Offered for the children the records' context lets go.
+    std::function<void(QWidget* window, qint64 child)> remove;
+};
 
 // What the main window asks of the records window. The records window draws
 // with Qt Charts, which would weigh on every start-up: it lives in a module
@@ -36,10 +61,16 @@ public:
     // What 「いんさつ」 does: the program's print dialog. No command, no
     // button.
     virtual void setPrintCommand(std::function<void()> print) = 0;
+    // What 「きろくを けす」 does, after its two questions; no command, no
+    // button.
+    virtual void setClearCommand(ClearCommand clear) = 0;
+    virtual void setChildrenCommands(ChildrenCommandSet commands) = 0;
 };
 
-// The view reads the records of `practice`, which must be open.
-using RecordsViewMaker = RecordsView* (*)(Practice&, Kind, Desktop&, QWidget* parent);
+// The view reads what `context` gives it, and nothing else: whatever its
+// commands change, the commands handed to it change.
+using RecordsViewMaker
+    = RecordsView* (*)(std::unique_ptr<const RecordsContext> context, Kind, Desktop&, QWidget*);
 
 // The teacher's view of the class (varolin --class), which opens the
 // records window on each child: it lives in the same module. `records` must
@@ -55,14 +86,15 @@ class RecordsModuleInterface
 {
 public:
     virtual ~RecordsModuleInterface() = default;
-    virtual RecordsView* makeView(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
+    virtual RecordsView* makeView(
+        std::unique_ptr<const RecordsContext> context, Kind kind, Desktop& desktop, QWidget* parent)
         = 0;
     virtual QWidget* makeClassView(
         ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened)
         = 0;
 };
 
-#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/5"
+#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/6"
 Q_DECLARE_INTERFACE(RecordsModuleInterface, VarolinRecordsModule_iid)
 
 // The maker of the records window: loaded from the module in the program's

@@ -11,13 +11,15 @@
 #include "app/records_widgets.h"
 #include "app/weak_facts.h"
 #include "app/window_fit.h"
-#include "practice/practice.h"
+#include "drill/kind_text.h"
+#include "practice/shown_child.h"
 #include "printing/fonts.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QDir>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -29,41 +31,17 @@
 
 using namespace Qt::StringLiterals;
 
-RecordsWindow::RecordsWindow(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
+RecordsWindow::RecordsWindow(
+    std::unique_ptr<const RecordsContext> context, Kind kind, Desktop& desktop, QWidget* parent)
     : QWidget(parent)
-    , practising(&practice)
-    , store(practice.recordReader())
+    , context(std::move(context))
+    , store(this->context->records())
     , desk(desktop)
     , shownKind(kind)
-    , shownChild(practice.child().id)
-    , bestTimes(practice.bestTimes())
+    , shownChild(this->context->childAtBoard())
 {
-    setUp(kind);
-    // Renamed, added or removed from the chooser as well as from here.
-    connect(&practice, &Practice::childrenChanged, this, [this] {
-        rebuildChildren();
-        graph->setBest(shownBest());
-        showTitle();
-    });
-}
-
-RecordsWindow::RecordsWindow(std::unique_ptr<RecordReader> records, const Child& child, Kind kind,
-    Desktop& desktop, QWidget* parent)
-    : QWidget(parent)
-    , onlyChild(child)
-    , store(std::move(records))
-    , desk(desktop)
-    , shownKind(kind)
-    , shownChild(child.id)
-    , bestTimes(child.bestTimes)
-{
-    // Opened from the class view on the view's kind, which the child may
-    // never have done.
-    setUp(kindPractised(child.id, kind));
-}
-
-void RecordsWindow::setUp(Kind kind)
-{
+    if (const Child* atBoard = childWithId(this->context->children(), shownChild))
+        bestTimes = atBoard->bestTimes;
     setWindowFlag(Qt::Window);
     setAccessibleName(u"きろく"_s);
     auto* closing = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -73,7 +51,12 @@ void RecordsWindow::setUp(Kind kind)
     rebuildChildren();
     setKind(kind);
     refresh();
-    placeOnScreen();
+    // Renamed, added or removed from the chooser as well as from here.
+    connect(this->context.get(), &RecordsContext::childrenChanged, this, [this] {
+        rebuildChildren();
+        graph->setBest(shownBest());
+        showTitle();
+    });
 }
 
 RecordsWindow::~RecordsWindow() = default;
@@ -94,11 +77,9 @@ void RecordsWindow::buildControls()
     notKept->setWordWrap(true);
     notKept->hide();
     childRow->addWidget(notKept, 1);
-    if (practising) {
-        children = new RecordsChildren(*practising, desk, this);
-        connect(children, &RecordsChildren::chosen, this, &RecordsWindow::showChild);
-        childRow->addWidget(children);
-    }
+    children = new RecordsChildren(*context, this);
+    connect(children, &RecordsChildren::chosen, this, &RecordsWindow::showChild);
+    childRow->addWidget(children);
     layout->addLayout(childRow);
 
     // The kinds on the left, the commands on the right: one row that stays
@@ -123,18 +104,19 @@ void RecordsWindow::buildControls()
     connect(printCommand, &QPushButton::clicked, this, [this] { print(); });
     connect(csvCommand, &QPushButton::clicked, this, &RecordsWindow::exportCsv);
     connect(clearCommand, &QPushButton::clicked, this, &RecordsWindow::clearRecords);
-    clearCommand->setVisible(!practising || practising->recordsClearable());
+    clearCommand->hide();
     layout->addLayout(topRow);
 
     // With a class: how many sheets the server does not have yet.
-    const bool inClass = practising && practising->inClass();
+    const bool inClass = context->sendsToClass();
     waiting = new QLabel(this);
     waiting->setObjectName(u"sheetsWaiting"_s);
     waiting->setFont(Fonts::gothic(10.5, true));
     waiting->setVisible(inClass);
     layout->addWidget(waiting);
     if (inClass) {
-        connect(practising, &Practice::sheetsWaitingChanged, this, &RecordsWindow::showWaiting);
+        connect(context.get(), &RecordsContext::sheetsWaitingChanged, this,
+            &RecordsWindow::showWaiting);
         showWaiting();
     }
 
@@ -150,15 +132,15 @@ void RecordsWindow::buildControls()
     scroll->setWidget(content);
     layout->addWidget(scroll, 1);
 
-    graph = new GraphPart(*store, day, content);
+    graph = new GraphPart(store, day, content);
     bodyGrid->addWidget(graph, 0, 0);
-    calendar = new CalendarPart(*store, day, content);
+    calendar = new CalendarPart(store, day, content);
     bodyGrid->addWidget(calendar, 0, 1);
     factsPart = new RecordsPart(u"factsPart"_s, u"にがてな もんだい"_s, content);
     facts = new WeakFacts(u"にがてな もんだい"_s, WeakFacts::Legend::Beside);
     factsPart->setContents(facts);
     bodyGrid->addWidget(factsPart, 1, 0);
-    table = new SheetTablePart(*store, content);
+    table = new SheetTablePart(store, content);
     bodyGrid->addWidget(table, 1, 1);
     // A large window's height goes to the fact map first: its squares grow
     // only as tall as its row, while the graph reads well at its smallest.
@@ -166,6 +148,16 @@ void RecordsWindow::buildControls()
     bodyGrid->setRowStretch(1, 3);
     bodyGrid->setColumnStretch(0, 3);
     bodyGrid->setColumnStretch(1, 2);
+}
+
+void RecordsWindow::showEvent(QShowEvent* event)
+{
+    // Placed when first shown, with the commands it was given by then.
+    if (!placed) {
+        placed = true;
+        placeOnScreen();
+    }
+    QWidget::showEvent(event);
 }
 
 void RecordsWindow::placeOnScreen()
@@ -200,19 +192,16 @@ void RecordsWindow::setBestTimes(const BestTimes& shown)
     if (shown == bestTimes)
         return;
     bestTimes = shown;
-    if (practising && shownChild == practising->child().id)
+    if (shownChild == context->childAtBoard())
         graph->setBest(shownBest());
 }
 
-const BestTimes& RecordsWindow::shownBests() const
+BestTimes RecordsWindow::shownBests() const
 {
-    if (!practising || shownChild == practising->child().id)
+    if (shownChild == context->childAtBoard())
         return bestTimes;
-    for (const Child& each : practising->children()) {
-        if (each.id == shownChild)
-            return each.bestTimes;
-    }
-    return bestTimes;
+    const Child* child = childWithId(context->children(), shownChild);
+    return child ? child->bestTimes : bestTimes;
 }
 
 std::optional<int> RecordsWindow::shownBest() const
@@ -222,26 +211,16 @@ std::optional<int> RecordsWindow::shownBest() const
 
 QString RecordsWindow::shownName() const
 {
-    if (onlyChild)
-        return onlyChild->name;
-    if (!practising->hasSeveralChildren())
-        return {};
-    for (const Child& each : practising->children()) {
-        if (each.id == shownChild)
-            return each.name;
-    }
-    return {};
+    return nameWhenSeveral(context->children(), shownChild, context->severalChildren());
 }
 
 void RecordsWindow::rebuildChildren()
 {
-    if (!practising)
-        return;
-    const QList<Child>& all = practising->children();
     // A child removed meanwhile: the one at the board instead.
-    if (std::none_of(
-            all.begin(), all.end(), [this](const Child& each) { return each.id == shownChild; })) {
-        shownChild = practising->child().id;
+    const qint64 shown = childStillThere(context->children(), shownChild, context->childAtBoard())
+                             .value_or(context->childAtBoard());
+    if (shown != shownChild) {
+        shownChild = shown;
         refresh();
     }
     children->rebuild(shownChild);
@@ -256,21 +235,8 @@ void RecordsWindow::showChild(qint64 child)
     rebuildChildren();
     if (!changed)
         return;
-    setKind(kindPractised(child, shownKind));
+    setKind(kindPractised(store, shownChild, shownKind));
     refreshTable();
-}
-
-Kind RecordsWindow::kindPractised(qint64 child, Kind wanted) const
-{
-    // A child who never did `wanted`: their newest sheet's kind instead, so
-    // that the window opens on their practice.
-    const auto counts = store->countsByKind(child);
-    if (counts && (*counts)[kindNumber(wanted)] == 0) {
-        const auto newest = store->sheets(SheetRange().ofChild(child).atMost(1));
-        if (newest && !newest->isEmpty())
-            return newest->first().kind;
-    }
-    return wanted;
 }
 
 void RecordsWindow::setSheetsNotKept(int sheets)
@@ -286,9 +252,21 @@ void RecordsWindow::setPrintCommand(std::function<void()> command)
     printCommand->setVisible(bool(print));
 }
 
+void RecordsWindow::setClearCommand(ClearCommand command)
+{
+    clear = std::move(command);
+    clearCommand->setVisible(bool(clear));
+}
+
+void RecordsWindow::setChildrenCommands(ChildrenCommandSet commands)
+{
+    children->setCommands(std::move(commands));
+    children->rebuild(shownChild);
+}
+
 void RecordsWindow::showWaiting()
 {
-    const QString text = waitingText(practising->sheetsWaiting());
+    const QString text = waitingText(context->sheetsWaiting());
     waiting->setText(keptWords(text));
     waiting->setAccessibleName(text);
 }
@@ -304,12 +282,8 @@ void RecordsWindow::setKind(Kind kind)
 void RecordsWindow::showTitle()
 {
     // Whose records, on a classroom machine above all: 「はなこ の きろく － たしざん」.
-    QString name = onlyChild ? onlyChild->name : QString();
-    for (const Child& each : practising ? practising->children() : QList<Child>()) {
-        if (each.id == shownChild)
-            name = each.name;
-    }
-    setWindowTitle(name + u" の きろく － "_s + kindName(shownKind));
+    const Child* child = childWithId(context->children(), shownChild);
+    setWindowTitle((child ? child->name : QString()) + u" の きろく － "_s + kindName(shownKind));
 }
 
 QDate RecordsWindow::today() const
@@ -326,7 +300,7 @@ void RecordsWindow::refresh()
 void RecordsWindow::refreshTable()
 {
     // Clearing takes every kind's sheets: offered while there is any.
-    const auto counts = store->countsByKind(shownChild);
+    const auto counts = store.countsByKind(shownChild);
     clearCommand->setEnabled(counts && std::accumulate(counts->begin(), counts->end(), 0) > 0);
 }
 
@@ -335,7 +309,7 @@ void RecordsWindow::refreshKind()
     table->read(shownChild, shownKind);
     calendar->read(shownChild, shownKind);
     graph->read(shownChild, shownKind, shownBest());
-    const auto met = store->facts(shownChild, shownKind, 10);
+    const auto met = store.facts(shownChild, shownKind, 10);
     if (met)
         facts->setFacts(shownKind, *met);
     factsPart->showReadable(met.has_value());
@@ -343,22 +317,20 @@ void RecordsWindow::refreshKind()
 
 void RecordsWindow::exportCsv()
 {
-    // With several children: the shown child's sheets or everyone's.
-    std::optional<qint64> whose;
-    const QString name = shownName();
-    if (onlyChild) {
-        whose = shownChild;
-    } else if (!name.isEmpty()) {
+    // With other children's records beside: the shown child's sheets or
+    // everyone's.
+    std::optional<qint64> whose = shownChild;
+    if (context->holdsOthers()) {
         const auto chosen = desk.askItem(this, u"CSV にかきだす"_s,
-            u"だれの きろくを かきだしますか？"_s, {name + u"だけ"_s, u"みんな"_s}, 0);
+            u"だれの きろくを かきだしますか？"_s, {shownName() + u"だけ"_s, u"みんな"_s}, 0);
         if (!chosen)
             return;
-        if (*chosen == 0)
-            whose = shownChild;
+        if (*chosen != 0)
+            whose.reset();
     }
     // Read before asking where to, so that a store that cannot be read is
     // told before anything is chosen.
-    if (!store->readable()) {
+    if (!store.readable()) {
         ask(desk, this, unreadableText() + u"\r\nCSV は かきだして いません。"_s, u"きろく"_s,
             Desktop::Buttons::Ok, Desktop::Icon::Warning);
         return;
@@ -366,20 +338,16 @@ void RecordsWindow::exportCsv()
     const QString folder = documentsFolder();
     // Whose records the file holds, by name: 「きろく-はなこ-2026-12-08.csv」;
     // no name for every child's.
-    QString owner;
-    if (whose && !name.isEmpty())
-        owner = name;
-    else if (!onlyChild && !practising->hasSeveralChildren())
-        owner = practising->child().name;
-    owner = fileNamePart(owner);
-    const QString suggested
-        = QDir(folder).filePath(u"きろく-"_s + (owner.isEmpty() ? QString() : owner + u"-"_s)
-            + today().toString(u"yyyy-MM-dd"_s) + u".csv"_s);
+    const Child* owner = whose ? childWithId(context->children(), *whose) : nullptr;
+    const QString ownerName = fileNamePart(owner ? owner->name : QString());
+    const QString suggested = QDir(folder).filePath(u"きろく-"_s
+        + (ownerName.isEmpty() ? QString() : ownerName + u"-"_s) + today().toString(u"yyyy-MM-dd"_s)
+        + u".csv"_s);
     const QString path = desk.saveFileName(this, u"CSV にかきだす"_s, suggested, u"CSV (*.csv)"_s);
     if (path.isEmpty())
         return;
     // Told either way, with where the file is.
-    if (!store->writeCsv(path, whose)) {
+    if (!store.writeCsv(path, whose)) {
         ask(desk, this, u"CSV を かきだせませんでした。\r\n"_s + QDir::toNativeSeparators(path),
             u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
     } else {
@@ -390,7 +358,7 @@ void RecordsWindow::exportCsv()
 
 void RecordsWindow::clearRecords()
 {
-    const auto counts = store->countsByKind(shownChild);
+    const auto counts = store.countsByKind(shownChild);
     if (!counts) {
         ask(desk, this, unreadableText(), u"きろく"_s, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
@@ -410,39 +378,33 @@ void RecordsWindow::clearRecords()
             u"もういちどかくにん"_s, Desktop::Buttons::YesNoDefaultNo)
         != Desktop::Answer::Yes)
         return;
-    if (eraseElsewhere) {
-        clearCommand->setEnabled(false);
-        eraseElsewhere();
-        return;
-    }
-    const std::optional<int> kept = practising->clearRecords(shownChild);
-    if (!kept) {
-        ask(desk, this, u"きろくを けせませんでした。"_s, u"きろく"_s, Desktop::Buttons::Ok,
-            Desktop::Icon::Warning);
-    } else if (*kept > 0) {
+    // Cleared by whoever opened the window, at once or once the class
+    // server answers: the command waits.
+    clearCommand->setEnabled(false);
+    clear(shownChild, [window = QPointer(this), whose](const RecordsCleared& outcome) {
+        if (window)
+            window->cleared(whose, outcome);
+    });
+}
+
+void RecordsWindow::cleared(const QString& whose, const RecordsCleared& outcome)
+{
+    if (!outcome.kept) {
         ask(desk, this,
-            whose + u"クラスの サーバーに まだ おくって いない きろく "_s + QString::number(*kept)
-                + u"まいは、おくるまで のこします。"_s,
+            u"きろくを けせませんでした。"_s
+                + (outcome.why.isEmpty() ? QString() : u"\r\n"_s + outcome.why),
+            u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+    } else if (*outcome.kept > 0) {
+        ask(desk, this,
+            whose + u"クラスの サーバーに まだ おくって いない きろく "_s
+                + QString::number(*outcome.kept) + u"まいは、おくるまで のこします。"_s,
             u"きろく"_s, Desktop::Buttons::Ok);
     }
     refresh();
 }
 
-void RecordsWindow::setEraseElsewhere(std::function<void()> erase)
-{
-    eraseElsewhere = std::move(erase);
-}
-
-void RecordsWindow::erasedElsewhere(const std::optional<QString>& why)
-{
-    if (why)
-        ask(desk, this, u"きろくを けせませんでした。\r\n"_s + *why, u"きろく"_s,
-            Desktop::Buttons::Ok, Desktop::Icon::Warning);
-    refresh();
-}
-
 RecordsView* varolinMakeRecordsView(
-    Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
+    std::unique_ptr<const RecordsContext> context, Kind kind, Desktop& desktop, QWidget* parent)
 {
-    return new RecordsWindow(practice, kind, desktop, parent);
+    return new RecordsWindow(std::move(context), kind, desktop, parent);
 }

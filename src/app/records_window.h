@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/records_context.h"
 #include "app/records_view.h"
 #include "drill/kind.h"
 #include "records/record_reader.h"
@@ -15,7 +16,6 @@
 class CalendarPart;
 class Desktop;
 class GraphPart;
-class Practice;
 class QButtonGroup;
 class QLabel;
 class QPushButton;
@@ -29,21 +29,19 @@ class WeakFacts;
 // chooses whose while there are several), and how the sheets of one kind went (a graph of
 // the times, the weak facts), on which days there was practice, every sheet
 // in a table, and the commands to write the records out as CSV or erase
-// them. A separate, non-modal window; it reads the store each time it is
-// refreshed and keeps nothing of its own. A part whose records cannot be
-// read says so in its place. The class view opens the same window on one
-// child's sheets on the class server.
+// them. A separate, non-modal window; it reads its context's records each
+// time it is refreshed and keeps nothing of its own, and what its commands
+// change, the commands handed to it change. A part whose records cannot be
+// read says so in its place. The main window opens it on this machine's
+// children, the class view on one child's sheets on the class server.
 class RecordsWindow : public QWidget, public RecordsView
 {
     Q_OBJECT
 
 public:
-    // `practice` must have its records open; the window reads them there.
-    RecordsWindow(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent = nullptr);
-    // `child`'s records read through `records` alone, with `child`'s best
-    // times; no child switch and no children's commands.
-    RecordsWindow(std::unique_ptr<RecordReader> records, const Child& child, Kind kind,
-        Desktop& desktop, QWidget* parent = nullptr);
+    // Opens on the child at the board of `context`, on `kind`.
+    RecordsWindow(std::unique_ptr<const RecordsContext> context, Kind kind, Desktop& desktop,
+        QWidget* parent = nullptr);
     ~RecordsWindow() override;
 
     QWidget* widget() override { return this; }
@@ -51,10 +49,12 @@ public:
     void showChild(qint64 child) override;
 
     // The best times of the child at the board. Another child's are the
-    // practice's.
+    // context's.
     void setBestTimes(const BestTimes& shown) override;
     void setSheetsNotKept(int sheets) override;
     void setPrintCommand(std::function<void()> print) override;
+    void setClearCommand(ClearCommand clear) override;
+    void setChildrenCommands(ChildrenCommandSet commands) override;
 
 public Q_SLOTS:
     // Reads everything again from the store: call after a sheet was stored.
@@ -63,51 +63,42 @@ public Q_SLOTS:
     // Writes the shown child's sheets (or, asked, every child's) as CSV
     // where the user chooses.
     void exportCsv();
-    // Asks twice, then deletes every stored sheet of the shown child.
+    // Asks twice, then has the clear command delete every stored sheet of
+    // the shown child; the command waits for it.
     void clearRecords();
-    // A child of the class server: the sheets are erased there, by `erase`,
-    // which asks the server and answers through erasedElsewhere(); the
-    // clear command waits for it.
-    void setEraseElsewhere(std::function<void()> erase);
-    // The server erased them, and the copy the window reads forgot them;
-    // or it did not, and the teacher is told `why`.
-    void erasedElsewhere(const std::optional<QString>& why);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
-    void setUp(Kind kind);
     void buildControls();
     // The child switch and commands again, after the children changed.
     void rebuildChildren();
     // The shown child's name, or nothing while there is only one child:
     // what the questions name.
     QString shownName() const;
-    const BestTimes& shownBests() const;
+    BestTimes shownBests() const;
     std::optional<int> shownBest() const;
     void placeOnScreen();
-    // `wanted`, or the kind of `child`'s newest sheet when they have none
-    // of it.
-    Kind kindPractised(qint64 child, Kind wanted) const;
     // The shown child's name and the kind.
     void showTitle();
     // The parts that depend on the kind: graph and weak facts.
     void refreshKind();
     void refreshTable();
     void showWaiting();
+    // Tells how clearing went, and shows what is left.
+    void cleared(const QString& whose, const RecordsCleared& outcome);
     QDate today() const;
 
-    // The practice at the board; null for a child of the class server, who
-    // is `onlyChild`.
-    Practice* practising = nullptr;
-    std::optional<Child> onlyChild;
-    std::unique_ptr<RecordReader> store;
-    std::function<void()> eraseElsewhere;
+    std::unique_ptr<const RecordsContext> context;
+    const RecordReader& store;
     Desktop& desk;
     Kind shownKind;
     qint64 shownChild = RecordStore::FirstChild;
     BestTimes bestTimes;
+    bool placed = false;
 
     QButtonGroup* kinds = nullptr;
-    // Null for a child of the class server.
     RecordsChildren* children = nullptr;
     QLabel* notKept = nullptr;
     QLabel* waiting = nullptr;
@@ -121,9 +112,10 @@ private:
     std::function<void()> print;
     QPushButton* csvCommand = nullptr;
     QPushButton* clearCommand = nullptr;
+    ClearCommand clear;
 };
 
 // Makes the records window: the records module's plugin calls it, and
 // tests that link the window itself hand it to setRecordsViewMaker.
 RecordsView* varolinMakeRecordsView(
-    Practice& practice, Kind kind, Desktop& desktop, QWidget* parent);
+    std::unique_ptr<const RecordsContext> context, Kind kind, Desktop& desktop, QWidget* parent);

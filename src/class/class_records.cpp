@@ -12,9 +12,6 @@
 #include <QVariant>
 
 #include <atomic>
-#include <limits>
-#include <map>
-#include <set>
 #include <tuple>
 #include <utility>
 
@@ -140,110 +137,11 @@ auto rows(Link& link, ClassFailure& failure, const QString& sql, const QVariantL
     return found;
 }
 
-// One child's sheets held in memory, answering as a machine's store answers
-// about its child. Whatever child a question names, it is the copy's only
-// child; a sheet's id is its place in the order the server gave (oldest
-// first), which orders sheets of the same second as the store's ids do.
-class HeldSheets final : public ChildCopy
-{
-public:
-    HeldSheets(QList<FinishedSheet> kept, const QString& name)
-        : kept(std::move(kept))
-        , name(name)
-    { }
-
-    std::optional<QList<StoredSheet>> sheets(const SheetRange& range) const override
-    {
-        QList<StoredSheet> found;
-        const qint64 since = range.since.isValid() ? range.since.toSecsSinceEpoch()
-                                                   : std::numeric_limits<qint64>::min();
-        for (qsizetype at = kept.size() - 1; at >= 0; --at) {
-            if (range.limit >= 0 && found.size() >= range.limit)
-                break;
-            const FinishedSheet& sheet = kept[at];
-            const qint64 utc = sheet.finishedAt.toSecsSinceEpoch();
-            if ((range.kind && sheet.kind() != *range.kind) || utc < since)
-                continue;
-            if (range.after) {
-                const qint64 last = range.after->finishedAt.toSecsSinceEpoch();
-                if (utc > last || (utc == last && idOf(at) >= range.after->id))
-                    continue;
-            }
-            found.append({idOf(at), sheet.finishedAt, sheet.kind(), sheet.seconds,
-                sheet.wrongDigits, sheet.record});
-        }
-        return found;
-    }
-    std::optional<QList<DayBest>> dailyBest(qint64, Kind kind, const QDate& from) const override
-    {
-        std::map<QDate, int> best;
-        for (const FinishedSheet& sheet : kept) {
-            const QDate day = sheet.finishedAt.date();
-            if (sheet.kind() != kind || (from.isValid() && day < from))
-                continue;
-            const auto [place, added] = best.try_emplace(day, sheet.seconds);
-            if (!added)
-                place->second = std::min(place->second, sheet.seconds);
-        }
-        QList<DayBest> days;
-        for (const auto& [day, seconds] : best)
-            days.append({day, seconds});
-        return days;
-    }
-    std::optional<QList<QDate>> practiceDays(
-        qint64, const QDate& from, const QDate& to) const override
-    {
-        std::set<QDate> days;
-        for (const FinishedSheet& sheet : kept) {
-            const QDate day = sheet.finishedAt.date();
-            if (day >= from && day <= to)
-                days.insert(day);
-        }
-        return QList<QDate>(days.begin(), days.end());
-    }
-    std::optional<QList<FactStat>> facts(qint64, Kind kind, int lastSheets) const override
-    {
-        QList<const std::vector<AnsweredCell>*> newest;
-        for (auto sheet = kept.crbegin(); sheet != kept.crend() && newest.size() < lastSheets;
-             ++sheet) {
-            if (sheet->kind() == kind)
-                newest.append(&sheet->cells);
-        }
-        return factsOf(newest);
-    }
-    std::optional<std::array<int, 4>> countsByKind(qint64) const override
-    {
-        std::array<int, 4> counts{};
-        for (const FinishedSheet& sheet : kept)
-            ++counts[std::size_t(kindNumber(sheet.kind()))];
-        return counts;
-    }
-    bool readable() const override { return true; }
-    // As the class's CSV has it: each row names the child.
-    bool writeCsv(const QString& path, std::optional<qint64>) const override
-    {
-        QString text = csvHeader(true);
-        for (const FinishedSheet& sheet : kept) {
-            text += csvLine(sheet.finishedAt, sheet.kind(), sheet.seconds, sheet.wrongDigits,
-                sheet.record, name);
-        }
-        return writeTextFile(path, text.toUtf8());
-    }
-    // Only the copy: the server's sheets are cleared through the class.
-    void forget() override { kept.clear(); }
-
-private:
-    static qint64 idOf(qsizetype at) { return qint64(at) + 1; }
-
-    QList<FinishedSheet> kept; // oldest first
-    QString name;
-};
-
 } // namespace
 
 std::unique_ptr<ChildCopy> ChildSheets::reader() const
 {
-    return std::make_unique<HeldSheets>(sheets, name);
+    return std::make_unique<HeldRecords>(sheets, name);
 }
 
 struct ClassRecords::Private
@@ -292,19 +190,14 @@ struct ClassRecords::Private
             {child}, failure);
         if (!query)
             return {};
-        QList<FinishedSheet> copied;
+        QList<KeptSheet> copied;
         while (query->next()) {
             if (link.stopping())
                 return {};
-            FinishedSheet& sheet = copied.emplace_back();
-            sheet.finishedAt = finishedAt(*query, 0);
-            sheet.sheet.kind = kindFromNumber(query->value(2).toInt());
-            sheet.seconds = query->value(3).toInt();
-            sheet.wrongDigits = query->value(4).toInt();
-            sheet.record = query->value(5).toBool();
-            unpack({query->value(6).toByteArray(), query->value(7).toByteArray(),
-                       query->value(8).toByteArray()},
-                sheet);
+            copied.append({finishedAt(*query, 0), kindFromNumber(query->value(2).toInt()),
+                query->value(3).toInt(), query->value(4).toInt(), query->value(5).toBool(),
+                {query->value(6).toByteArray(), query->value(7).toByteArray(),
+                    query->value(8).toByteArray()}});
         }
         if (query->lastError().isValid()) {
             failure.fail(classProblemOf(query->lastError(), link.database()),

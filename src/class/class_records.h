@@ -5,6 +5,7 @@
 #include "class/class_connection.h"
 #include "drill/best_times.h"
 #include "drill/finished_sheet.h"
+#include "records/held_records.h"
 #include "records/record_reader.h"
 
 #include <QDate>
@@ -53,22 +54,15 @@ constexpr int WeeklyGoalDays = 4;
 // Sunday, this week first; days outside them are not counted.
 std::array<int, 4> daysPerWeek(const QList<QDate>& practised, const QDate& today);
 
-// One child's sheets as the server had them when they were asked for, held
-// in memory: the records window reads them there and never waits for the
-// server.
-struct ChildSheets;
+// A child's sheets copied from the server, read as the records window reads
+// a machine's store; emptied once the server erased the child's sheets.
+using ChildCopy = HeldRecords;
 
-// The sheets read as the records window reads a machine's store; emptied
-// once the server erased the child's sheets.
-class ChildCopy : public RecordReader
-{
-public:
-    virtual void forget() = 0;
-};
-
+// One child's sheets as the server had them when they were asked for: the
+// records window reads a copy of them and never waits for the server.
 struct ChildSheets
 {
-    QList<FinishedSheet> sheets; // oldest first
+    QList<KeptSheet> sheets; // oldest first
     QString name; // the child's
 
     // The sheets read as the records window reads a machine's store, as the

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -255,36 +254,4 @@ QString factsQuery()
         + b(2) + u", "_s + b(3) + u", "_s + b(5) + u" * 65536 + "_s + b(6) + u" * 256 + "_s + b(7)
         + u", "_s + b(8)
         + u" FROM recent, slot, lookup WHERE %1 * i < length(cells))"_s.arg(CellBytes));
-}
-
-QList<FactStat> factsOf(const QList<const std::vector<AnsweredCell>*>& newestFirst)
-{
-    struct Met
-    {
-        int answers = 0;
-        int wrongDigits = 0;
-        std::vector<int> timed; // newest first
-    };
-    std::map<std::pair<int, int>, Met> met;
-    for (const std::vector<AnsweredCell>* cells : newestFirst) {
-        // The later answers of a sheet first, as the query orders them.
-        for (std::size_t slot = cells->size(); slot-- > 0;) {
-            const AnsweredCell& cell = (*cells)[slot];
-            Met& fact = met[{cell.left, cell.top}];
-            ++fact.answers;
-            fact.wrongDigits += cell.wrongDigits;
-            if (slot > 0 && fact.timed.size() < std::size_t(TimedAnswers))
-                fact.timed.push_back(cell.milliseconds);
-        }
-    }
-    QList<FactStat> found;
-    for (auto& [operands, fact] : met) {
-        std::vector<int>& times = fact.timed;
-        std::sort(times.begin(), times.end());
-        const std::size_t n = times.size();
-        const double median = n == 0 ? 0 : (times[(n - 1) / 2] + double(times[n / 2])) / 2;
-        found.append(
-            {operands.first, operands.second, fact.answers, int(n), median, fact.wrongDigits});
-    }
-    return found;
 }

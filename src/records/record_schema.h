@@ -52,9 +52,6 @@ QString factsOver(const QString& answered);
 // Per fact over one child's newest sheets of a kind, as factsOver() has
 // them. Bind byteValues(), the child, the kind and the number of sheets.
 QString factsQuery();
-// The same rule for sheets held in memory, each the cells in the order
-// answered, newest sheet first.
-QList<FactStat> factsOf(const QList<const std::vector<AnsweredCell>*>& newestFirst);
 // The bytes 0 to 255 in order: the position of a byte in it, less one, is
 // the byte's value, which lets SQL read the packed cells.
 QByteArray byteValues();

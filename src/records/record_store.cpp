@@ -2,8 +2,8 @@
 #include "records/record_store.h"
 
 #include "records/csv_text.h"
-#include "records/record_reader.h"
 #include "records/record_schema.h"
+#include "records/sheet_questions.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 using Problem = RecordStore::Problem;
@@ -64,21 +63,6 @@ bool isDamage(const QSqlError& error)
     return code == SqliteCorrupt || code == SqliteNotADatabase;
 }
 
-// "2026-12-07T19:30:05+09:00": the local time and the offset it had, so the
-// day a sheet belongs to never changes afterwards.
-QString isoWithOffset(const QDateTime& time)
-{
-    const int offset = time.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return time.toString(u"yyyy-MM-dd'T'HH:mm:ss"_s) + (offset < 0 ? u'-' : u'+')
-        + u"%1:%2"_s.arg(minutes / 60, 2, 10, QChar(u'0')).arg(minutes % 60, 2, 10, QChar(u'0'));
-}
-
-QString dayText(const QDate& day)
-{
-    return day.toString(Qt::ISODate);
-}
-
 // A best time column keeps none yet as its default, 600, as the settings
 // file does.
 constexpr int NoBestTime = 600;
@@ -108,6 +92,7 @@ struct RecordStore::Private
     QString path;
     QString connection;
     QSqlDatabase db;
+    SheetQuestions questions{db};
     Problem problem = Problem::None;
     int sinceFold = 0;
     QString movedAsideTo;
@@ -437,7 +422,7 @@ bool RecordStore::add(const QList<FinishedSheet>& sheets, qint64 child, Send sen
         const bool stored
             = d->run(u"INSERT INTO sheets (finished_at, local_date, finished_utc, kind, seconds, "
                      u"wrong_digits, record, child, uuid) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                  {isoWithOffset(finishedAt), dayText(finishedAt.date()),
+                  {isoWithOffset(finishedAt), dayColumn(finishedAt.date()),
                       finishedAt.toSecsSinceEpoch(), kindNumber(sheet.kind()), sheet.seconds,
                       sheet.wrongDigits, int(sheet.record), child,
                       QUuid::createUuid().toString(QUuid::WithoutBraces)})
@@ -485,67 +470,24 @@ std::optional<std::optional<FinishedSheet>> RecordStore::sheet(qint64 id) const
 
 std::optional<QList<StoredSheet>> RecordStore::sheets(const SheetRange& range) const
 {
-    QString sql = u"SELECT id, finished_at, kind, seconds, wrong_digits, record FROM sheets"_s;
-    QStringList conditions;
-    QVariantList values;
-    if (range.child) {
-        conditions << u"child = ?"_s;
-        values << *range.child;
-    }
-    if (range.kind) {
-        conditions << u"kind = ?"_s;
-        values << kindNumber(*range.kind);
-    }
-    if (range.since.isValid()) {
-        conditions << u"finished_utc >= ?"_s;
-        values << range.since.toSecsSinceEpoch();
-    }
-    if (range.after) {
-        const qint64 utc = range.after->finishedAt.toSecsSinceEpoch();
-        conditions << u"(finished_utc < ? OR (finished_utc = ? AND id < ?))"_s;
-        values << utc << utc << range.after->id;
-    }
-    if (!conditions.isEmpty())
-        sql += u" WHERE "_s + conditions.join(u" AND "_s);
-    sql += u" ORDER BY finished_utc DESC, id DESC LIMIT ?"_s;
-    values << range.limit;
-
-    return d->rows(sql, values, [](const QSqlQuery& query) {
-        return StoredSheet{query.value(0).toLongLong(),
-            QDateTime::fromString(query.value(1).toString(), Qt::ISODate),
-            kindFromNumber(query.value(2).toInt()), query.value(3).toInt(), query.value(4).toInt(),
-            query.value(5).toBool()};
-    });
+    return d->questions.sheets(range);
 }
 
 std::optional<QList<DayBest>> RecordStore::dailyBest(
     qint64 child, Kind kind, const QDate& from) const
 {
-    // Every day when `from` is null: the first day that can be written.
-    const QString first = from.isValid() ? dayText(from) : u"0000-00-00"_s;
-    return d->rows(u"SELECT local_date, min(seconds) FROM sheets WHERE child = ? AND kind = ? "
-                   u"AND local_date >= ? GROUP BY local_date ORDER BY local_date"_s,
-        {child, kindNumber(kind), first}, [](const QSqlQuery& query) {
-            return DayBest{
-                QDate::fromString(query.value(0).toString(), Qt::ISODate), query.value(1).toInt()};
-        });
+    return d->questions.dailyBest(child, kind, from);
 }
 
 std::optional<QList<QDate>> RecordStore::practiceDays(
     qint64 child, const QDate& from, const QDate& to) const
 {
-    return d->rows(u"SELECT DISTINCT local_date FROM sheets WHERE child = ? "
-                   u"AND local_date BETWEEN ? AND ? ORDER BY local_date"_s,
-        {child, dayText(from), dayText(to)}, [](const QSqlQuery& query) {
-            return QDate::fromString(query.value(0).toString(), Qt::ISODate);
-        });
+    return d->questions.practiceDays(child, from, to);
 }
 
 std::optional<QList<FactStat>> RecordStore::facts(qint64 child, Kind kind, int lastSheets) const
 {
-    // SQLite takes a negative LIMIT for none at all.
-    return d->rows(
-        factsQuery(), {byteValues(), child, kindNumber(kind), std::max(lastSheets, 0)}, factOf);
+    return d->questions.facts(child, kind, lastSheets);
 }
 
 std::optional<int> RecordStore::count() const
@@ -558,11 +500,7 @@ std::optional<int> RecordStore::count() const
 
 std::optional<std::array<int, 4>> RecordStore::countsByKind(qint64 child) const
 {
-    const auto counts = d->rows(
-        u"SELECT kind, count(*) FROM sheets WHERE child = ? GROUP BY kind"_s, {child}, kindCountOf);
-    if (!counts)
-        return {};
-    return countsInKindOrder(*counts);
+    return d->questions.countsByKind(child);
 }
 
 std::optional<QByteArray> RecordStore::csv(std::optional<qint64> child) const

@@ -2,6 +2,7 @@
 // A records module of another build: its metadata (records_module.json in
 // this target's include path) differs from the program's in one respect, and
 // any of its code that runs ends the process.
+#include "app/records_context.h"
 #include "app/records_view.h"
 
 #include <cstdio>
@@ -20,7 +21,10 @@ class ForeignRecordsModule : public QObject, public RecordsModuleInterface
     Q_INTERFACES(RecordsModuleInterface)
 
 public:
-    RecordsView* makeView(Practice&, Kind, Desktop&, QWidget*) override { std::abort(); }
+    RecordsView* makeView(std::unique_ptr<const RecordsContext>, Kind, Desktop&, QWidget*) override
+    {
+        std::abort();
+    }
     QWidget* makeClassView(ClassRecords&, Desktop&, const ClassFailure*) override { std::abort(); }
 };
 

@@ -8,6 +8,7 @@
 // a No leaves everything; the CSV goes where the user chose, and a failure
 // is told and leaves no file. The window fits the area a 1024 x 768 screen
 // leaves beside a panel, every control in reach.
+#include "app/children_commands.h"
 #include "app/records_text.h"
 #include "app/records_widgets.h"
 #include "app/records_window.h"
@@ -107,9 +108,11 @@ struct Fixture
         QVERIFY(store.add(finished, child));
     }
 
+    // The window as the main window opens it, with its commands.
     RecordsWindow& open(Kind kind = Kind::Addition)
     {
-        window = std::make_unique<RecordsWindow>(practice, kind, desktop);
+        window = std::make_unique<RecordsWindow>(machineRecords(practice), kind, desktop);
+        handMachineCommands(*window, practice, commands);
         return *window;
     }
 
@@ -117,6 +120,7 @@ struct Fixture
     Practice practice;
     RecordStore store;
     FakeDesktop desktop;
+    ChildrenCommands commands{desktop, practice};
     std::unique_ptr<RecordsWindow> window;
 };
 
@@ -203,7 +207,6 @@ private Q_SLOTS:
     void factMapKeyboard();
     void graph();
     void kindSwitch();
-    void childOfTheClass_data();
     void childOfTheClass();
     void clearing_data();
     void clearing();
@@ -555,35 +558,27 @@ void RecordsWindowTest::kindSwitch()
         u"かけざん： まだ きろくが ありません、ハイスコア なし、30にちで 0まい"_s);
 }
 
-void RecordsWindowTest::childOfTheClass_data()
-{
-    QTest::addColumn<Kind>("asked");
-    QTest::addColumn<Kind>("shown");
-    QTest::newRow("a kind the child never did: their newest sheet's")
-        << Kind::Multiplication << Kind::Addition;
-    QTest::newRow("a kind the child did: as asked") << Kind::Division << Kind::Division;
-}
-
-// A child's records as the class view opens them, on the view's kind: on a
-// kind the child did, named in the title; Escape closes the window.
+// A child's records as the class view opens them: named in the title, with
+// no switch and no children's commands; Escape closes the window.
 void RecordsWindowTest::childOfTheClass()
 {
-    QFETCH(Kind, asked);
-    QFETCH(Kind, shown);
     Fixture fixture;
     fixture.add(sheet(Kind::Division, at(5), 300));
     fixture.add(sheet(Kind::Addition, at(2), 65));
     Child hanako;
     hanako.id = RecordStore::FirstChild;
     hanako.name = u"はなこ"_s;
-    RecordsWindow window(localRecords(fixture.store), hanako, asked, fixture.desktop);
-    QVERIFY(kindButton(window, shown)->isChecked());
-    QCOMPARE(window.windowTitle(), u"はなこ の きろく － "_s + kindName(shown));
+    RecordsWindow window(
+        classChildRecords(localRecords(fixture.store), hanako), Kind::Division, fixture.desktop);
+    QCOMPARE(window.windowTitle(), u"はなこ の きろく － わりざん"_s);
     QCOMPARE(sheetTable(window)->model()->rowCount(), 1);
 
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
+    for (const QString& hidden :
+        {u"childSwitch"_s, u"addChild"_s, u"renameChild"_s, u"removeChild"_s, u"clearRecords"_s})
+        QVERIFY2(!named(window, hidden)->isVisible(), qPrintable(hidden));
     QTest::keyClick(&window, Qt::Key_Escape);
     QVERIFY(!window.isVisible());
 }

@@ -517,7 +517,8 @@ private Q_SLOTS:
         QCOMPARE(window->findChild<QTableView*>(u"sheets"_s)->model()->rowCount(),
             additions(mikiSheets));
         // The class keeps the roster: no switch and no children's commands.
-        QVERIFY(!window->findChild<QComboBox*>(u"childSwitch"_s));
+        QVERIFY(!window->findChild<QComboBox*>(u"childSwitch"_s)->isVisible());
+        QVERIFY(!window->findChild<QPushButton*>(u"addChild"_s)->isVisible());
         QVERIFY(desktop.shown.isEmpty());
     }
 
