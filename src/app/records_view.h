@@ -5,7 +5,6 @@
 #include "drill/kind.h"
 
 #include <QObject>
-
 #include <QString>
 
 #include <functional>
