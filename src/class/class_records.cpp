@@ -211,6 +211,26 @@ public:
         }
         return factsOf(newest);
     }
+    std::optional<KnownFacts> knownFacts(qint64, Kind kind, const QDate& upTo) const override
+    {
+        QList<const std::vector<AnsweredCell>*> newest;
+        for (auto sheet = kept.crbegin(); sheet != kept.crend(); ++sheet) {
+            if (sheet->kind() == kind && (!upTo.isValid() || sheet->finishedAt.date() <= upTo))
+                newest.append(&sheet->cells);
+        }
+        return knownOf(kind, newest);
+    }
+    std::optional<QList<WeekKnown>> knownByWeek(
+        qint64 child, Kind kind, const QDate& from, int weeks) const override
+    {
+        const QDate monday = from.addDays(1 - from.dayOfWeek());
+        QList<WeekKnown> found;
+        for (int week = 0; week < weeks; ++week) {
+            const QDate first = monday.addDays(7 * week);
+            found.append({first, knownFacts(child, kind, first.addDays(6))->known()});
+        }
+        return found;
+    }
     std::optional<std::array<int, 4>> countsByKind(qint64) const override
     {
         std::array<int, 4> counts{};

@@ -548,6 +548,33 @@ std::optional<QList<FactStat>> RecordStore::facts(qint64 child, Kind kind, int l
         factsQuery(), {byteValues(), child, kindNumber(kind), std::max(lastSheets, 0)}, factOf);
 }
 
+std::optional<QList<WeekKnown>> RecordStore::knownByWeek(
+    qint64 child, Kind kind, const QDate& from, int weeks) const
+{
+    const QDate monday = from.addDays(1 - from.dayOfWeek());
+    const auto rows = d->rows(knownQuery(),
+        {byteValues(), dayText(monday.addDays(6)), std::max(weeks, 0), child, kindNumber(kind),
+            KnownOverSheets},
+        knownRowOf);
+    if (!rows)
+        return {};
+    const QList<KnownFacts> known = knownPerOwner(kind, *rows, weeks);
+    QList<WeekKnown> found;
+    for (int week = 0; week < weeks; ++week)
+        found.append({monday.addDays(7 * week), known[week].known()});
+    return found;
+}
+
+std::optional<KnownFacts> RecordStore::knownFacts(qint64 child, Kind kind, const QDate& upTo) const
+{
+    const QString lastDay = upTo.isValid() ? dayText(upTo) : u"9999-12-31"_s;
+    const auto rows = d->rows(knownQuery(),
+        {byteValues(), lastDay, 1, child, kindNumber(kind), KnownOverSheets}, knownRowOf);
+    if (!rows)
+        return {};
+    return knownPerOwner(kind, *rows, 1).first();
+}
+
 std::optional<int> RecordStore::count() const
 {
     const auto count = d->value(u"SELECT count(*) FROM sheets"_s);
