@@ -7,6 +7,8 @@
 #include "printing/month_report.h"
 #include "printing/sheet_job.h"
 
+#include "median.h"
+
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPrinter>
@@ -20,19 +22,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-double median(int runs, const std::function<void()>& step)
-{
-    QList<double> times;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        step();
-        times.append(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // A month of a child who practised most school days, two kinds.
 MonthReport childsMonth(int child, QRandomGenerator& random)
