@@ -28,27 +28,27 @@ MonthReport childsMonth(int child, QRandomGenerator& random)
 {
     MonthReport report;
     report.name = u"こども %1"_s.arg(child);
-    report.month = QDate(2026, 11, 1);
-    report.facts = KnownFacts(Kind::Multiplication);
-    const FactGrid& grid = report.facts.layout();
+    report.records.month = QDate(2026, 11, 1);
+    report.records.facts = KnownFacts(Kind::Multiplication);
+    const FactGrid& grid = report.records.facts.layout();
     for (int place = 0; place < grid.count(); ++place) {
         static const std::array<FactState, 4> states
             = {FactState::NotMet, FactState::Met, FactState::Slow, FactState::Known};
-        report.facts.set(grid.fact(place / grid.size, place % grid.size),
+        report.records.facts.set(grid.fact(place / grid.size, place % grid.size),
             states[std::size_t(random.bounded(4))]);
     }
     KindMonth addition{Kind::Addition, 600, {}};
     KindMonth multiplication{Kind::Multiplication, 600, {}};
-    for (QDate day = report.month; day.month() == 11; day = day.addDays(1)) {
+    for (QDate day = report.records.month; day.month() == 11; day = day.addDays(1)) {
         if (day.dayOfWeek() > 5 || random.bounded(5) == 0)
             continue;
-        report.practised.append(day);
+        report.records.practised.append(day);
         KindMonth& kind = day.day() < 15 ? addition : multiplication;
         const int seconds = 80 + int(random.bounded(200));
         kind.days.append({day, seconds});
         kind.best = std::min(kind.best, seconds);
     }
-    report.kinds = {addition, multiplication};
+    report.records.kinds = {addition, multiplication};
     return report;
 }
 

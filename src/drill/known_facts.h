@@ -62,7 +62,10 @@ inline constexpr int KnownOverSheets = 10;
 class KnownFacts
 {
 public:
-    explicit KnownFacts(Kind kind = Kind::Addition);
+    KnownFacts()
+        : KnownFacts(Kind::Addition)
+    { }
+    explicit KnownFacts(Kind kind);
 
     Kind kind() const { return grid.kind; }
     const FactGrid& layout() const { return grid; }

@@ -95,7 +95,7 @@ private:
 
 void paintHeader(Page& page, const MonthReport& report, ReportWords words)
 {
-    const QDate month = report.month;
+    const QDate month = report.records.month;
     const QString title = family(words)
         ? u"%1ねん %2がつの れんしゅう"_s.arg(month.year()).arg(month.month())
         : u"%1年%2月の練習記録"_s.arg(month.year()).arg(month.month());
@@ -109,13 +109,13 @@ void paintBestTimes(Page& page, const MonthReport& report, ReportWords words, do
 {
     page.text(page.rect(0, top, 88, 7),
         family(words) ? u"いちばん はやい じかん"_s : u"今月の最速タイム"_s, 13, true);
-    if (report.kinds.isEmpty()) {
+    if (report.records.kinds.isEmpty()) {
         page.text(page.rect(0, top + 9, 88, 7),
             family(words) ? u"この つきは まだ ありません"_s : u"今月の練習はありません"_s, 12);
         return;
     }
     double y = top + 9;
-    for (const KindMonth& kind : report.kinds) {
+    for (const KindMonth& kind : report.records.kinds) {
         page.text(page.rect(2, y, 34, 8), kindWord(kind.kind, words), 13);
         page.text(page.rect(36, y, 50, 8), timeText(kind.best), 15, true);
         y += 9;
@@ -125,9 +125,9 @@ void paintBestTimes(Page& page, const MonthReport& report, ReportWords words, do
 void paintCalendar(
     Page& page, const MonthReport& report, ReportWords words, double left, double top)
 {
-    const QDate first(report.month.year(), report.month.month(), 1);
+    const QDate first(report.records.month.year(), report.records.month.month(), 1);
     std::set<int> days;
-    for (const QDate& day : report.practised) {
+    for (const QDate& day : report.records.practised) {
         if (day.year() == first.year() && day.month() == first.month())
             days.insert(day.day());
     }
@@ -167,11 +167,11 @@ void paintGraph(Page& page, const MonthReport& report, ReportWords words, double
 {
     page.text(page.rect(0, top, page.width(), 7),
         family(words) ? u"まいにちの いちばん はやい じかん"_s : u"日ごとの最速タイム"_s, 13, true);
-    const QDate first(report.month.year(), report.month.month(), 1);
+    const QDate first(report.records.month.year(), report.records.month.month(), 1);
     const int daysInMonth = first.daysInMonth();
     int slowest = 60;
-    for (const KindMonth& kind : report.kinds) {
-        for (const DayTime& day : kind.days)
+    for (const KindMonth& kind : report.records.kinds) {
+        for (const DayBest& day : kind.days)
             slowest = std::max(slowest, day.seconds);
     }
     // Whole minutes up the side, at most five lines, the top one labelled.
@@ -229,10 +229,10 @@ void paintGraph(Page& page, const MonthReport& report, ReportWords words, double
         painter.setBrush(Qt::NoBrush);
     };
     double legend = left + plotWidth;
-    for (qsizetype k = report.kinds.size(); k-- > 0;) {
-        const KindMonth& kind = report.kinds[k];
+    for (qsizetype k = report.records.kinds.size(); k-- > 0;) {
+        const KindMonth& kind = report.records.kinds[k];
         QPolygonF path;
-        for (const DayTime& day : kind.days) {
+        for (const DayBest& day : kind.days) {
             if (day.day.year() == first.year() && day.day.month() == first.month())
                 path.append(page.point(x(day.day.day()), y(day.seconds)));
         }
@@ -331,7 +331,7 @@ void paintMonthReport(
     paintBestTimes(page, report, words, 29);
     paintCalendar(page, report, words, 96, 29);
     paintGraph(page, report, words, 86, 64);
-    paintFactMap(page, report.facts, words, 156);
+    paintFactMap(page, report.records.facts, words, 156);
     painter.restore();
 }
 

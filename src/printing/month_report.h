@@ -2,43 +2,21 @@
 #pragma once
 
 #include "drill/failure.h"
-#include "drill/known_facts.h"
+#include "records/month_records.h"
 
-#include <QDate>
 #include <QList>
 #include <QString>
-
-#include <optional>
 
 class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 class QRectF;
 
-// The best time of one day.
-struct DayTime
-{
-    QDate day;
-    int seconds = 0;
-};
-
-// One kind practised in the month: its best time then and each day's best.
-struct KindMonth
-{
-    Kind kind = Kind::Addition;
-    int best = 0; // seconds
-    QList<DayTime> days; // oldest first
-};
-
 // What one child's page of a month says.
 struct MonthReport
 {
     QString name;
-    QDate month; // any day of it
-    QList<KindMonth> kinds; // the kinds practised in the month, in kind order
-    QList<QDate> practised; // the days with any sheet
-    // The map of one kind (the one practised most), with its count.
-    KnownFacts facts;
+    MonthRecords records;
 };
 
 // For whom the page is written: the family's in the children's hiragana,

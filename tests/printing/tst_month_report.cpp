@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A class's monthly reports print as one document, a page per child in the
-// class's order, each with the child's name and how many facts they know by
-// heart, in the family's words or the teacher's; a job that cannot be
-// printed is told and leaves no file.
+// class's order, each with the child's name, the days practised that month
+// and how many facts they knew by heart at its end, in the family's words
+// or the teacher's; a job that cannot be printed is told and leaves no file.
 #include "pdf_tools.h"
 #include "printing/month_report.h"
+#include "records/record_reader.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,27 +19,30 @@ Q_DECLARE_METATYPE(ReportWords)
 
 namespace {
 
-MonthReport reportOf(const QString& name, int known)
+// Three sheets of multiplication in November whose first `known` facts come
+// quick and right, the rest slow, one of addition, and in December one all
+// slow, which the month's page must not count.
+QList<FinishedSheet> monthOf(int known)
 {
-    MonthReport report;
-    report.name = name;
-    report.month = QDate(2026, 11, 1);
-    report.facts = KnownFacts(Kind::Multiplication);
-    const FactGrid& grid = report.facts.layout();
-    for (int place = 0; place < grid.count(); ++place) {
-        report.facts.set(grid.fact(place / grid.size, place % grid.size),
-            place < known   ? FactState::Known
-                : place % 3 ? FactState::Met
-                            : FactState::Slow);
+    const FactGrid grid = factGrid(Kind::Multiplication);
+    QList<FinishedSheet> sheets;
+    for (const auto& [kind, day] : {std::pair{Kind::Multiplication, QDate(2026, 11, 3)},
+             {Kind::Multiplication, QDate(2026, 11, 5)}, {Kind::Addition, QDate(2026, 11, 10)},
+             {Kind::Multiplication, QDate(2026, 11, 17)},
+             {Kind::Multiplication, QDate(2026, 12, 1)}}) {
+        FinishedSheet& sheet = sheets.emplace_back();
+        sheet.sheet.kind = kind;
+        sheet.seconds = 100 + day.day();
+        sheet.finishedAt = QDateTime(day, QTime(16, 0));
+        // The last fact first, untimed, so that all 81 may be known.
+        for (int at = 0; at < grid.count(); ++at) {
+            const int place = (at + grid.count() - 1) % grid.count();
+            const FactOperands fact = grid.fact(place / grid.size, place % grid.size);
+            const bool quick = place < known && day.month() == 11;
+            sheet.cells.push_back({at, fact.left, fact.top, 0, quick ? 1000 : 5000, 0});
+        }
     }
-    for (int day = 2; day <= 27; day += 2) {
-        report.practised.append(QDate(2026, 11, day));
-    }
-    KindMonth times{Kind::Multiplication, 95, {}};
-    for (const QDate& day : report.practised)
-        times.days.append({day, 95 + (day.day() * 37) % 120});
-    report.kinds = {{Kind::Addition, 72, {{QDate(2026, 11, 3), 72}}}, times};
-    return report;
+    return sheets;
 }
 
 // The text of page `page`, without the spaces the tools put between words.
@@ -63,20 +67,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<ReportWords>("words");
         QTest::addColumn<QString>("count"); // as the page says it, %1 the number
-        QTest::newRow("the family's") << ReportWords::Family << u"おぼえたもんだい：%1/81"_s;
-        QTest::newRow("the teacher's") << ReportWords::Teacher << u"覚えた問題：%1/81"_s;
+        QTest::addColumn<QString>("days");
+        QTest::newRow("the family's")
+            << ReportWords::Family << u"おぼえたもんだい：%1/81"_s << u"れんしゅうしたひ：4にち"_s;
+        QTest::newRow("the teacher's")
+            << ReportWords::Teacher << u"覚えた問題：%1/81"_s << u"練習した日：4日"_s;
     }
 
     void pagePerChild()
     {
         QFETCH(ReportWords, words);
         QFETCH(QString, count);
+        QFETCH(QString, days);
         QVERIFY2(Pdf::toolsPresent(), Pdf::Missing);
         const QList<std::pair<QString, int>> children
-            = {{u"はなこ"_s, 12}, {u"たろう"_s, 0}, {u"ウィリアムズ・アレクサンダー"_s, 81}};
+            = {{u"はなこ"_s, 12}, {u"たろう"_s, 0}, {u"ウィリアムズ・アレクサンダー"_s, 80}};
+        RecordStore store(dir.filePath(u"records-%1.sqlite"_s.arg(int(words))));
+        QVERIFY(store.open());
+        const auto records = localRecords(store);
         QList<MonthReport> reports;
-        for (const auto& [name, known] : children)
-            reports.append(reportOf(name, known));
+        for (const auto& [name, known] : children) {
+            const qint64 child = store.addChild(name).value();
+            QVERIFY(store.add(monthOf(known), child));
+            const auto month = monthRecords(*records, child, QDate(2026, 11, 20));
+            QVERIFY(month);
+            reports.append({name, *month});
+        }
         const QString pdf = dir.filePath(u"class-%1.pdf"_s.arg(int(words)));
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -91,24 +107,19 @@ private Q_SLOTS:
             const QString text = pageText(pdf, page);
             QVERIFY2(text.contains(children[page - 1].first), qPrintable(text));
             QVERIFY2(text.contains(count.arg(children[page - 1].second)), qPrintable(text));
+            QVERIFY2(text.contains(days), qPrintable(text));
         }
     }
 
     void failureTold()
     {
-        QCOMPARE(printMonthReports(nullptr, {reportOf(u"はなこ"_s, 1)}, ReportWords::Family)
-                     .value_or(Failure{Failed::FileNotWritten})
-                     .what,
-            Failed::PrintFailed);
         const QString pdf = dir.filePath(u"no-such-folder/report.pdf"_s);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
-        const Done printed
-            = printMonthReports(&printer, {reportOf(u"はなこ"_s, 1)}, ReportWords::Family);
-        QVERIFY(printed);
-        QCOMPARE(printed->what, Failed::PrintFailed);
-        QVERIFY(QDir(dir.filePath(u"no-such-folder"_s)).isEmpty());
+        const Done printed = printMonthReports(&printer, {MonthReport{}}, ReportWords::Family);
+        QCOMPARE(printed.value_or(Failure{Failed::FileNotWritten}).what, Failed::PrintFailed);
+        QVERIFY(!QFile::exists(pdf));
     }
 };
 
