@@ -25,8 +25,7 @@ constexpr FactOperands Asked{4, 3};
 constexpr FactOperands Opener{0, 0};
 
 // A sheet of addition asking 3 + 4 as `answer` says, after another fact
-// unless it opens the sheet (no 3 + 4 at all without one), and then a fact
-// answered slowly.
+// unless it opens the sheet; no 3 + 4 at all without one.
 FinishedSheet sheetOn(const QDateTime& at, std::optional<Answer> answer)
 {
     FinishedSheet sheet;
@@ -34,11 +33,8 @@ FinishedSheet sheetOn(const QDateTime& at, std::optional<Answer> answer)
     sheet.seconds = 60;
     if (!answer || !answer->first)
         sheet.cells.push_back({0, Opener.left, Opener.top, 0, 20000, 0});
-    if (answer) {
-        sheet.cells.push_back({int(sheet.cells.size()), Asked.left, Asked.top, 7,
-            answer->milliseconds, answer->wrong});
-    }
-    sheet.cells.push_back({int(sheet.cells.size()), 1, 1, 2, 9000, 0});
+    if (answer)
+        sheet.cells.push_back({1, Asked.left, Asked.top, 7, answer->milliseconds, answer->wrong});
     return sheet;
 }
 
