@@ -120,6 +120,17 @@ std::optional<QList<FactStat>> HeldRecords::facts(qint64, Kind kind, int lastShe
     return d->questions.facts(HeldChild, kind, lastSheets);
 }
 
+std::optional<KnownFacts> HeldRecords::knownFacts(qint64, Kind kind, const QDate& upTo) const
+{
+    return d->questions.knownFacts(HeldChild, kind, upTo);
+}
+
+std::optional<QList<WeekKnown>> HeldRecords::knownByWeek(
+    qint64, Kind kind, const QDate& from, int weeks) const
+{
+    return d->questions.knownByWeek(HeldChild, kind, from, weeks);
+}
+
 std::optional<std::array<int, 4>> HeldRecords::countsByKind(qint64) const
 {
     return d->questions.countsByKind(HeldChild);

@@ -41,6 +41,10 @@ public:
         qint64 child, const QDate& from, const QDate& to) const override;
     std::optional<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const override;
     std::optional<std::array<int, 4>> countsByKind(qint64 child) const override;
+    std::optional<KnownFacts> knownFacts(
+        qint64 child, Kind kind, const QDate& upTo = {}) const override;
+    std::optional<QList<WeekKnown>> knownByWeek(
+        qint64 child, Kind kind, const QDate& from, int weeks) const override;
     // False when the copy could not be made: then every question answers
     // nothing.
     bool readable() const override;

@@ -28,6 +28,15 @@ public:
     {
         return store.facts(child, kind, lastSheets);
     }
+    std::optional<KnownFacts> knownFacts(qint64 child, Kind kind, const QDate& upTo) const override
+    {
+        return store.knownFacts(child, kind, upTo);
+    }
+    std::optional<QList<WeekKnown>> knownByWeek(
+        qint64 child, Kind kind, const QDate& from, int weeks) const override
+    {
+        return store.knownByWeek(child, kind, from, weeks);
+    }
     std::optional<std::array<int, 4>> countsByKind(qint64 child) const override
     {
         return store.countsByKind(child);

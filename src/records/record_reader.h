@@ -28,6 +28,14 @@ public:
         qint64 child, const QDate& from, const QDate& to) const = 0;
     // Every fact met in the newest `lastSheets` sheets of `kind`.
     virtual std::optional<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const = 0;
+    // Which facts of `kind` are known by heart, by the newest sheets done by
+    // the end of `upTo` (of all when it is null).
+    virtual std::optional<KnownFacts> knownFacts(
+        qint64 child, Kind kind, const QDate& upTo = {}) const = 0;
+    // How many were known at the end of each of `weeks` weeks from the week
+    // of `from` on, oldest first.
+    virtual std::optional<QList<WeekKnown>> knownByWeek(
+        qint64 child, Kind kind, const QDate& from, int weeks) const = 0;
     // The number of sheets of each kind, in kind order.
     virtual std::optional<std::array<int, 4>> countsByKind(qint64 child) const = 0;
     // Whether the sheets can be read at all: asked before a file is chosen.
@@ -47,3 +55,16 @@ std::pair<int, int> kindCountOf(const QSqlQuery& row);
 std::array<int, 4> countsInKindOrder(const QList<std::pair<int, int>>& rows);
 // A row of the weak facts' query, as both stores ask it (factsOver()).
 FactStat factOf(const QSqlQuery& row);
+
+// A row of the known facts' query (knownOver()): the owner, the fact and its
+// state.
+struct KnownRow
+{
+    qint64 owner = 0;
+    FactOperands fact;
+    FactState state = FactState::NotMet;
+};
+KnownRow knownRowOf(const QSqlQuery& row);
+// The facts of `kind` of owners 0 to owners - 1 from such rows; a row of
+// another owner is left out.
+QList<KnownFacts> knownPerOwner(Kind kind, const QList<KnownRow>& rows, int owners);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/record_schema.h"
 
+#include "drill/known_facts.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -236,22 +238,76 @@ QString factsOver(const QString& answered)
           u" ORDER BY t.left_operand, t.top_operand"_s.arg(TimedAnswers);
 }
 
-QString factsQuery()
+namespace {
+
+// The answered cells of the sheets `recent` lists (owner_id, sheet_rank,
+// cells), read out of the packed bytes: the common table expressions that
+// end in `answered`, after the others in `before`.
+QString answeredInStore(const QString& before, const QString& recent)
 {
     // b(n) reads byte n (1-based) of a packed cell at slot i.
     const auto b = [](int n) {
         return u"(instr(byte_values, substr(cells, %1 * i + %2, 1)) - 1)"_s.arg(CellBytes).arg(n);
     };
-    return factsOver(
-        u" lookup(byte_values) AS (SELECT ?),"
-        u" recent(sheet_rank, cells) AS (SELECT row_number() OVER ("
-        u"  ORDER BY s.finished_utc DESC, s.id DESC), c.cells"
-        u"  FROM sheets s JOIN sheet_cells c ON c.sheet_id = s.id"
-        u"  WHERE s.child = ? AND s.kind = ? ORDER BY s.finished_utc DESC, s.id DESC LIMIT ?),"
-        u" slot(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM slot WHERE i < 99),"
-        u" answered(owner_id, sheet_rank, slot, left_operand, top_operand, milliseconds,"
-        u"  wrong_digits) AS (SELECT 0, sheet_rank, i, "_s
+    return u" lookup(byte_values) AS (SELECT ?),"_s + before
+        + u" recent(owner_id, sheet_rank, cells) AS ("_s + recent
+        + u"), slot(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM slot WHERE i < 99),"
+          u" answered(owner_id, sheet_rank, slot, left_operand, top_operand, milliseconds,"
+          u"  wrong_digits) AS (SELECT owner_id, sheet_rank, i, "_s
         + b(2) + u", "_s + b(3) + u", "_s + b(5) + u" * 65536 + "_s + b(6) + u" * 256 + "_s + b(7)
         + u", "_s + b(8)
-        + u" FROM recent, slot, lookup WHERE %1 * i < length(cells))"_s.arg(CellBytes));
+        + u" FROM recent, slot, lookup WHERE %1 * i < length(cells))"_s.arg(CellBytes);
+}
+
+} // namespace
+
+QString factsQuery()
+{
+    return factsOver(answeredInStore({},
+        u"SELECT 0, row_number() OVER (ORDER BY s.finished_utc DESC, s.id DESC), c.cells"
+        u"  FROM sheets s JOIN sheet_cells c ON c.sheet_id = s.id"
+        u"  WHERE s.child = ? AND s.kind = ? ORDER BY s.finished_utc DESC, s.id DESC LIMIT ?"_s));
+}
+
+QString knownOver(const QString& answered)
+{
+    // Per owner and fact: its newest few timed answers (a sheet's later
+    // answers are its newer), how many of them were quick and right, and
+    // whether it was answered at all.
+    return u"WITH RECURSIVE "_s + answered
+        + u", timed(owner_id, left_operand, top_operand, milliseconds, wrong_digits, newest) AS ("
+          u"  SELECT owner_id, left_operand, top_operand, milliseconds, wrong_digits,"
+          u"   row_number() OVER (PARTITION BY owner_id, left_operand, top_operand"
+          u"    ORDER BY sheet_rank, slot DESC)"
+          u"  FROM answered WHERE slot > 0),"
+          u" newest(owner_id, left_operand, top_operand, timed_answers, sure) AS ("
+          u"  SELECT owner_id, left_operand, top_operand, count(*),"
+          u"   sum(CASE WHEN milliseconds <= %2 AND wrong_digits = 0 THEN 1 ELSE 0 END)"
+          u"  FROM timed WHERE newest <= %1 GROUP BY owner_id, left_operand, top_operand),"
+          u" met(owner_id, left_operand, top_operand) AS ("
+          u"  SELECT DISTINCT owner_id, left_operand, top_operand FROM answered)"
+          u" SELECT m.owner_id, m.left_operand, m.top_operand, CASE"
+          u"  WHEN n.timed_answers IS NULL THEN %3 WHEN n.sure < n.timed_answers THEN %4"
+          u"  WHEN n.timed_answers >= %1 THEN %5 ELSE %3 END"
+          u" FROM met m LEFT JOIN newest n ON n.owner_id = m.owner_id"
+          u"  AND n.left_operand = m.left_operand AND n.top_operand = m.top_operand"
+          u" ORDER BY m.owner_id, m.left_operand, m.top_operand"_s.arg(KnownAnswers)
+              .arg(KnownWithinMilliseconds)
+              .arg(int(FactState::Met))
+              .arg(int(FactState::Slow))
+              .arg(int(FactState::Known));
+}
+
+QString knownQuery()
+{
+    // Each week an owner: the newest sheets finished by its last day.
+    return knownOver(answeredInStore(
+        u" weeks(week, last_day) AS (SELECT 0, ? UNION ALL"
+        u"  SELECT week + 1, date(last_day, '+7 days') FROM weeks WHERE week + 1 < ?),"
+        u" ranked(week, sheet_rank, sheet_id) AS (SELECT w.week, row_number() OVER ("
+        u"  PARTITION BY w.week ORDER BY s.finished_utc DESC, s.id DESC), s.id"
+        u"  FROM weeks w JOIN sheets s ON s.local_date <= w.last_day"
+        u"  WHERE s.child = ? AND s.kind = ?),"_s,
+        u"SELECT r.week, r.sheet_rank, c.cells FROM ranked r"
+        u"  JOIN sheet_cells c ON c.sheet_id = r.sheet_id WHERE r.sheet_rank <= ?"_s));
 }

@@ -52,6 +52,15 @@ QString factsOver(const QString& answered);
 // Per fact over one child's newest sheets of a kind, as factsOver() has
 // them. Bind byteValues(), the child, the kind and the number of sheets.
 QString factsQuery();
+// Which facts are known by heart, from `answered` as factsOver() takes it:
+// per owner and fact met, in (owner, left, top) order: owner, left, top and
+// the FactState's number. A fact not met has no row.
+QString knownOver(const QString& answered);
+// The same over one child's newest KnownOverSheets sheets of a kind finished
+// by the last day of each of a run of weeks, each week an owner (0 the
+// first). Bind byteValues(), the first week's last day (ISO), the number of
+// weeks, the child, the kind and KnownOverSheets.
+QString knownQuery();
 // The bytes 0 to 255 in order: the position of a byte in it, less one, is
 // the byte's value, which lets SQL read the packed cells.
 QByteArray byteValues();

@@ -490,6 +490,17 @@ std::optional<QList<FactStat>> RecordStore::facts(qint64 child, Kind kind, int l
     return d->questions.facts(child, kind, lastSheets);
 }
 
+std::optional<QList<WeekKnown>> RecordStore::knownByWeek(
+    qint64 child, Kind kind, const QDate& from, int weeks) const
+{
+    return d->questions.knownByWeek(child, kind, from, weeks);
+}
+
+std::optional<KnownFacts> RecordStore::knownFacts(qint64 child, Kind kind, const QDate& upTo) const
+{
+    return d->questions.knownFacts(child, kind, upTo);
+}
+
 std::optional<int> RecordStore::count() const
 {
     const auto count = d->value(u"SELECT count(*) FROM sheets"_s);

@@ -4,6 +4,7 @@
 #include "drill/best_times.h"
 #include "drill/finished_sheet.h"
 #include "drill/kind.h"
+#include "drill/known_facts.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -31,6 +32,16 @@ struct DayBest
 {
     QDate day;
     int seconds = 0;
+};
+
+// How many facts of a kind were known by heart at the end of a week (Monday
+// to Sunday).
+struct WeekKnown
+{
+    QDate monday;
+    int known = 0;
+
+    bool operator==(const WeekKnown&) const = default;
 };
 
 // How one fact went over the sheets asked about: `left` is the row operand,
@@ -187,6 +198,14 @@ public:
         qint64 child, const QDate& from, const QDate& to) const;
     // Every fact met in the newest `lastSheets` sheets of `kind`.
     std::optional<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets = 10) const;
+    // Which facts of `kind` `child` knows by heart, by their newest
+    // KnownOverSheets sheets of the kind done by the end of `upTo` (of all
+    // when it is null).
+    std::optional<KnownFacts> knownFacts(qint64 child, Kind kind, const QDate& upTo = {}) const;
+    // How many were known at the end of each of `weeks` weeks, the first the
+    // week of `from`, oldest first.
+    std::optional<QList<WeekKnown>> knownByWeek(
+        qint64 child, Kind kind, const QDate& from, int weeks) const;
     // Every child's sheets.
     std::optional<int> count() const;
     // The number of stored sheets of each kind, in kind order.

@@ -138,3 +138,31 @@ std::optional<std::array<int, 4>> SheetQuestions::countsByKind(qint64 child) con
         return {};
     return countsInKindOrder(*counts);
 }
+
+std::optional<QList<WeekKnown>> SheetQuestions::knownByWeek(
+    qint64 child, Kind kind, const QDate& from, int weeks) const
+{
+    const QDate monday = from.addDays(1 - from.dayOfWeek());
+    const auto found = rows(database, knownQuery(),
+        {byteValues(), dayColumn(monday.addDays(6)), std::max(weeks, 0), child, kindNumber(kind),
+            KnownOverSheets},
+        knownRowOf);
+    if (!found)
+        return {};
+    const QList<KnownFacts> known = knownPerOwner(kind, *found, weeks);
+    QList<WeekKnown> counts;
+    for (int week = 0; week < weeks; ++week)
+        counts.append({monday.addDays(7 * week), known[week].known()});
+    return counts;
+}
+
+std::optional<KnownFacts> SheetQuestions::knownFacts(
+    qint64 child, Kind kind, const QDate& upTo) const
+{
+    const QString lastDay = upTo.isValid() ? dayColumn(upTo) : u"9999-12-31"_s;
+    const auto found = rows(database, knownQuery(),
+        {byteValues(), lastDay, 1, child, kindNumber(kind), KnownOverSheets}, knownRowOf);
+    if (!found)
+        return {};
+    return knownPerOwner(kind, *found, 1).first();
+}

@@ -23,6 +23,13 @@ public:
         qint64 child, const QDate& from, const QDate& to) const;
     std::optional<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const;
     std::optional<std::array<int, 4>> countsByKind(qint64 child) const;
+    // Each fact's state among the child's newest sheets of the kind finished
+    // by `upTo` (every sheet when null).
+    std::optional<KnownFacts> knownFacts(qint64 child, Kind kind, const QDate& upTo) const;
+    // The facts known at the end of each of `weeks` weeks from the week of
+    // `from`, by the day each sheet was kept on.
+    std::optional<QList<WeekKnown>> knownByWeek(
+        qint64 child, Kind kind, const QDate& from, int weeks) const;
 
 private:
     const QSqlDatabase& database;

@@ -54,3 +54,13 @@ add_test(NAME server.class_admin
     $<TARGET_FILE:test_server_class_admin_machine>)
 set_tests_properties(server.class_admin PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 180)
+
+# The facts a class knows by heart, read from the server and judged as a
+# machine's store judges the same sheets, on a server set up as the class
+# view's.
+add_executable(test_server_class_facts ${CMAKE_CURRENT_LIST_DIR}/class_facts_test.cpp)
+target_link_libraries(test_server_class_facts PRIVATE varolin_test_support)
+add_test(NAME server.class_facts
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/class_view_test.sh
+    ${PROJECT_SOURCE_DIR}/share/varolin/class-server.sql $<TARGET_FILE:test_server_class_facts>)
+set_tests_properties(server.class_facts PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8" TIMEOUT 180)
