@@ -61,7 +61,7 @@ void addSakuraFoundAtTheFirstSheet(WindowFixture& fixture)
     QVERIFY(fixture.window->findChild<ChildChooser*>());
     QCOMPARE(fixture.practice->drill().phase(), Drill::Phase::Idle);
     fixture.window.reset();
-    fixture.practice.reset();
+    fixture.machine.reset();
 }
 
 QString childText(const WindowFixture& fixture)

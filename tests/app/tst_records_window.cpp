@@ -14,6 +14,7 @@
 #include "drill_player.h"
 #include "fake_desktop.h"
 #include "named_control.h"
+#include "practice/machine_practice.h"
 #include "practice/practice.h"
 
 #include <QAbstractItemModel>
@@ -86,7 +87,7 @@ QDateTime at(int daysBeforeToday, int hour = 18)
 struct Fixture
 {
     Fixture()
-        : practice({
+        : machine({
             .settings = {folder.filePath(u"Varolin.ini"_s), true},
             .records = folder.filePath(u"records.sqlite"_s),
             .monotonic = [] { return qint64(0); },
@@ -96,7 +97,6 @@ struct Fixture
         , store(folder.filePath(u"records.sqlite"_s))
     {
         desktop.clock = QDateTime(Today, QTime(19, 30));
-        practice.begin(QPoint());
         // The sheets are added beside the practice's store, as a run would.
         QVERIFY(practice.openRecords());
         QVERIFY(store.open());
@@ -114,7 +114,8 @@ struct Fixture
     }
 
     QTemporaryDir folder;
-    Practice practice;
+    MachinePractice machine;
+    Practice& practice = machine.practice();
     RecordStore store;
     FakeDesktop desktop;
     std::unique_ptr<RecordsWindow> window;
