@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 
-#include "app/about_text.h"
 #include "app/answer_cell.h"
 #include "app/board_view.h"
 #include "app/child_chooser.h"
 #include "app/children_commands.h"
 #include "app/date_text.h"
 #include "app/desktop.h"
-#include "app/readme_window.h"
 #include "app/records_view.h"
 #include "app/status_line.h"
 #include "app/window_look.h"
@@ -21,8 +19,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
@@ -424,43 +420,4 @@ void MainWindow::openChooser()
         showChild();
     });
     chooser->open();
-}
-
-void MainWindow::showAbout()
-{
-    boxes.hold([this] {
-        return ask(desktop, this, aboutText(), u"Varolin"_s, Desktop::Buttons::Ok,
-            Desktop::Icon::Question);
-    });
-}
-
-void MainWindow::openReadme()
-{
-    // A read-me gone from beside the program is told, with where it was
-    // looked for: a click that shows nothing looks like a broken button.
-    const QString path = readmePath(programFolder);
-    if (!QFileInfo(path).isFile()) {
-        ask(desktop, this,
-            u"よみもの（readme.txt）が みつかりません。\r\n"_s + QDir::toNativeSeparators(path),
-            u"Varolin"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
-        return;
-    }
-    if (desktop.openFile(path))
-        return;
-    // The desktop has no program for it: shown here.
-    if (auto* open = findChild<ReadmeWindow*>()) {
-        open->raise();
-        open->activateWindow();
-        return;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ask(desktop, this,
-            u"よみもの（readme.txt）を ひらけませんでした。\r\n"_s + QDir::toNativeSeparators(path),
-            u"Varolin"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
-        return;
-    }
-    auto* window = new ReadmeWindow(QString::fromUtf8(file.readAll()), this);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
 }

@@ -70,7 +70,8 @@ void Practice::startUp()
     tell(keeper.startFailures() + std::exchange(atStart, {}));
     if (!children_.expectsSeveral())
         return;
-    openRecords();
+    // A store that cannot be used was told; the first sheet tries again.
+    (void)openRecords();
     // A class's roster may have wanted it already.
     if (children_.several() && !children_.chooserOffered())
         children_.wantChooser(betweenSheets());

@@ -126,17 +126,17 @@ public:
     // only between sheets.
     bool chooseChild(qint64 id);
     using NameProblem = ChildName::Problem;
-    NameProblem addChild(const QString& name);
-    NameProblem renameChild(qint64 id, const QString& name);
+    [[nodiscard]] NameProblem addChild(const QString& name);
+    [[nodiscard]] NameProblem renameChild(qint64 id, const QString& name);
     bool rosterEditable() const { return children_.rosterEditable(); }
     bool canRemove(qint64 id) const { return children_.canRemove(id); }
     QList<Child> removableChildren() const { return children_.removable(); }
-    bool removeChild(qint64 id);
+    [[nodiscard]] bool removeChild(qint64 id);
 
     // The records.
     // Opens the store unless it is open; tried again after a failure.
     // False while it cannot be used (told once a run).
-    bool openRecords();
+    [[nodiscard]] bool openRecords();
     // The sheets for a window to read: null while the store is not open.
     // Must not outlive the practice.
     std::unique_ptr<RecordReader> recordReader() const;
@@ -145,7 +145,7 @@ public:
     // stay. On a classroom machine a sheet the class server does not have
     // yet stays until it has it: the number that stayed is returned;
     // nothing when the sheets could not be erased.
-    std::optional<int> clearRecords(qint64 child);
+    [[nodiscard]] std::optional<int> clearRecords(qint64 child);
     // Not on a classroom machine, where the teacher clears a child's sheets
     // on the server.
     bool recordsClearable() const { return !inClass(); }
