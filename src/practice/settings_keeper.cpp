@@ -52,8 +52,7 @@ void SettingsKeeper::saveWithoutQuestion(const Child& first)
     const Done failed = save(first);
     if (!failed)
         return;
-    std::fprintf(stderr, "Varolin: the settings could not be saved to %s\n",
-        qPrintable(QDir::toNativeSeparators(file.path())));
+    std::fprintf(stderr, "%s\n", qPrintable(failureLog(*failed)));
     if (unsavedNote.isEmpty())
         return;
     QDir().mkpath(QFileInfo(unsavedNote).absolutePath());
