@@ -11,6 +11,7 @@
 #include "window_fixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -34,6 +35,22 @@ QByteArray unwritableSettings()
     return utf16;
 }
 
+// A classroom machine whose class link the test plays.
+FakeClassLink*& inAClass(WindowFixture& fixture)
+{
+    static FakeClassLink* link = nullptr;
+    link = nullptr;
+    fixture.classroom = ClassConfig{};
+    fixture.classroom->server = u"server.school"_s;
+    fixture.classroom->className = u"3-2"_s;
+    fixture.makeLink = [](const ClassConfig&, const QString&) {
+        auto fake = std::make_unique<FakeClassLink>();
+        link = fake.get();
+        return std::unique_ptr<ClassLink>(std::move(fake));
+    };
+    return link;
+}
+
 } // namespace
 
 class PracticeViewTest : public QObject
@@ -42,6 +59,7 @@ class PracticeViewTest : public QObject
 
 private Q_SLOTS:
     void verdictThenProblem();
+    void nothingOpensInsideAPrint();
     void bestTimeFollowsKind();
     void clearingAsksTwice_data();
     void clearingAsksTwice();
@@ -59,15 +77,7 @@ void PracticeViewTest::verdictThenProblem()
     // The record cannot be saved, on a classroom machine.
     WindowFixture fixture;
     fixture.writeFile(u"Varolin.ini"_s, unwritableSettings());
-    fixture.classroom = ClassConfig{};
-    fixture.classroom->server = u"server.school"_s;
-    fixture.classroom->className = u"3-2"_s;
-    FakeClassLink* link = nullptr;
-    fixture.makeLink = [&link](const ClassConfig&, const QString&) {
-        auto fake = std::make_unique<FakeClassLink>();
-        link = fake.get();
-        return std::unique_ptr<ClassLink>(std::move(fake));
-    };
+    FakeClassLink*& link = inAClass(fixture);
     MainWindow& window = fixture.make();
     const QString before = fixture.bestTimeText();
 
@@ -126,6 +136,34 @@ void PracticeViewTest::verdictThenProblem()
         QCoreApplication::processEvents();
     QCOMPARE(fixture.desktop.shown.size(), 3);
     QVERIFY(!fixture.cell(99)->isEnabled());
+}
+
+// A print lets events through while it asks and between its pages: what
+// the class link tells meanwhile opens after it, never over it.
+void PracticeViewTest::nothingOpensInsideAPrint()
+{
+    WindowFixture fixture;
+    FakeClassLink*& link = inAClass(fixture);
+    fixture.desktop.pdfPath = fixture.path(u"sheet.pdf"_s);
+    fixture.make();
+    QCoreApplication::processEvents();
+    QVERIFY(link);
+    fixture.desktop.answers = {Answer::Yes, Answer::Ok};
+    qsizetype openMeanwhile = -1;
+    fixture.desktop.onMessage = [&](const Desktop::Message& message) {
+        if (message.buttons != Desktop::Buttons::OkCancel) // the printer's question
+            return;
+        Q_EMIT link->failed(Failure{Failed::ServerAway, u"server.school"_s});
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+        openMeanwhile = fixture.desktop.shown.size();
+    };
+    fixture.button(u"printButton"_s)->click();
+    QCOMPARE(openMeanwhile, 1);
+    QVERIFY(QFileInfo::exists(fixture.desktop.pdfPath));
+    QTRY_COMPARE(fixture.desktop.shown.size(), 3);
+    QCOMPARE(fixture.desktop.shown[2].message.title, u"クラス"_s);
+    QVERIFY(fixture.desktop.shown[2].message.prompt.endsWith(u"server.school"_s));
 }
 
 void PracticeViewTest::bestTimeFollowsKind()
