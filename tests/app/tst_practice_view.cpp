@@ -36,19 +36,19 @@ QByteArray unwritableSettings()
 }
 
 // A classroom machine whose class link the test plays.
-FakeClassLink*& inAClass(WindowFixture& fixture)
+void inAClass(WindowFixture& fixture)
 {
-    static FakeClassLink* link = nullptr;
-    link = nullptr;
     fixture.classroom = ClassConfig{};
     fixture.classroom->server = u"server.school"_s;
     fixture.classroom->className = u"3-2"_s;
-    fixture.makeLink = [](const ClassConfig&, const QString&) {
-        auto fake = std::make_unique<FakeClassLink>();
-        link = fake.get();
-        return std::unique_ptr<ClassLink>(std::move(fake));
+    fixture.makeLink = [](const ClassConfig&, const QString&) -> std::unique_ptr<ClassLink> {
+        return std::make_unique<FakeClassLink>();
     };
-    return link;
+}
+
+FakeClassLink* linkOf(const WindowFixture& fixture)
+{
+    return qobject_cast<FakeClassLink*>(fixture.machine->link());
 }
 
 } // namespace
@@ -77,8 +77,9 @@ void PracticeViewTest::verdictThenProblem()
     // The record cannot be saved, on a classroom machine.
     WindowFixture fixture;
     fixture.writeFile(u"Varolin.ini"_s, unwritableSettings());
-    FakeClassLink*& link = inAClass(fixture);
+    inAClass(fixture);
     MainWindow& window = fixture.make();
+    FakeClassLink* link = linkOf(fixture);
     const QString before = fixture.bestTimeText();
 
     // Every handler of the drill's last step has run before the verdict
@@ -143,9 +144,10 @@ void PracticeViewTest::verdictThenProblem()
 void PracticeViewTest::nothingOpensInsideAPrint()
 {
     WindowFixture fixture;
-    FakeClassLink*& link = inAClass(fixture);
+    inAClass(fixture);
     fixture.desktop.pdfPath = fixture.path(u"sheet.pdf"_s);
     fixture.make();
+    FakeClassLink* link = linkOf(fixture);
     QCoreApplication::processEvents();
     QVERIFY(link);
     fixture.desktop.answers = {Answer::Yes, Answer::Ok};
