@@ -7,6 +7,7 @@
 //
 //   build/bench/bench_long_session
 #include "drill_player.h"
+#include "practice/machine_practice.h"
 #include "practice/practice.h"
 
 #include <QCoreApplication>
@@ -42,7 +43,7 @@ void longSession(benchmark::State& state)
     for (auto _ : state) {
         QTemporaryDir folder;
         ManualClock clock;
-        Practice practice({
+        MachinePractice machine({
             .settings = {folder.filePath(u"Varolin.ini"_s), true},
             .records = folder.filePath(u"records.sqlite"_s),
             .seed = 20250210,
@@ -50,13 +51,16 @@ void longSession(benchmark::State& state)
             .now = [] { return QDateTime(QDate(2025, 2, 10), QTime(9, 30)); },
             .unsavedNote = folder.filePath(u"note"_s),
         });
-        const QList<Practice::Report> told = practice.begin(QPoint(0, 0));
-        if (!told.isEmpty())
+        Practice& practice = machine.practice();
+        bool failed = false;
+        QObject::connect(&practice, &Practice::failed, [&failed] { failed = true; });
+        practice.startUp();
+        if (failed)
             state.SkipWithError("the practice could not start on a fresh folder");
         double atTwenty = 0;
         for (int sheet = 1; sheet <= 100; ++sheet) {
             playSheet(practice.drill(), &clock, 60 + sheet * 37 % 90);
-            practice.drill().clearBoard(); // the verdict was read
+            practice.verdictRead();
             practice.switchKind();
             if (sheet == 20)
                 atTwenty = heapInUse();

@@ -141,7 +141,7 @@ void BoardView::showOperands()
         columnHeaders[i]->setText(QString::number(drill->shownColumnOperand(i)));
     }
     // Multiplication and division leave the tenth row and column out.
-    const bool fullBoard = sheet.size() == 10;
+    const bool fullBoard = sheet.fullBoard();
     rowHeaders[9]->setEnabled(fullBoard);
     columnHeaders[9]->setEnabled(fullBoard);
     for (int cell = 0; cell < 100; ++cell)

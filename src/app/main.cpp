@@ -6,6 +6,7 @@
 #include "app/single_instance.h"
 #include "app/termination.h"
 #include "class/class_config.h"
+#include "practice/machine_practice.h"
 #include "practice/practice.h"
 #include "records/record_store.h"
 
@@ -53,7 +54,7 @@ int main(int argc, char* argv[])
             unusableClassConfig = classIni;
         }
     }
-    Practice practice({
+    MachinePractice machine({
         .settings = locateSettingsFile(programFolder),
         .records = records,
         .seed = desktop.randomSeed(),
@@ -62,7 +63,9 @@ int main(int argc, char* argv[])
         .unsavedNote = QFileInfo(records).absolutePath() + u"/settings-not-saved"_s,
         .classroom = classroom,
         .unusableClassConfig = unusableClassConfig,
+        .startTwips = MainWindow::openingTwips(),
     });
+    Practice& practice = machine.practice();
     MainWindow window(desktop, practice, programFolder);
     QObject::connect(
         &instance, &SingleInstance::activationRequested, &window, &MainWindow::bringToFront);

@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 
-#include "app/about_text.h"
 #include "app/answer_cell.h"
 #include "app/board_view.h"
 #include "app/child_chooser.h"
 #include "app/children_commands.h"
 #include "app/date_text.h"
 #include "app/desktop.h"
-#include "app/readme_window.h"
 #include "app/records_view.h"
 #include "app/status_line.h"
 #include "app/window_look.h"
@@ -21,8 +19,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
@@ -46,6 +42,12 @@ MainWindow::MainWindow(
     , desktop(desktop)
     , practice(practice)
     , programFolder(programFolder)
+    , boxes([&practice] {
+        // At rest between steps: between sheets, or with a finished sheet's
+        // verdict to read.
+        const Drill::Phase phase = practice.drill().phase();
+        return phase == Drill::Phase::Idle || phase == Drill::Phase::Finished;
+    })
     , childrenCommands(std::make_unique<ChildrenCommands>(desktop, practice))
 {
     Fonts::installSubstitutions();
@@ -54,6 +56,17 @@ MainWindow::MainWindow(
 }
 
 MainWindow::~MainWindow() = default;
+
+QPoint MainWindow::openingTwips()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    const QPoint place
+        = WindowPlace::centred(QSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight)),
+            screen->availableGeometry());
+    return {WindowPlace::toTwips(place.x()), WindowPlace::toTwips(place.y())};
+}
 
 void MainWindow::createControls()
 {
@@ -111,21 +124,23 @@ void MainWindow::startUp()
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(WindowPlace::centred(frameGeometry().size(), screen->availableGeometry()));
 
-    // What a new settings file records, also where the desktop does not say.
-    const QList<Practice::Report> problems
-        = practice.begin(QPoint(WindowPlace::toTwips(pos().x()), WindowPlace::toTwips(pos().y())));
     practice.setWindowPlace([this] { return windowTwips(); });
     applySettings();
     drill = &practice.drill();
     connectDrill();
-    // The verdict is shown once the drill's step has unwound, never in a
-    // box's own event loop inside it.
-    connect(&practice, &Practice::sheetFiled, this, &MainWindow::showResult, Qt::QueuedConnection);
-    connect(&practice, &Practice::problem, this, &MainWindow::tellProblem);
+    connect(&practice, &Practice::sheetFiled, this, &MainWindow::showResult);
+    connect(&practice, &Practice::failed, this, &MainWindow::tellFailure);
     connect(&practice, &Practice::childrenChanged, this, &MainWindow::showChild);
     connect(&practice, &Practice::sheetsWaitingChanged, this,
         [this] { statusLine->showLate(practice.lateSince()); });
-    connect(&practice, &Practice::chooserWanted, this, &MainWindow::openChooser);
+    // The chooser opens without a loop of its own: at once, unless boxes
+    // are to be read first.
+    connect(&practice, &Practice::chooserWanted, this, [this] {
+        if (boxes.idle())
+            openChooser();
+        else
+            boxes.post([this] { openChooser(); });
+    });
     connect(&practice, &Practice::childChosen, this, [this] {
         showChild();
         showKind();
@@ -139,12 +154,9 @@ void MainWindow::startUp()
         if (recordsWindow)
             recordsView->setBestTimes(practice.bestTimes());
     });
-    // Told once the window is on the screen, before the chooser comes.
-    QTimer::singleShot(0, this, [this, problems] {
-        for (const Practice::Report& report : problems)
-            tellProblem(report);
-        practice.startUp();
-    });
+    // Once the window is on the screen: what reading the settings met, then
+    // the chooser.
+    QTimer::singleShot(0, this, [this] { practice.startUp(); });
     printRandom.seed(desktop.randomSeed() ^ 0x9e3779b9u);
 
     showKind();
@@ -163,6 +175,8 @@ void MainWindow::connectDrill()
     connect(drill, &Drill::kindChanged, this, &MainWindow::showKind);
     connect(drill, &Drill::operandsChanged, this, &MainWindow::showOperands);
     connect(drill, &Drill::phaseChanged, this, &MainWindow::showPhase);
+    // Connected after the views: a box waits for the board to show its phase.
+    connect(drill, &Drill::phaseChanged, &boxes, &BoxQueue::wake);
     connect(drill, &Drill::wrongDigit, this, [this] { desktop.beep(); });
 }
 
@@ -176,7 +190,7 @@ void MainWindow::showOperands()
 {
     board->showOperands();
     // Only a full board is printed as an answer sheet.
-    commands->setPrintable(drill->sheet().size() == 10);
+    commands->setPrintable(drill->sheet().fullBoard());
 }
 
 void MainWindow::showPhase()
@@ -203,21 +217,32 @@ void MainWindow::showResult(const Practice::SheetResult& result)
         recordsView->refresh();
         recordsView->setSheetsNotKept(practice.sheetsNotKept());
     }
-    desktop.setClipboardText(result.message.clipboard);
-    // One box at a time: a problem that comes while the verdict is open
-    // waits for it to close.
-    QList<Practice::Report> problems = result.problems;
-    toldLater = &problems;
-    Desktop::Message verdict;
-    verdict.prompt = result.message.prompt;
-    verdict.title = result.message.title;
-    desktop.showVerdict(this, verdict, board->lastLines());
-    toldLater = nullptr;
-    // The old best time stays on show while the child reads the verdict.
-    statusLine->showBestTime(result.bestSeconds);
-    drill->clearBoard();
-    for (const Practice::Report& report : problems)
-        tellProblem(report);
+    // The verdict opens once the drill's step has unwound, never in a box's
+    // own event loop inside it; what keeping the sheet met comes after it.
+    boxes.post([this, result] {
+        desktop.setClipboardText(result.message.clipboard);
+        Desktop::Message verdict;
+        verdict.prompt = result.message.prompt;
+        verdict.title = result.message.title;
+        desktop.showVerdict(this, verdict, board->lastLines());
+        // The old best time stays on show while the child reads the verdict.
+        statusLine->showBestTime(result.bestSeconds);
+        practice.verdictRead();
+    });
+    for (const Failure& failure : result.failures)
+        tellFailure(failure);
+}
+
+void MainWindow::tellFailure(const Failure& failure)
+{
+    boxes.post([this, failure] { showFailure(failure); });
+}
+
+void MainWindow::showFailure(const Failure& failure)
+{
+    const FailureText told = failureText(failure, Reader::Child);
+    ask(desktop, this, told.text + u"\r\r"_s + QDir::toNativeSeparators(failure.path), told.title,
+        Desktop::Buttons::Ok, Desktop::Icon::Warning, failure.detail);
 }
 
 void MainWindow::commandClicked(CommandBar::Command command)
@@ -227,8 +252,7 @@ void MainWindow::commandClicked(CommandBar::Command command)
         practice.switchKind();
         break;
     case CommandBar::Start:
-        desktop.prepareBeep();
-        practice.startSheet();
+        startCommand();
         break;
     case CommandBar::Stop:
         stopCommand();
@@ -237,7 +261,7 @@ void MainWindow::commandClicked(CommandBar::Command command)
         endCommand();
         break;
     case CommandBar::NewNumbers:
-        drill->newNumbers();
+        practice.newNumbers();
         break;
     case CommandBar::Print:
         printCommand();
@@ -259,26 +283,37 @@ void MainWindow::commandClicked(CommandBar::Command command)
     }
 }
 
+void MainWindow::startCommand()
+{
+    desktop.prepareBeep();
+    // What opening the records met is read first; the sheet starts after.
+    if (practice.startSheet() == Practice::Start::AfterTelling)
+        boxes.post([this] { practice.startSheet(); });
+}
+
 void MainWindow::stopCommand()
 {
-    if (!drill->isActive())
+    if (!practice.askStop())
         return;
-    drill->pause();
     // Yes throws the sheet under way away: Enter and Escape keep it.
-    if (ask(desktop, this, u"やめますか？"_s, u"かくにん"_s, Desktop::Buttons::YesNoDefaultNo)
-        == Desktop::Answer::Yes) {
-        drill->abandon();
+    const bool giveUp = boxes.hold([this] {
+        return ask(desktop, this, u"やめますか？"_s, u"かくにん"_s,
+                   Desktop::Buttons::YesNoDefaultNo)
+            == Desktop::Answer::Yes;
+    });
+    practice.answerStop(giveUp);
+    if (giveUp)
         statusLine->resetClock();
-    } else {
-        drill->resume();
+    else
         board->focusOpenCell();
-    }
 }
 
 bool MainWindow::confirmEnd()
 {
-    return ask(desktop, this, u"おわりにしますか？"_s, u"かくにん"_s, Desktop::Buttons::YesNo)
-        == Desktop::Answer::Yes;
+    return boxes.hold([this] {
+        return ask(desktop, this, u"おわりにしますか？"_s, u"かくにん"_s, Desktop::Buttons::YesNo)
+            == Desktop::Answer::Yes;
+    });
 }
 
 void MainWindow::endCommand()
@@ -293,6 +328,8 @@ void MainWindow::saveAndEnd()
 {
     statusLine->stopClock();
     practice.end();
+    // A save that failed is told before the window goes.
+    boxes.flush();
     endProgram();
 }
 
@@ -346,30 +383,29 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::clearBestTimes()
 {
-    if (drill->phase() != Drill::Phase::Idle)
+    if (!practice.betweenSheets())
         return;
     const QString list = practice.bestTimesList();
     // Whose best times they are, once that is a question.
-    const QString whose
-        = practice.hasSeveralChildren() ? practice.child().name + u"： "_s : QString();
-    if (ask(desktop, this, whose + clearQuestion(list), u"ハイスコア"_s,
-            Desktop::Buttons::YesNoDefaultNo)
-        != Desktop::Answer::Yes)
-        return;
-    if (ask(desktop, this, whose + clearConfirmation(list), u"もういちどかくにん"_s,
-            Desktop::Buttons::YesNoDefaultNo)
-        != Desktop::Answer::Yes)
-        return;
-    practice.clearBestTimes();
-    showKind();
+    const QString name = practice.nameShown();
+    const QString whose = name.isEmpty() ? QString() : name + u"： "_s;
+    const bool sure = boxes.hold([&] {
+        return ask(desktop, this, whose + clearQuestion(list), u"ハイスコア"_s,
+                   Desktop::Buttons::YesNoDefaultNo)
+            == Desktop::Answer::Yes
+            && ask(desktop, this, whose + clearConfirmation(list), u"もういちどかくにん"_s,
+                   Desktop::Buttons::YesNoDefaultNo)
+            == Desktop::Answer::Yes;
+    });
+    if (sure && practice.clearBestTimes())
+        showKind();
 }
 
 void MainWindow::showChild()
 {
-    const bool several = practice.hasSeveralChildren();
-    const QString name = practice.child().name;
-    statusLine->showChild(several, name);
-    setWindowTitle(several ? u"Varolin － "_s + name : u"Varolin"_s);
+    const QString name = practice.nameShown();
+    statusLine->showChild(practice.hasSeveralChildren(), name, practice.child().id);
+    setWindowTitle(name.isEmpty() ? u"Varolin"_s : u"Varolin － "_s + name);
 }
 
 void MainWindow::openChooser()
@@ -384,40 +420,4 @@ void MainWindow::openChooser()
         showChild();
     });
     chooser->open();
-}
-
-void MainWindow::showAbout()
-{
-    ask(desktop, this, aboutText(), u"Varolin"_s, Desktop::Buttons::Ok, Desktop::Icon::Question);
-}
-
-void MainWindow::openReadme()
-{
-    // A read-me gone from beside the program is told, with where it was
-    // looked for: a click that shows nothing looks like a broken button.
-    const QString path = readmePath(programFolder);
-    if (!QFileInfo(path).isFile()) {
-        ask(desktop, this,
-            u"よみもの（readme.txt）が みつかりません。\r\n"_s + QDir::toNativeSeparators(path),
-            u"Varolin"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
-        return;
-    }
-    if (desktop.openFile(path))
-        return;
-    // The desktop has no program for it: shown here.
-    if (auto* open = findChild<ReadmeWindow*>()) {
-        open->raise();
-        open->activateWindow();
-        return;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ask(desktop, this,
-            u"よみもの（readme.txt）を ひらけませんでした。\r\n"_s + QDir::toNativeSeparators(path),
-            u"Varolin"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
-        return;
-    }
-    auto* window = new ReadmeWindow(QString::fromUtf8(file.readAll()), this);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
 }

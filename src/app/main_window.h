@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/box_queue.h"
 #include "app/command_bar.h"
 #include "practice/practice.h"
 
@@ -26,11 +27,14 @@ class MainWindow : public QWidget
     Q_OBJECT
 
 public:
-    // `programFolder` is where the read-me lives. The practice is begun here,
-    // once the window knows where it stands.
+    // `programFolder` is where the read-me lives.
     MainWindow(Desktop& desktop, Practice& practice, const QString& programFolder,
         QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    // Where the window opens on the primary screen before any setting is
+    // applied, in twips: what a new settings file records.
+    static QPoint openingTwips();
 
 public Q_SLOTS:
     // Another start of the program handed over to this one.
@@ -52,11 +56,13 @@ private:
     void showOperands();
     void showPhase();
     void showResult(const Practice::SheetResult& result);
-    // Told at once, or once the verdict is closed.
-    void tellProblem(const Practice::Report& report);
+    // Told in its turn, once the board is at rest.
+    void tellFailure(const Failure& failure);
+    void showFailure(const Failure& failure);
 
     // Commands.
     void commandClicked(CommandBar::Command command);
+    void startCommand();
     void stopCommand();
     void endCommand();
     void clearBestTimes();
@@ -94,8 +100,8 @@ private:
     // Fresh sheets for printing are drawn apart from the board's.
     QRandomGenerator printRandom;
     bool ended = false;
-    // While the verdict is open: the problems to tell once it is closed.
-    QList<Practice::Report>* toldLater = nullptr;
+    // Every box, one at a time, only while the board is at rest.
+    BoxQueue boxes;
     std::unique_ptr<ChildrenCommands> childrenCommands;
 
     // The records window while it is open: the view and the widget it is.

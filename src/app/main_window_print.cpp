@@ -32,33 +32,40 @@ void reportPrintFailure(Desktop& desktop, QWidget* parent)
 
 } // namespace
 
+// Each print command holds the window's boxes for the whole job, whose
+// pages let events through: nothing opens over its questions or inside it.
+
 void MainWindow::printCommand()
 {
-    if (!confirmPrint(desktop, this, u"ひょうを　いんさつしますか？"_s, u"いんさつ"_s))
-        return;
-    try {
-        printAnswerSheet(desktop.printer().get(), board->captions());
-    } catch (const std::exception&) {
-        reportPrintFailure(desktop, this);
-    }
+    boxes.hold([this] {
+        if (!confirmPrint(desktop, this, u"ひょうを　いんさつしますか？"_s, u"いんさつ"_s))
+            return;
+        try {
+            printAnswerSheet(desktop.printer().get(), board->captions());
+        } catch (const std::exception&) {
+            reportPrintFailure(desktop, this);
+        }
+    });
 }
 
 void MainWindow::screenCopyCommand()
 {
-    if (!confirmPrint(desktop, this, u"がめんを　いんさつしますか？"_s, u"がめんコピー"_s))
-        return;
-    try {
-        // The window's client area as it is shown, on one page.
-        printPicture(desktop.printer().get(), grab());
-    } catch (const std::exception&) {
-        reportPrintFailure(desktop, this);
-    }
+    boxes.hold([this] {
+        if (!confirmPrint(desktop, this, u"がめんを　いんさつしますか？"_s, u"がめんコピー"_s))
+            return;
+        try {
+            // The window's client area as it is shown, on one page.
+            printPicture(desktop.printer().get(), grab());
+        } catch (const std::exception&) {
+            reportPrintFailure(desktop, this);
+        }
+    });
 }
 
 void MainWindow::showPrintDialog(QWidget* over)
 {
     // Sheets are printed between drills, never from under a running one.
-    if (drill->phase() != Drill::Phase::Idle)
+    if (!practice.betweenSheets())
         return;
     QStringList children;
     int atBoard = 0;
@@ -68,5 +75,5 @@ void MainWindow::showPrintDialog(QWidget* over)
         children.append(child.name);
     }
     PrintDialog dialog(drill->sheet(), printRandom, desktop, children, atBoard, over ? over : this);
-    dialog.exec();
+    boxes.hold([&dialog] { return dialog.exec(); });
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/print_dialog.h"
 
+#include "practice/children.h"
+
 #include "app/desktop.h"
 #include "app/file_names.h"
 #include "printing/print_error.h"
@@ -71,7 +73,7 @@ PrintDialog::PrintDialog(const Sheet& board, QRandomGenerator& random, Desktop& 
     // With one child the name stays for the child to write, as it always
     // has: that child never sees their name anywhere else.
     QHBoxLayout* name = nullptr;
-    if (children.size() > 1) {
+    if (namesShown(children.size())) {
         nameBox = new QCheckBox(u"なまえを いれる"_s, this);
         nameBox->setObjectName(u"printName"_s);
         childBox = new QComboBox(this);

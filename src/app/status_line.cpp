@@ -84,12 +84,13 @@ void StatusLine::showBestTime(int seconds)
     bestTimeLabel->setText(highScoreText(seconds));
 }
 
-void StatusLine::showChild(bool several, const QString& name)
+void StatusLine::showChild(bool several, const QString& name, qint64 child)
 {
-    // The last time on the clock was the child's before.
-    if (several && name != shownChild)
+    // The last time on the clock was the child's before; a child renamed
+    // keeps theirs.
+    if (several && child != shownChild && shownChild != -1)
         resetClock();
-    shownChild = name;
+    shownChild = child;
     childLabel->setVisible(several);
     // As large as the name fits; a name longer than names may be is cut,
     // whole in its tool tip.

@@ -29,8 +29,8 @@ public:
     void addTabStops(std::map<double, QWidget*>& stops) const;
 
     void showBestTime(int seconds);
-    // Shown once there are two or more children.
-    void showChild(bool several, const QString& name);
+    // Shown once there are two or more children; `child` is who it is.
+    void showChild(bool several, const QString& name, qint64 child);
     void showDate(const QString& year, const QString& day);
     // A classroom machine whose oldest sheet not yet sent was finished at
     // `since` (and has waited a school day) says so under the board until
@@ -56,7 +56,7 @@ private:
     QLineEdit* clockDisplay = nullptr;
     QLabel* bestTimeLabel = nullptr;
     QLabel* childLabel = nullptr;
-    QString shownChild;
+    qint64 shownChild = -1;
     QLabel* dateLabel = nullptr;
     QLabel* lateLabel = nullptr;
     QTimer* clockTimer = nullptr;

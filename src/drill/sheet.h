@@ -29,6 +29,9 @@ struct Sheet
     int top(int cell) const { return columns[cell / 10][cell % 10]; }
     // Whether the cell takes an answer on this sheet.
     bool inPlay(int cell) const { return cell / 10 < size() && cell % 10 < size(); }
+    // Addition and subtraction: all ten rows and columns. Only such a board
+    // prints as an answer sheet.
+    bool fullBoard() const { return size() == 10; }
     // The last cell of the sheet: 99, or 88 on a nine-by-nine sheet.
     int lastCell() const { return 11 * (size() - 1); }
 

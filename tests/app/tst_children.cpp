@@ -61,7 +61,7 @@ void addSakuraFoundAtTheFirstSheet(WindowFixture& fixture)
     QVERIFY(fixture.window->findChild<ChildChooser*>());
     QCOMPARE(fixture.practice->drill().phase(), Drill::Phase::Idle);
     fixture.window.reset();
-    fixture.practice.reset();
+    fixture.machine.reset();
 }
 
 QString childText(const WindowFixture& fixture)
@@ -86,6 +86,7 @@ private Q_SLOTS:
     void secondChildNamesTheFirst();
     void namesFit_data();
     void namesFit();
+    void clockFollowsTheChild();
 };
 
 void ChildrenTest::oneChildChangesNothing()
@@ -284,6 +285,27 @@ void ChildrenTest::namesFit()
     }
     const QPoint off = chooser->frameGeometry().center() - fixture.window->frameGeometry().center();
     QVERIFY2(off.manhattanLength() <= 2, qPrintable(u"%1, %2"_s.arg(off.x()).arg(off.y())));
+}
+
+// The clock keeps the last sheet's time while the same child is at the
+// board, renamed or not; another child starts from 0:00.
+void ChildrenTest::clockFollowsTheChild()
+{
+    WindowFixture fixture;
+    addSakuraFoundAtTheFirstSheet(fixture);
+    QTest::keyClick(start(fixture), Qt::Key_Escape);
+    QTRY_VERIFY(!fixture.window->findChild<ChildChooser*>());
+    QVERIFY(SheetPlayer::playSheet(fixture, nullptr, 100));
+    QTRY_COMPARE(fixture.desktop.shown.size(), 1);
+    const auto* clock = fixture.find<QLineEdit>(u"clockDisplay"_s);
+    QCOMPARE(clock->text(), u"0:10"_s);
+
+    const qint64 sakura = fixture.practice->child().id;
+    QCOMPARE(fixture.practice->renameChild(sakura, u"さくらこ"_s), ChildName::Problem::None);
+    QCOMPARE(childText(fixture), u"さくらこ"_s);
+    QCOMPARE(clock->text(), u"0:10"_s);
+    QVERIFY(fixture.practice->chooseChild(RecordStore::FirstChild));
+    QCOMPARE(clock->text(), u"0:00"_s);
 }
 
 QTEST_MAIN(ChildrenTest)

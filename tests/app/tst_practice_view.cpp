@@ -6,11 +6,14 @@
 // before the best times are cleared; a close while minimised or maximised
 // that writes nothing; only a left click on the date or the picture; and an
 // end from outside that never waits for a box.
+#include "fake_class_link.h"
 #include "sheet_player.h"
 #include "window_fixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -32,6 +35,22 @@ QByteArray unwritableSettings()
     return utf16;
 }
 
+// A classroom machine whose class link the test plays.
+void inAClass(WindowFixture& fixture)
+{
+    fixture.classroom = ClassConfig{};
+    fixture.classroom->server = u"server.school"_s;
+    fixture.classroom->className = u"3-2"_s;
+    fixture.makeLink = [](const ClassConfig&, const QString&) -> std::unique_ptr<ClassLink> {
+        return std::make_unique<FakeClassLink>();
+    };
+}
+
+FakeClassLink* linkOf(const WindowFixture& fixture)
+{
+    return qobject_cast<FakeClassLink*>(fixture.machine->link());
+}
+
 } // namespace
 
 class PracticeViewTest : public QObject
@@ -40,6 +59,7 @@ class PracticeViewTest : public QObject
 
 private Q_SLOTS:
     void verdictThenProblem();
+    void nothingOpensInsideAPrint();
     void bestTimeFollowsKind();
     void clearingAsksTwice_data();
     void clearingAsksTwice();
@@ -54,10 +74,12 @@ private Q_SLOTS:
 
 void PracticeViewTest::verdictThenProblem()
 {
-    // The record cannot be saved.
+    // The record cannot be saved, on a classroom machine.
     WindowFixture fixture;
     fixture.writeFile(u"Varolin.ini"_s, unwritableSettings());
+    inAClass(fixture);
     MainWindow& window = fixture.make();
+    FakeClassLink* link = linkOf(fixture);
     const QString before = fixture.bestTimeText();
 
     // Every handler of the drill's last step has run before the verdict
@@ -65,7 +87,12 @@ void PracticeViewTest::verdictThenProblem()
     bool stepOver = false;
     QObject::connect(&fixture.practice->drill(), &Drill::sheetFinished, [&] { stepOver = true; });
     bool checked = false;
+    // Whether the board was at rest as each box opened: no command of a
+    // sheet under way offered.
+    QList<bool> atRest;
     fixture.desktop.onMessage = [&](const Desktop::Message& message) {
+        atRest.append(!fixture.button(u"stopButton"_s)->isEnabled()
+            && fixture.button(u"startButton"_s)->isEnabled());
         if (checked)
             return;
         checked = true;
@@ -78,12 +105,15 @@ void PracticeViewTest::verdictThenProblem()
         // The drill's step is over: finished, every answer on the board.
         QCOMPARE(fixture.practice->drill().phase(), Drill::Phase::Finished);
         QCOMPARE(fixture.cell(99)->text().toInt(), SheetPlayer::answer(fixture, 99));
-        // A problem that comes now waits for the verdict to close.
-        Q_EMIT fixture.practice->problem({Practice::Problem::ClassUnknown, u"3-2"_s});
+        // The sheet went to the class while the verdict is open, and the
+        // server does not know the class: told once the verdict is closed
+        // and the board at rest.
+        QVERIFY(link);
+        Q_EMIT link->rosterRead({});
         QVERIFY(fixture.desktop.shown.isEmpty());
     };
     QVERIFY(SheetPlayer::playSheet(fixture, nullptr, 100));
-    QVERIFY(checked);
+    QTRY_VERIFY(checked);
     // The verdict keeps clear of the row and the column finished on.
     const QRect last(fixture.cell(99)->mapToGlobal(QPoint()), fixture.cell(99)->size());
     QCOMPARE(fixture.desktop.verdictKeepsClear.size(), 1);
@@ -94,13 +124,48 @@ void PracticeViewTest::verdictThenProblem()
     QCOMPARE(fixture.bestTimeText(), u"ハイスコア： 0分10秒"_s);
     // One box at a time: the verdict, the record not saved, then the
     // problem that came meanwhile.
-    QCOMPARE(fixture.desktop.shown.size(), 3);
+    QTRY_COMPARE(fixture.desktop.shown.size(), 3);
+    QCOMPARE(atRest, (QList<bool>{false, true, true}));
     const Desktop::Message& warning = fixture.desktop.shown[1].message;
     QCOMPARE(warning.icon, Desktop::Icon::Warning);
     QCOMPARE(warning.buttons, Desktop::Buttons::Ok);
     QVERIFY(warning.prompt.contains(fixture.path(u"Varolin.ini"_s)));
     QVERIFY(fixture.desktop.shown[2].message.prompt.contains(u"3-2"_s));
+    QCOMPARE(fixture.desktop.shown[2].message.title, u"クラス"_s);
+    // Each once.
+    for (int turn = 0; turn < 3; ++turn)
+        QCoreApplication::processEvents();
+    QCOMPARE(fixture.desktop.shown.size(), 3);
     QVERIFY(!fixture.cell(99)->isEnabled());
+}
+
+// A print lets events through while it asks and between its pages: what
+// the class link tells meanwhile opens after it, never over it.
+void PracticeViewTest::nothingOpensInsideAPrint()
+{
+    WindowFixture fixture;
+    inAClass(fixture);
+    fixture.desktop.pdfPath = fixture.path(u"sheet.pdf"_s);
+    fixture.make();
+    FakeClassLink* link = linkOf(fixture);
+    QCoreApplication::processEvents();
+    QVERIFY(link);
+    fixture.desktop.answers = {Answer::Yes, Answer::Ok};
+    qsizetype openMeanwhile = -1;
+    fixture.desktop.onMessage = [&](const Desktop::Message& message) {
+        if (message.buttons != Desktop::Buttons::OkCancel) // the printer's question
+            return;
+        Q_EMIT link->failed(Failure{Failed::ServerAway, u"server.school"_s});
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+        openMeanwhile = fixture.desktop.shown.size();
+    };
+    fixture.button(u"printButton"_s)->click();
+    QCOMPARE(openMeanwhile, 1);
+    QVERIFY(QFileInfo::exists(fixture.desktop.pdfPath));
+    QTRY_COMPARE(fixture.desktop.shown.size(), 3);
+    QCOMPARE(fixture.desktop.shown[2].message.title, u"クラス"_s);
+    QVERIFY(fixture.desktop.shown[2].message.prompt.endsWith(u"server.school"_s));
 }
 
 void PracticeViewTest::bestTimeFollowsKind()

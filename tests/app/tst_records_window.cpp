@@ -15,6 +15,7 @@
 #include "drill_player.h"
 #include "fake_desktop.h"
 #include "named_control.h"
+#include "practice/machine_practice.h"
 #include "practice/practice.h"
 
 #include <QAbstractItemModel>
@@ -87,7 +88,7 @@ QDateTime at(int daysBeforeToday, int hour = 18)
 struct Fixture
 {
     Fixture()
-        : practice({
+        : machine({
             .settings = {folder.filePath(u"Varolin.ini"_s), true},
             .records = folder.filePath(u"records.sqlite"_s),
             .monotonic = [] { return qint64(0); },
@@ -97,7 +98,6 @@ struct Fixture
         , store(folder.filePath(u"records.sqlite"_s))
     {
         desktop.clock = QDateTime(Today, QTime(19, 30));
-        practice.begin(QPoint());
         // The sheets are added beside the practice's store, as a run would.
         QVERIFY(practice.openRecords());
         QVERIFY(store.open());
@@ -117,7 +117,8 @@ struct Fixture
     }
 
     QTemporaryDir folder;
-    Practice practice;
+    MachinePractice machine;
+    Practice& practice = machine.practice();
     RecordStore store;
     FakeDesktop desktop;
     ChildrenCommands commands{desktop, practice};

@@ -4,6 +4,8 @@
 // before the child is told, clearing and ending that keep what they must, and
 // each problem with the files told once a run while the drill goes on.
 #include "drill_player.h"
+#include "fake_class_link.h"
+#include "practice/machine_practice.h"
 #include "practice/practice.h"
 #include "records/record_store.h"
 #include "scores/time_text.h"
@@ -19,9 +21,7 @@
 #include <string>
 
 using namespace Qt::StringLiterals;
-using Problem = Practice::Problem;
-
-Q_DECLARE_METATYPE(Practice::Problem)
+Q_DECLARE_METATYPE(Failed)
 Q_DECLARE_METATYPE(ChildName::Problem)
 
 namespace {
@@ -68,8 +68,10 @@ struct Fixture
     QDateTime now{QDate(2025, 2, 10), QTime(9, 30)};
     QPoint windowTwips{2250, 600};
     QString recordsName = u"records.sqlite"_s;
-    std::unique_ptr<Practice> practice;
-    QList<Practice::Report> told;
+    std::unique_ptr<MachinePractice> machine;
+    Practice* practice = nullptr;
+    FakeClassLink* link = nullptr;
+    QList<Failure> told;
     QList<Practice::SheetResult> results;
     std::optional<ClassConfig> classroom;
 
@@ -90,7 +92,9 @@ struct Fixture
     {
         told.clear();
         results.clear();
-        practice = std::make_unique<Practice>(Practice::Setup{
+        machine.reset();
+        link = nullptr;
+        machine = std::make_unique<MachinePractice>(PracticeSetup{
             .settings = {path(u"Varolin.ini"_s), true},
             .records = path(recordsName),
             .seed = 20250210,
@@ -98,17 +102,24 @@ struct Fixture
             .now = [this] { return now; },
             .unsavedNote = path(u"settings-not-saved"_s),
             .classroom = classroom,
+            .startTwips = QPoint(1350, 300),
+            .makeLink =
+                [this](const ClassConfig&, const QString&) {
+                    auto fake = std::make_unique<FakeClassLink>();
+                    link = fake.get();
+                    return std::unique_ptr<ClassLink>(std::move(fake));
+                },
         });
-        told = practice->begin(QPoint(1350, 300));
+        practice = &machine->practice();
         practice->setWindowPlace([this] { return windowTwips; });
-        QObject::connect(practice.get(), &Practice::problem,
-            [this](const Practice::Report& report) { told.append(report); });
         QObject::connect(
-            practice.get(), &Practice::sheetFiled, [this](const Practice::SheetResult& result) {
+            practice, &Practice::failed, [this](const Failure& failure) { told.append(failure); });
+        QObject::connect(
+            practice, &Practice::sheetFiled, [this](const Practice::SheetResult& result) {
                 results.append(result);
-                told.append(result.problems);
+                told.append(result.failures);
                 // As the window does once the verdict was read.
-                practice->drill().clearBoard();
+                practice->verdictRead();
             });
         return *practice;
     }
@@ -122,11 +133,11 @@ struct Fixture
         return results.size() == before + 1;
     }
 
-    QList<Problem> problems() const
+    QList<Failed> problems() const
     {
-        QList<Problem> found;
-        for (const Practice::Report& report : told)
-            found.append(report.problem);
+        QList<Failed> found;
+        for (const Failure& failure : told)
+            found.append(failure.what);
         return found;
     }
 };
@@ -219,7 +230,7 @@ void PracticeTest::finishedSheet()
     QVERIFY(result.message.prompt.startsWith(time + u"でした。"_s));
     QCOMPARE(result.bestSeconds, record ? seconds : best);
     QCOMPARE(practice.bestTime(), result.bestSeconds);
-    QVERIFY(result.problems.isEmpty());
+    QVERIFY(result.failures.isEmpty());
 
     QCOMPARE(storedWhenTold.size(), 1);
     QCOMPARE(storedWhenTold[0].seconds, seconds);
@@ -297,26 +308,26 @@ void PracticeTest::problemsToldOnce_data()
 {
     QTest::addColumn<QByteArray>("settings");
     QTest::addColumn<QByteArray>("records"); // what stands where the records go
-    QTest::addColumn<QList<Problem>>("problems");
+    QTest::addColumn<QList<Failed>>("problems");
     QTest::addColumn<int>("kept"); // sheets stored of the three played
 
     const QByteArray usual = settingsFile(0, {600, 600, 600, 600});
     // Every sheet is a record, and every save fails.
     QTest::newRow("settings file in UTF-16")
-        << utf16File() << QByteArray() << QList<Problem>{Problem::SettingsNotSaved} << 3;
+        << utf16File() << QByteArray() << QList<Failed>{Failed::SettingsNotSaved} << 3;
     QTest::newRow("damaged records file")
-        << usual << QByteArray(4096, 'x') << QList<Problem>{Problem::RecordsMovedAside} << 3;
+        << usual << QByteArray(4096, 'x') << QList<Failed>{Failed::RecordsMovedAside} << 3;
     // A file where the records' folder should be, taken away after two
     // sheets: the store is tried again and the third sheet is kept.
     QTest::newRow("records folder blocked, then free")
-        << usual << QByteArray("blocker") << QList<Problem>{Problem::SheetNotKept} << 1;
+        << usual << QByteArray("blocker") << QList<Failed>{Failed::SheetNotKept} << 1;
 }
 
 void PracticeTest::problemsToldOnce()
 {
     QFETCH(QByteArray, settings);
     QFETCH(QByteArray, records);
-    QFETCH(QList<Problem>, problems);
+    QFETCH(QList<Failed>, problems);
     QFETCH(int, kept);
 
     Fixture fixture;
@@ -376,10 +387,10 @@ void PracticeTest::endWithoutQuestion()
     QCOMPARE(storedSheets(fixture.path(u"records.sqlite"_s)), 0);
 
     // The next start tells it, once.
-    fixture.make();
-    QCOMPARE(fixture.problems(), QList<Problem>{Problem::SettingsNotSavedLastTime});
+    fixture.make().startUp();
+    QCOMPARE(fixture.problems(), QList<Failed>{Failed::SettingsNotSavedLastTime});
     QCOMPARE(fixture.told[0].path, fixture.path(u"Varolin.ini"_s));
-    fixture.make();
+    fixture.make().startUp();
     QVERIFY(fixture.told.isEmpty());
 }
 

@@ -9,6 +9,8 @@
 // between sheets only.
 #include "class/class_sender.h"
 #include "drill_player.h"
+#include "practice/class_link.h"
+#include "practice/machine_practice.h"
 #include "practice/practice.h"
 #include "records/record_store.h"
 
@@ -33,6 +35,7 @@
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(ClassProblem)
+Q_DECLARE_METATYPE(Failed)
 
 namespace {
 
@@ -79,7 +82,7 @@ QStringList storedIds(const QString& records)
 
 // A classroom machine's practice on the files of `home`, its clock moved by
 // the test, the day as `now` says.
-Practice::Setup onMachine(const QTemporaryDir& home, const QString& records, ManualClock& clock,
+PracticeSetup onMachine(const QTemporaryDir& home, const QString& records, ManualClock& clock,
     const ClassConfig& classroom, const QDateTime& now = QDateTime(QDate(2026, 12, 7), QTime(9, 0)))
 {
     return {
@@ -293,44 +296,42 @@ private Q_SLOTS:
         // What is done to the server first, and what puts it right.
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("undo");
-        QTest::addColumn<ClassProblem>("problem");
+        QTest::addColumn<Failed>("problem");
         // Sent at once instead where the session is pinned when it opens.
         QTest::addColumn<bool>("pinnable");
         const QString room = u"room3_1"_s;
         const QString grant = u"GRANT INSERT (uuid, child_id, finished_at, utc_offset, kind, "
                               u"seconds, wrong_digits, record, row_operands, column_operands, "
                               u"cells) ON varolin.sheets TO varolin_pupil"_s;
-        QTest::newRow("password file missing")
-            << u"missing.password"_s << room << true << QString() << QString()
-            << ClassProblem::PasswordFileMissing << false;
+        QTest::newRow("password file missing") << u"missing.password"_s << room << true << QString()
+                                               << QString() << Failed::PasswordFileMissing << false;
         QTest::newRow("password file a folder, unreadable")
             << u"folder.password"_s << room << true << QString() << QString()
-            << ClassProblem::PasswordFileUnreadable << false;
+            << Failed::PasswordFileUnreadable << false;
         QTest::newRow("wrong password, roster read before")
-            << u"wrong.password"_s << room << true << QString() << QString()
-            << ClassProblem::LoginRefused << false;
+            << u"wrong.password"_s << room << true << QString() << QString() << Failed::LoginRefused
+            << false;
         QTest::newRow("wrong password, roster never read")
             << u"wrong.password"_s << room << false << QString() << QString()
-            << ClassProblem::LoginRefused << false;
+            << Failed::LoginRefused << false;
         QTest::newRow("server layout newer than the program's")
             << QString() << room << true
             << u"UPDATE varolin.schema_version SET version = %1"_s.arg(ClassServerLayout + 1)
             << u"UPDATE varolin.schema_version SET version = %1"_s.arg(serverLayout)
-            << ClassProblem::NewerServer << false;
+            << Failed::NewerServer << false;
         QTest::newRow("sending refused to the pupils")
             << QString() << room << true << u"REVOKE INSERT ON varolin.sheets FROM varolin_pupil"_s
-            << grant << ClassProblem::PrivilegeRefused << false;
+            << grant << Failed::PrivilegeRefused << false;
         // Every insert refused by row-level security, by the login's own
         // defaults (unless the session is pinned when it opens).
         QTest::newRow("row security off pinned for the login")
             << QString() << room << true << u"ALTER ROLE room3_1 SET row_security = off"_s
-            << u"ALTER ROLE room3_1 RESET row_security"_s << ClassProblem::PrivilegeRefused << true;
+            << u"ALTER ROLE room3_1 RESET row_security"_s << Failed::PrivilegeRefused << true;
         // A default the pupils' shared login gave itself to end every
         // machine's session at once: pinned, the sheet arrives.
         QTest::newRow("the login's idle_session_timeout pinned")
             << QString() << room << true << u"ALTER ROLE room3_1 SET idle_session_timeout = 1"_s
-            << u"ALTER ROLE room3_1 RESET idle_session_timeout"_s << ClassProblem::Unreachable
-            << true;
+            << u"ALTER ROLE room3_1 RESET idle_session_timeout"_s << Failed::ServerAway << true;
         // Renamed first, as the administrators are told, and its classes
         // given to the new name after.
         QTest::newRow("login renamed before its class_logins row")
@@ -338,7 +339,7 @@ private Q_SLOTS:
             << u"ALTER ROLE room3_1 RENAME TO room3_1_new"_s
             << u"INSERT INTO varolin.class_logins SELECT 'room3_1_new', class_id "
                u"FROM varolin.class_logins WHERE login = 'room3_1'"_s
-            << ClassProblem::PrivilegeRefused << false;
+            << Failed::PrivilegeRefused << false;
     }
 
     void refused()
@@ -348,7 +349,7 @@ private Q_SLOTS:
         QFETCH(bool, rosterBefore);
         QFETCH(QString, change);
         QFETCH(QString, undo);
-        QFETCH(ClassProblem, problem);
+        QFETCH(Failed, problem);
         QFETCH(bool, pinnable);
         QDir(folder.path()).mkpath(u"folder.password"_s);
         QTemporaryDir home;
@@ -366,18 +367,20 @@ private Q_SLOTS:
         });
         QVERIFY(adminRun(change));
         const int before = adminValue(u"SELECT count(*) FROM varolin.sheets"_s).toInt();
-        ClassProblem told = ClassProblem::None;
+        std::optional<Failed> told;
         {
             ManualClock clock;
-            Practice practice(onMachine(home, records, clock, config(passwordFile, login)));
-            practice.begin(QPoint(0, 0));
-            connect(&practice, &Practice::problem, this, [&told](const Practice::Report& report) {
-                if (report.problem == Practice::Problem::ClassRefused)
-                    told = report.classProblem;
+            MachinePractice machine(onMachine(home, records, clock, config(passwordFile, login)));
+            Practice& practice = machine.practice();
+            connect(&practice, &Practice::failed, this, [&told](const Failure& failure) {
+                // Why the server refused; the roster it may not give is
+                // another matter.
+                if (failure.what != Failed::ClassUnknown && failure.what != Failed::SheetsRefused)
+                    told = failure.what;
             });
             QVERIFY(practice.openRecords());
             playSheet(practice.drill(), &clock);
-            practice.drill().clearBoard(); // the verdict was read
+            practice.verdictRead();
             const auto sent = [&] {
                 return adminValue(u"SELECT count(*) FROM varolin.sheets"_s).toInt() - before;
             };
@@ -385,18 +388,18 @@ private Q_SLOTS:
                 // Pinned as the session opens, the login's own default does
                 // not hold: the sheet arrives and nothing is told.
                 QTRY_COMPARE_WITH_TIMEOUT(sent(), 1, 10000);
-                QCOMPARE(told, ClassProblem::None);
+                QCOMPARE(told, std::nullopt);
                 return;
             }
-            QTRY_VERIFY_WITH_TIMEOUT(told != ClassProblem::None, 10000);
-            QCOMPARE(told, problem);
+            QTRY_VERIFY_WITH_TIMEOUT(told.has_value(), 10000);
+            QCOMPARE(told, std::optional<Failed>(problem));
             QTRY_COMPARE_WITH_TIMEOUT(practice.sheetsWaiting(), std::optional<int>(1), 10000);
             QCOMPARE(sent(), 0);
             if (undo.isEmpty())
                 return;
             QVERIFY(adminRun(undo));
             playSheet(practice.drill(), &clock);
-            practice.drill().clearBoard(); // the verdict was read
+            practice.verdictRead();
             QTRY_COMPARE_WITH_TIMEOUT(practice.sheetsWaiting(), std::optional<int>(0), 10000);
         }
         QCOMPARE(received(storedIds(records)).size(), 2);
@@ -432,8 +435,8 @@ private Q_SLOTS:
                 setServerAway(false);
         });
         ManualClock clock;
-        Practice practice(onMachine(home, records, clock, config(), now));
-        practice.begin(QPoint(0, 0));
+        MachinePractice machine(onMachine(home, records, clock, config(), now));
+        Practice& practice = machine.practice();
         QVERIFY(practice.openRecords());
         QCOMPARE(practice.sheetsWaiting(), std::optional<int>(1));
         QCOMPARE(practice.lateSince(), shown ? waited.finishedAt : QDateTime());
@@ -441,7 +444,7 @@ private Q_SLOTS:
             return;
         setServerAway(false);
         playSheet(practice.drill(), &clock);
-        practice.drill().clearBoard(); // the verdict was read
+        practice.verdictRead();
         QTRY_COMPARE_WITH_TIMEOUT(practice.sheetsWaiting(), std::optional<int>(0), 10000);
         QCOMPARE(practice.lateSince(), QDateTime());
     }
@@ -537,22 +540,24 @@ private Q_SLOTS:
     {
         QTemporaryDir home;
         ManualClock clock;
-        Practice practice(onMachine(home, home.filePath(u"records.sqlite"_s), clock, config()));
+        MachinePractice machine(
+            onMachine(home, home.filePath(u"records.sqlite"_s), clock, config()));
+        Practice& practice = machine.practice();
         const QString sent
             = u"SELECT count(*) FROM varolin.sheets WHERE kind = 0 AND child_id = %1"_s.arg(hanako);
         const int before = adminValue(sent).toInt();
-        practice.begin(QPoint(0, 0));
-        practice.drill().start();
-        QVERIFY(practice.openRecords());
-        QTest::qWait(2000);
+        QSignalSpy rosterRead(machine.link(), &ClassLink::rosterRead);
+        QCOMPARE(practice.startSheet(), Practice::Start::Started);
+        // The roster came during the sheet, and waits for its end.
+        QTRY_VERIFY_WITH_TIMEOUT(!rosterRead.isEmpty(), 10000);
         QCOMPARE(practice.children().size(), 1);
         playSheet(practice.drill(), &clock);
-        practice.drill().clearBoard(); // the verdict was read
+        practice.verdictRead();
         QTRY_COMPARE_WITH_TIMEOUT(practice.children().size(), 2, 10000);
         QCOMPARE(practice.child().name, u"はなこ"_s);
         QCOMPARE(practice.sheetCount(RecordStore::FirstChild), 1);
         playSheet(practice.drill(), &clock);
-        practice.drill().clearBoard(); // the verdict was read
+        practice.verdictRead();
         QTRY_COMPARE_WITH_TIMEOUT(adminValue(sent).toInt(), before + 1, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(practice.sheetsWaiting(), std::optional<int>(1), 10000);
     }

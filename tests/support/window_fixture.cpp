@@ -32,14 +32,19 @@ QByteArray WindowFixture::readFile(const QString& fileName) const
 MainWindow& WindowFixture::make()
 {
     window.reset();
-    practice = std::make_unique<Practice>(Practice::Setup{
+    machine.reset();
+    machine = std::make_unique<MachinePractice>(PracticeSetup{
         .settings = {path(u"Varolin.ini"_s), true},
         .records = recordsPath(),
         .seed = desktop.seed,
         .monotonic = [this] { return desktop.monotonicMilliseconds(); },
         .now = [this] { return desktop.now(); },
         .unsavedNote = path(u"settings-not-saved"_s),
+        .classroom = classroom,
+        .startTwips = MainWindow::openingTwips(),
+        .makeLink = makeLink,
     });
+    practice = &machine->practice();
     window = std::make_unique<MainWindow>(
         desktop, *practice, programFolder.isEmpty() ? folder.path() : programFolder);
     window->show();

@@ -4,6 +4,7 @@
 #include "app/answer_cell.h"
 #include "app/main_window.h"
 #include "fake_desktop.h"
+#include "practice/machine_practice.h"
 #include "practice/practice.h"
 
 #include <QTemporaryDir>
@@ -47,6 +48,10 @@ struct WindowFixture
     // The program's folder the window is made with, when not `folder`.
     QString programFolder;
     FakeDesktop desktop;
-    std::unique_ptr<Practice> practice;
+    // A classroom machine's, with the link a test gives it.
+    std::optional<ClassConfig> classroom;
+    std::function<std::unique_ptr<ClassLink>(const ClassConfig&, const QString&)> makeLink;
+    std::unique_ptr<MachinePractice> machine;
+    Practice* practice = nullptr;
     std::unique_ptr<MainWindow> window;
 };
