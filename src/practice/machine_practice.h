@@ -34,7 +34,7 @@ struct PracticeSetup
     std::function<QDateTime()> now; // local time with its offset
     // A note left when an end without a question could not save, so that
     // the next start tells it; none when empty.
-    QString unsavedNote;
+    QString unsavedNote{};
     // The class this machine works for, as class.ini says; without one
     // every sheet stays on this machine.
     std::optional<ClassConfig> classroom{};
