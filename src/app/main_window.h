@@ -3,6 +3,7 @@
 
 #include "app/box_queue.h"
 #include "app/command_bar.h"
+#include "app/held_desktop.h"
 #include "practice/practice.h"
 
 #include <QPointer>
@@ -102,6 +103,8 @@ private:
     bool ended = false;
     // Every box, one at a time, only while the board is at rest.
     BoxQueue boxes;
+    // What the windows and questions beside the board open boxes through.
+    HeldDesktop heldDesktop{desktop, boxes};
     std::unique_ptr<ChildrenCommands> childrenCommands;
 
     // The records window while it is open: the view and the widget it is.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "practice/child_name.h"
+#include "practice/shown_child.h"
 #include "records/record_store.h"
 
 #include <QList>
@@ -9,14 +10,6 @@
 #include <QString>
 
 #include <optional>
-
-// Whether a child's name is shown (on the board, in the title, on a printed
-// sheet): only among several children. The only child never sees their
-// name anywhere, as it has always been.
-inline bool namesShown(qsizetype children)
-{
-    return children > 1;
-}
 
 // The children of this machine and who practises: the list as the records
 // (or a class's roster) have it, the child at the board, the one chosen last
