@@ -105,7 +105,7 @@ void roundTrip(benchmark::State& state)
     QSqlDatabase connection = QSqlDatabase::contains(u"round trip"_s)
         ? QSqlDatabase::database(u"round trip"_s)
         : QSqlDatabase::addDatabase(u"QPSQL"_s, u"round trip"_s);
-    if (!connection.isOpen() && openClassConnection(connection, config()) != ClassProblem::None)
+    if (!connection.isOpen() && !openClassConnection(connection, config()))
         state.SkipWithError("no connection");
     QSqlQuery query(connection);
     query.prepare(u"SELECT version FROM varolin.schema_version"_s);

@@ -182,8 +182,12 @@ void childSwitch(benchmark::State& state, bool full)
         QFile::copy(RecordGenerator::generatedFamily().path, copy);
     PracticeOver over(copy);
     if (!full) {
-        for (const char16_t* name : {u"に", u"さん", u"よん"})
-            over.practice.addChild(QString::fromUtf16(name));
+        for (const char16_t* name : {u"に", u"さん", u"よん"}) {
+            if (!over.practice.addChild(QString::fromUtf16(name))) {
+                state.SkipWithError("a child could not be added");
+                return;
+            }
+        }
     }
     QList<qint64> children;
     for (const Child& each : over.practice.children())

@@ -15,12 +15,15 @@ QString nameProblemText(ChildName::Problem problem)
         return u"なまえは %1もじ までです。"_s.arg(ChildName::MaxLength);
     case ChildName::Problem::Taken:
         return u"その なまえは もう つかわれて います。"_s;
-    case ChildName::Problem::NotSaved:
-        return u"こどもを ほぞん できませんでした。"_s;
     case ChildName::Problem::None:
         break;
     }
     return {};
+}
+
+QString childNotSavedText()
+{
+    return u"こどもを ほぞん できませんでした。"_s;
 }
 
 QString namePrompt()
@@ -62,14 +65,17 @@ bool ChildrenCommands::askName(
             = desktop.askText(parent, title, prompt.isEmpty() ? namePrompt() : prompt, text);
         if (!typed)
             return false;
-        const ChildName::Problem problem = keep(*typed);
-        if (problem == ChildName::Problem::None)
-            return true;
-        ask(desktop, parent, nameProblemText(problem), title, Desktop::Buttons::Ok,
-            Desktop::Icon::Warning);
-        // A name that could not be kept at all is not asked for again.
-        if (problem == ChildName::Problem::NotSaved)
+        const Outcome<ChildName::Problem> kept = keep(*typed);
+        // A name that could not be stored at all is not asked for again.
+        if (!kept) {
+            ask(desktop, parent, childNotSavedText(), title, Desktop::Buttons::Ok,
+                Desktop::Icon::Warning);
             return false;
+        }
+        if (*kept == ChildName::Problem::None)
+            return true;
+        ask(desktop, parent, nameProblemText(*kept), title, Desktop::Buttons::Ok,
+            Desktop::Icon::Warning);
         text = *typed;
     }
 }

@@ -12,6 +12,8 @@ class QWidget;
 // What is said when a child's name cannot be kept, on a machine and in the
 // class view alike.
 QString nameProblemText(ChildName::Problem problem);
+// What is said when a good name could not be stored.
+QString childNotSavedText();
 // What a name is asked with.
 QString namePrompt();
 

@@ -17,27 +17,25 @@ QString notInClassText()
 }
 
 // Why the class server could not be used, as a child or a teacher is told.
-QString classRefusedText(ClassProblem problem)
+QString classRefusedText(Failed problem)
 {
     switch (problem) {
-    case ClassProblem::PasswordFileMissing:
+    case Failed::PasswordFileMissing:
         return u"クラスの パスワードの ファイルが ありません。"_s;
-    case ClassProblem::PasswordFileUnreadable:
+    case Failed::PasswordFileUnreadable:
         return u"クラスの パスワードの ファイルが よめません。"_s;
-    case ClassProblem::PasswordFileExposed:
+    case Failed::PasswordFileExposed:
         return u"クラスの パスワードの ファイルを だれでも よめます。\rせんせいに しらせて ください。"_s;
-    case ClassProblem::ConnectionUnusable:
-    case ClassProblem::LoginRefused:
-    case ClassProblem::PrivilegeRefused:
-    case ClassProblem::LoginTooPowerful:
+    case Failed::ConnectionUnusable:
+    case Failed::LoginRefused:
+    case Failed::PrivilegeRefused:
+    case Failed::LoginTooPowerful:
         // Nothing the child typed: this machine's login or its class.ini.
         // What failed went to the standard error, and behind the details.
         return notInClassText();
-    case ClassProblem::NewerServer:
+    case Failed::NewerServer:
         return u"クラスの サーバーが この Varolin より あたらしく なっています。\rVarolin を あたらしく してください。"_s;
-    case ClassProblem::None:
-    case ClassProblem::Unreachable:
-    case ClassProblem::Failed:
+    default:
         break;
     }
     return u"クラスの サーバーに きろくを おくれませんでした。"_s;
@@ -81,7 +79,7 @@ void MainWindow::tellProblem(const Practice::Report& report)
         break;
     case Practice::Problem::ClassRefused:
         title = u"クラス"_s;
-        prompt = classRefusedText(report.classProblem)
+        prompt = classRefusedText(report.classProblem.value_or(Failed::ServerFailed))
             + u"\rきろくは この コンピューターに のこります。\rドリルは このまま つづけられます。"_s;
         break;
     case Practice::Problem::ClassUnknown:

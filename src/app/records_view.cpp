@@ -19,7 +19,7 @@ RecordsView* makeThroughModule(Practice& practice, Kind kind, Desktop& desktop, 
 }
 
 QWidget* makeClassViewThroughModule(
-    ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened)
+    ClassRecords& records, Desktop& desktop, const Failure* notOpened)
 {
     return module->makeClassView(records, desktop, notOpened);
 }

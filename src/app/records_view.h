@@ -9,7 +9,7 @@
 #include <functional>
 
 class ClassRecords;
-struct ClassFailure;
+struct Failure;
 class Desktop;
 class Practice;
 class QString;
@@ -46,7 +46,7 @@ using RecordsViewMaker = RecordsView* (*)(Practice&, Kind, Desktop&, QWidget* pa
 // outlive the view; `notOpened` is why they could not be opened, null when
 // they are open.
 using ClassViewMaker
-    = QWidget* (*)(ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened);
+    = QWidget* (*)(ClassRecords& records, Desktop& desktop, const Failure* notOpened);
 
 // What the records module gives the program: a plugin object with this
 // interface. The module's metadata carries the program's version and build
@@ -58,7 +58,7 @@ public:
     virtual RecordsView* makeView(Practice& practice, Kind kind, Desktop& desktop, QWidget* parent)
         = 0;
     virtual QWidget* makeClassView(
-        ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened)
+        ClassRecords& records, Desktop& desktop, const Failure* notOpened)
         = 0;
 };
 

@@ -286,23 +286,14 @@ void Practice::startSending()
     // Counted again here: a count of the sender's thread may predate a sheet
     // stored since, and would say too few wait.
     connect(sender.get(), &ClassSender::sheetsWaiting, this, &Practice::refreshWaiting);
-    connect(
-        sender.get(), &ClassSender::problem, this, [this](ClassProblem why, const QString& detail) {
-            if (!told.contains(Problem::ClassRefused))
-                std::fprintf(stderr, "Varolin: the class server %s: %s\n",
-                    qPrintable(setup.classroom->server), qPrintable(detail));
-            const QString path = why == ClassProblem::PasswordFileMissing
-                    || why == ClassProblem::PasswordFileUnreadable
-                ? setup.classroom->passwordFile
-                : setup.classroom->server;
-            tellBetweenSheets(Problem::ClassRefused, path, why, detail);
-        });
-    connect(sender.get(), &ClassSender::sheetsRefused, this, [this](int sheets) {
-        std::fprintf(stderr,
-            "Varolin: %d sheets of children not on the roster of class %s stay on this "
-            "computer until the roster lists them again\n",
-            sheets, qPrintable(setup.classroom->className));
-        tellBetweenSheets(Problem::SheetsRefused, setup.classroom->server, ClassProblem::None);
+    connect(sender.get(), &ClassSender::problem, this, [this](const Failure& failure) {
+        if (!told.contains(Problem::ClassRefused))
+            std::fprintf(stderr, "%s\n", qPrintable(failureLog(failure)));
+        tellBetweenSheets(Problem::ClassRefused, failure.path, failure.what, failure.detail);
+    });
+    connect(sender.get(), &ClassSender::sheetsRefused, this, [this](int, const Failure& failure) {
+        std::fprintf(stderr, "%s\n", qPrintable(failureLog(failure)));
+        tellBetweenSheets(Problem::SheetsRefused, failure.path, std::nullopt);
     });
     sender->start();
 }
@@ -313,8 +304,7 @@ void Practice::takeRoster(const QList<RosterChild>& roster)
     // nothing: that is told, and the roster kept from before stays.
     if (roster.isEmpty()) {
         tellBetweenSheets(Problem::ClassUnknown,
-            setup.classroom->className + u" ("_s + setup.classroom->login + u')',
-            ClassProblem::None);
+            setup.classroom->className + u" ("_s + setup.classroom->login + u')', std::nullopt);
         return;
     }
     // The children change between sheets only: the child at the board
@@ -359,7 +349,7 @@ void Practice::setWaiting(std::optional<int> sheets)
 }
 
 void Practice::tellBetweenSheets(
-    Problem problem, const QString& path, ClassProblem why, const QString& detail)
+    Problem problem, const QString& path, std::optional<Failed> why, const QString& detail)
 {
     QList<Report> problems;
     note(problems, problem, path);
@@ -384,25 +374,25 @@ QStringList Practice::namesBeside(qint64 except) const
     return names;
 }
 
-Practice::NameProblem Practice::addChild(const QString& name)
+Outcome<Practice::NameProblem> Practice::addChild(const QString& name)
 {
     const NameProblem problem = ChildName::check(name, namesBeside(0));
     if (problem != NameProblem::None)
         return problem;
     if (!rosterEditable() || !store || !store->isOpen() || !store->addChild(ChildName::clean(name)))
-        return NameProblem::NotSaved;
+        return Failure{Failed::SheetNotKept, setup.records};
     readChildren();
     return NameProblem::None;
 }
 
-Practice::NameProblem Practice::renameChild(qint64 id, const QString& name)
+Outcome<Practice::NameProblem> Practice::renameChild(qint64 id, const QString& name)
 {
     const NameProblem problem = ChildName::check(name, namesBeside(id));
     if (problem != NameProblem::None)
         return problem;
     if (!rosterEditable() || !store || !store->isOpen()
         || !store->renameChild(id, ChildName::clean(name)))
-        return NameProblem::NotSaved;
+        return Failure{Failed::SheetNotKept, setup.records};
     readChildren();
     return NameProblem::None;
 }

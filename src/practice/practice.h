@@ -65,7 +65,7 @@ public:
     {
         Problem problem;
         QString path; // the file concerned; for the class server, the server
-        ClassProblem classProblem = ClassProblem::None; // why it was refused
+        std::optional<Failed> classProblem{}; // why it was refused
         // For whoever keeps the server: what failed, which file, the
         // server's or libpq's words.
         QString detail{};
@@ -128,9 +128,12 @@ public:
     // The child chosen last time, to be offered first.
     qint64 lastChild() const { return last; }
 
+    // The name's rule (None when the name was kept), or the failure that
+    // kept a good name from being stored (SheetNotKept, also for a
+    // class's roster, which is not edited here).
     using NameProblem = ChildName::Problem;
-    NameProblem addChild(const QString& name);
-    NameProblem renameChild(qint64 id, const QString& name);
+    [[nodiscard]] Outcome<NameProblem> addChild(const QString& name);
+    [[nodiscard]] Outcome<NameProblem> renameChild(qint64 id, const QString& name);
     // Whether children may be added, renamed and removed here: a class's
     // roster is the teacher's, kept on the server.
     bool rosterEditable() const { return !inClass(); }
@@ -233,8 +236,8 @@ private:
     void setWaiting(std::optional<int> sheets);
     // Tells a problem of the class server between sheets, never in the
     // middle of one.
-    void tellBetweenSheets(
-        Problem problem, const QString& path, ClassProblem why, const QString& detail = {});
+    void tellBetweenSheets(Problem problem, const QString& path, std::optional<Failed> why,
+        const QString& detail = {});
     const Child* find(qint64 id) const;
     void wantChooser();
     // The names of the children but `except`, as kept.

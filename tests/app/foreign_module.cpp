@@ -21,7 +21,7 @@ class ForeignRecordsModule : public QObject, public RecordsModuleInterface
 
 public:
     RecordsView* makeView(Practice&, Kind, Desktop&, QWidget*) override { std::abort(); }
-    QWidget* makeClassView(ClassRecords&, Desktop&, const ClassFailure*) override { std::abort(); }
+    QWidget* makeClassView(ClassRecords&, Desktop&, const Failure*) override { std::abort(); }
 };
 
 #include "foreign_module.moc"

@@ -264,7 +264,7 @@ void ChildrenTest::namesFit()
     auto* chooser = fixture.window->findChild<ChildChooser*>();
     QVERIFY(chooser);
     for (const QString& more : {u"a"_s, u"b"_s, u"c"_s, u"d"_s})
-        QCOMPARE(fixture.practice->addChild(more), Practice::NameProblem::None);
+        QCOMPARE(fixture.practice->addChild(more).value(), Practice::NameProblem::None);
     QCoreApplication::processEvents();
     const auto buttons = chooser->findChildren<QPushButton*>(
         QRegularExpression(u"^childButton"_s), Qt::FindDirectChildrenOnly);
