@@ -141,7 +141,11 @@ bool connectionLost(const QSqlDatabase& connection)
     if (!connection.isOpen() || !connection.driver())
         return true;
     const QVariant handle = connection.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    // Qt names the driver's handle after the struct behind libpq's typedef
+    // ("pg_conn*"): asked by "PGconn*" alone, every such failure was
+    // "away", waited out in silence.
+    const QByteArrayView type(handle.typeName());
+    if (!handle.isValid() || (type != "pg_conn*" && type != "PGconn*"))
         return true;
     PGconn* const pg = *static_cast<PGconn* const*>(handle.constData());
     const LibpqFunctions* const pq = libpq();

@@ -195,6 +195,41 @@ private Q_SLOTS:
         QCOMPARE(db.isOpen(), !problem);
     }
 
+    // A failed question means what its SQLSTATE says; with none, the
+    // server is away only when libpq has lost the connection: a driver's
+    // own failure on a live one is told, never waited out for ever.
+    void failedQuestion_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("lost");
+        QTest::addColumn<Failed>("what");
+        QTest::newRow("no SQLSTATE, connection up") << QString() << false << Failed::ServerFailed;
+        QTest::newRow("no SQLSTATE, connection gone") << QString() << true << Failed::ServerAway;
+        QTest::newRow("SQLSTATE unknown here") << u"XX000"_s << false << Failed::ServerFailed;
+        QTest::newRow("connection failure") << u"08006"_s << false << Failed::ServerAway;
+        QTest::newRow("privilege refused") << u"42501"_s << false << Failed::PrivilegeRefused;
+    }
+
+    void failedQuestion()
+    {
+        QFETCH(QString, state);
+        QFETCH(bool, lost);
+        QFETCH(Failed, what);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"failed"_s);
+        const auto drop = qScopeGuard([&db] {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(u"failed"_s);
+        });
+        QVERIFY(openClassConnection(db, configFor(real())));
+        if (lost)
+            db.close();
+        const Failure failure = classFailureOf(
+            QSqlError(u"driver"_s, u"its words"_s, QSqlError::StatementError, state), db);
+        QCOMPARE(failure.what, what);
+        QCOMPARE(failure.state, state);
+        QVERIFY(failure.detail.contains(u"its words"_s));
+    }
+
     // The login's own defaults, which it may change itself, do not unpin
     // the session: nor end it when idle or at a failed statement.
     void sessionPinned()
