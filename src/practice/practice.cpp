@@ -27,8 +27,8 @@ Practice::~Practice() = default;
 
 QList<Practice::Report> Practice::begin(QPoint windowTwips)
 {
-    const SettingsFile::Loaded loaded = settingsFile->load(windowTwips);
-    settings_ = loaded.settings;
+    const Outcome<SettingsFile::Loaded> loaded = settingsFile->load(windowTwips);
+    settings_ = loaded ? loaded->settings : Settings();
     children_ = {Child{RecordStore::FirstChild, {}, settings_.bestTimes, settings_.kind}};
     drill_ = new Drill(settings_.kind, setup.seed, setup.monotonic, this);
     connect(drill_, &Drill::sheetFinished, this, &Practice::fileSheet);
@@ -50,7 +50,7 @@ QList<Practice::Report> Practice::begin(QPoint windowTwips)
     });
 
     QList<Report> problems;
-    if (loaded.status == SettingsFile::Status::Unusable)
+    if (!loaded)
         note(problems, Problem::SettingsUnusable, settingsFile->path());
     // The last run could not keep its settings when it was made to end; the
     // note names the file it could not write.
@@ -507,7 +507,7 @@ bool Practice::save(QList<Report>* problems)
         settings_.kind = drill_->kind();
     if (const std::optional<QPoint> place = windowPlace ? windowPlace() : std::nullopt)
         settings_.windowTwips = place;
-    if (settingsFile->save(settings_))
+    if (!settingsFile->save(settings_))
         return true;
     if (problems)
         note(*problems, Problem::SettingsNotSaved, settingsFile->path());
