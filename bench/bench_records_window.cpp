@@ -238,7 +238,7 @@ void refreshAfterSheet(benchmark::State& state, bool full, bool paint)
     for (auto _ : state) {
         state.PauseTiming();
         const QDateTime at(generated().lastDay, QTime(19, 0).addSecs(n));
-        if (!store.add(RecordGenerator::practisedSheet(AllKinds[n++ % 4], at, 0.7, random, spread)))
+        if (store.add(RecordGenerator::practisedSheet(AllKinds[n++ % 4], at, 0.7, random, spread)))
             state.SkipWithError("not stored");
         state.ResumeTiming();
         times.start();

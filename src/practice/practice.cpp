@@ -119,7 +119,7 @@ void Practice::keepChildKind()
     if (current == RecordStore::FirstChild || !shown || !store || !store->isOpen())
         return;
     shown->kind = drill_->kind();
-    store->setChildBests(current, shown->bestTimes, shown->kind);
+    (void)store->setChildBests(current, shown->bestTimes, shown->kind);
 }
 
 bool Practice::openRecords()
@@ -151,7 +151,7 @@ QList<Child> Practice::childrenWithRecordsShown() const
 
 std::optional<int> Practice::clearRecords(qint64 child)
 {
-    if (!openRecords() || !store->clear(child))
+    if (!openRecords() || store->clear(child))
         return std::nullopt;
     // The store keeps a sheet the class does not have yet until it has it.
     refreshWaiting();
@@ -163,9 +163,9 @@ RecordStore* Practice::openStore(QList<Report>& problems)
     if (store && store->isOpen())
         return store.get();
     store = std::make_unique<RecordStore>(setup.records);
-    const bool opened = store->open();
-    if (store->problem() == RecordStore::Problem::Damaged)
-        problems.append({Problem::RecordsMovedAside, store->movedAsideTo()});
+    const Outcome<Done> opened = store->open();
+    if (opened && *opened)
+        problems.append({Problem::RecordsMovedAside, (*opened)->path});
     else if (!opened)
         note(problems, Problem::SheetNotKept, setup.records);
     if (!opened)
@@ -315,7 +315,7 @@ void Practice::takeRoster(const QList<RosterChild>& roster)
     }
     // Read again every few minutes; mostly unchanged.
     if (roster == lastRoster || !store || !store->isOpen()
-        || !store->keepRoster(setup.classroom->className, roster))
+        || store->keepRoster(setup.classroom->className, roster))
         return;
     lastRoster = roster;
     readChildren();
@@ -391,7 +391,7 @@ Outcome<Practice::NameProblem> Practice::renameChild(qint64 id, const QString& n
     if (problem != NameProblem::None)
         return problem;
     if (!rosterEditable() || !store || !store->isOpen()
-        || !store->renameChild(id, ChildName::clean(name)))
+        || store->renameChild(id, ChildName::clean(name)))
         return Failure{Failed::SheetNotKept, setup.records};
     readChildren();
     return NameProblem::None;
@@ -414,7 +414,7 @@ QList<Child> Practice::removableChildren() const
 
 bool Practice::removeChild(qint64 id)
 {
-    if (!canRemove(id) || !store || !store->isOpen() || !store->removeChild(id))
+    if (!canRemove(id) || !store || !store->isOpen() || store->removeChild(id))
         return false;
     readChildren();
     return true;
@@ -429,7 +429,7 @@ bool Practice::chooseChild(qint64 id)
         return false;
     last = id;
     if (store && store->isOpen())
-        store->setLastChild(id);
+        (void)store->setLastChild(id);
     setCurrent(*found);
     return true;
 }
@@ -468,7 +468,7 @@ void Practice::fileSheet(const FinishedSheet& finished)
     // a child who has no roster child yet (the roster was never read)
     // keeps it waiting for the class.
     const auto send = inClass() ? RecordStore::Send::ToClass : RecordStore::Send::No;
-    if (!kept || !kept->add(filed, current, send)) {
+    if (!kept || kept->add(filed, current, send)) {
         ++notKept;
         note(result.problems, Problem::SheetNotKept, setup.records);
     } else if (inClass() && sender) {
@@ -496,7 +496,7 @@ void Practice::setBestTimes(const std::function<void(BestTimes&)>& change, QList
     Child* shown = currentChild();
     change(shown->bestTimes);
     shown->kind = drill_->kind();
-    if (!store || !store->isOpen() || !store->setChildBests(current, shown->bestTimes, shown->kind))
+    if (!store || !store->isOpen() || store->setChildBests(current, shown->bestTimes, shown->kind))
         note(*problems, Problem::SheetNotKept, setup.records);
 }
 

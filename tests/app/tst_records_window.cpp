@@ -104,7 +104,7 @@ struct Fixture
 
     void add(const FinishedSheet& finished, qint64 child = RecordStore::FirstChild)
     {
-        QVERIFY(store.add(finished, child));
+        QVERIFY(!store.add(finished, child));
     }
 
     RecordsWindow& open(Kind kind = Kind::Addition)

@@ -442,7 +442,7 @@ void PracticeTest::childrenKeptApart()
     {
         RecordStore store(fixture.path(fixture.recordsName));
         QVERIFY(store.open());
-        QVERIFY(store.keepRoster(u"3-1"_s, {{10, u"さくら"_s}, {11, u"ひとりめ"_s}}));
+        QVERIFY(!store.keepRoster(u"3-1"_s, {{10, u"さくら"_s}, {11, u"ひとりめ"_s}}));
     }
     fixture.classroom = ClassConfig();
     fixture.classroom->server = fixture.path(u"no-server"_s);

@@ -49,12 +49,12 @@ private Q_SLOTS:
                 sheet.cells.push_back({cell, 3, 4, 12, 700, 0});
         }
         sheet.finishedAt = QDateTime::currentDateTime();
-        QVERIFY(store.keepRoster(config->className, children));
+        QVERIFY(!store.keepRoster(config->className, children));
         const QList<Child> kept = store.rosterChildren(config->className).value_or(QList<Child>());
         const auto pupil = std::find_if(
             kept.begin(), kept.end(), [&](const Child& each) { return each.name == name; });
         QVERIFY(pupil != kept.end());
-        QVERIFY(store.add(sheet, pupil->id, RecordStore::Send::ToClass));
+        QVERIFY(!store.add(sheet, pupil->id, RecordStore::Send::ToClass));
         sender.sendWaiting();
         QTRY_COMPARE_WITH_TIMEOUT(store.waitingCount(), std::optional<int>(0), 10000);
         QVERIFY2(problems.isEmpty(),

@@ -453,7 +453,7 @@ private Q_SLOTS:
         QVERIFY(local.open());
         if (local.count() == 0) {
             for (const FinishedSheet& sheet : mikiSheets)
-                QVERIFY(local.add(sheet));
+                QVERIFY(!local.add(sheet));
         }
         const qint64 mine = RecordStore::FirstChild;
         const auto records = openAs(u"teacher_a"_s, u"3-1"_s);
