@@ -543,8 +543,9 @@ void Practice::keepWithoutQuestion()
 {
     if (save(nullptr))
         return;
-    std::fprintf(stderr, "Varolin: the settings could not be saved to %s\n",
-        qPrintable(QDir::toNativeSeparators(settingsFile->path())));
+    std::fprintf(stderr, "%s\n",
+        qPrintable(failureLog(
+            {Failed::SettingsNotSaved, QDir::toNativeSeparators(settingsFile->path())})));
     if (setup.unsavedNote.isEmpty())
         return;
     QDir().mkpath(QFileInfo(setup.unsavedNote).absolutePath());
