@@ -471,17 +471,18 @@ Done RecordStore::add(const QList<FinishedSheet>& sheets, qint64 child, Send sen
     return {};
 }
 
-std::optional<std::optional<FinishedSheet>> RecordStore::sheet(qint64 id) const
+Outcome<std::optional<FinishedSheet>> RecordStore::sheet(qint64 id) const
 {
+    const auto unread = [this] { return d->told(Problem::CannotOpen); };
     auto query = d->run(u"SELECT s.finished_at, s.kind, s.seconds, s.wrong_digits, s.record, "
                         u"c.row_operands, c.column_operands, c.cells FROM sheets s "
                         u"JOIN sheet_cells c ON c.sheet_id = s.id WHERE s.id = ?"_s,
         {id});
     if (!query)
-        return {};
+        return unread();
     if (!query->next()) {
         if (query->lastError().isValid())
-            return {};
+            return unread();
         return std::optional<FinishedSheet>();
     }
     FinishedSheet sheet;

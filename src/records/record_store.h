@@ -197,9 +197,9 @@ public:
     // The number of stored sheets of each kind, in kind order.
     [[nodiscard]] std::optional<std::array<int, 4>> countsByKind(qint64 child) const;
     // The whole stored sheet: operands, time and every answered cell in the
-    // order answered. The inner optional is empty when there is no sheet
-    // `id`.
-    [[nodiscard]] std::optional<std::optional<FinishedSheet>> sheet(qint64 id) const;
+    // order answered, or RecordsUnusable when it could not be read; no
+    // sheet when there is no sheet `id`.
+    [[nodiscard]] Outcome<std::optional<FinishedSheet>> sheet(qint64 id) const;
 
     // Every stored sheet of `child` (of every child when empty), one row
     // each, with a header row; UTF-8, CRLF line ends. While there are two
