@@ -88,8 +88,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("password");
         QTest::addColumn<int>("mode"); // of the password file
         QTest::addColumn<bool>("teacher");
-        // Nothing where the connection opens.
         QTest::addColumn<std::optional<Failed>>("problem");
+        const std::optional<Failed> opens; // nothing failed
+        using F = std::optional<Failed>;
         const QString trust = qEnvironmentVariable("VAROLIN_TRUST_PORT");
         const QString clear = qEnvironmentVariable("VAROLIN_PASSWORD_PORT");
         const QString verify = u"sslmode=verify-full\nsslrootcert=%1\n"_s.arg(
@@ -97,71 +98,64 @@ private Q_SLOTS:
         const QString secret = u"secret"_s;
         const QString socket = u"server=%1\n"_s.arg(qEnvironmentVariable("VAROLIN_REAL_SOCKET"));
         QTest::newRow("defaults: TLS, and SCRAM bound to it")
-            << real() << QString() << secret << 0600 << false << std::optional<Failed>();
+            << real() << QString() << secret << 0600 << false << opens;
         QTest::newRow("verify-full on the server's own certificate")
-            << real() << verify << secret << 0600 << false << std::optional<Failed>();
+            << real() << verify << secret << 0600 << false << opens;
         // The connection class.ini asks for cannot be made: told, never
         // waited out as a server away.
         QTest::newRow("verify-full: a certificate of another authority")
-            << trust << verify << secret << 0600 << false
-            << std::optional(Failed::ConnectionUnusable);
+            << trust << verify << secret << 0600 << false << F(Failed::ConnectionUnusable);
         QTest::newRow("verify-full: the authority's certificate file missing")
             << real() << u"sslmode=verify-full\nsslrootcert=/nonexistent/root.crt\n"_s << secret
-            << 0600 << false << std::optional(Failed::ConnectionUnusable);
+            << 0600 << false << F(Failed::ConnectionUnusable);
         const QString certificates = qEnvironmentVariable("VAROLIN_CERT_FOLDER");
         QTest::newRow("a certificate login, no password file")
             << qEnvironmentVariable("VAROLIN_CERT_PORT")
             << u"sslmode=verify-full\nsslrootcert=%1/server.crt\nsslcert=%1/room.crt\n"
                u"sslkey=%1/room.key\npassword_file=\n"_s.arg(certificates)
-            << secret << 0600 << false << std::optional<Failed>();
+            << secret << 0600 << false << opens;
         QTest::newRow("a certificate login without its certificate")
             << qEnvironmentVariable("VAROLIN_CERT_PORT")
             << u"sslmode=verify-full\nsslrootcert=%1/server.crt\n"_s.arg(certificates) << secret
-            << 0600 << false << std::optional(Failed::ConnectionUnusable);
+            << 0600 << false << F(Failed::ConnectionUnusable);
         QTest::newRow("a certificate login whose key file is missing")
             << real()
             << u"sslcert=%1\nsslkey=/nonexistent/room.key\npassword_file=\n"_s.arg(
                    qEnvironmentVariable("VAROLIN_REAL_CERT"))
-            << secret << 0600 << false << std::optional(Failed::ConnectionUnusable);
+            << secret << 0600 << false << F(Failed::ConnectionUnusable);
         QTest::newRow("a server without TLS")
             << qEnvironmentVariable("VAROLIN_PLAIN_PORT") << QString() << secret << 0600 << false
-            << std::optional(Failed::ConnectionUnusable);
+            << F(Failed::ConnectionUnusable);
         QTest::newRow("an impostor letting anyone in is not a connection")
-            << trust << QString() << secret << 0600 << false
-            << std::optional(Failed::ConnectionUnusable);
+            << trust << QString() << secret << 0600 << false << F(Failed::ConnectionUnusable);
         QTest::newRow("an impostor asking in clear does not get the password")
-            << clear << QString() << secret << 0600 << false
-            << std::optional(Failed::ConnectionUnusable);
+            << clear << QString() << secret << 0600 << false << F(Failed::ConnectionUnusable);
         QTest::newRow("the same impostor gets it when class.ini allows")
             << clear << u"sslmode=prefer\nchannel_binding=disable\n"_s << secret << 0600 << false
-            << std::optional<Failed>();
+            << opens;
         QTest::newRow("a wrong password: the server answers")
-            << real() << QString() << u"wrong"_s << 0600 << false
-            << std::optional(Failed::LoginRefused);
+            << real() << QString() << u"wrong"_s << 0600 << false << F(Failed::LoginRefused);
         QTest::newRow("no server: away")
-            << u"1"_s << QString() << secret << 0600 << false << std::optional(Failed::ServerAway);
+            << u"1"_s << QString() << secret << 0600 << false << F(Failed::ServerAway);
         QTest::newRow("a password file anyone may read")
-            << real() << QString() << secret << 0644 << false
-            << std::optional(Failed::PasswordFileExposed);
+            << real() << QString() << secret << 0644 << false << F(Failed::PasswordFileExposed);
         QTest::newRow("a pupil's, the pupils' group may read")
-            << real() << QString() << secret << 0640 << false << std::optional<Failed>();
+            << real() << QString() << secret << 0640 << false << opens;
         QTest::newRow("a teacher's, the group may read")
-            << real() << QString() << secret << 0640 << true
-            << std::optional(Failed::PasswordFileExposed);
+            << real() << QString() << secret << 0640 << true << F(Failed::PasswordFileExposed);
         QTest::newRow("the teacher's alone")
-            << real() << QString() << secret << 0600 << true << std::optional<Failed>();
+            << real() << QString() << secret << 0600 << true << opens;
         QTest::newRow("a teacher's on a classroom machine, the group may read")
             << real() << u"role=tanaka\n"_s << secret << 0640 << false
-            << std::optional(Failed::PasswordFileExposed);
+            << F(Failed::PasswordFileExposed);
         // Never used, before anything is sent.
         QTest::newRow("a superuser") << real() << socket + u"role=postgres\n"_s << secret << 0600
-                                     << false << std::optional(Failed::LoginTooPowerful);
-        QTest::newRow("a login with BYPASSRLS")
-            << real() << socket + u"role=bypasser\n"_s << secret << 0600 << false
-            << std::optional(Failed::LoginTooPowerful);
+                                     << false << F(Failed::LoginTooPowerful);
+        QTest::newRow("a login with BYPASSRLS") << real() << socket + u"role=bypasser\n"_s << secret
+                                                << 0600 << false << F(Failed::LoginTooPowerful);
         QTest::newRow("a member of the tables' owner")
             << real() << socket + u"role=keeper\n"_s << secret << 0600 << false
-            << std::optional(Failed::LoginTooPowerful);
+            << F(Failed::LoginTooPowerful);
     }
 
     // libpq's TLS settings hold for every host of a list or none: a list
