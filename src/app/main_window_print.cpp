@@ -40,11 +40,8 @@ void MainWindow::printCommand()
     boxes.hold([this] {
         if (!confirmPrint(desktop, this, u"ひょうを　いんさつしますか？"_s, u"いんさつ"_s))
             return;
-        try {
-            printAnswerSheet(desktop.printer().get(), board->captions());
-        } catch (const std::exception&) {
+        if (printAnswerSheet(desktop.printer().get(), board->captions()))
             reportPrintFailure(desktop, this);
-        }
     });
 }
 
@@ -53,12 +50,9 @@ void MainWindow::screenCopyCommand()
     boxes.hold([this] {
         if (!confirmPrint(desktop, this, u"がめんを　いんさつしますか？"_s, u"がめんコピー"_s))
             return;
-        try {
-            // The window's client area as it is shown, on one page.
-            printPicture(desktop.printer().get(), grab());
-        } catch (const std::exception&) {
+        // The window's client area as it is shown, on one page.
+        if (printPicture(desktop.printer().get(), grab()))
             reportPrintFailure(desktop, this);
-        }
     });
 }
 

@@ -5,7 +5,6 @@
 
 #include "app/desktop.h"
 #include "app/file_names.h"
-#include "printing/print_error.h"
 #include "scores/verdict.h"
 
 #include <QCheckBox>
@@ -218,22 +217,20 @@ bool PrintDialog::printOn(
     progress.setWindowTitle(Title);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);
-    try {
-        printSheets(&printer, sheets, chosen, [&progress](int done, int) {
-            progress.setValue(done);
-            // The box shows only for a long job. Until then timers and
-            // repaints still run between pages, clicks and keys do not.
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            return !progress.wasCanceled();
-        });
+    const Done failed = printSheets(&printer, sheets, chosen, [&progress](int done, int) {
+        progress.setValue(done);
+        // The box shows only for a long job. Until then timers and
+        // repaints still run between pages, clicks and keys do not.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return !progress.wasCanceled();
+    });
+    if (!failed)
         return true;
-    } catch (const PrintCancelled&) {
-        progress.reset();
+    progress.reset();
+    if (failed->what == Failed::PrintCancelled)
         ask(desktop, this, u"いんさつを やめました。"_s, Title, Desktop::Buttons::Ok);
-    } catch (const std::exception&) {
-        progress.reset();
+    else
         ask(desktop, this, u"いんさつができません。"_s, u"いんさつ中止"_s, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
-    }
     return false;
 }

@@ -12,7 +12,7 @@
 #include <optional>
 
 class ClassRecords;
-struct ClassFailure;
+struct Failure;
 class Desktop;
 class QWidget;
 class RecordsContext;
@@ -76,7 +76,7 @@ using RecordsViewMaker
 // outlive the view; `notOpened` is why they could not be opened, null when
 // they are open.
 using ClassViewMaker
-    = QWidget* (*)(ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened);
+    = QWidget* (*)(ClassRecords& records, Desktop& desktop, const Failure* notOpened);
 
 // What the records module gives the program: a plugin object with this
 // interface. The module's metadata carries the program's version and build
@@ -89,7 +89,7 @@ public:
         std::unique_ptr<const RecordsContext> context, Kind kind, Desktop& desktop, QWidget* parent)
         = 0;
     virtual QWidget* makeClassView(
-        ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened)
+        ClassRecords& records, Desktop& desktop, const Failure* notOpened)
         = 0;
 };
 

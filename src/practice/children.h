@@ -56,8 +56,11 @@ public:
     // last time when `atRest`.
     void read(const RecordStore& store, bool atRest);
 
-    [[nodiscard]] ChildName::Problem add(RecordStore* store, const QString& name);
-    [[nodiscard]] ChildName::Problem rename(RecordStore* store, qint64 id, const QString& name);
+    // A name against the rule is its problem; a store that cannot keep it,
+    // or a roster that is the teacher's, a failure.
+    [[nodiscard]] Outcome<ChildName::Problem> add(RecordStore* store, const QString& name);
+    [[nodiscard]] Outcome<ChildName::Problem> rename(
+        RecordStore* store, qint64 id, const QString& name);
     // Neither the first child, nor the child at the board, nor a child of a
     // class's roster.
     bool canRemove(qint64 id) const;

@@ -3,7 +3,6 @@
 
 #include "drill/kind_text.h"
 #include "printing/fonts.h"
-#include "printing/print_error.h"
 #include "printing/print_job.h"
 
 #include <QPagedPaintDevice>
@@ -382,12 +381,15 @@ Done printMonthReports(QPrinter* printer, const QList<MonthReport>& reports, Rep
     if (!printer)
         return printFailure("no printer is available");
     printer->setPageLayout(a4());
-    try {
-        PrintJob job(printer);
-        paintPages(job.painter(), *printer, reports, words, [&job] { job.newPage(); });
-        job.finish();
-    } catch (const PrintError& error) {
-        return printFailure(error.what());
-    }
-    return {};
+    PrintJob job(printer);
+    if (Done failed = job.begin())
+        return failed;
+    Done paged;
+    paintPages(job.painter(), *printer, reports, words, [&] {
+        if (!paged)
+            paged = job.newPage();
+    });
+    if (paged)
+        return paged;
+    return job.finish();
 }
