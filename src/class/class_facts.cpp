@@ -106,8 +106,8 @@ QFuture<Outcome<ClassFacts>> classFacts(ClassConnection& connection, Kind kind)
                 return *std::move(failed);
             // No child answered: the class may be one this login cannot see.
             if (rows.isEmpty()) {
-                auto classes
-                    = link.run(u"SELECT count(*) FROM varolin.classes WHERE name = ?"_s, {className});
+                auto classes = link.run(
+                    u"SELECT count(*) FROM varolin.classes WHERE name = ?"_s, {className});
                 if (!classes)
                     return classes.failure();
                 if (!classes->next()) {

@@ -22,13 +22,12 @@ void SenderLink::start()
     connect(sender.get(), &ClassSender::rosterRead, this, &ClassLink::rosterRead);
     connect(sender.get(), &ClassSender::sheetsWaiting, this, &ClassLink::tried);
     connect(sender.get(), &ClassSender::problem, this, &ClassLink::failed);
-    connect(sender.get(), &ClassSender::sheetsRefused, this,
-        [this](int, const Failure& failure) {
-            // Each try says so again for whoever keeps the server; the child
-            // is told once a run.
-            std::fprintf(stderr, "%s\n", qPrintable(failureLog(failure)));
-            Q_EMIT failed(failure);
-        });
+    connect(sender.get(), &ClassSender::sheetsRefused, this, [this](int, const Failure& failure) {
+        // Each try says so again for whoever keeps the server; the child
+        // is told once a run.
+        std::fprintf(stderr, "%s\n", qPrintable(failureLog(failure)));
+        Q_EMIT failed(failure);
+    });
     sender->start();
 }
 

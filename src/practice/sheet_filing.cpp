@@ -45,8 +45,8 @@ SheetFiling::Filed SheetFiling::file(const FinishedSheet& sheet, const Child& ch
     // With a class, the sheet waits in the store until the server has it;
     // a child who has no roster child yet keeps it waiting for the class.
     const auto send = toClass ? RecordStore::Send::ToClass : RecordStore::Send::No;
-    const Done added
-        = store ? store->add(kept, child.id, send) : Done(Failure{Failed::SheetNotKept, records.path()});
+    const Done added = store ? store->add(kept, child.id, send)
+                             : Done(Failure{Failed::SheetNotKept, records.path()});
     filed.stored = !added;
     if (added) {
         ++notKept_;
