@@ -17,6 +17,7 @@ class ChildrenCommands;
 class Desktop;
 class Drill;
 class RecordsView;
+struct ReportOffer;
 class StatusLine;
 
 // The one window of Varolin: the board, the commands, the clock and the
@@ -75,8 +76,9 @@ private:
     // Who is practising, when the practice wants it asked.
     void openChooser();
     void printCommand();
-    // Over `over`, the window it was asked from; this one when null.
-    void showPrintDialog(QWidget* over = nullptr);
+    // Over `over`, the window it was asked from (this one when null),
+    // offering `report` beside the sheets when there is one.
+    void showPrintDialog(QWidget* over = nullptr, const ReportOffer* report = nullptr);
     void screenCopyCommand();
     void openReadme();
     bool confirmEnd();

@@ -56,7 +56,7 @@ void MainWindow::screenCopyCommand()
     });
 }
 
-void MainWindow::showPrintDialog(QWidget* over)
+void MainWindow::showPrintDialog(QWidget* over, const ReportOffer* report)
 {
     // Sheets are printed between drills, never from under a running one.
     if (!practice.betweenSheets())
@@ -69,5 +69,7 @@ void MainWindow::showPrintDialog(QWidget* over)
         children.append(child.name);
     }
     PrintDialog dialog(drill->sheet(), printRandom, desktop, children, atBoard, over ? over : this);
+    if (report)
+        dialog.offerReport(*report);
     boxes.hold([&dialog] { return dialog.exec(); });
 }

@@ -47,7 +47,8 @@ void MainWindow::showRecords()
     recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
     recordsView->setBestTimes(practice.bestTimes());
     recordsView->setSheetsNotKept(practice.sheetsNotKept());
-    recordsView->setPrintCommand([this] { showPrintDialog(recordsWindow); });
+    recordsView->setPrintCommand(
+        [this](const ReportOffer& report) { showPrintDialog(recordsWindow, &report); });
     // What the records window's commands change, the practice changes; the
     // window reads it again through its context.
     handMachineCommands(*recordsView, practice, *childrenCommands);
