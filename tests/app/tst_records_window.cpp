@@ -915,7 +915,7 @@ void RecordsWindowTest::monthReport()
     WindowFixture fixture;
     fixture.make();
     QVERIFY(fixture.practice->openRecords());
-    QCOMPARE(fixture.practice->addChild(u"さくら"_s), ChildName::Problem::None);
+    QCOMPARE(fixture.practice->addChild(u"さくら"_s).value(), ChildName::Problem::None);
     const qint64 sakura = fixture.practice->children().last().id;
     RecordStore store(fixture.recordsPath());
     QVERIFY(store.open());
