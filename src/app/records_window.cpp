@@ -40,7 +40,8 @@ RecordsWindow::RecordsWindow(
     , shownKind(kind)
     , shownChild(this->context->childAtBoard())
 {
-    if (const Child* atBoard = childWithId(this->context->children(), shownChild))
+    const QList<Child> children = this->context->children();
+    if (const Child* atBoard = childWithId(children, shownChild))
         bestTimes = atBoard->bestTimes;
     setWindowFlag(Qt::Window);
     setAccessibleName(u"きろく"_s);
@@ -201,7 +202,8 @@ BestTimes RecordsWindow::shownBests() const
 {
     if (shownChild == context->childAtBoard())
         return bestTimes;
-    const Child* child = childWithId(context->children(), shownChild);
+    const QList<Child> children = context->children();
+    const Child* child = childWithId(children, shownChild);
     return child ? child->bestTimes : bestTimes;
 }
 
@@ -283,7 +285,8 @@ void RecordsWindow::setKind(Kind kind)
 void RecordsWindow::showTitle()
 {
     // Whose records, on a classroom machine above all: 「はなこ の きろく － たしざん」.
-    const Child* child = childWithId(context->children(), shownChild);
+    const QList<Child> children = context->children();
+    const Child* child = childWithId(children, shownChild);
     setWindowTitle((child ? child->name : QString()) + u" の きろく － "_s + kindName(shownKind));
 }
 
@@ -357,7 +360,8 @@ void RecordsWindow::exportCsv()
     const QString folder = documentsFolder();
     // Whose records the file holds, by name: 「きろく-はなこ-2026-12-08.csv」;
     // no name for every child's.
-    const Child* owner = whose ? childWithId(context->children(), *whose) : nullptr;
+    const QList<Child> children = context->children();
+    const Child* owner = whose ? childWithId(children, *whose) : nullptr;
     const QString ownerName = fileNamePart(owner ? owner->name : QString());
     const QString suggested = QDir(folder).filePath(u"きろく-"_s
         + (ownerName.isEmpty() ? QString() : ownerName + u"-"_s) + today().toString(u"yyyy-MM-dd"_s)

@@ -17,6 +17,8 @@ class RecordReader;
 // The child of `children` with the id `id`; null when none has it (removed
 // meanwhile).
 const Child* childWithId(const QList<Child>& children, qint64 id);
+// A list that ends with the statement would leave the child dangling.
+const Child* childWithId(QList<Child>&& children, qint64 id) = delete;
 
 // `wanted` while they are one of `children`; else `instead` when they are;
 // else the first child. Nothing when there is no child at all.
