@@ -296,6 +296,11 @@ const QString& ClassRecords::className() const
     return d->className;
 }
 
+ClassConnection& ClassRecords::connection() const
+{
+    return d->connection;
+}
+
 bool ClassRecords::namesShared() const
 {
     return d->layout >= 3;
