@@ -76,9 +76,9 @@ ClassRoster::ClassRoster(QWidget* parent)
     // room among them in the same proportions (resizeEvent).
     baseWidths = {metrics.horizontalAdvance(u"番号"_s) + 16,
         metrics.horizontalAdvance(u"あいうえおかきく"_s) + 12,
-        metrics.horizontalAdvance(u"7日 ◎"_s) + 16, 0, 0, 0,
-        metrics.horizontalAdvance(u"10分00秒"_s) + 16, 0,
-        metrics.horizontalAdvance(u"10分00秒 遅く"_s) + 16,
+        metrics.horizontalAdvance(u"7日 ◎"_s) + 10, 0, 0, 0,
+        metrics.horizontalAdvance(u"10分00秒"_s) + 10, 0,
+        metrics.horizontalAdvance(u"10分00秒 遅く"_s) + 10,
         std::max(
             metrics.horizontalAdvance(u"覚えた問題"_s), metrics.horizontalAdvance(u"100/100"_s))
             + 16};
@@ -108,18 +108,19 @@ void ClassRoster::shareWidths()
     // leave room; then the room beyond the smallest widths shared in their
     // proportions, and at most twice each: a wide screen does not make one
     // column of eight hundred pixels beside the rest.
+    // The number keeps its width, and counts in what is left.
+    const int room = viewport()->width() - baseWidths[Number];
+    setColumnWidth(Number, baseWidths[Number]);
     int others = 0;
     for (int column = Name + 1; column < Columns; ++column)
         others += baseWidths[column];
-    const int name = std::max(baseWidths[Name], std::min(namesWidth, viewport()->width() - others));
+    const int name = std::max(baseWidths[Name], std::min(namesWidth, room - others));
     setColumnWidth(Name, name);
-    const double share
-        = std::clamp(double(viewport()->width() - name) / std::max(others, 1), 1.0, 2.0);
+    const double share = std::clamp(double(room - name) / std::max(others, 1), 1.0, 2.0);
     int used = name;
     for (int column = Name + 1; column < Columns; ++column) {
-        const int width = column == Columns - 1
-            ? std::max(baseWidths[column], viewport()->width() - used)
-            : int(baseWidths[column] * share);
+        const int width = column == Columns - 1 ? std::max(baseWidths[column], room - used)
+                                                : int(baseWidths[column] * share);
         setColumnWidth(column, width);
         used += width;
     }

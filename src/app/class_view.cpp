@@ -115,7 +115,7 @@ void ClassView::buildControls()
     // which a 1024 x 768 screen could not give them one above the other.
     auto* factsTabs = new QTabWidget(this);
     factsTabs->setObjectName(u"factsTabs"_s);
-    factsTabs->addTab(buildKnownPart(factsTabs), u"クラスの覚えた問題"_s);
+    factsTabs->addTab(buildKnownPart(factsTabs), u"覚えた問題"_s);
     auto* factsBox = new QWidget(factsTabs);
     auto* factsLayout = new QVBoxLayout(factsBox);
     auto* factsNote = new QLabel(u"1人につき最近の10枚"_s, factsBox);
@@ -137,7 +137,7 @@ void ClassView::buildControls()
     factsPart->addWidget(factsMessage);
     factsLayout->addWidget(factsPart);
     factsLayout->addStretch();
-    factsTabs->addTab(factsBox, u"クラスの苦手な問題"_s);
+    factsTabs->addTab(factsBox, u"苦手な問題"_s);
     // The maps keep their size, whatever the kind; the roster takes the rest.
     factsTabs->setFixedWidth(factsTabs->sizeHint().width());
     body->addWidget(factsTabs, 0);

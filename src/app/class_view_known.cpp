@@ -18,7 +18,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int Side = 21;
+constexpr int Side = 18;
 
 // Shown in the part's place while it is read, as the view's other parts do.
 const QString Loading = u"読み込み中…"_s;
@@ -51,6 +51,7 @@ ClassKnownMap::ClassKnownMap(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(u"classKnown"_s);
+    setAccessibleName(u"クラスの覚えた問題"_s);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     note = new QLabel(this);
@@ -70,7 +71,7 @@ ClassKnownMap::ClassKnownMap(QWidget* parent)
     }
     for (int i = 0; i < 100; ++i) {
         QLabel* square = head(this);
-        square->setFont(Fonts::gothic(8));
+        square->setFont(Fonts::gothic(7.5));
         square->setFixedSize(Side, Side);
         square->setObjectName(u"known-%1-%2"_s.arg(i / 10).arg(i % 10));
         grid->addWidget(square, i / 10 + 1, i % 10 + 1);
