@@ -76,14 +76,13 @@ int main(int argc, char* argv[])
 
     ClassConnection connection(config);
     ClassRecords records(connection);
-    QString detail;
-    if (const auto opened = answerOf(records.open()); !opened) {
-        std::fprintf(stderr, "cannot open the class: %s\n", qPrintable(opened.detail));
+    if (const Done failed = answerOf(records.open())) {
+        std::fprintf(stderr, "cannot open the class: %s\n", qPrintable(failureLog(*failed)));
         return 1;
     }
     QSqlDatabase roster = QSqlDatabase::addDatabase(u"QPSQL"_s, u"baseline"_s);
-    if (openClassConnection(roster, config, &detail) != ClassProblem::None) {
-        std::fprintf(stderr, "cannot connect: %s\n", qPrintable(detail));
+    if (const Outcome<int> opened = openClassConnection(roster, config); !opened) {
+        std::fprintf(stderr, "cannot connect: %s\n", qPrintable(failureLog(opened.failure())));
         return 1;
     }
     const double baseline = median(runs, [&roster] {
@@ -93,7 +92,7 @@ int main(int argc, char* argv[])
     });
     const double connecting = median(runs, [&config] {
         ClassConnection another(config);
-        answerOf(ClassRecords(another).open());
+        (void)answerOf(ClassRecords(another).open());
     });
     int children = 0;
     const double view = median(runs, [&] {

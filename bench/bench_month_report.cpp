@@ -81,7 +81,8 @@ int main(int argc, char** argv)
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(u"sheets.pdf"_s));
-        printSheets(&printer, jobSheets(job, Sheet{}, random), job);
+        if (const Done failed = printSheets(&printer, jobSheets(job, Sheet{}, random), job))
+            std::fprintf(stderr, "not printed: %s\n", qPrintable(failureLog(*failed)));
     });
     bool printed = true;
     const double family = median(runs, [&] {

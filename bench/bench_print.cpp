@@ -24,7 +24,8 @@ void classSet(benchmark::State& state, Kind kind)
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(u"sheets.pdf"_s));
-        printSheets(&printer, jobSheets(job, Sheet{}, random), job);
+        if (printSheets(&printer, jobSheets(job, Sheet{}, random), job))
+            state.SkipWithError("the job failed");
     }
 }
 BENCHMARK_CAPTURE(classSet, addition, Kind::Addition)->Unit(benchmark::kMillisecond);

@@ -183,9 +183,12 @@ void childSwitch(benchmark::State& state, bool full)
         QFile::copy(RecordGenerator::generatedFamily().path, copy);
     PracticeOver over(copy);
     if (!full) {
-        for (const char16_t* name : {u"に", u"さん", u"よん"})
-            // A child not added shows in the count checked below.
-            (void)over.practice.addChild(QString::fromUtf16(name));
+        for (const char16_t* name : {u"に", u"さん", u"よん"}) {
+            if (!over.practice.addChild(QString::fromUtf16(name))) {
+                state.SkipWithError("a child could not be added");
+                return;
+            }
+        }
     }
     QList<qint64> children;
     for (const Child& each : over.practice.children())
@@ -236,7 +239,7 @@ void refreshAfterSheet(benchmark::State& state, bool full, bool paint)
     for (auto _ : state) {
         state.PauseTiming();
         const QDateTime at(generated().lastDay, QTime(19, 0).addSecs(n));
-        if (!store.add(RecordGenerator::practisedSheet(AllKinds[n++ % 4], at, 0.7, random, spread)))
+        if (store.add(RecordGenerator::practisedSheet(AllKinds[n++ % 4], at, 0.7, random, spread)))
             state.SkipWithError("not stored");
         state.ResumeTiming();
         times.start();

@@ -48,7 +48,7 @@ void saveAtOnce(benchmark::State& state)
             settings.bestTimes.set(kind, value % 600 + 1);
         settings.timeLimit = value % 600;
         settings.windowTwips = QPoint(value, value);
-        if (!file.save(settings))
+        if (file.save(settings))
             state.SkipWithError("the save failed");
     }
 }
@@ -65,11 +65,13 @@ void saveKeyByKey(benchmark::State& state)
         ++value;
         for (const char* key : {"Win_Top", "Win_Lft"}) {
             text = *Profile::writeValue(text, "General", key, QByteArray::number(value));
-            Profile::writeFile(path, text);
+            if (!Profile::writeFile(path, text))
+                state.SkipWithError("a write failed");
         }
         for (const char* key : {"T_MinTM", "H_MinTM", "K_MonTM", "Calc_Md", "LimTM", "W_MinTM"}) {
             text = *Profile::writeValue(text, "Parameter", key, QByteArray::number(value % 600));
-            Profile::writeFile(path, text);
+            if (!Profile::writeFile(path, text))
+                state.SkipWithError("a write failed");
         }
     }
 }

@@ -88,7 +88,7 @@ struct Generated
                 FinishedSheet sheet = practisedSheet(kind, at, skill, random, spread);
                 sheet.record = sheet.seconds < best[n % 4];
                 best[n % 4] = std::min(best[n % 4], sheet.seconds);
-                if (!store.add(sheet, RecordStore::FirstChild + stored % children))
+                if (store.add(sheet, RecordStore::FirstChild + stored % children))
                     qFatal("cannot store sheet %d", stored);
             }
             lastDay = day;

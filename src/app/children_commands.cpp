@@ -16,12 +16,15 @@ QString nameProblemText(ChildName::Problem problem)
         return u"なまえは %1もじ までです。"_s.arg(ChildName::MaxLength);
     case ChildName::Problem::Taken:
         return u"その なまえは もう つかわれて います。"_s;
-    case ChildName::Problem::NotSaved:
-        return u"こどもを ほぞん できませんでした。"_s;
     case ChildName::Problem::None:
         break;
     }
     return {};
+}
+
+QString childNotSavedText()
+{
+    return u"こどもを ほぞん できませんでした。"_s;
 }
 
 QString namePrompt()
@@ -30,7 +33,7 @@ QString namePrompt()
 }
 
 std::optional<QString> askChildName(Desktop& desktop, QWidget* parent, const QString& title,
-    const QString& name, const std::function<ChildName::Problem(const QString&)>& take,
+    const QString& name, const std::function<Outcome<ChildName::Problem>(const QString&)>& take,
     const QString& prompt)
 {
     QString text = name;
@@ -39,13 +42,17 @@ std::optional<QString> askChildName(Desktop& desktop, QWidget* parent, const QSt
             = desktop.askText(parent, title, prompt.isEmpty() ? namePrompt() : prompt, text);
         if (!typed)
             return {};
-        const ChildName::Problem problem = take(*typed);
-        if (problem == ChildName::Problem::None)
-            return typed;
-        ask(desktop, parent, nameProblemText(problem), title, Desktop::Buttons::Ok,
-            Desktop::Icon::Warning);
-        if (problem == ChildName::Problem::NotSaved)
+        const Outcome<ChildName::Problem> kept = take(*typed);
+        // A name that could not be stored at all is not asked for again.
+        if (!kept) {
+            ask(desktop, parent, childNotSavedText(), title, Desktop::Buttons::Ok,
+                Desktop::Icon::Warning, kept.failure().detail);
             return {};
+        }
+        if (*kept == ChildName::Problem::None)
+            return typed;
+        ask(desktop, parent, nameProblemText(*kept), title, Desktop::Buttons::Ok,
+            Desktop::Icon::Warning);
         text = *typed;
     }
 }

@@ -3,7 +3,6 @@
 
 #include "app/children_commands.h"
 #include "app/class_roster.h"
-#include "app/class_start.h"
 #include "app/class_view_known.h"
 #include "app/desktop.h"
 #include "app/file_names.h"
@@ -39,10 +38,16 @@ const QString Title = u"Varolin クラス"_s;
 // out.
 const QString Loading = u"読み込み中…"_s;
 
+// What the teacher reads of a failure of the server.
+QString adultText(const Failure& failure)
+{
+    return failureText(failure, Reader::Adult).text;
+}
+
 } // namespace
 
 ClassView::ClassView(ClassRecords& records, Desktop& desktop,
-    const std::optional<ClassFailure>& notOpened, QWidget* parent)
+    const std::optional<Failure>& notOpened, QWidget* parent)
     : QWidget(parent)
     , records(records)
     , desk(desktop)
@@ -188,12 +193,12 @@ const ClassChild* ClassView::chosenChild()
     return &roster[row];
 }
 
-void ClassView::tellProblem(const QString& what, const ClassFailure& failure)
+void ClassView::tellProblem(const QString& what, const Failure& failure)
 {
     // The server's own words, in English or Japanese as it was set up, are
     // for whoever keeps it: behind the box's details button.
-    ask(desk, this, what + u"\r\n"_s + classProblemText(failure.problem), Title,
-        Desktop::Buttons::Ok, Desktop::Icon::Warning, failure.detail);
+    ask(desk, this, what + u"\r\n"_s + adultText(failure), Title, Desktop::Buttons::Ok,
+        Desktop::Icon::Warning, failure.detail);
 }
 
 void ClassView::updateCommands()
@@ -210,12 +215,12 @@ void ClassView::updateCommands()
         setCursor(Qt::BusyCursor);
 }
 
-void ClassView::showUnopened(const ClassFailure& why)
+void ClassView::showUnopened(const Failure& why)
 {
     rosterRead = false;
     const QString text = u"クラスのサーバーに接続できませんでした。"_s;
-    rosterMessage->setText(keptWords(text + u"\n"_s + classProblemText(why.problem)
-        + u"\n「読み直す」で、もう一度接続します。"_s));
+    rosterMessage->setText(
+        keptWords(text + u"\n"_s + adultText(why) + u"\n「読み直す」で、もう一度接続します。"_s));
     rosterPart->setCurrentWidget(rosterMessage);
     factsMessage->setText(QString());
     factsPart->setCurrentWidget(factsMessage);
@@ -233,21 +238,21 @@ void ClassView::reload()
         // Started while the server was away: it is reached first.
         rosterMessage->setText(Loading);
         rosterPart->setCurrentWidget(rosterMessage);
-        await(records.open(), [this](const ClassAnswer<bool>& answer) {
-            opened = bool(answer);
+        await(records.open(), [this](const Done& failed) {
+            opened = !failed;
             if (opened)
                 reload();
             else
-                showUnopened(answer);
+                showUnopened(*failed);
         });
         return;
     }
     rosterRead = false;
     rosterMessage->setText(Loading);
     rosterPart->setCurrentWidget(rosterMessage);
-    await(records.roster(desk.now().date()), [this](const ClassAnswer<QList<ClassChild>>& read) {
-        rosterRead = read.value.has_value();
-        roster = read.value.value_or(QList<ClassChild>());
+    await(records.roster(desk.now().date()), [this](const Outcome<QList<ClassChild>>& read) {
+        rosterRead = read.ok();
+        roster = rosterRead ? *read : QList<ClassChild>();
         table->fill(roster, shownKind);
         updateCommands();
         if (rosterRead) {
@@ -255,7 +260,7 @@ void ClassView::reload()
             return;
         }
         rosterMessage->setText(u"クラスの記録を読めませんでした。"_s);
-        tellProblem(u"クラスの記録を読めませんでした。"_s, read);
+        tellProblem(u"クラスの記録を読めませんでした。"_s, read.failure());
     });
     readFacts();
     readKnown();
@@ -276,14 +281,14 @@ void ClassView::readFacts()
     const Kind kind = shownKind;
     factsMessage->setText(Loading);
     factsPart->setCurrentWidget(factsMessage);
-    await(records.facts(kind, 10), [this, asked, kind](const ClassAnswer<QList<FactStat>>& met) {
+    await(records.facts(kind, 10), [this, asked, kind](const Outcome<QList<FactStat>>& met) {
         if (asked != factsAsked)
             return;
         if (!met) {
             factsMessage->setText(u"苦手な問題を読めませんでした。"_s);
             return;
         }
-        facts->setFacts(kind, *met.value);
+        facts->setFacts(kind, *met);
         factsPart->setCurrentIndex(0);
     });
 }
@@ -298,12 +303,12 @@ void ClassView::openRecords()
     child.name = chosen->name;
     child.bestTimes = chosen->bestTimes();
     await(records.childSheets(chosen->id, chosen->name),
-        [this, child](const ClassAnswer<ChildSheets>& read) {
+        [this, child](const Outcome<ChildSheets>& read) {
             if (!read) {
-                tellProblem(child.name + u"さんの記録を読めませんでした。"_s, read);
+                tellProblem(child.name + u"さんの記録を読めませんでした。"_s, read.failure());
                 return;
             }
-            std::unique_ptr<ChildCopy> sheets = read.value->reader();
+            std::unique_ptr<ChildCopy> sheets = read->reader();
             ChildCopy* copy = sheets.get();
             // On the view's kind, unless the child never did it.
             const Kind kind = kindPractised(*copy, child.id, shownKind);
@@ -314,18 +319,17 @@ void ClassView::openRecords()
             // the answer, unless it has closed by then, and its copy goes
             // too.
             window->setClearCommand([this, window, copy](qint64 id, const auto& done) {
-                whenAnswered(
-                    records.clearSheets(id), window, [copy, done](const ClassAnswer<bool>& erased) {
-                        if (!erased) {
-                            done(RecordsCleared{std::nullopt,
-                                classProblemText(erased.problem)
-                                    + (erased.detail.isEmpty() ? QString()
-                                                               : u"\r\n\r\n"_s + erased.detail)});
-                            return;
-                        }
-                        copy->forget();
-                        done(RecordsCleared{0});
-                    });
+                whenAnswered(records.clearSheets(id), window, [copy, done](const Done& failed) {
+                    if (failed) {
+                        done(RecordsCleared{std::nullopt,
+                            adultText(*failed)
+                                + (failed->detail.isEmpty() ? QString()
+                                                            : u"\r\n\r\n"_s + failed->detail)});
+                        return;
+                    }
+                    copy->forget();
+                    done(RecordsCleared{0});
+                });
             });
             window->show();
             Q_EMIT recordsOpened(window);
@@ -347,12 +351,12 @@ void ClassView::askName(const QString& title, const QString& name, qint64 except
         return;
     const QString text = *typed;
     await(keep(ChildName::clean(text)),
-        [this, title, text, except, keep](const ClassAnswer<ClassRecords::Edit>& edit) {
+        [this, title, text, except, keep](const Outcome<ClassRecords::Edit>& edit) {
             if (!edit) {
-                tellProblem(nameProblemText(ChildName::Problem::NotSaved), edit);
+                tellProblem(childNotSavedText(), edit.failure());
                 return;
             }
-            if (*edit.value == ClassRecords::Edit::Done) {
+            if (*edit == ClassRecords::Edit::Done) {
                 reload();
                 return;
             }
@@ -385,30 +389,28 @@ void ClassView::removeChild()
     if (!chosen)
         return;
     const ClassChild child = *chosen;
-    await(records.countsByKind(child.id),
-        [this, child](const ClassAnswer<std::array<int, 4>>& counts) {
-            if (!counts) {
-                tellProblem(child.name + u"さんの記録を読めませんでした。"_s, counts);
-                return;
-            }
-            const QString list = sheetCountList(*counts.value);
-            if (ask(desk, this,
-                    child.name + u"さんをクラスから削除します。サーバーにある"_s + child.name
-                        + u"さんの記録もすべて消え、元に戻せません。\r\n\r\n"_s + list
-                        + u"\r\n\r\n"_s,
-                    u"削除"_s, Desktop::Buttons::YesNoDefaultNo, Desktop::Icon::Warning)
-                != Desktop::Answer::Yes)
-                return;
-            if (ask(desk, this, child.name + u"さんを本当に削除しますか？"_s, u"確認"_s,
-                    Desktop::Buttons::YesNoDefaultNo, Desktop::Icon::Warning)
-                != Desktop::Answer::Yes)
-                return;
-            await(records.removeChild(child.id), [this, child](const ClassAnswer<bool>& removed) {
-                if (!removed)
-                    tellProblem(child.name + u"さんを削除できませんでした。"_s, removed);
-                reload();
-            });
+    await(records.countsByKind(child.id), [this, child](const Outcome<std::array<int, 4>>& counts) {
+        if (!counts) {
+            tellProblem(child.name + u"さんの記録を読めませんでした。"_s, counts.failure());
+            return;
+        }
+        const QString list = sheetCountList(*counts);
+        if (ask(desk, this,
+                child.name + u"さんをクラスから削除します。サーバーにある"_s + child.name
+                    + u"さんの記録もすべて消え、元に戻せません。\r\n\r\n"_s + list + u"\r\n\r\n"_s,
+                u"削除"_s, Desktop::Buttons::YesNoDefaultNo, Desktop::Icon::Warning)
+            != Desktop::Answer::Yes)
+            return;
+        if (ask(desk, this, child.name + u"さんを本当に削除しますか？"_s, u"確認"_s,
+                Desktop::Buttons::YesNoDefaultNo, Desktop::Icon::Warning)
+            != Desktop::Answer::Yes)
+            return;
+        await(records.removeChild(child.id), [this, child](const Done& failed) {
+            if (failed)
+                tellProblem(child.name + u"さんを削除できませんでした。"_s, *failed);
+            reload();
         });
+    });
 }
 
 void ClassView::exportCsv()
@@ -422,13 +424,14 @@ void ClassView::exportCsv()
         this, u"CSV に書き出す"_s, QDir(folder).filePath(fileName), u"CSV (*.csv)"_s);
     if (path.isEmpty())
         return;
-    await(records.writeCsv(path), [this, path](const ClassAnswer<bool>& written) {
+    await(records.writeCsv(path), [this, path](const Done& failed) {
         const QString text = u"CSV を書き出せませんでした。\r\n"_s + QDir::toNativeSeparators(path);
-        // Either the server did not answer or the file could not be written.
-        if (!written)
-            tellProblem(text, written);
-        else if (!*written.value)
+        // Either the file could not be written, which is all there is to
+        // say, or the server did not answer.
+        if (failed && failed->what == Failed::FileNotWritten)
             ask(desk, this, text, Title, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+        else if (failed)
+            tellProblem(text, *failed);
         else
             ask(desk, this, u"CSV を書き出しました。\r\n"_s + QDir::toNativeSeparators(path), Title,
                 Desktop::Buttons::Ok);

@@ -38,7 +38,7 @@ public:
     // `notOpened`: why `records` could not be opened (the server away); the
     // view says so and opens them when the teacher reads again.
     ClassView(ClassRecords& records, Desktop& desktop,
-        const std::optional<ClassFailure>& notOpened = std::nullopt, QWidget* parent = nullptr);
+        const std::optional<Failure>& notOpened = std::nullopt, QWidget* parent = nullptr);
     ~ClassView() override;
 
 public Q_SLOTS:
@@ -66,7 +66,7 @@ Q_SIGNALS:
 
 private:
     void buildControls();
-    void showUnopened(const ClassFailure& why);
+    void showUnopened(const Failure& why);
     void readFacts();
     QWidget* buildKnownPart(QWidget* parent);
     void readKnown();
@@ -80,7 +80,7 @@ private:
     // commands wait for it.
     template <typename T, typename Done> void await(const QFuture<T>& question, Done done);
     // Tells the teacher why the server did not answer.
-    void tellProblem(const QString& what, const ClassFailure& failure);
+    void tellProblem(const QString& what, const Failure& failure);
     // Asks for a name until the server takes it or the teacher cancels;
     // `keep` sends it and answers the edit.
     template <typename Keep>

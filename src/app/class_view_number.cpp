@@ -54,15 +54,15 @@ void ClassView::setNumber()
     if (*number == child.number)
         return;
     await(records.setNumber(child.id, *number),
-        [this, child](const ClassAnswer<ClassRecords::Edit>& edit) {
+        [this, child](const Outcome<ClassRecords::Edit>& edit) {
             if (!edit) {
-                tellProblem(child.name + u"さんの番号を変更できませんでした。"_s, edit);
+                tellProblem(child.name + u"さんの番号を変更できませんでした。"_s, edit.failure());
                 return;
             }
             reload();
             // Two children keep one number only by mistake: the teacher
             // gives the other one a new number first.
-            if (*edit.value == ClassRecords::Edit::Taken)
+            if (*edit == ClassRecords::Edit::Taken)
                 ask(desk, this,
                     u"その番号は、ほかの児童が使っています。先にその児童の番号を変更してください。"_s,
                     Title, Desktop::Buttons::Ok, Desktop::Icon::Warning);

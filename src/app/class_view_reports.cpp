@@ -63,13 +63,13 @@ void ClassView::printReports()
     for (qsizetype at = 0; at < job->children.size(); ++at) {
         const ClassChild& child = job->children[at];
         await(records.childSheets(child.id, child.name),
-            [this, job, at, month](const ClassAnswer<ChildSheets>& read) {
+            [this, job, at, month](const Outcome<ChildSheets>& read) {
                 if (job->failed)
                     return;
                 const ClassChild& child = job->children[at];
                 std::optional<MonthRecords> kept;
                 if (read)
-                    kept = monthRecords(*read.value->reader(), child.id, month);
+                    kept = monthRecords(*read.value().reader(), child.id, month);
                 if (!kept) {
                     // A class's reports with a page missing would be handed
                     // out as the whole class: none is printed.
@@ -77,7 +77,7 @@ void ClassView::printReports()
                     const QString text
                         = child.name + u"さんの記録を読めませんでした。報告は印刷していません。"_s;
                     if (!read)
-                        tellProblem(text, read);
+                        tellProblem(text, read.failure());
                     else
                         ask(desk, this, text, Title, Desktop::Buttons::Ok, Desktop::Icon::Warning);
                     return;

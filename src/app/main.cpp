@@ -47,10 +47,11 @@ int main(int argc, char* argv[])
     std::optional<ClassConfig> classroom;
     QString unusableClassConfig;
     if (const QString classIni = findClassConfig(); !classIni.isEmpty()) {
-        QString why;
-        classroom = readClassConfig(classIni, &why);
-        if (!classroom) {
-            std::fprintf(stderr, "Varolin: %s\n", qPrintable(why));
+        Outcome<ClassConfig> read = readClassConfig(classIni);
+        if (read) {
+            classroom = *std::move(read);
+        } else {
+            std::fprintf(stderr, "%s\n", qPrintable(failureLog(read.failure())));
             unusableClassConfig = classIni;
         }
     }

@@ -48,7 +48,7 @@ MainWindow::MainWindow(
         const Drill::Phase phase = practice.drill().phase();
         return phase == Drill::Phase::Idle || phase == Drill::Phase::Finished;
     })
-    , childrenCommands(std::make_unique<ChildrenCommands>(desktop, practice))
+    , childrenCommands(std::make_unique<ChildrenCommands>(heldDesktop, practice))
 {
     Fonts::installSubstitutions();
     createControls();

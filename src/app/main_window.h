@@ -3,6 +3,7 @@
 
 #include "app/box_queue.h"
 #include "app/command_bar.h"
+#include "app/held_desktop.h"
 #include "practice/practice.h"
 
 #include <QPointer>
@@ -16,6 +17,7 @@ class ChildrenCommands;
 class Desktop;
 class Drill;
 class RecordsView;
+struct ReportOffer;
 class StatusLine;
 
 // The one window of Varolin: the board, the commands, the clock and the
@@ -74,8 +76,9 @@ private:
     // Who is practising, when the practice wants it asked.
     void openChooser();
     void printCommand();
-    // Over `over`, the window it was asked from; this one when null.
-    void showPrintDialog(QWidget* over = nullptr);
+    // Over `over`, the window it was asked from (this one when null),
+    // offering `report` beside the sheets when there is one.
+    void showPrintDialog(QWidget* over = nullptr, const ReportOffer* report = nullptr);
     void screenCopyCommand();
     void openReadme();
     bool confirmEnd();
@@ -102,6 +105,8 @@ private:
     bool ended = false;
     // Every box, one at a time, only while the board is at rest.
     BoxQueue boxes;
+    // What the windows and questions beside the board open boxes through.
+    HeldDesktop heldDesktop{desktop, boxes};
     std::unique_ptr<ChildrenCommands> childrenCommands;
 
     // The records window while it is open: the view and the widget it is.

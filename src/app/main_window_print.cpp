@@ -40,11 +40,8 @@ void MainWindow::printCommand()
     boxes.hold([this] {
         if (!confirmPrint(desktop, this, u"ひょうを　いんさつしますか？"_s, u"いんさつ"_s))
             return;
-        try {
-            printAnswerSheet(desktop.printer().get(), board->captions());
-        } catch (const std::exception&) {
+        if (printAnswerSheet(desktop.printer().get(), board->captions()))
             reportPrintFailure(desktop, this);
-        }
     });
 }
 
@@ -53,16 +50,13 @@ void MainWindow::screenCopyCommand()
     boxes.hold([this] {
         if (!confirmPrint(desktop, this, u"がめんを　いんさつしますか？"_s, u"がめんコピー"_s))
             return;
-        try {
-            // The window's client area as it is shown, on one page.
-            printPicture(desktop.printer().get(), grab());
-        } catch (const std::exception&) {
+        // The window's client area as it is shown, on one page.
+        if (printPicture(desktop.printer().get(), grab()))
             reportPrintFailure(desktop, this);
-        }
     });
 }
 
-void MainWindow::showPrintDialog(QWidget* over)
+void MainWindow::showPrintDialog(QWidget* over, const ReportOffer* report)
 {
     // Sheets are printed between drills, never from under a running one.
     if (!practice.betweenSheets())
@@ -75,5 +69,7 @@ void MainWindow::showPrintDialog(QWidget* over)
         children.append(child.name);
     }
     PrintDialog dialog(drill->sheet(), printRandom, desktop, children, atBoard, over ? over : this);
+    if (report)
+        dialog.offerReport(*report);
     boxes.hold([&dialog] { return dialog.exec(); });
 }

@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 
 void MainWindow::showRecords()
 {
-    if (drill->phase() != Drill::Phase::Idle)
+    if (!practice.betweenSheets())
         return;
     if (recordsWindow) {
         recordsView->showKind(drill->kind());
@@ -27,7 +27,7 @@ void MainWindow::showRecords()
         return;
     }
     if (!practice.openRecords()) {
-        ask(desktop, this,
+        ask(heldDesktop, this,
             u"きろくの ファイルを ひらけません。\r\r"_s
                 + QDir::toNativeSeparators(practice.recordsPath()),
             u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
@@ -37,17 +37,18 @@ void MainWindow::showRecords()
     if (!make) {
         // A module missing, damaged or of another build (an upgrade while
         // this copy runs): a fresh start finds the one that belongs to it.
-        ask(desktop, this,
+        ask(heldDesktop, this,
             u"きろくの がめんを ひらけません。\rVarolin を いちど おわりにして、もういちど はじめて ください。"_s,
             u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
         return;
     }
-    recordsView = make(machineRecords(practice), drill->kind(), desktop, this);
+    recordsView = make(machineRecords(practice), drill->kind(), heldDesktop, this);
     recordsWindow = recordsView->widget();
     recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
     recordsView->setBestTimes(practice.bestTimes());
     recordsView->setSheetsNotKept(practice.sheetsNotKept());
-    recordsView->setPrintCommand([this] { showPrintDialog(recordsWindow); });
+    recordsView->setPrintCommand(
+        [this](const ReportOffer& report) { showPrintDialog(recordsWindow, &report); });
     // What the records window's commands change, the practice changes; the
     // window reads it again through its context.
     handMachineCommands(*recordsView, practice, *childrenCommands);

@@ -5,7 +5,6 @@
 
 #include "app/desktop.h"
 #include "app/file_names.h"
-#include "printing/print_error.h"
 #include "scores/verdict.h"
 
 #include <QCheckBox>
@@ -22,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 
 using namespace Qt::StringLiterals;
@@ -103,7 +103,11 @@ PrintDialog::PrintDialog(const Sheet& board, QRandomGenerator& random, Desktop& 
     fresh->addWidget(freshButton);
     fresh->addWidget(countBox);
     fresh->addStretch();
-    auto* layout = new QVBoxLayout(this);
+    // The sheets' controls in one place, so that choosing the report turns
+    // them off together and each keeps its own state.
+    sheetControls = new QWidget(this);
+    auto* layout = new QVBoxLayout(sheetControls);
+    layout->setContentsMargins(0, 0, 0, 0);
     auto* kind = new QHBoxLayout;
     kind->addWidget(kindLabel);
     kind->addWidget(kindBox);
@@ -114,7 +118,9 @@ PrintDialog::PrintDialog(const Sheet& board, QRandomGenerator& random, Desktop& 
     layout->addWidget(keysBox);
     if (name)
         layout->addLayout(name);
-    layout->addWidget(buttons);
+    auto* whole = new QVBoxLayout(this);
+    whole->addWidget(sheetControls);
+    whole->addWidget(buttons);
 
     connect(kindBox, &QComboBox::currentIndexChanged, this, &PrintDialog::kindChosen);
     connect(freshButton, &QRadioButton::toggled, this, &PrintDialog::sourceChosen);
@@ -136,6 +142,39 @@ SheetJob PrintDialog::job() const
     if (nameBox && nameBox->isChecked())
         job.name = childBox->currentText();
     return job;
+}
+
+void PrintDialog::offerReport(ReportOffer offer)
+{
+    report = std::move(offer);
+    sheetsButton = new QRadioButton(u"もんだいの ひょう"_s, this);
+    sheetsButton->setObjectName(u"sheets"_s);
+    reportButton = new QRadioButton(u"ひとつきの きろく"_s, this);
+    reportButton->setObjectName(u"monthReport"_s);
+    sheetsButton->setChecked(true);
+    monthBox = new QComboBox(this);
+    monthBox->setObjectName(u"reportMonth"_s);
+    monthBox->setAccessibleName(u"いつの きろく"_s);
+    for (const QDate& month : report->months)
+        monthBox->addItem(u"%1ねん %2がつ"_s.arg(month.year()).arg(month.month()), month);
+    auto* reportRow = new QHBoxLayout;
+    reportRow->addWidget(reportButton);
+    reportRow->addWidget(monthBox);
+    reportRow->addStretch();
+    // The sheets' controls under their own choice, the report's below them.
+    auto* whole = static_cast<QVBoxLayout*>(layout());
+    whole->insertWidget(0, sheetsButton);
+    sheetControls->setContentsMargins(20, 0, 0, 0);
+    whole->insertLayout(2, reportRow);
+    connect(reportButton, &QRadioButton::toggled, this, &PrintDialog::whatChosen);
+    whatChosen();
+}
+
+void PrintDialog::whatChosen()
+{
+    const bool reportChosen = reportButton->isChecked();
+    sheetControls->setEnabled(!reportChosen);
+    monthBox->setEnabled(reportChosen);
 }
 
 void PrintDialog::kindChosen()
@@ -190,6 +229,10 @@ QString PrintDialog::documentName(const SheetJob& chosen) const
 
 void PrintDialog::print()
 {
+    if (reportButton && reportButton->isChecked()) {
+        printReport(false);
+        return;
+    }
     const SheetJob chosen = job();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(documentName(chosen));
@@ -201,6 +244,10 @@ void PrintDialog::print()
 
 void PrintDialog::preview()
 {
+    if (reportButton && reportButton->isChecked()) {
+        printReport(true);
+        return;
+    }
     const SheetJob chosen = job();
     // The preview repaints its pages whenever its view changes, and
     // printing from it prints the sheets that were shown.
@@ -218,22 +265,58 @@ bool PrintDialog::printOn(
     progress.setWindowTitle(Title);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);
-    try {
-        printSheets(&printer, sheets, chosen, [&progress](int done, int) {
-            progress.setValue(done);
-            // The box shows only for a long job. Until then timers and
-            // repaints still run between pages, clicks and keys do not.
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            return !progress.wasCanceled();
-        });
+    const Done failed = printSheets(&printer, sheets, chosen, [&progress](int done, int) {
+        progress.setValue(done);
+        // The box shows only for a long job. Until then timers and
+        // repaints still run between pages, clicks and keys do not.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return !progress.wasCanceled();
+    });
+    if (!failed)
         return true;
-    } catch (const PrintCancelled&) {
-        progress.reset();
+    progress.reset();
+    if (failed->what == Failed::PrintCancelled)
         ask(desktop, this, u"いんさつを やめました。"_s, Title, Desktop::Buttons::Ok);
-    } catch (const std::exception&) {
-        progress.reset();
+    else
         ask(desktop, this, u"いんさつができません。"_s, u"いんさつ中止"_s, Desktop::Buttons::Ok,
             Desktop::Icon::Warning);
+    return false;
+}
+
+void PrintDialog::printReport(bool preview)
+{
+    const QDate month = monthBox->currentData().toDate();
+    // Read when printed, so that it holds the sheets done until now.
+    const std::optional<MonthRecords> records = report->read(month);
+    if (!records) {
+        ask(desktop, this, u"きろくを よめませんでした。\r\nいんさつは して いません。"_s, Title,
+            Desktop::Buttons::Ok, Desktop::Icon::Warning);
+        return;
     }
+    const QList<MonthReport> reports{{report->name, *records}};
+    QPrinter printer(QPrinter::HighResolution);
+    // 「Varolin はなこ 2025-02」, the name Qt proposes for a PDF file.
+    const QString whose = fileNamePart(report->name);
+    printer.setDocName(u"Varolin "_s + (whose.isEmpty() ? QString() : whose + u' ')
+        + month.toString(u"yyyy-MM"_s));
+    if (preview) {
+        desktop.previewPrint(
+            this, printer, [&](QPrinter& target) { printReportOn(target, reports); });
+        return;
+    }
+    if (!desktop.choosePrinter(this, printer))
+        return;
+    if (printReportOn(printer, reports))
+        accept();
+}
+
+bool PrintDialog::printReportOn(QPrinter& printer, const QList<MonthReport>& reports)
+{
+    const Done printed = printMonthReports(&printer, reports, ReportWords::Family);
+    if (!printed)
+        return true;
+    std::fprintf(stderr, "%s\n", qPrintable(failureLog(*printed)));
+    ask(desktop, this, u"いんさつができません。"_s, u"いんさつ中止"_s, Desktop::Buttons::Ok,
+        Desktop::Icon::Warning);
     return false;
 }

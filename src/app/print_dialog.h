@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/records_view.h"
 #include "drill/sheet.h"
+#include "printing/month_report.h"
 #include "printing/sheet_job.h"
 
 #include <QDialog>
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 class Desktop;
@@ -28,6 +31,7 @@ class QSpinBox;
 // request for fresh sheets, which are mostly handed to a whole class.
 // Fresh sheets are drawn once for the dialog: the preview, the print and
 // the answer keys show the same sheets, however often the user previews.
+// Opened from the records, it offers a child's monthly report instead.
 class PrintDialog : public QDialog
 {
     Q_OBJECT
@@ -41,8 +45,15 @@ public:
 
     // The job as the controls describe it.
     SheetJob job() const;
+    // Offers `report` beside the sheets, for the month chosen ("reportMonth").
+    void offerReport(ReportOffer report);
 
 private:
+    void whatChosen();
+    // The chosen month's report on a printer the user picks, or shown first.
+    void printReport(bool preview);
+    // True when it printed; told otherwise.
+    bool printReportOn(QPrinter& printer, const QList<MonthReport>& reports);
     void kindChosen();
     void sourceChosen();
     void nameChosenByHand();
@@ -77,6 +88,11 @@ private:
     // Whether the name is printed has been chosen by hand: it no longer
     // follows the choice of sheets.
     bool nameChosen = false;
+    QWidget* sheetControls = nullptr;
+    std::optional<ReportOffer> report;
+    QRadioButton* sheetsButton = nullptr;
+    QRadioButton* reportButton = nullptr;
+    QComboBox* monthBox = nullptr;
     QPushButton* printButton = nullptr;
     QPushButton* previewButton = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "printing/fonts.h"
 
 #include <QBoxLayout>
+#include <QButtonGroup>
 #include <QEvent>
 #include <QLabel>
 #include <QRadioButton>
@@ -94,6 +95,9 @@ GraphPart::GraphPart(const RecordReader& store, std::function<QDate()> today, QW
     bestLine = new QLineSeries(chart);
     bestLine->setObjectName(u"bestTime"_s);
     bestLine->setName(u"ハイスコア"_s);
+    knownLine = new QLineSeries(chart);
+    knownLine->setObjectName(u"knownByWeek"_s);
+    knownLine->setName(u"おぼえた もんだい"_s);
     days = new QCategoryAxis(chart);
     days->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     secondsAxis = new QValueAxis(chart);
@@ -101,7 +105,7 @@ GraphPart::GraphPart(const RecordReader& store, std::function<QDate()> today, QW
     secondsAxis->setTitleText(u"タイム（秒）"_s);
     chart->addAxis(days, Qt::AlignBottom);
     chart->addAxis(secondsAxis, Qt::AlignLeft);
-    for (QLineSeries* series : {dots, dayBest, bestLine}) {
+    for (QLineSeries* series : {dots, dayBest, bestLine, knownLine}) {
         chart->addSeries(series);
         series->attachAxis(days);
         series->attachAxis(secondsAxis);
@@ -135,13 +139,26 @@ GraphPart::GraphPart(const RecordReader& store, std::function<QDate()> today, QW
                 readAgain();
         });
     }
-    rangeRow->addSpacing(16);
+    // What the graph shows: the times, or the facts known week by week.
+    auto* shown = new QButtonGroup(graphPart);
+    auto* times = new QRadioButton(u"タイム"_s, graphPart);
+    times->setObjectName(u"times"_s);
+    knownWeeks = new QRadioButton(u"おぼえた かず"_s, graphPart);
+    knownWeeks->setObjectName(u"knownWeeks"_s);
+    times->setChecked(true);
+    rangeRow->addStretch();
+    for (QRadioButton* button : {times, knownWeeks}) {
+        button->setFont(plain);
+        shown->addButton(button);
+        rangeRow->addWidget(button);
+    }
+    connect(knownWeeks, &QRadioButton::toggled, this, [this] { readAgain(); });
+    graphLayout->addLayout(rangeRow);
     summary = new QLabel(graphPart);
     summary->setObjectName(u"graphSummary"_s);
     summary->setFont(plain);
     summary->setWordWrap(true);
-    rangeRow->addWidget(summary, 1);
-    graphLayout->addLayout(rangeRow);
+    graphLayout->addWidget(summary);
     setContents(graphPart);
     applyPalette();
 }
@@ -200,9 +217,31 @@ void GraphPart::readAgain()
     read.first = day.addDays(-29);
     if (all && !bests->isEmpty())
         read.first = std::min(read.first, bests->first().day);
+    if (knownWeeks->isChecked() && !readKnown(read, read.first)) {
+        data.reset();
+        showReadable(false);
+        return;
+    }
     data = std::move(read);
     showReadable(true);
     draw();
+}
+
+bool GraphPart::readKnown(GraphData& read, const QDate& first) const
+{
+    const QDate day = today();
+    const AxisDays axisDays(day);
+    const QDate monday = first.addDays(1 - first.dayOfWeek());
+    const int weeks = int(monday.daysTo(day) / 7) + 1;
+    const auto counts = store.knownByWeek(child, kind, monday, weeks);
+    if (!counts)
+        return false;
+    read.outOf = factGrid(kind).count();
+    // Each week's count at its end; this week's, so far, at today's.
+    const qreal end = axisDays(day.addDays(1));
+    for (const WeekKnown& week : *counts)
+        read.known.append({std::min(axisDays(week.monday.addDays(7)), end), qreal(week.known)});
+    return true;
 }
 
 void GraphPart::draw()
@@ -234,6 +273,7 @@ void GraphPart::draw()
     // onto axes already set.
     dots->clear();
     dayBest->clear();
+    knownLine->clear();
     for (const QString& label : days->categoriesLabels())
         days->remove(label);
     days->setStartValue(start);
@@ -243,6 +283,15 @@ void GraphPart::draw()
         days->append(labelled.toString(years ? u"yyyy/M"_s : u"M/d"_s), at);
     }
     days->setRange(start, end);
+    const bool known = knownWeeks->isChecked();
+    for (QLineSeries* series : {dots, dayBest})
+        series->setVisible(!known);
+    knownLine->setVisible(known);
+    if (known) {
+        drawKnown();
+        return;
+    }
+    secondsAxis->setTitleText(u"タイム（秒）"_s);
     secondsAxis->setRange(0, top);
     secondsAxis->setTickCount(top / step + 1);
     dots->replace(data->sheets);
@@ -255,6 +304,26 @@ void GraphPart::draw()
     empty->setVisible(!data->newest);
     const QString text = graphSummary(kind, data->newest ? &*data->newest : nullptr, best,
         int(data->sheets.size()), allDays->isChecked());
+    summary->setText(keptWords(text));
+    summary->setAccessibleName(text);
+    chartView->setAccessibleDescription(text);
+}
+
+void GraphPart::drawKnown()
+{
+    bestLine->setVisible(false);
+    // All of a kind's facts at the top: 100, or 90 over the 81 of × and ÷.
+    const int top = data->outOf == 100 ? 100 : 90;
+    const int step = steps >= 5 ? (top == 100 ? 20 : 30) : (top == 100 ? 50 : 45);
+    secondsAxis->setTitleText(u"おぼえた かず"_s);
+    secondsAxis->setRange(0, top);
+    secondsAxis->setTickCount(top / step + 1);
+    knownLine->replace(data->known);
+
+    empty->setVisible(!data->newest);
+    const int now = data->known.isEmpty() ? 0 : int(data->known.last().y());
+    const int before = data->known.isEmpty() ? 0 : int(data->known.first().y());
+    const QString text = knownSummary(kind, now, data->outOf, now - before, allDays->isChecked());
     summary->setText(keptWords(text));
     summary->setAccessibleName(text);
     chartView->setAccessibleDescription(text);
@@ -301,6 +370,9 @@ void GraphPart::applyPalette()
     dayBest->setPen(QPen(dark ? QColor(150, 200, 255) : QColor(0, 0, 160), 2));
     dayBest->setPointsVisible(true);
     dayBest->setMarkerSize(3);
+    knownLine->setPen(QPen(dark ? QColor(120, 220, 120) : QColor(0, 130, 0), 2));
+    knownLine->setPointsVisible(true);
+    knownLine->setMarkerSize(3);
     // The colour of the best-time line in the main window.
     bestLine->setPen(QPen(QColor(255, 0, 255), 2, Qt::DashLine));
 }

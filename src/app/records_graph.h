@@ -25,7 +25,9 @@ class QValueAxis;
 // every day with a sheet, and one sentence that says it in words. The chart
 // view is named "graph", its series "sheetDots", "dayBests" and "bestTime",
 // the range buttons "lastDays" and "allDays", the sentence "graphSummary",
-// the note over a kind with no sheet "graphEmpty".
+// the note over a kind with no sheet "graphEmpty". Instead of the times it
+// shows, chosen with "knownWeeks" (and back with "times"), how many facts
+// were known by heart at the end of each week: the series "knownByWeek".
 class GraphPart : public RecordsPart
 {
     Q_OBJECT
@@ -52,10 +54,17 @@ private:
         int slowestSeconds = 0;
         std::optional<StoredSheet> newest;
         QDate first;
+        // The facts known at each week's end, with the kind's number of
+        // facts; read only while they are shown.
+        QList<QPointF> known;
+        int outOf = 100;
     };
 
     void readAgain();
+    // The weeks' counts into `read`; false when they could not be read.
+    bool readKnown(GraphData& read, const QDate& first) const;
     void draw();
+    void drawKnown();
     void applyPalette();
     // How many steps of the seconds axis have room for their labels.
     int stepsThatFit() const;
@@ -73,10 +82,12 @@ private:
     QLineSeries* dots = nullptr;
     QLineSeries* dayBest = nullptr;
     QLineSeries* bestLine = nullptr;
+    QLineSeries* knownLine = nullptr;
     QCategoryAxis* days = nullptr;
     QValueAxis* secondsAxis = nullptr;
     QRadioButton* lastDays = nullptr;
     QRadioButton* allDays = nullptr;
+    QRadioButton* knownWeeks = nullptr;
     QLabel* summary = nullptr;
     QLabel* empty = nullptr;
 };

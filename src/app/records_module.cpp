@@ -21,7 +21,7 @@ public:
         return varolinMakeRecordsView(std::move(context), kind, desktop, parent);
     }
     QWidget* makeClassView(
-        ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened) override
+        ClassRecords& records, Desktop& desktop, const Failure* notOpened) override
     {
         return new ClassView(
             records, desktop, notOpened ? std::optional(*notOpened) : std::nullopt);

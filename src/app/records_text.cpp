@@ -19,58 +19,47 @@ namespace {
 
 } // namespace
 
-FactAxes factAxes(Kind kind)
+QString factText(Kind kind, const FactOperands& fact)
 {
-    switch (kind) {
-    case Kind::Addition:
-        return {0, 0, 10};
-    case Kind::Subtraction:
-        return {0, 10, 10};
-    case Kind::Multiplication:
-    case Kind::Division:
-        return {1, 1, 9};
-    }
-    return {};
-}
-
-std::optional<std::pair<int, int>> factPlace(Kind kind, const FactStat& fact)
-{
-    const FactAxes axes = factAxes(kind);
-    int column = fact.top;
-    if (kind == Kind::Division) {
-        if (fact.left == 0 || fact.top % fact.left != 0)
-            return {};
-        column = fact.top / fact.left;
-    }
-    const int row = fact.left - axes.firstRow;
-    column -= axes.firstColumn;
-    if (row < 0 || row >= axes.size || column < 0 || column >= axes.size)
-        return {};
-    return std::pair{row, column};
-}
-
-QString factText(Kind kind, int row, int column)
-{
-    const QString sign = kindSign(kind);
     // The board asks the column operand first: top minus left, top divided
-    // by left; the map's division columns are quotients.
-    const int first = kind == Kind::Division ? row * column : column;
-    return QString::number(first) + sign + QString::number(row);
+    // by left.
+    return QString::number(fact.top) + kindSign(kind) + QString::number(fact.left);
 }
 
-QString factDetail(Kind kind, int row, int column, const FactStat* stat, Words words)
+QString factStateText(FactState state, Words words)
 {
     const bool adult = words == Words::Adult;
-    const QString fact = factText(kind, row, column) + u"： "_s;
+    switch (state) {
+    case FactState::Known:
+        return adult ? u"覚えた"_s : u"おぼえた"_s;
+    case FactState::Met:
+        return adult ? u"練習中"_s : u"もう すこし"_s;
+    case FactState::Slow:
+        return adult ? u"遅い・間違いあり"_s : u"じかんが かかった・まちがえた"_s;
+    case FactState::NotMet:
+        break;
+    }
+    return adult ? u"未出題"_s : u"まだ でて いない"_s;
+}
+
+QString factDetail(Kind kind, const FactOperands& operands, const FactStat* stat, Words words,
+    std::optional<FactState> state)
+{
+    const bool adult = words == Words::Adult;
+    const QString fact = factText(kind, operands) + u"： "_s;
     if (!stat || stat->answers == 0)
         return fact + (adult ? u"まだ出ていません"_s : u"まだ でて いません"_s);
+    // A fact answered but not among the sheets the state is judged by says
+    // nothing of it.
+    const QString stateText
+        = state && *state != FactState::NotMet ? u"、"_s + factStateText(*state, words) : QString();
     // The typical time of the newest answers; a sheet's first answer has
     // none.
     const QString time = stat->timedAnswers == 0 ? (adult ? u"時間なし"_s : u"じかん なし"_s)
                                                  : (adult ? u"中央値 "_s : u"だいたい "_s)
             + QString::number(stat->medianMilliseconds / 1000.0, 'f', 1) + u"秒"_s;
     return fact + time + (adult ? u"、間違い "_s : u"、まちがい "_s)
-        + QString::number(stat->wrongDigits);
+        + QString::number(stat->wrongDigits) + stateText;
 }
 
 QString slowestSentence(Kind kind, const QList<FactStat>& facts, Words words)
@@ -78,14 +67,14 @@ QString slowestSentence(Kind kind, const QList<FactStat>& facts, Words words)
     struct Placed
     {
         FactStat stat;
-        int row;
-        int column;
+        int place;
     };
+    const FactGrid grid = factGrid(kind);
     QList<Placed> met;
     for (const FactStat& fact : facts) {
-        const auto place = factPlace(kind, fact);
+        const auto place = grid.place({fact.left, fact.top});
         if (place && fact.timedEnough())
-            met.append({fact, place->first, place->second});
+            met.append({fact, *place});
     }
     // Slowest first; among equal times the one with more wrong digits, then
     // the map's reading order, so the sentence does not change from one
@@ -95,13 +84,12 @@ QString slowestSentence(Kind kind, const QList<FactStat>& facts, Words words)
             return a.stat.medianMilliseconds > b.stat.medianMilliseconds;
         if (a.stat.wrongDigits != b.stat.wrongDigits)
             return a.stat.wrongDigits > b.stat.wrongDigits;
-        return std::pair{a.row, a.column} < std::pair{b.row, b.column};
+        return a.place < b.place;
     });
 
-    const FactAxes axes = factAxes(kind);
     QStringList slowest;
     for (const Placed& fact : met.first(std::min<qsizetype>(met.size(), 5)))
-        slowest.append(factText(kind, axes.firstRow + fact.row, axes.firstColumn + fact.column));
+        slowest.append(factText(kind, {fact.stat.left, fact.stat.top}));
     const QString head = words == Words::Adult ? u"遅い問題： "_s : u"おそい もんだい： "_s;
     if (slowest.isEmpty())
         return head + (words == Words::Adult ? u"まだありません"_s : u"まだ ありません"_s);
@@ -136,6 +124,15 @@ QString graphSummary(
     text += (allDays ? u"、ぜんぶで "_s : u"、30にちで "_s) + QString::number(sheetsShown)
         + u"まい"_s;
     return text;
+}
+
+QString knownSummary(Kind kind, int known, int outOf, int gained, bool allDays)
+{
+    const QString change = gained > 0 ? QString::number(gained) + u" ふえた"_s
+        : gained < 0                  ? QString::number(-gained) + u" へった"_s
+                                      : u"かわらない"_s;
+    return kindName(kind) + u"： おぼえた もんだい "_s + QString::number(known) + u'/'
+        + QString::number(outOf) + (allDays ? u"、ぜんぶで "_s : u"、30にちで "_s) + change;
 }
 
 QString sheetCountList(const std::array<int, 4>& counts)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "drill/kind.h"
+#include "drill/known_facts.h"
 #include "records/record_store.h"
 
 #include <QList>
@@ -18,33 +19,22 @@ class QDate;
 // written Japanese.
 enum class Words { Child, Adult };
 
-// The weak-facts map of a kind: the row operand runs down from `firstRow`,
-// the column operand across from `firstColumn`, `size` of each, as on a
-// sorted board. Subtraction's columns are the minuends 10 to 19; division's
-// columns are the quotients.
-struct FactAxes
-{
-    int firstRow = 0;
-    int firstColumn = 0;
-    int size = 10;
-};
-FactAxes factAxes(Kind kind);
-
-// Where a stored fact sits on its kind's map, as (row, column) indexes from
-// 0; empty for a fact that has no square there.
-std::optional<std::pair<int, int>> factPlace(Kind kind, const FactStat& fact);
-
 // A fact as the board asks it, the column operand first: "3＋4", "13－6",
-// "8×7", "56÷8". `row` and `column` are operands on the map's axes.
-QString factText(Kind kind, int row, int column);
+// "8×7", "56÷8".
+QString factText(Kind kind, const FactOperands& fact);
+
+// How a fact stands, in a word: "おぼえた", "もう すこし",
+// "じかんが かかった・まちがえた", "まだ でて いない"; for the teacher
+// "覚えた", "練習中", "遅い・間違いあり", "未出題".
+QString factStateText(FactState state, Words words = Words::Child);
 
 // "8×7： だいたい 2.4秒、まちがい 2" (the median time), "… じかん なし、…"
 // for a fact met only as a sheet's first answer, or "… まだ でて いません"
-// for a fact not met.
+// for a fact not met; with its state, when known, after it: "…、おぼえた".
 // For the teacher: "8×7： 中央値 2.4秒、間違い 2", "… 時間なし、…",
 // "… まだ出ていません".
-QString factDetail(
-    Kind kind, int row, int column, const FactStat* stat, Words words = Words::Child);
+QString factDetail(Kind kind, const FactOperands& fact, const FactStat* stat,
+    Words words = Words::Child, std::optional<FactState> state = {});
 
 // "おそい もんだい： 8×7、9×6" with up to five facts, slowest first, of
 // those timed more than once.
@@ -64,6 +54,11 @@ QString sheetDateText(const QDateTime& finishedAt);
 // has no sheet yet, `best` empty when there is no best time yet.
 QString graphSummary(
     Kind kind, const StoredSheet* newest, std::optional<int> best, int sheetsShown, bool allDays);
+
+// The graph of facts known by heart in one sentence: how many now, out of
+// `outOf`, and how many more (or fewer) than at the start of the span
+// shown: "たしざん： おぼえた もんだい 37/100、30にちで 12 ふえた".
+QString knownSummary(Kind kind, int known, int outOf, int gained, bool allDays);
 
 // The four kinds with their number of stored sheets, one line each, every
 // line ended by CRLF: "たしざん： 12まい".

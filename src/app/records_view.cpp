@@ -22,7 +22,7 @@ RecordsView* makeThroughModule(
 }
 
 QWidget* makeClassViewThroughModule(
-    ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened)
+    ClassRecords& records, Desktop& desktop, const Failure* notOpened)
 {
     return module->makeClassView(records, desktop, notOpened);
 }

@@ -3,7 +3,10 @@
 
 #include "drill/best_times.h"
 #include "drill/kind.h"
+#include "records/month_records.h"
 
+#include <QDate>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -12,7 +15,7 @@
 #include <optional>
 
 class ClassRecords;
-struct ClassFailure;
+struct Failure;
 class Desktop;
 class QWidget;
 class RecordsContext;
@@ -28,6 +31,17 @@ struct RecordsCleared
 // Clears `child`'s records and tells `done` how it went, at once or later.
 using ClearCommand
     = std::function<void(qint64 child, std::function<void(const RecordsCleared&)> done)>;
+
+// The monthly report the print dialog offers beside the sheets: whose (no
+// name while there is one child), the months to choose from (their first
+// days, this month first) and how to read one when it is printed, nothing
+// when the records cannot be read.
+struct ReportOffer
+{
+    QString name;
+    QList<QDate> months;
+    std::function<std::optional<MonthRecords>(const QDate& month)> read;
+};
 
 // The children's commands of the records window, each asking its own
 // questions over `window`: a command not given has no button.
@@ -57,9 +71,9 @@ public:
     virtual void refresh() = 0;
     // How many sheets of this run could not be stored; shown when above 0.
     virtual void setSheetsNotKept(int sheets) = 0;
-    // What 「いんさつ」 does: the program's print dialog. No command, no
-    // button.
-    virtual void setPrintCommand(std::function<void()> print) = 0;
+    // What 「いんさつ」 does: the program's print dialog, offering the shown
+    // child's monthly report as well. No command, no button.
+    virtual void setPrintCommand(std::function<void(const ReportOffer& report)> print) = 0;
     // What 「きろくを けす」 does, after its two questions; no command, no
     // button.
     virtual void setClearCommand(ClearCommand clear) = 0;
@@ -76,7 +90,7 @@ using RecordsViewMaker
 // outlive the view; `notOpened` is why they could not be opened, null when
 // they are open.
 using ClassViewMaker
-    = QWidget* (*)(ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened);
+    = QWidget* (*)(ClassRecords& records, Desktop& desktop, const Failure* notOpened);
 
 // What the records module gives the program: a plugin object with this
 // interface. The module's metadata carries the program's version and build
@@ -89,11 +103,11 @@ public:
         std::unique_ptr<const RecordsContext> context, Kind kind, Desktop& desktop, QWidget* parent)
         = 0;
     virtual QWidget* makeClassView(
-        ClassRecords& records, Desktop& desktop, const ClassFailure* notOpened)
+        ClassRecords& records, Desktop& desktop, const Failure* notOpened)
         = 0;
 };
 
-#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/6"
+#define VarolinRecordsModule_iid "org.varolin.Varolin.RecordsModule/7"
 Q_DECLARE_INTERFACE(RecordsModuleInterface, VarolinRecordsModule_iid)
 
 // The maker of the records window: loaded from the module in the program's

@@ -73,6 +73,12 @@ void Square::setLook(const QColor& fill, bool marked, bool outlined)
     update();
 }
 
+void Square::setSign(const QString& newSign)
+{
+    sign = newSign;
+    update();
+}
+
 void Square::setText(const QString& text)
 {
     setToolTip(text);
@@ -89,6 +95,15 @@ void Square::paintEvent(QPaintEvent*)
     painter.fillRect(box, fillColour.isValid() ? fillColour : Empty);
     painter.setPen(QPen(outline ? Qt::black : Edge, outline ? 2 : 1));
     painter.drawRect(outline ? box.adjusted(1, 1, 0, 0) : box);
+    if (!sign.isEmpty()) {
+        const QColor under = fillColour.isValid() ? fillColour : Empty;
+        painter.setPen(under.lightness() < 140 ? Empty : QColor(Qt::black));
+        QFont signFont = font();
+        // Small enough to leave the fill in sight around it.
+        signFont.setPixelSize(std::max(8, drawn * 2 / 5));
+        painter.setFont(signFont);
+        painter.drawText(whole, Qt::AlignCenter, sign);
+    }
     if (dot) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(Empty, 1));
@@ -245,27 +260,26 @@ FactMap::FactMap(QWidget* parent)
     }
     detail = new QLabel(this);
     detail->setObjectName(u"factDetail"_s);
-    detail->setObjectName(u"factDetail"_s);
     detail->setMinimumHeight(detail->fontMetrics().height());
     grid->addWidget(detail, Size + 1, 0, 1, Size + 1);
     makeCurrent(squares[0]);
 }
 
-void FactMap::setFacts(Kind newKind, const QList<FactStat>& facts)
+void FactMap::setFacts(Kind newKind, const QList<FactStat>& facts, const KnownFacts* known)
 {
     kind = newKind;
-    const FactAxes axes = factAxes(kind);
-    size = axes.size;
+    const FactGrid grid = factGrid(kind);
+    size = grid.size;
 
     std::array<const FactStat*, Size * Size> byPlace{};
     double quickest = 0;
     double slowest = 0;
     bool any = false;
     for (const FactStat& fact : facts) {
-        const auto place = factPlace(kind, fact);
+        const auto place = grid.place({fact.left, fact.top});
         if (!place || fact.answers == 0)
             continue;
-        byPlace[place->first * Size + place->second] = &fact;
+        byPlace[*place / size * Size + *place % size] = &fact;
         if (fact.timedAnswers == 0)
             continue;
         const double time = fact.medianMilliseconds;
@@ -283,8 +297,8 @@ void FactMap::setFacts(Kind newKind, const QList<FactStat>& facts)
         const bool used = i < size;
         rowHeads[i]->setVisible(used);
         columnHeads[i]->setVisible(used);
-        rowHeads[i]->setText(QString::number(axes.firstRow + i));
-        columnHeads[i]->setText(QString::number(axes.firstColumn + i));
+        rowHeads[i]->setText(QString::number(grid.firstRow + i));
+        columnHeads[i]->setText(QString::number(grid.firstColumn + i));
     }
     for (int row = 0; row < Size; ++row) {
         for (int column = 0; column < Size; ++column) {
@@ -304,8 +318,10 @@ void FactMap::setFacts(Kind newKind, const QList<FactStat>& facts)
             } else {
                 square->setLook({}, false);
             }
-            square->setText(
-                factDetail(kind, axes.firstRow + row, axes.firstColumn + column, stat, words));
+            const std::optional<FactState> state
+                = known ? std::optional(known->stateAt(row, column)) : std::nullopt;
+            square->setSign(state ? factSign(*state) : QString());
+            square->setText(factDetail(kind, grid.fact(row, column), stat, words, state));
         }
     }
     if (!current->isVisibleTo(this))
@@ -343,6 +359,21 @@ void FactMap::makeCurrent(Square* square)
         current->setFocusPolicy(Qt::ClickFocus);
     current = square;
     current->setFocusPolicy(Qt::StrongFocus);
+}
+
+QString factSign(FactState state)
+{
+    switch (state) {
+    case FactState::Known:
+        return u"◎"_s;
+    case FactState::Met:
+        return u"○"_s;
+    case FactState::Slow:
+        return u"△"_s;
+    case FactState::NotMet:
+        break;
+    }
+    return {};
 }
 
 QButtonGroup* addKindButtons(QWidget* owner, QBoxLayout* row, int minimumWidth)

@@ -3,6 +3,7 @@
 
 #include "app/records_text.h"
 #include "drill/kind.h"
+#include "drill/known_facts.h"
 #include "records/record_store.h"
 
 #include <QColor>
@@ -16,8 +17,8 @@ class QButtonGroup;
 class QLabel;
 
 // One square of the calendar or the weak-facts map: a fill (none leaves it
-// blank), a red dot in its corner when marked. Its text is both its tool tip
-// and its accessible name.
+// blank), a red dot in its corner when marked, a sign in its middle. Its
+// text is both its tool tip and its accessible name.
 class Square : public QWidget
 {
     Q_OBJECT
@@ -26,6 +27,8 @@ public:
     explicit Square(int side, QWidget* parent = nullptr);
 
     void setLook(const QColor& fill, bool marked, bool outlined = false);
+    // Drawn in black or white, whichever reads on the fill.
+    void setSign(const QString& sign);
     void setText(const QString& text);
     QString text() const { return toolTip(); }
 
@@ -49,6 +52,7 @@ private:
     QColor fillColour;
     bool dot = false;
     bool outline = false;
+    QString sign;
 };
 
 // The last eight weeks, a row a week from Monday to Sunday with today's week
@@ -76,7 +80,8 @@ private:
 
 // The facts of one kind over its last sheets, a square each, shaded from
 // pale (quick) to dark (slow) by average answer time, a red dot where a
-// wrong digit was typed, blank where the fact has not come up. Arrow keys
+// wrong digit was typed, blank where the fact has not come up; given how
+// each stands, a sign for it that tells it without colour (factSign()). Arrow keys
 // move between the squares; Tab enters and leaves the map at the square
 // last visited. The text of the square pointed at shows in "factDetail".
 class FactMap : public QWidget
@@ -87,8 +92,8 @@ public:
     explicit FactMap(QWidget* parent = nullptr);
 
     void setWords(Words words) { this->words = words; }
-    void setFacts(Kind kind, const QList<FactStat>& facts);
-    // Row and column indexes from 0 on the kind's axes; null off the map.
+    void setFacts(Kind kind, const QList<FactStat>& facts, const KnownFacts* known = nullptr);
+    // Row and column indexes from 0 on the kind's grid; null off the map.
     Square* square(int row, int column) const;
 
     static constexpr int Size = 10;
@@ -113,4 +118,8 @@ private:
 // at a time: the chosen kind a filled button in the desktop's highlight
 // colour, the others plain, on light and dark desktops. Their ids are the
 // kind numbers, their names "kind" and the number.
+// The sign of a fact's state on the map and its key: ◎ known by heart, ○
+// met, △ slow or wrong, none for a fact not met.
+QString factSign(FactState state);
+
 QButtonGroup* addKindButtons(QWidget* owner, QBoxLayout* row, int minimumWidth);

@@ -101,7 +101,7 @@ void RecordsWindow::buildControls()
         button->setAutoDefault(false);
         topRow->addWidget(button);
     }
-    connect(printCommand, &QPushButton::clicked, this, [this] { print(); });
+    connect(printCommand, &QPushButton::clicked, this, [this] { print(reportOffer()); });
     connect(csvCommand, &QPushButton::clicked, this, &RecordsWindow::exportCsv);
     connect(clearCommand, &QPushButton::clicked, this, &RecordsWindow::clearRecords);
     clearCommand->hide();
@@ -136,8 +136,9 @@ void RecordsWindow::buildControls()
     bodyGrid->addWidget(graph, 0, 0);
     calendar = new CalendarPart(store, day, content);
     bodyGrid->addWidget(calendar, 0, 1);
-    factsPart = new RecordsPart(u"factsPart"_s, u"にがてな もんだい"_s, content);
-    facts = new WeakFacts(u"にがてな もんだい"_s, WeakFacts::Legend::Beside);
+    // How each fact stands, known by heart or not, and which are slow.
+    factsPart = new RecordsPart(u"factsPart"_s, u"もんだいの ようす"_s, content);
+    facts = new WeakFacts(u"もんだいの ようす"_s, WeakFacts::Legend::Beside);
     factsPart->setContents(facts);
     bodyGrid->addWidget(factsPart, 1, 0);
     table = new SheetTablePart(store, content);
@@ -246,7 +247,7 @@ void RecordsWindow::setSheetsNotKept(int sheets)
     notKept->setVisible(sheets > 0);
 }
 
-void RecordsWindow::setPrintCommand(std::function<void()> command)
+void RecordsWindow::setPrintCommand(std::function<void(const ReportOffer&)> command)
 {
     print = std::move(command);
     printCommand->setVisible(bool(print));
@@ -291,6 +292,23 @@ QDate RecordsWindow::today() const
     return desk.now().date();
 }
 
+ReportOffer RecordsWindow::reportOffer() const
+{
+    // This month, and every earlier month with a sheet of any kind.
+    const QDate day = today();
+    QList<QDate> months{QDate(day.year(), day.month(), 1)};
+    if (const auto days = store.practiceDays(shownChild, QDate(1900, 1, 1), day)) {
+        for (auto practised = days->crbegin(); practised != days->crend(); ++practised) {
+            const QDate month(practised->year(), practised->month(), 1);
+            if (month < months.last())
+                months.append(month);
+        }
+    }
+    return {shownName(), months, [&records = store, child = shownChild](const QDate& month) {
+                return monthRecords(records, child, month);
+            }};
+}
+
 void RecordsWindow::refresh()
 {
     refreshTable();
@@ -310,9 +328,10 @@ void RecordsWindow::refreshKind()
     calendar->read(shownChild, shownKind);
     graph->read(shownChild, shownKind, shownBest());
     const auto met = store.facts(shownChild, shownKind, 10);
-    if (met)
-        facts->setFacts(shownKind, *met);
-    factsPart->showReadable(met.has_value());
+    const auto known = store.knownFacts(shownChild, shownKind);
+    if (met && known)
+        facts->setFacts(shownKind, *met, &*known);
+    factsPart->showReadable(met && known);
 }
 
 void RecordsWindow::exportCsv()

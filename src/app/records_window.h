@@ -52,7 +52,7 @@ public:
     // context's.
     void setBestTimes(const BestTimes& shown) override;
     void setSheetsNotKept(int sheets) override;
-    void setPrintCommand(std::function<void()> print) override;
+    void setPrintCommand(std::function<void(const ReportOffer& report)> print) override;
     void setClearCommand(ClearCommand clear) override;
     void setChildrenCommands(ChildrenCommandSet commands) override;
 
@@ -89,6 +89,8 @@ private:
     // Tells how clearing went, and shows what is left.
     void cleared(const QString& whose, const RecordsCleared& outcome);
     QDate today() const;
+    // The shown child's monthly report, for the print dialog.
+    ReportOffer reportOffer() const;
 
     std::unique_ptr<const RecordsContext> context;
     const RecordReader& store;
@@ -109,7 +111,7 @@ private:
     WeakFacts* facts = nullptr;
     SheetTablePart* table = nullptr;
     QPushButton* printCommand = nullptr;
-    std::function<void()> print;
+    std::function<void(const ReportOffer& report)> print;
     QPushButton* csvCommand = nullptr;
     QPushButton* clearCommand = nullptr;
     ClearCommand clear;

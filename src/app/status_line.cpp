@@ -28,12 +28,16 @@ StatusLine::StatusLine(QWidget* window)
     : QObject(window)
 {
     setObjectName(u"statusLine"_s);
-    clockDisplay = new QLineEdit(u"0:00"_s, window);
+    // Made empty, the line takes the window's font at once: made with its
+    // text, it would lay the text out first in the desktop's default font,
+    // loading a font the window never shows.
+    clockDisplay = new QLineEdit(window);
     clockDisplay->setObjectName(u"clockDisplay"_s);
     clockDisplay->setToolTip(u"じかん"_s);
     clockDisplay->setAccessibleName(u"じかん"_s);
     clockDisplay->setGeometry(Twips::rect(5880, 8640, 2535, 420));
     clockDisplay->setFont(Fonts::gothic(15.75, true));
+    clockDisplay->setText(u"0:00"_s);
     WindowLook::setTextColour(clockDisplay, WindowLook::Red);
     clockDisplay->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The clock is for reading, not typing.

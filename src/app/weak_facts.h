@@ -3,6 +3,7 @@
 
 #include "app/records_text.h"
 #include "drill/kind.h"
+#include "drill/known_facts.h"
 #include "records/record_store.h"
 
 #include <QWidget>
@@ -12,8 +13,9 @@ class QLabel;
 
 // The weak facts of one kind: the map of the facts, shaded by answer time
 // and dotted where a digit was wrong, and below it the sentence naming the
-// slowest ("slowestFacts"). The records window shows one child's, the class
-// view the class's.
+// slowest ("slowestFacts"). The records window shows one child's, with how
+// each fact stands and above the map how many are known by heart
+// ("knownFacts"); the class view the class's.
 class WeakFacts : public QWidget
 {
     Q_OBJECT
@@ -25,9 +27,10 @@ public:
     WeakFacts(
         const QString& name, Legend legend, QWidget* parent = nullptr, Words words = Words::Child);
 
-    void setFacts(Kind kind, const QList<FactStat>& facts);
+    void setFacts(Kind kind, const QList<FactStat>& facts, const KnownFacts* known = nullptr);
 
 private:
+    QLabel* count = nullptr;
     FactMap* map = nullptr;
     QLabel* slowest = nullptr;
     Words words;

@@ -44,12 +44,10 @@ bool socketHost(const QString& host)
 
 } // namespace
 
-std::optional<ClassConfig> readClassConfig(const QString& path, QString* error)
+Outcome<ClassConfig> readClassConfig(const QString& path)
 {
-    auto fail = [error](const QString& why) {
-        if (error)
-            *error = why;
-        return std::optional<ClassConfig>();
+    auto fail = [&path](const QString& why) -> Outcome<ClassConfig> {
+        return Failure{Failed::ClassConfigUnusable, path, why};
     };
     if (!QFile::exists(path))
         return fail(u"%1 is missing"_s.arg(path));
@@ -123,15 +121,17 @@ std::optional<ClassConfig> readClassConfig(const QString& path, QString* error)
 
 namespace {
 
-ClassProblem problemOfState(const QString& state)
+// What a SQLSTATE stands for; one this program does not know is a failure
+// to tell, never the server away.
+Failed failedOfState(const QString& state)
 {
     if (state.startsWith(u"28"_s))
-        return ClassProblem::LoginRefused;
+        return Failed::LoginRefused;
     if (state == u"42501"_s)
-        return ClassProblem::PrivilegeRefused;
+        return Failed::PrivilegeRefused;
     if (state.startsWith(u"08"_s) || state.startsWith(u"57P"_s))
-        return ClassProblem::Unreachable;
-    return ClassProblem::Failed;
+        return Failed::ServerAway;
+    return Failed::ServerFailed;
 }
 
 // Whether libpq has given the connection up (the server closed it, the
@@ -141,7 +141,11 @@ bool connectionLost(const QSqlDatabase& connection)
     if (!connection.isOpen() || !connection.driver())
         return true;
     const QVariant handle = connection.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    // Qt names the driver's handle after the struct behind libpq's typedef
+    // ("pg_conn*"): asked by "PGconn*" alone, every such failure was
+    // "away", waited out in silence.
+    const QByteArrayView type(handle.typeName());
+    if (!handle.isValid() || (type != "pg_conn*" && type != "PGconn*"))
         return true;
     PGconn* const pg = *static_cast<PGconn* const*>(handle.constData());
     const LibpqFunctions* const pq = libpq();
@@ -150,12 +154,13 @@ bool connectionLost(const QSqlDatabase& connection)
 
 } // namespace
 
-ClassProblem classProblemOf(const QSqlError& error, const QSqlDatabase& connection)
+Failure classFailureOf(const QSqlError& error, const QSqlDatabase& connection)
 {
     const QString state = error.nativeErrorCode();
-    if (state.isEmpty())
-        return connectionLost(connection) ? ClassProblem::Unreachable : ClassProblem::Failed;
-    return problemOfState(state);
+    const Failed what = state.isEmpty()
+        ? (connectionLost(connection) ? Failed::ServerAway : Failed::ServerFailed)
+        : failedOfState(state);
+    return {what, connection.hostName(), error.text(), state};
 }
 
 namespace {
@@ -240,7 +245,7 @@ QString qtConnectOptions(const std::vector<std::pair<QByteArray, QByteArray>>& p
 // when libpq gave it the password, the server refused the login; when it did
 // not (the server's certificate, TLS or password method is not the one
 // asked for), the connection cannot be made as configured.
-ClassProblem whyNotConnected(const ClassConfig& config,
+Failed whyNotConnected(const ClassConfig& config,
     std::vector<std::pair<QByteArray, QByteArray>> parameters, const QString& password)
 {
     const auto call = [](const std::vector<std::pair<QByteArray, QByteArray>>& given, auto work) {
@@ -264,7 +269,7 @@ ClassProblem whyNotConnected(const ClassConfig& config,
         plain.emplace_back("password", "-");
     const LibpqFunctions* const pq = libpq();
     if (!pq)
-        return ClassProblem::Failed;
+        return Failed::ServerFailed;
     switch (call(plain, [pq](const char* const* keys, const char* const* values) {
         return pq->pingParams(keys, values, 0);
     })) {
@@ -272,19 +277,18 @@ ClassProblem whyNotConnected(const ClassConfig& config,
         break;
     case PQPING_REJECT:
     case PQPING_NO_RESPONSE:
-        return ClassProblem::Unreachable;
+        return Failed::ServerAway;
     case PQPING_NO_ATTEMPT:
-        return ClassProblem::Failed;
+        return Failed::ServerFailed;
     }
     if (!password.isEmpty())
         parameters.emplace_back("password", password.toUtf8());
     return call(parameters, [pq](const char* const* keys, const char* const* values) {
         PGconn* const tried = pq->connectdbParams(keys, values, 0);
-        const ClassProblem why = !tried ? ClassProblem::Failed
-            : pq->status(tried) == CONNECTION_OK
-            ? ClassProblem::Unreachable // it came back meanwhile
-            : pq->connectionUsedPassword(tried) ? ClassProblem::LoginRefused
-                                                : ClassProblem::ConnectionUnusable;
+        const Failed why = !tried                ? Failed::ServerFailed
+            : pq->status(tried) == CONNECTION_OK ? Failed::ServerAway // it came back meanwhile
+            : pq->connectionUsedPassword(tried)  ? Failed::LoginRefused
+                                                 : Failed::ConnectionUnusable;
         pq->finish(tried);
         return why;
     });
@@ -367,14 +371,14 @@ const QString LoginQuestion = u"SELECT session_user = current_user, current_user
 
 } // namespace
 
-ClassProblem openClassConnection(
-    QSqlDatabase& connection, const ClassConfig& config, QString* detail, int* layout)
+Outcome<int> openClassConnection(QSqlDatabase& connection, const ClassConfig& config)
 {
-    auto fail = [&](ClassProblem problem, const QString& why) {
-        if (detail)
-            *detail = why;
+    // A password file's failure names the file; any other, the server.
+    auto fail = [&](Failed what, const QString& why, const QString& state = {}) -> Outcome<int> {
         connection.close();
-        return problem;
+        const bool passwordFile = what == Failed::PasswordFileMissing
+            || what == Failed::PasswordFileUnreadable || what == Failed::PasswordFileExposed;
+        return Failure{what, passwordFile ? config.passwordFile : config.server, why, state};
     };
     // A certificate login needs no password; one is sent only when
     // class.ini names its file.
@@ -383,21 +387,21 @@ ClassProblem openClassConnection(
     if (!config.passwordFile.isEmpty()) {
         QFile passwordFile(config.passwordFile);
         if (!passwordFile.exists())
-            return fail(ClassProblem::PasswordFileMissing, config.passwordFile);
+            return fail(Failed::PasswordFileMissing, config.passwordFile);
         if (!passwordFile.open(QIODevice::ReadOnly))
-            return fail(ClassProblem::PasswordFileUnreadable, passwordFile.errorString());
+            return fail(Failed::PasswordFileUnreadable, passwordFile.errorString());
         // Asked of the file opened, not of its name, which may change meanwhile.
         struct stat status = {};
         if (fstat(passwordFile.handle(), &status) != 0)
-            return fail(ClassProblem::PasswordFileUnreadable, config.passwordFile);
+            return fail(Failed::PasswordFileUnreadable, config.passwordFile);
         groupMayRead = status.st_mode & S_IRGRP;
         if ((status.st_mode & S_IROTH) || (config.teacher && groupMayRead))
-            return fail(ClassProblem::PasswordFileExposed,
+            return fail(Failed::PasswordFileExposed,
                 u"%1 is mode %2"_s.arg(config.passwordFile).arg(status.st_mode & 0777, 3, 8));
         password = QString::fromUtf8(passwordFile.readLine(4096)).trimmed();
     }
     if (const QString missing = missingCertificate(config); !missing.isEmpty())
-        return fail(ClassProblem::ConnectionUnusable, missing);
+        return fail(Failed::ConnectionUnusable, missing);
 
     tellWeakModes(config);
     const auto parameters = connectionParameters(config);
@@ -415,15 +419,17 @@ ClassProblem openClassConnection(
         // it is not asked again, which would hold a sender's end up as long
         // once more.
         const bool silent = connecting.hasExpired(ConnectTimeoutSeconds * 1000 - 500);
-        return fail(!error.nativeErrorCode().isEmpty() ? problemOfState(error.nativeErrorCode())
-                : silent                               ? ClassProblem::Unreachable
-                         : whyNotConnected(config, parameters, password),
-            error.text());
+        const QString state = error.nativeErrorCode();
+        return fail(!state.isEmpty() ? failedOfState(state)
+                : silent             ? Failed::ServerAway
+                                     : whyNotConnected(config, parameters, password),
+            error.text(), state);
     }
-    auto failedQuery = [&](const QSqlQuery& query) {
-        return fail(query.lastError().isValid() ? classProblemOf(query.lastError(), connection)
-                                                : ClassProblem::Failed,
-            query.lastError().text());
+    auto failedQuery = [&](const QSqlQuery& query) -> Outcome<int> {
+        if (!query.lastError().isValid())
+            return fail(Failed::ServerFailed, u"no answer"_s);
+        const Failure failure = classFailureOf(query.lastError(), connection);
+        return fail(failure.what, failure.detail, failure.state);
     };
     QSqlQuery login(connection);
     if (!login.exec(LoginQuestion) || !login.next())
@@ -431,7 +437,7 @@ ClassProblem openClassConnection(
     // Whatever the login's defaults say, the session acts as the login
     // itself, to which the server's rules are tied.
     if (!login.value(0).toBool())
-        return fail(ClassProblem::PrivilegeRefused,
+        return fail(Failed::PrivilegeRefused,
             u"the session of %1 acts as %2"_s.arg(config.login, login.value(1).toString()));
     QStringList powers;
     if (login.value(2).toBool())
@@ -441,14 +447,14 @@ ClassProblem openClassConnection(
     if (login.value(4).toBool())
         powers << u"owns the class tables (or is a member of their owner)"_s;
     if (!powers.isEmpty())
-        return fail(ClassProblem::LoginTooPowerful,
+        return fail(Failed::LoginTooPowerful,
             u"%1: the login %2 %3, so row-level security does not bind it; give this machine a "
             u"login of varolin_pupil (or varolin_teacher) only"_s.arg(
                 config.file, config.login, powers.join(u", "_s)));
     // A teacher's login opens every record of their classes, wherever it
     // is used: its password file is theirs alone.
     if (login.value(5).toBool() && groupMayRead)
-        return fail(ClassProblem::PasswordFileExposed,
+        return fail(Failed::PasswordFileExposed,
             u"%1 is the password file of the teacher's login %2, and its group may read it"_s.arg(
                 config.passwordFile, config.login));
     tellLoginDefaults(config, login.value(6).toString());
@@ -459,12 +465,10 @@ ClassProblem openClassConnection(
         return failedQuery(version);
     const int found = version.value(0).toInt();
     if (found > ClassServerLayout)
-        return fail(ClassProblem::NewerServer,
+        return fail(Failed::NewerServer,
             u"layout %1, this program knows %2"_s.arg(found).arg(ClassServerLayout));
     if (found < OldestClassServerLayout)
         return fail(
-            ClassProblem::Failed, u"layout %1: run class-server.sql on the server"_s.arg(found));
-    if (layout)
-        *layout = found;
-    return ClassProblem::None;
+            Failed::ServerFailed, u"layout %1: run class-server.sql on the server"_s.arg(found));
+    return found;
 }

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
+#include "drill/failure.h"
 
-#include <optional>
+#include <QString>
 
 class QSqlDatabase;
 class QSqlError;
@@ -40,45 +40,23 @@ struct ClassConfig
 // machine then keeps its sheets to itself.
 QString findClassConfig();
 
-// Reads class.ini. Empty, with the reason in `error`, when a key the
+// Reads class.ini. ClassConfigUnusable, with the reason in the details, when a key the
 // connection cannot do without (server, class, role, and password_file
 // unless sslcert and sslkey are given) is missing, only one of sslcert and
 // sslkey is given, the port is not a port, sslmode or channel_binding is not
 // one of libpq's modes, or server= lists socket folders and network hosts
 // together (libpq's TLS settings hold for every host or none).
-std::optional<ClassConfig> readClassConfig(const QString& path, QString* error = nullptr);
-
-// Why the server could not be used.
-enum class ClassProblem {
-    None,
-    PasswordFileMissing,
-    PasswordFileUnreadable,
-    PasswordFileExposed, // others may read it (for a teacher's login, their group too)
-    Unreachable, // no answer, or the connection dropped: try again later
-    // The server answers, but not over the connection class.ini asks for:
-    // a certificate file missing or unreadable, a server certificate of
-    // another authority or name, a server without TLS, a weaker password
-    // method than channel binding. The configuration's to mend, not waited out.
-    ConnectionUnusable,
-    LoginRefused, // wrong password, unknown login, not let in by the server
-    PrivilegeRefused, // the login may not do what was asked
-    // A superuser, a login with BYPASSRLS or one owning the class tables:
-    // row-level security does not bind it, so it is never used.
-    LoginTooPowerful,
-    NewerServer, // the server's layout is newer than this program knows
-    Failed, // anything else the server refused
-};
+[[nodiscard]] Outcome<ClassConfig> readClassConfig(const QString& path);
 
 // Opens `connection` (a QPSQL database of the calling thread, not yet open)
 // with the configuration, pins the session (its role, row-level security on,
 // writable, bounds on statements, locks and idling, no timeout ending an idle
-// session) and checks the login and the server's layout. On failure the
-// connection is closed and the problem returned, the server's or libpq's
-// words in `detail`: a connection refused is told apart by asking the
-// server, without any password, whether it answers at all, never from the
-// words. `layout` receives the server's layout version.
-ClassProblem openClassConnection(QSqlDatabase& connection, const ClassConfig& config,
-    QString* detail = nullptr, int* layout = nullptr);
+// session) and checks the login and the server's layout, which it answers.
+// On failure the connection is closed and the failure returned, the
+// server's or libpq's words in its details: a connection refused is told
+// apart by asking the server, without any password, whether it answers at
+// all, never from the words.
+[[nodiscard]] Outcome<int> openClassConnection(QSqlDatabase& connection, const ClassConfig& config);
 
 // The server layout this program reads and writes; a server at the layout
 // before it is still read and written, without the children's numbers (the
@@ -86,7 +64,8 @@ ClassProblem openClassConnection(QSqlDatabase& connection, const ClassConfig& co
 constexpr int ClassServerLayout = 3;
 constexpr int OldestClassServerLayout = 2;
 
-// The problem a failed query on `connection` stands for: a query that
-// failed with no SQLSTATE is the connection lost only when libpq says so,
-// else a failure to tell.
-ClassProblem classProblemOf(const QSqlError& error, const QSqlDatabase& connection);
+// The failure a failed query on `connection` stands for, with the server's
+// words and SQLSTATE: a query that failed with no SQLSTATE is the
+// connection lost (ServerAway) only when libpq says so, else ServerFailed,
+// which is told.
+Failure classFailureOf(const QSqlError& error, const QSqlDatabase& connection);

@@ -21,34 +21,29 @@ QSqlDatabase ClassConnection::Link::database() const
     return QSqlDatabase::database(name, false);
 }
 
-ClassProblem ClassConnection::Link::connect(QString* detail, bool again)
+Done ClassConnection::Link::connect(bool again)
 {
-    auto result = [detail](ClassProblem problem, const QString& why) {
-        if (detail)
-            *detail = why;
-        return problem;
-    };
     if (!QSqlDatabase::contains(name))
         QSqlDatabase::addDatabase(u"QPSQL"_s, name);
     QSqlDatabase db = database();
     if (db.isOpen())
-        return ClassProblem::None;
+        return {};
     if (!db.isValid())
-        return result(ClassProblem::Failed, u"Qt's QPSQL driver is missing"_s);
+        return Failure{
+            Failed::ServerFailed, owner.configuration.server, u"Qt's QPSQL driver is missing"_s};
     const qint64 now = QDeadlineTimer::current().deadline();
     if (!again && failedAt >= 0 && now - failedAt < ReconnectAfterMilliseconds)
-        return result(failedWith, failedDetail);
-    QString why;
+        return failedWith;
     // The session comes pinned, with a time limit on every statement.
-    const ClassProblem opened = openClassConnection(db, owner.configuration, &why, &serverLayout);
-    if (opened != ClassProblem::None) {
+    const Outcome<int> opened = openClassConnection(db, owner.configuration);
+    if (!opened) {
         failedAt = now;
-        failedWith = opened;
-        failedDetail = why;
-        return result(opened, why);
+        failedWith = opened.failure();
+        return failedWith;
     }
+    serverLayout = *opened;
     failedAt = -1;
-    return ClassProblem::None;
+    return {};
 }
 
 void ClassConnection::Link::disconnect()
@@ -57,15 +52,12 @@ void ClassConnection::Link::disconnect()
         database().close();
 }
 
-std::optional<QSqlQuery> ClassConnection::Link::run(
-    const QString& sql, const QVariantList& values, ClassFailure& failure, bool readsOnly)
+Outcome<QSqlQuery> ClassConnection::Link::run(
+    const QString& sql, const QVariantList& values, bool readsOnly)
 {
     for (int attempt = 0;; ++attempt) {
-        QString why;
-        if (const ClassProblem problem = connect(&why); problem != ClassProblem::None) {
-            failure.fail(problem, why);
-            return {};
-        }
+        if (Done unconnected = connect())
+            return *std::move(unconnected);
         QSqlQuery query(database());
         query.setForwardOnly(true);
         bool done = query.prepare(sql);
@@ -74,19 +66,22 @@ std::optional<QSqlQuery> ClassConnection::Link::run(
                 query.addBindValue(value);
             done = query.exec();
         }
-        if (done) {
-            failure = {};
+        if (done)
             return query;
-        }
-        const QSqlError error = query.lastError();
-        const ClassProblem what = classProblemOf(error, database());
-        failure.fail(what, error.text(), error.nativeErrorCode());
-        if (what != ClassProblem::Unreachable || !readsOnly || attempt > 0 || stopping())
-            return {};
+        Failure failure = classFailureOf(query.lastError(), database());
+        if (failure.what != Failed::ServerAway || !readsOnly || attempt > 0 || stopping())
+            return failure;
         // The query goes before its connection does.
         query = QSqlQuery();
         disconnect();
     }
+}
+
+Done ClassConnection::Link::rowsFailed(const QSqlQuery& query) const
+{
+    if (!query.lastError().isValid())
+        return {};
+    return classFailureOf(query.lastError(), database());
 }
 
 void ClassConnection::Link::finish()

@@ -21,29 +21,6 @@ class QSqlDatabase;
 class QSqlQuery;
 class QThread;
 
-// Why a question to the server was not answered: nothing when it was.
-struct ClassFailure
-{
-    ClassProblem problem = ClassProblem::None;
-    QString detail; // the server's words
-    QString state; // the SQLSTATE, when the server gave one
-
-    void fail(ClassProblem what, const QString& why, const QString& code = {})
-    {
-        problem = what;
-        detail = why;
-        state = code;
-    }
-};
-
-// The answer to one question: its value, or nothing and why.
-template <typename T> struct ClassAnswer : ClassFailure
-{
-    std::optional<T> value;
-
-    explicit operator bool() const { return value.has_value(); }
-};
-
 // The one connection to the class server, on a thread of its own: every
 // question is asked there, one after the other, and answered through a
 // QFuture, so that a slow or silent server never holds up the thread that
@@ -76,7 +53,7 @@ public:
         // Connects unless connected; a connect that failed less than
         // ReconnectAfterMilliseconds ago fails again at once, as it did,
         // unless `again` asks for a new try (a sender's own timing).
-        ClassProblem connect(QString* detail = nullptr, bool again = false);
+        [[nodiscard]] Done connect(bool again = false);
         // The connection (open once connect() succeeded).
         QSqlDatabase database() const;
         // The layout of the server connected to last.
@@ -84,12 +61,15 @@ public:
         // Lets a connection go that the server dropped: the next question
         // connects again.
         void disconnect();
-        // Runs `sql` with `values`; nothing when it failed, the reason in
-        // `failure`. A connection lost since the last question (the server
-        // restarted, the network came back) is made again once for a
-        // question that only reads.
-        std::optional<QSqlQuery> run(const QString& sql, const QVariantList& values,
-            ClassFailure& failure, bool readsOnly = true);
+        // Runs `sql` with `values`: the query, or why it failed. A
+        // connection lost since the last question (the server restarted,
+        // the network came back) is made again once for a question that
+        // only reads.
+        [[nodiscard]] Outcome<QSqlQuery> run(
+            const QString& sql, const QVariantList& values, bool readsOnly = true);
+        // Why the rows of `query`, which run() answered, stopped coming:
+        // nothing when they were all read.
+        [[nodiscard]] Done rowsFailed(const QSqlQuery& query) const;
         // True once the connection is going: long work stops early.
         bool stopping() const { return owner.stopping; }
         // Lives on the connection's thread, for timers of its own.
@@ -103,8 +83,7 @@ public:
         ClassConnection& owner;
         QString name;
         qint64 failedAt = -1; // when a connect last failed, ms of a monotonic clock
-        ClassProblem failedWith = ClassProblem::None;
-        QString failedDetail;
+        Done failedWith; // how it failed then
         int serverLayout = ClassServerLayout;
     };
 

@@ -15,34 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-Failed failedOf(ClassProblem problem)
-{
-    switch (problem) {
-    case ClassProblem::PasswordFileMissing:
-        return Failed::PasswordFileMissing;
-    case ClassProblem::PasswordFileUnreadable:
-        return Failed::PasswordFileUnreadable;
-    case ClassProblem::PasswordFileExposed:
-        return Failed::PasswordFileExposed;
-    case ClassProblem::Unreachable:
-        return Failed::ServerAway;
-    case ClassProblem::ConnectionUnusable:
-        return Failed::ConnectionUnusable;
-    case ClassProblem::LoginRefused:
-        return Failed::LoginRefused;
-    case ClassProblem::PrivilegeRefused:
-        return Failed::PrivilegeRefused;
-    case ClassProblem::LoginTooPowerful:
-        return Failed::LoginTooPowerful;
-    case ClassProblem::NewerServer:
-        return Failed::NewerServer;
-    case ClassProblem::None:
-    case ClassProblem::Failed:
-        break;
-    }
-    return Failed::ServerFailed;
-}
-
 // Each child's newest sheets of a kind, their packed cells read out as
 // knownOver() takes them. Binds the kind, the number of sheets and the
 // class's name; row-level security shows a teacher their own classes only.
@@ -124,28 +96,25 @@ QFuture<Outcome<ClassFacts>> classFacts(ClassConnection& connection, Kind kind)
     const QString server = connection.config().server;
     return connection.ask(
         [className, server, kind](ClassConnection::Link& link) -> Outcome<ClassFacts> {
-            const auto failed = [&server](ClassProblem problem, const QString& detail,
-                                    const QString& state) -> Outcome<ClassFacts> {
-                return Failure{failedOf(problem), server, detail, state};
-            };
-            ClassFailure failure;
-            auto query = link.run(
-                knownOnServer(), {kindNumber(kind), KnownOverSheets, className}, failure);
+            auto query = link.run(knownOnServer(), {kindNumber(kind), KnownOverSheets, className});
             if (!query)
-                return failed(failure.problem, failure.detail, failure.state);
+                return query.failure();
             QList<KnownRow> rows;
             while (query->next())
                 rows.append(knownRowOf(*query));
-            if (const QSqlError error = query->lastError(); error.isValid()) {
-                return failed(
-                    classProblemOf(error, link.database()), error.text(), error.nativeErrorCode());
-            }
+            if (Done failed = link.rowsFailed(*query))
+                return *std::move(failed);
             // No child answered: the class may be one this login cannot see.
             if (rows.isEmpty()) {
                 auto classes = link.run(
-                    u"SELECT count(*) FROM varolin.classes WHERE name = ?"_s, {className}, failure);
-                if (!classes || !classes->next())
-                    return failed(failure.problem, failure.detail, failure.state);
+                    u"SELECT count(*) FROM varolin.classes WHERE name = ?"_s, {className});
+                if (!classes)
+                    return classes.failure();
+                if (!classes->next()) {
+                    if (Done failed = link.rowsFailed(*classes))
+                        return *std::move(failed);
+                    return Failure{Failed::ServerFailed, server, u"no count of classes"_s};
+                }
                 if (classes->value(0).toInt() == 0)
                     return Failure{Failed::ClassUnknown, server, u"no class %1"_s.arg(className)};
             }

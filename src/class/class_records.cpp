@@ -117,23 +117,19 @@ std::array<int, 4> daysPerWeek(const QList<QDate>& practised, const QDate& today
 
 namespace {
 
-// The rows `sql` answers, each made by `row`; nothing when it failed, the
-// reason in `failure`.
+// The rows `sql` answers, each made by `row`, or why they could not be read.
 template <typename Row>
-auto rows(Link& link, ClassFailure& failure, const QString& sql, const QVariantList& values,
-    Row row) -> std::optional<QList<decltype(row(std::declval<const QSqlQuery&>()))>>
+auto rows(Link& link, const QString& sql, const QVariantList& values, Row row)
+    -> Outcome<QList<decltype(row(std::declval<const QSqlQuery&>()))>>
 {
-    auto query = link.run(sql, values, failure);
+    Outcome<QSqlQuery> query = link.run(sql, values);
     if (!query)
-        return {};
+        return query.failure();
     QList<decltype(row(std::declval<const QSqlQuery&>()))> found;
     while (query->next())
         found.append(row(*query));
-    if (query->lastError().isValid()) {
-        failure.fail(classProblemOf(query->lastError(), link.database()), query->lastError().text(),
-            query->lastError().nativeErrorCode());
-        return {};
-    }
+    if (Done failed = link.rowsFailed(*query))
+        return *std::move(failed);
     return found;
 }
 
@@ -160,7 +156,7 @@ struct ClassRecords::Private
 
     // The sheets of the class's children (of one when `child` is set) as
     // CSV lines with their names, oldest first.
-    std::optional<QByteArray> csv(Link& link, ClassFailure& failure) const
+    Outcome<QByteArray> csv(Link& link) const
     {
         const QString sql = u"SELECT "_s + FinishedColumns
             + u", s.kind, s.seconds, s.wrong_digits, s.record, c.name, c.n FROM varolin.sheets s "
@@ -168,80 +164,84 @@ struct ClassRecords::Private
             + numberColumn(link.layout())
             + u" AS n FROM varolin.children c WHERE c.class_id = ?) c ON c.id = s.child_id "
               u"ORDER BY c.n, c.id, s.finished_at, s.uuid"_s;
-        const auto lines = rows(link, failure, sql, {classId}, [](const QSqlQuery& query) {
+        const auto lines = rows(link, sql, {classId}, [](const QSqlQuery& query) {
             return csvLine(finishedAt(query, 0), kindFromNumber(query.value(2).toInt()),
                 query.value(3).toInt(), query.value(4).toInt(), query.value(5).toBool(),
                 query.value(6).toString(), query.value(7).toInt());
         });
         if (!lines)
-            return {};
+            return lines.failure();
         return (csvHeader(true, true) + lines->join(QString())).toUtf8();
     }
 
     // A child's whole sheets copied into a records file of their own, in
     // the order they were done.
-    std::optional<ChildSheets> copy(
-        Link& link, ClassFailure& failure, qint64 child, const QString& name) const
+    Outcome<ChildSheets> copy(Link& link, qint64 child, const QString& name) const
     {
-        auto query = link.run(u"SELECT "_s + FinishedColumns
+        Outcome<QSqlQuery> query = link.run(u"SELECT "_s + FinishedColumns
                 + u", s.kind, s.seconds, s.wrong_digits, s.record, s.row_operands, "
                   u"s.column_operands, s.cells FROM varolin.sheets s WHERE s.child_id = ?"_s
                 + ofThisClass() + u" ORDER BY s.finished_at, s.uuid"_s,
-            {child}, failure);
+            {child});
         if (!query)
-            return {};
+            return query.failure();
         QList<KeptSheet> copied;
         while (query->next()) {
+            // Nobody waits for the answer any more.
             if (link.stopping())
-                return {};
+                return Failure{Failed::ServerAway, connection.config().server, u"stopped"_s};
             copied.append({finishedAt(*query, 0), kindFromNumber(query->value(2).toInt()),
                 query->value(3).toInt(), query->value(4).toInt(), query->value(5).toBool(),
                 {query->value(6).toByteArray(), query->value(7).toByteArray(),
                     query->value(8).toByteArray()}});
         }
-        if (query->lastError().isValid()) {
-            failure.fail(classProblemOf(query->lastError(), link.database()),
-                query->lastError().text(), query->lastError().nativeErrorCode());
-            return {};
-        }
+        if (Done failed = link.rowsFailed(*query))
+            return *std::move(failed);
         return ChildSheets{std::move(copied), name};
     }
 };
 
 namespace {
 
-// Asks `work(private, link, answer)` through the connection: its value is
-// the answer's, its failure the answer's reason.
-template <typename T, typename Work>
-QFuture<ClassAnswer<T>> ask(const std::shared_ptr<ClassRecords::Private>& d, Work work)
+// Asks `work(private, link)` through the connection: its answer is the
+// future's.
+template <typename Work> auto ask(const std::shared_ptr<ClassRecords::Private>& d, Work work)
 {
-    return d->connection.ask([d, work = std::move(work)](Link& link) mutable {
-        ClassAnswer<T> answer;
-        answer.value = work(*d, link, static_cast<ClassFailure&>(answer));
-        return answer;
-    });
+    return d->connection.ask(
+        [d, work = std::move(work)](Link& link) mutable { return work(*d, link); });
+}
+
+// A failure of this class's question that the server gave no words for.
+Failure failedHere(const ClassRecords::Private& d, const QString& why)
+{
+    return {Failed::ServerFailed, d.connection.config().server, why};
 }
 
 // An edit of the roster: Taken when the name or number is another child's
-// of the class, nothing when the server refused otherwise.
-std::optional<ClassRecords::Edit> edited(
-    const std::optional<QSqlQuery>& done, ClassFailure& failure, qint64 child = 0, int classId = 0)
+// of the class, the failure when the server refused otherwise.
+Outcome<ClassRecords::Edit> edited(
+    const ClassRecords::Private& d, const Outcome<QSqlQuery>& done, qint64 child = 0)
 {
     if (!done) {
-        if (!taken(failure.state))
-            return {};
-        failure = {};
+        if (!taken(done.failure().state))
+            return done.failure();
         return ClassRecords::Edit::Taken;
     }
-    if (child != 0 && done->numRowsAffected() != 1) {
-        failure.fail(
-            ClassProblem::Failed, u"child %1 is not in class %2"_s.arg(child).arg(classId));
-        return {};
-    }
+    if (child != 0 && done->numRowsAffected() != 1)
+        return failedHere(d, u"child %1 is not in class %2"_s.arg(child).arg(d.classId));
     return ClassRecords::Edit::Done;
 }
 
 } // namespace
+
+ClassStart classStart(const std::optional<Done>& opened)
+{
+    if (!opened)
+        return {false, Failure{Failed::ServerFailed}};
+    if (!*opened)
+        return {true, {}};
+    return {(*opened)->what == Failed::ServerAway, *opened};
+}
 
 ClassRecords::ClassRecords(ClassConnection& connection)
     : d(std::make_shared<Private>(connection, connection.config().className))
@@ -249,45 +249,38 @@ ClassRecords::ClassRecords(ClassConnection& connection)
 
 ClassRecords::~ClassRecords() = default;
 
-QFuture<ClassAnswer<bool>> ClassRecords::open()
+QFuture<Done> ClassRecords::open()
 {
-    return ask<bool>(d, [](Private& d, Link& link, ClassFailure& failure) -> std::optional<bool> {
-        QString why;
+    return ask(d, [](Private& d, Link& link) -> Done {
         // Asked when the view opens or the teacher reads again: tried now,
         // even just after a failure, which may be over.
-        if (const ClassProblem problem = link.connect(&why, true); problem != ClassProblem::None) {
-            failure.fail(problem, why);
-            return {};
-        }
+        if (Done unconnected = link.connect(true))
+            return unconnected;
         // Asked before anything else, so that a pupil login is told plainly
         // rather than refused at every question.
-        const auto found = rows(link, failure,
+        const auto found = rows(link,
             u"SELECT pg_has_role('varolin_teacher', 'USAGE'), (SELECT id FROM varolin.classes "
             u"WHERE name = ?)"_s,
             {d.className}, [](const QSqlQuery& query) {
                 return std::pair{
                     query.value(0).toBool(), query.value(1).isNull() ? 0 : query.value(1).toInt()};
             });
-        if (!found || found->isEmpty()) {
-            if (failure.problem == ClassProblem::None)
-                failure.fail(ClassProblem::Failed, u"no answer"_s);
-            return {};
-        }
+        if (!found)
+            return found.failure();
+        if (found->isEmpty())
+            return failedHere(d, u"no answer"_s);
         const QString login = link.database().userName();
-        if (!found->first().first) {
-            failure.fail(
-                ClassProblem::PrivilegeRefused, u"%1 is not a teacher's login"_s.arg(login));
-            return {};
-        }
+        const QString server = d.connection.config().server;
+        if (!found->first().first)
+            return Failure{
+                Failed::PrivilegeRefused, server, u"%1 is not a teacher's login"_s.arg(login)};
         // Row-level security shows a login its own classes only.
         d.classId = found->first().second;
         d.layout = link.layout();
-        if (d.classId == 0) {
-            failure.fail(ClassProblem::PrivilegeRefused,
-                u"class %1 is not one of %2's classes"_s.arg(d.className, login));
-            return {};
-        }
-        return true;
+        if (d.classId == 0)
+            return Failure{Failed::PrivilegeRefused, server,
+                u"class %1 is not one of %2's classes"_s.arg(d.className, login)};
+        return {};
     });
 }
 
@@ -306,210 +299,192 @@ bool ClassRecords::namesShared() const
     return d->layout >= 3;
 }
 
-QFuture<ClassAnswer<QList<ClassChild>>> ClassRecords::roster(const QDate& today) const
+QFuture<Outcome<QList<ClassChild>>> ClassRecords::roster(const QDate& today) const
 {
-    return ask<QList<ClassChild>>(d,
-        [today](Private& d, Link& link, ClassFailure& failure) -> std::optional<QList<ClassChild>> {
-            auto children = rows(link, failure,
-                u"SELECT c.id, c.name, "_s + numberColumn(link.layout())
-                    + u" AS n FROM varolin.children c WHERE c.class_id = ? ORDER BY n, c.id"_s,
-                {d.classId}, [](const QSqlQuery& query) {
-                    ClassChild child;
-                    child.id = query.value(0).toLongLong();
-                    child.name = query.value(1).toString();
-                    child.number = query.value(2).toInt();
-                    return child;
-                });
-            if (!children)
-                return {};
-            const QDate monday = today.addDays(1 - today.dayOfWeek());
-            const auto days = rows(link, failure,
-                u"SELECT DISTINCT s.child_id, s.kind, s.local_date FROM varolin.children c "
-                u"JOIN varolin.sheets s ON s.child_id = c.id "
-                u"WHERE c.class_id = ? AND s.local_date BETWEEN ? AND ?"_s,
-                {d.classId, monday.addDays(-21), today}, [](const QSqlQuery& query) {
-                    return std::tuple{query.value(0).toLongLong(), query.value(1).toInt(),
-                        query.value(2).toDate()};
-                });
-            if (!days)
-                return {};
-            // The best from its own index, the last ten from the index of the
-            // child's sheets of a kind in order.
-            const auto standings = rows(link, failure,
-                u"SELECT c.id, k.kind, (SELECT min(s.seconds) FROM varolin.sheets s "
-                u"  WHERE s.child_id = c.id AND s.kind = k.kind), "
-                u" array_to_string(ARRAY(SELECT r.seconds FROM (SELECT s.seconds, "
-                u"  s.finished_at, s.uuid FROM varolin.sheets s "
-                u"  WHERE s.child_id = c.id AND s.kind = k.kind "
-                u"  ORDER BY s.finished_at DESC, s.uuid DESC LIMIT 10) r "
-                u"  ORDER BY r.finished_at, r.uuid), ',') "
-                u"FROM varolin.children c CROSS JOIN generate_series(0, 3) AS k (kind) "
-                u"WHERE c.class_id = ?"_s,
-                {d.classId}, [](const QSqlQuery& query) {
-                    KindStanding standing;
-                    if (!query.value(2).isNull())
-                        standing.best = query.value(2).toInt();
-                    const QString times = query.value(3).toString();
-                    if (!times.isEmpty()) {
-                        for (const QString& each : times.split(u','))
-                            standing.lastTen.append(each.toInt());
-                    }
-                    return std::tuple{
-                        query.value(0).toLongLong(), query.value(1).toInt(), standing};
-                });
-            if (!standings)
-                return {};
-            for (ClassChild& child : *children) {
-                QList<QDate> practised;
-                std::array<QList<QDate>, 4> practisedOfKind;
-                for (const auto& [id, kind, day] : *days) {
-                    if (id != child.id)
-                        continue;
-                    if (!practised.contains(day))
-                        practised.append(day);
-                    if (kind >= 0 && kind < 4)
-                        practisedOfKind[std::size_t(kind)].append(day);
+    return ask(d, [today](Private& d, Link& link) -> Outcome<QList<ClassChild>> {
+        auto children = rows(link,
+            u"SELECT c.id, c.name, "_s + numberColumn(link.layout())
+                + u" AS n FROM varolin.children c WHERE c.class_id = ? ORDER BY n, c.id"_s,
+            {d.classId}, [](const QSqlQuery& query) {
+                ClassChild child;
+                child.id = query.value(0).toLongLong();
+                child.name = query.value(1).toString();
+                child.number = query.value(2).toInt();
+                return child;
+            });
+        if (!children)
+            return children.failure();
+        const QDate monday = today.addDays(1 - today.dayOfWeek());
+        const auto days = rows(link,
+            u"SELECT DISTINCT s.child_id, s.kind, s.local_date FROM varolin.children c "
+            u"JOIN varolin.sheets s ON s.child_id = c.id "
+            u"WHERE c.class_id = ? AND s.local_date BETWEEN ? AND ?"_s,
+            {d.classId, monday.addDays(-21), today}, [](const QSqlQuery& query) {
+                return std::tuple{
+                    query.value(0).toLongLong(), query.value(1).toInt(), query.value(2).toDate()};
+            });
+        if (!days)
+            return days.failure();
+        // The best from its own index, the last ten from the index of the
+        // child's sheets of a kind in order.
+        const auto standings = rows(link,
+            u"SELECT c.id, k.kind, (SELECT min(s.seconds) FROM varolin.sheets s "
+            u"  WHERE s.child_id = c.id AND s.kind = k.kind), "
+            u" array_to_string(ARRAY(SELECT r.seconds FROM (SELECT s.seconds, "
+            u"  s.finished_at, s.uuid FROM varolin.sheets s "
+            u"  WHERE s.child_id = c.id AND s.kind = k.kind "
+            u"  ORDER BY s.finished_at DESC, s.uuid DESC LIMIT 10) r "
+            u"  ORDER BY r.finished_at, r.uuid), ',') "
+            u"FROM varolin.children c CROSS JOIN generate_series(0, 3) AS k (kind) "
+            u"WHERE c.class_id = ?"_s,
+            {d.classId}, [](const QSqlQuery& query) {
+                KindStanding standing;
+                if (!query.value(2).isNull())
+                    standing.best = query.value(2).toInt();
+                const QString times = query.value(3).toString();
+                if (!times.isEmpty()) {
+                    for (const QString& each : times.split(u','))
+                        standing.lastTen.append(each.toInt());
                 }
-                child.weekDays = daysPerWeek(practised, today);
-                for (const auto& [id, kind, standing] : *standings) {
-                    if (id == child.id && kind >= 0 && kind < 4)
-                        child.kinds[std::size_t(kind)] = standing;
-                }
-                for (std::size_t kind = 0; kind < practisedOfKind.size(); ++kind)
-                    child.kinds[kind].weekDays = daysPerWeek(practisedOfKind[kind], today);
+                return std::tuple{query.value(0).toLongLong(), query.value(1).toInt(), standing};
+            });
+        if (!standings)
+            return standings.failure();
+        for (ClassChild& child : *children) {
+            QList<QDate> practised;
+            std::array<QList<QDate>, 4> practisedOfKind;
+            for (const auto& [id, kind, day] : *days) {
+                if (id != child.id)
+                    continue;
+                if (!practised.contains(day))
+                    practised.append(day);
+                if (kind >= 0 && kind < 4)
+                    practisedOfKind[std::size_t(kind)].append(day);
             }
-            return children;
-        });
+            child.weekDays = daysPerWeek(practised, today);
+            for (const auto& [id, kind, standing] : *standings) {
+                if (id == child.id && kind >= 0 && kind < 4)
+                    child.kinds[std::size_t(kind)] = standing;
+            }
+            for (std::size_t kind = 0; kind < practisedOfKind.size(); ++kind)
+                child.kinds[kind].weekDays = daysPerWeek(practisedOfKind[kind], today);
+        }
+        return children;
+    });
 }
 
-QFuture<ClassAnswer<QList<FactStat>>> ClassRecords::facts(Kind kind, int lastSheets) const
+QFuture<Outcome<QList<FactStat>>> ClassRecords::facts(Kind kind, int lastSheets) const
 {
-    return ask<QList<FactStat>>(
-        d, [kind, lastSheets](Private& d, Link& link, ClassFailure& failure) {
-            return rows(link, failure,
-                classFactsQuery(
-                    u"SELECT c.id AS owner_id, recent.sheet_rank, recent.cells "
-                    u"FROM varolin.children c CROSS JOIN LATERAL (SELECT s.cells, "
-                    u" row_number() OVER (ORDER BY s.finished_at DESC, s.uuid DESC) AS sheet_rank"
-                    u" FROM varolin.sheets s WHERE s.child_id = c.id AND s.kind = ? "
-                    u" ORDER BY s.finished_at DESC, s.uuid DESC LIMIT ?) recent "
-                    u"WHERE c.class_id = ?"_s),
-                {kindNumber(kind), std::max(lastSheets, 0), d.classId}, factOf);
-        });
+    return ask(d, [kind, lastSheets](Private& d, Link& link) {
+        return rows(link,
+            classFactsQuery(
+                u"SELECT c.id AS owner_id, recent.sheet_rank, recent.cells "
+                u"FROM varolin.children c CROSS JOIN LATERAL (SELECT s.cells, "
+                u" row_number() OVER (ORDER BY s.finished_at DESC, s.uuid DESC) AS sheet_rank"
+                u" FROM varolin.sheets s WHERE s.child_id = c.id AND s.kind = ? "
+                u" ORDER BY s.finished_at DESC, s.uuid DESC LIMIT ?) recent "
+                u"WHERE c.class_id = ?"_s),
+            {kindNumber(kind), std::max(lastSheets, 0), d.classId}, factOf);
+    });
 }
 
-QFuture<ClassAnswer<QByteArray>> ClassRecords::csv() const
+QFuture<Outcome<QByteArray>> ClassRecords::csv() const
 {
-    return ask<QByteArray>(
-        d, [](Private& d, Link& link, ClassFailure& failure) { return d.csv(link, failure); });
+    return ask(d, [](Private& d, Link& link) { return d.csv(link); });
 }
 
-QFuture<ClassAnswer<bool>> ClassRecords::writeCsv(const QString& path) const
+QFuture<Done> ClassRecords::writeCsv(const QString& path) const
 {
-    return ask<bool>(
-        d, [path](Private& d, Link& link, ClassFailure& failure) -> std::optional<bool> {
-            const auto text = d.csv(link, failure);
-            if (!text)
-                return {};
-            return writeTextFile(path, *text);
-        });
+    return ask(d, [path](Private& d, Link& link) -> Done {
+        const auto text = d.csv(link);
+        if (!text)
+            return text.failure();
+        if (!writeTextFile(path, *text))
+            return Failure{Failed::FileNotWritten, path};
+        return {};
+    });
 }
 
-QFuture<ClassAnswer<ClassRecords::Edit>> ClassRecords::addChild(const QString& name)
+QFuture<Outcome<ClassRecords::Edit>> ClassRecords::addChild(const QString& name)
 {
-    return ask<Edit>(d, [name](Private& d, Link& link, ClassFailure& failure) {
+    return ask(d, [name](Private& d, Link& link) {
         // The server numbers the child after the class's last. Where
         // children may share a name, a number taken meanwhile by another
         // teacher's addition is a reason to try again, not an answer.
         for (int attempt = 0;; ++attempt) {
-            auto added = link.run(u"INSERT INTO varolin.children (class_id, name) VALUES (?, ?)"_s,
-                {d.classId, name}, failure, false);
-            if (added || !taken(failure.state) || link.layout() < 3 || attempt == 2)
-                return edited(added, failure);
+            const Outcome<QSqlQuery> added
+                = link.run(u"INSERT INTO varolin.children (class_id, name) VALUES (?, ?)"_s,
+                    {d.classId, name}, false);
+            if (added || !taken(added.failure().state) || link.layout() < 3 || attempt == 2)
+                return edited(d, added);
         }
     });
 }
 
-QFuture<ClassAnswer<ClassRecords::Edit>> ClassRecords::setNumber(qint64 child, int number)
+QFuture<Outcome<ClassRecords::Edit>> ClassRecords::setNumber(qint64 child, int number)
 {
-    return ask<Edit>(
-        d, [child, number](Private& d, Link& link, ClassFailure& failure) -> std::optional<Edit> {
-            QString why;
-            if (const ClassProblem problem = link.connect(&why); problem != ClassProblem::None) {
-                failure.fail(problem, why);
-                return {};
-            }
-            if (link.layout() < 3) {
-                failure.fail(ClassProblem::Failed,
-                    u"the server is at layout %1: children have numbers from layout 3 on; run "
-                    u"class-server.sql on the server"_s.arg(link.layout()));
-                return {};
-            }
-            return edited(
-                link.run(u"UPDATE varolin.children SET number = ? WHERE id = ? AND class_id = ?"_s,
-                    {number, child, d.classId}, failure, false),
-                failure, child, d.classId);
-        });
+    return ask(d, [child, number](Private& d, Link& link) -> Outcome<Edit> {
+        if (Done unconnected = link.connect())
+            return *std::move(unconnected);
+        if (link.layout() < 3)
+            return failedHere(d,
+                u"the server is at layout %1: children have numbers from layout 3 on; run "
+                u"class-server.sql on the server"_s.arg(link.layout()));
+        return edited(d,
+            link.run(u"UPDATE varolin.children SET number = ? WHERE id = ? AND class_id = ?"_s,
+                {number, child, d.classId}, false),
+            child);
+    });
 }
 
-QFuture<ClassAnswer<ClassRecords::Edit>> ClassRecords::renameChild(
-    qint64 child, const QString& name)
+QFuture<Outcome<ClassRecords::Edit>> ClassRecords::renameChild(qint64 child, const QString& name)
 {
-    return ask<Edit>(d, [child, name](Private& d, Link& link, ClassFailure& failure) {
-        return edited(
+    return ask(d, [child, name](Private& d, Link& link) {
+        return edited(d,
             link.run(u"UPDATE varolin.children SET name = ? WHERE id = ? AND class_id = ?"_s,
-                {name, child, d.classId}, failure, false),
-            failure, child, d.classId);
+                {name, child, d.classId}, false),
+            child);
     });
 }
 
-QFuture<ClassAnswer<bool>> ClassRecords::removeChild(qint64 child)
+QFuture<Done> ClassRecords::removeChild(qint64 child)
 {
-    return ask<bool>(
-        d, [child](Private& d, Link& link, ClassFailure& failure) -> std::optional<bool> {
-            const auto removed
-                = link.run(u"DELETE FROM varolin.children WHERE id = ? AND class_id = ?"_s,
-                    {child, d.classId}, failure, false);
-            if (!removed)
-                return {};
-            if (removed->numRowsAffected() != 1) {
-                failure.fail(ClassProblem::Failed,
-                    u"child %1 is not in class %2"_s.arg(child).arg(d.classId));
-                return {};
-            }
-            return true;
-        });
-}
-
-QFuture<ClassAnswer<std::array<int, 4>>> ClassRecords::countsByKind(qint64 child) const
-{
-    return ask<std::array<int, 4>>(d,
-        [child](
-            Private& d, Link& link, ClassFailure& failure) -> std::optional<std::array<int, 4>> {
-            const auto counts = rows(link, failure,
-                u"SELECT s.kind, count(*) FROM varolin.sheets s WHERE s.child_id = ?"_s
-                    + d.ofThisClass() + u" GROUP BY s.kind"_s,
-                {child}, kindCountOf);
-            if (!counts)
-                return {};
-            return countsInKindOrder(*counts);
-        });
-}
-
-QFuture<ClassAnswer<bool>> ClassRecords::clearSheets(qint64 child)
-{
-    return ask<bool>(
-        d, [child](Private& d, Link& link, ClassFailure& failure) -> std::optional<bool> {
-            if (!link.run(u"DELETE FROM varolin.sheets s WHERE s.child_id = ?"_s + d.ofThisClass(),
-                    {child}, failure, false))
-                return {};
-            return true;
-        });
-}
-
-QFuture<ClassAnswer<ChildSheets>> ClassRecords::childSheets(qint64 child, const QString& name) const
-{
-    return ask<ChildSheets>(d, [child, name](Private& d, Link& link, ClassFailure& failure) {
-        return d.copy(link, failure, child, name);
+    return ask(d, [child](Private& d, Link& link) -> Done {
+        const Outcome<QSqlQuery> removed
+            = link.run(u"DELETE FROM varolin.children WHERE id = ? AND class_id = ?"_s,
+                {child, d.classId}, false);
+        if (!removed)
+            return removed.failure();
+        if (removed->numRowsAffected() != 1)
+            return failedHere(d, u"child %1 is not in class %2"_s.arg(child).arg(d.classId));
+        return {};
     });
+}
+
+QFuture<Outcome<std::array<int, 4>>> ClassRecords::countsByKind(qint64 child) const
+{
+    return ask(d, [child](Private& d, Link& link) -> Outcome<std::array<int, 4>> {
+        const auto counts = rows(link,
+            u"SELECT s.kind, count(*) FROM varolin.sheets s WHERE s.child_id = ?"_s
+                + d.ofThisClass() + u" GROUP BY s.kind"_s,
+            {child}, kindCountOf);
+        if (!counts)
+            return counts.failure();
+        return countsInKindOrder(*counts);
+    });
+}
+
+QFuture<Done> ClassRecords::clearSheets(qint64 child)
+{
+    return ask(d, [child](Private& d, Link& link) -> Done {
+        return link
+            .run(u"DELETE FROM varolin.sheets s WHERE s.child_id = ?"_s + d.ofThisClass(), {child},
+                false)
+            .failed();
+    });
+}
+
+QFuture<Outcome<ChildSheets>> ClassRecords::childSheets(qint64 child, const QString& name) const
+{
+    return ask(d, [child, name](Private& d, Link& link) { return d.copy(link, child, name); });
 }

@@ -70,12 +70,24 @@ struct ChildSheets
     std::unique_ptr<ChildCopy> reader() const;
 };
 
+// How the class view starts once ClassRecords::open() answered (`opened` is
+// nothing when no answer came). A server away (switched off, the network
+// down) may come back: the view opens and says so, and reading again tries
+// it. A refusal stays one until class.ini or the server changes: the view
+// does not open, and the failure is told.
+struct ClassStart
+{
+    bool opens = false;
+    Done told; // in the view when it opens, else in a box before the end
+};
+ClassStart classStart(const std::optional<Done>& opened);
+
 // The class of class.ini on the school's server, as its teacher sees it:
 // the roster with each child's practice, the class's weak facts, its CSV,
 // the roster's edits and each child's sheets. Every question is asked
 // through the class connection and answered later, on the thread that waits
 // for it (whenAnswered); nothing is kept here. A question that fails
-// answers nothing, with the reason, never an empty list.
+// answers its failure, never an empty list.
 class ClassRecords
 {
 public:
@@ -90,7 +102,7 @@ public:
     // and that class.ini's class is one of the login's classes (a login that
     // may not see it is PrivilegeRefused). Asked first: the questions below
     // read the class it found.
-    QFuture<ClassAnswer<bool>> open();
+    [[nodiscard]] QFuture<Done> open();
     const QString& className() const;
     // The connection the questions go through, for the class's other reads
     // (its facts known by heart).
@@ -101,36 +113,37 @@ public:
 
     // The children in the order of their numbers, with their practice up
     // to `today`.
-    QFuture<ClassAnswer<QList<ClassChild>>> roster(const QDate& today) const;
+    [[nodiscard]] QFuture<Outcome<QList<ClassChild>>> roster(const QDate& today) const;
     // Every fact of `kind` met in each child's newest `lastSheets` sheets
     // of that kind, over the whole class.
-    QFuture<ClassAnswer<QList<FactStat>>> facts(Kind kind, int lastSheets = 10) const;
+    [[nodiscard]] QFuture<Outcome<QList<FactStat>>> facts(Kind kind, int lastSheets = 10) const;
     // Every sheet of the class, child by child in the order of their
     // numbers, each child's oldest first, each row naming its child and
     // their number (two children may share a name).
-    QFuture<ClassAnswer<QByteArray>> csv() const;
-    // The same written to `path` in one replacement of the file: false
-    // (with no problem) when the file could not be written.
-    QFuture<ClassAnswer<bool>> writeCsv(const QString& path) const;
+    [[nodiscard]] QFuture<Outcome<QByteArray>> csv() const;
+    // The same written to `path` in one replacement of the file;
+    // FileNotWritten when the file could not be written.
+    [[nodiscard]] QFuture<Done> writeCsv(const QString& path) const;
 
     // Names come cleaned, as a machine keeps them. Taken is an answer (the
     // name, on a server whose children cannot share one; the number); any
-    // other refusal answers nothing. A child added comes after the class's
+    // other refusal answers its failure. A child added comes after the class's
     // last number.
     enum class Edit { Done, Taken };
-    QFuture<ClassAnswer<Edit>> addChild(const QString& name);
-    QFuture<ClassAnswer<Edit>> renameChild(qint64 child, const QString& name);
+    [[nodiscard]] QFuture<Outcome<Edit>> addChild(const QString& name);
+    [[nodiscard]] QFuture<Outcome<Edit>> renameChild(qint64 child, const QString& name);
     // Gives a child of this class the number `number` (1 to 999); Taken
     // when another child of the class has it.
-    QFuture<ClassAnswer<Edit>> setNumber(qint64 child, int number);
+    [[nodiscard]] QFuture<Outcome<Edit>> setNumber(qint64 child, int number);
     // Removes the child of this class and every sheet of theirs.
-    QFuture<ClassAnswer<bool>> removeChild(qint64 child);
+    [[nodiscard]] QFuture<Done> removeChild(qint64 child);
     // A child of this class's sheets of each kind, in kind order.
-    QFuture<ClassAnswer<std::array<int, 4>>> countsByKind(qint64 child) const;
+    [[nodiscard]] QFuture<Outcome<std::array<int, 4>>> countsByKind(qint64 child) const;
     // Deletes every sheet of a child of this class; the child stays.
-    QFuture<ClassAnswer<bool>> clearSheets(qint64 child);
+    [[nodiscard]] QFuture<Done> clearSheets(qint64 child);
     // A child of this class's whole sheets, copied for the records window.
-    QFuture<ClassAnswer<ChildSheets>> childSheets(qint64 child, const QString& name) const;
+    [[nodiscard]] QFuture<Outcome<ChildSheets>> childSheets(
+        qint64 child, const QString& name) const;
 
     struct Private;
 

@@ -3,8 +3,6 @@
 
 #include "records/outbox.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTimer>
 #include <QVariant>
@@ -22,107 +20,100 @@ constexpr int Batch = 50;
 
 } // namespace
 
-std::optional<QList<RosterChild>> readClassRoster(QSqlDatabase& server, const QString& className,
-    int layout, ClassProblem* problem, QString* detail)
+Outcome<QList<RosterChild>> readClassRoster(ClassConnection::Link& link, const QString& className)
 {
-    QSqlQuery query(server);
-    query.setForwardOnly(true);
-    QList<RosterChild> children;
-    const QString number = layout >= 3 ? u"c.number"_s : u"row_number() OVER (ORDER BY c.id)"_s;
-    if (query.prepare(u"SELECT c.id, c.name, "_s + number
+    const QString number
+        = link.layout() >= 3 ? u"c.number"_s : u"row_number() OVER (ORDER BY c.id)"_s;
+    Outcome<QSqlQuery> query = link.run(u"SELECT c.id, c.name, "_s + number
             + u" AS n FROM varolin.children c JOIN varolin.classes k ON k.id = c.class_id "
-              u"WHERE k.name = ? ORDER BY n, c.id"_s)) {
-        query.addBindValue(className);
-        query.exec();
-        while (query.isActive() && query.next())
-            children.append(
-                {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toInt()});
-    }
-    if (!query.lastError().isValid())
-        return children;
-    if (problem)
-        *problem = classProblemOf(query.lastError(), server);
-    if (detail)
-        *detail = query.lastError().text();
-    return {};
+              u"WHERE k.name = ? ORDER BY n, c.id"_s,
+        {className});
+    if (!query)
+        return query.failure();
+    QList<RosterChild> children;
+    while (query->next())
+        children.append(
+            {query->value(0).toLongLong(), query->value(1).toString(), query->value(2).toInt()});
+    if (Done failed = link.rowsFailed(*query))
+        return *std::move(failed);
+    return children;
 }
 
-SendRound sendOutbox(QSqlDatabase& server, Outbox& outbox, const QString& className,
-    const std::atomic<bool>& stopping, int layout)
+SendRound sendOutbox(ClassConnection::Link& link, Outbox& outbox, const QString& className,
+    const std::atomic<bool>& stopping)
 {
     SendRound round;
     // What a failed statement means; false when the server is gone.
-    auto failed = [&round, &server](const QSqlError& error) {
-        const ClassProblem problem = classProblemOf(error, server);
-        round.lost = problem == ClassProblem::Unreachable;
-        if (!round.lost) {
-            round.problem = problem;
-            round.detail = error.text();
-        }
+    auto failed = [&round](const Failure& failure) {
+        round.lost = failure.what == Failed::ServerAway;
+        if (!round.lost)
+            round.failure = failure;
         return !round.lost;
     };
-    QSqlQuery insert(server);
-    // No conflict target: naming the uuid column would need the SELECT
-    // privilege on it, which a pupil login does not have.
-    if (!insert.prepare(u"INSERT INTO varolin.sheets (uuid, child_id, finished_at, "
-                        u"utc_offset, kind, seconds, wrong_digits, record, row_operands, "
-                        u"column_operands, cells) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-                        u"ON CONFLICT DO NOTHING"_s)) {
-        failed(insert.lastError());
-        return round;
-    }
     // Asked at the first refusal of a pass, and only then.
-    std::optional<QList<RosterChild>> roster;
-    bool rosterAsked = false;
+    std::optional<Outcome<QList<RosterChild>>> roster;
     qint64 after = 0;
     while (!stopping) {
         const auto batch = outbox.waiting(Batch, after);
+        // The records could not be read: the sheets wait for the next try,
+        // and a records file that stays unreadable is the window's to tell.
         if (!batch || batch->isEmpty())
             break;
         for (const WaitingSheet& sheet : *batch) {
             if (stopping)
                 return round;
             after = sheet.id;
-            for (const QVariant& value : {QVariant(sheet.uuid), QVariant(sheet.serverChild),
-                     QVariant(sheet.finishedAt.toString(Qt::ISODate)),
-                     QVariant(sheet.finishedAt.offsetFromUtc() / 60), QVariant(sheet.kind),
-                     QVariant(sheet.seconds), QVariant(sheet.wrongDigits), QVariant(sheet.record),
-                     QVariant(sheet.rows), QVariant(sheet.columns), QVariant(sheet.cells)})
-                insert.addBindValue(value);
-            if (insert.exec()) {
+            // No conflict target: naming the uuid column would need the
+            // SELECT privilege on it, which a pupil login does not have.
+            const Outcome<QSqlQuery> inserted
+                = link.run(u"INSERT INTO varolin.sheets (uuid, child_id, finished_at, "
+                           u"utc_offset, kind, seconds, wrong_digits, record, row_operands, "
+                           u"column_operands, cells) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                           u"ON CONFLICT DO NOTHING"_s,
+                    {sheet.uuid, sheet.serverChild, sheet.finishedAt.toString(Qt::ISODate),
+                        sheet.finishedAt.offsetFromUtc() / 60, sheet.kind, sheet.seconds,
+                        sheet.wrongDigits, sheet.record, sheet.rows, sheet.columns, sheet.cells},
+                    false);
+            if (inserted) {
                 // Should this fail, the sheet is sent again and the server
-                // keeps it once.
-                outbox.take(sheet.id);
+                // keeps it once: nothing is lost, so nothing is told.
+                (void)outbox.take(sheet.id);
                 ++round.sent;
                 continue;
             }
-            const QSqlError error = insert.lastError();
-            if (!failed(error))
+            if (!failed(inserted.failure()))
                 return round;
             // Whatever the server's reason, a sheet is refused for good only
             // when the roster, read now, has children and not this one: a
             // login refused every insert (its defaults changed, renamed)
             // would otherwise take every sheet off the queue.
-            if (!std::exchange(rosterAsked, true)) {
-                ClassProblem why = ClassProblem::None;
-                roster = readClassRoster(server, className, layout, &why);
-                if (!roster && why == ClassProblem::Unreachable) {
+            if (!roster) {
+                roster = readClassRoster(link, className);
+                if (!*roster && roster->failure().what == Failed::ServerAway) {
                     round.lost = true;
                     return round;
                 }
             }
-            const bool offRoster = roster && !roster->isEmpty()
-                && std::none_of(roster->begin(), roster->end(), [&sheet](const RosterChild& child) {
-                       return child.serverId == sheet.serverChild;
-                   });
-            if (offRoster) {
-                outbox.refuse(sheet.id,
-                    u"child %1 is not on the roster of class %2; the server said: %3"_s
-                        .arg(sheet.serverChild)
-                        .arg(className, error.text()));
+            const bool offRoster = *roster && !(*roster)->isEmpty()
+                && std::none_of(
+                    (*roster)->begin(), (*roster)->end(), [&sheet](const RosterChild& child) {
+                        return child.serverId == sheet.serverChild;
+                    });
+            if (!offRoster) {
+                // Only the count of tries: the sheet waits either way.
+                (void)outbox.tried(sheet.id);
+                continue;
+            }
+            const QString reason
+                = u"child %1 is not on the roster of class %2; the server said: %3"_s
+                      .arg(sheet.serverChild)
+                      .arg(className, inserted.failure().detail);
+            if (outbox.refuse(sheet.id, reason)) {
                 ++round.refused;
             } else {
-                outbox.tried(sheet.id);
+                // Still in the queue, so tried again next time; but a records
+                // file that takes no mark is told, not only waited out.
+                round.failure = Failure{Failed::RecordsUnusable, outbox.path(), reason};
             }
         }
     }
@@ -144,10 +135,13 @@ struct ClassSender::Worker
         if (outbox && outbox->isOpen())
             return true;
         outbox = std::make_unique<Outbox>(records);
-        if (outbox->open())
+        const Done unopened = outbox->open();
+        if (!unopened)
             return true;
+        // Told once: the sheets wait in the records, which the window
+        // reports itself when it cannot use them.
         if (!std::exchange(outboxTold, true))
-            Q_EMIT sender.problem(ClassProblem::Failed, outbox->problem());
+            Q_EMIT sender.problem(*unopened);
         return false;
     }
 
@@ -156,11 +150,10 @@ struct ClassSender::Worker
     // own timing.
     bool connect(ClassConnection::Link& link)
     {
-        QString detail;
-        const ClassProblem problem = link.connect(&detail, true);
-        if (problem != ClassProblem::None && problem != ClassProblem::Unreachable)
-            Q_EMIT sender.problem(problem, detail);
-        return problem == ClassProblem::None;
+        const Done unconnected = link.connect(true);
+        if (unconnected && unconnected->what != Failed::ServerAway)
+            Q_EMIT sender.problem(*unconnected);
+        return !unconnected;
     }
 
     void send(ClassConnection::Link& link)
@@ -176,17 +169,19 @@ struct ClassSender::Worker
                     break;
                 fresh = true;
             }
-            QSqlDatabase connection = link.database();
-            const SendRound round
-                = sendOutbox(connection, *outbox, config.className, stopping, link.layout());
-            if (round.problem != ClassProblem::None)
-                Q_EMIT sender.problem(round.problem, round.detail);
+            const SendRound round = sendOutbox(link, *outbox, config.className, stopping);
+            if (round.failure)
+                Q_EMIT sender.problem(*round.failure);
             if (round.refused > 0)
-                Q_EMIT sender.sheetsRefused(round.refused);
+                Q_EMIT sender.sheetsRefused(round.refused,
+                    {Failed::SheetsRefused, config.server,
+                        u"%1 sheets of children not on the roster of class %2 stay on this "
+                        u"computer until the roster lists them again"_s.arg(round.refused)
+                            .arg(config.className)});
             // Let go once its queries are done with. A refused session is
             // let go as well: the next try opens one with the login's
             // settings as they are then.
-            if (round.lost || round.problem != ClassProblem::None)
+            if (round.lost || round.failure)
                 link.disconnect();
             if (!round.lost || fresh)
                 break;
@@ -199,14 +194,10 @@ struct ClassSender::Worker
     {
         if (stopping || !connect(link))
             return;
-        QSqlDatabase connection = link.database();
-        ClassProblem problem = ClassProblem::None;
-        QString detail;
-        const auto children
-            = readClassRoster(connection, config.className, link.layout(), &problem, &detail);
+        const auto children = readClassRoster(link, config.className);
         if (!children) {
-            if (problem != ClassProblem::Unreachable)
-                Q_EMIT sender.problem(problem, detail);
+            if (children.failure().what != Failed::ServerAway)
+                Q_EMIT sender.problem(children.failure());
             link.disconnect();
             return;
         }
@@ -215,7 +206,9 @@ struct ClassSender::Worker
             QList<qint64> ids;
             for (const RosterChild& child : *children)
                 ids << child.serverId;
-            outbox->requeue(ids);
+            // Should this fail, they stay refused until the next roster
+            // read, a few minutes on, tries again: nothing is lost.
+            (void)outbox->requeue(ids);
         }
         Q_EMIT sender.rosterRead(*children);
     }

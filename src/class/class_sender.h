@@ -15,16 +15,14 @@
 #include <optional>
 
 class Outbox;
-class QSqlDatabase;
 
-// Reads the roster of `className` on `server` (of server layout `layout`),
-// in the order of the children's numbers; nothing, with the failure in
-// `problem` and `detail`, when it could not be read. An empty roster is a
+// Reads the roster of `className` through `link`, in the order of the
+// children's numbers, or why it could not be read. An empty roster is a
 // class the login does not see or that has no child. A server of a layout
 // without numbers numbers each class's children in the order they were
 // added.
-std::optional<QList<RosterChild>> readClassRoster(QSqlDatabase& server, const QString& className,
-    int layout, ClassProblem* problem = nullptr, QString* detail = nullptr);
+[[nodiscard]] Outcome<QList<RosterChild>> readClassRoster(
+    ClassConnection::Link& link, const QString& className);
 
 // What one pass over the outbox did.
 struct SendRound
@@ -33,22 +31,21 @@ struct SendRound
     // Sheets refused for good this pass: kept, out of the queue.
     int refused = 0;
     // What stopped a sheet other than its child being off the roster, for
-    // the user; None when nothing did.
-    ClassProblem problem = ClassProblem::None;
-    QString detail;
+    // the user; nothing when nothing did.
+    Done failure;
     // The connection went (or the server is away): the pass stopped there.
     bool lost = false;
 };
 
-// Sends every sheet waiting in `outbox`, oldest first, on `server` (open),
-// until `stopping`. A sheet the server will not take holds up none after
+// Sends every sheet waiting in `outbox`, oldest first, through `link`
+// (connected), until `stopping`. A sheet the server will not take holds up none after
 // it: it is tried again next time, unless a roster read on the spot shows
 // that the class has children and the sheet's child is none of them; then
 // it stays on the machine, refused, until a roster lists its child again.
 // Nothing here reads a message's words: the SQLSTATE and that second
 // question decide.
-SendRound sendOutbox(QSqlDatabase& server, Outbox& outbox, const QString& className,
-    const std::atomic<bool>& stopping, int layout = ClassServerLayout);
+[[nodiscard]] SendRound sendOutbox(ClassConnection::Link& link, Outbox& outbox,
+    const QString& className, const std::atomic<bool>& stopping);
 
 // Sends the sheets waiting in the local store to the class server and reads
 // the class roster through the class connection, on its thread, with an
@@ -82,11 +79,13 @@ Q_SIGNALS:
     void rosterRead(const QList<RosterChild>& roster);
     // After every try: how many sheets still wait.
     void sheetsWaiting(int sheets);
-    // The server refused, or cannot be used as configured: not that it is
-    // away, which is only waited out.
-    void problem(ClassProblem problem, const QString& detail);
-    // Sheets whose child is off the class roster were kept on the machine.
-    void sheetsRefused(int sheets);
+    // The server refused, or cannot be used as configured, or the records
+    // cannot be read for sending: not that the server is away, which is
+    // only waited out.
+    void problem(const Failure& failure);
+    // `sheets` sheets whose child is off the class roster were kept on the
+    // machine (SheetsRefused, naming them for the administrator).
+    void sheetsRefused(int sheets, const Failure& failure);
 
 private:
     struct Worker;

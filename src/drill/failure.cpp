@@ -40,12 +40,18 @@ QString childServerText(Failed what)
 
 FailureText forChild(Failed what)
 {
+    if (isServerFailure(what)) {
+        return {u"クラス"_s,
+            childServerText(what)
+                + u"\rきろくは この コンピューターに のこります。\rドリルは このまま つづけられます。"_s};
+    }
     const QString keep = u"ほぞん できません"_s;
     const QString records = u"きろく"_s;
     const QString klass = u"クラス"_s;
     switch (what) {
     case Failed::SettingsUnusable:
-        return {keep, u"せっていの ファイルが つかえません。\rハイスコアは こんかい かぎりに なります。"_s};
+        return {keep,
+            u"せっていの ファイルが つかえません。\rハイスコアは こんかい かぎりに なります。"_s};
     case Failed::SettingsNotSaved:
         return {keep, u"ハイスコアの きろくを ほぞん できませんでした。"_s};
     case Failed::SettingsNotSavedLastTime:
@@ -66,24 +72,13 @@ FailureText forChild(Failed what)
     case Failed::SheetsRefused:
         return {klass,
             u"クラスに いない こどもの きろくは おくれません。\rきろくは この コンピューターに のこります。\rせんせいに しらせてください。"_s};
-    case Failed::PasswordFileMissing:
-    case Failed::PasswordFileUnreadable:
-    case Failed::PasswordFileExposed:
-    case Failed::ServerAway:
-    case Failed::ConnectionUnusable:
-    case Failed::LoginRefused:
-    case Failed::PrivilegeRefused:
-    case Failed::LoginTooPowerful:
-    case Failed::NewerServer:
-    case Failed::ServerFailed:
-        return {klass,
-            childServerText(what)
-                + u"\rきろくは この コンピューターに のこります。\rドリルは このまま つづけられます。"_s};
     case Failed::PrintFailed:
     case Failed::PrintCancelled:
         return {u"いんさつ"_s, u"いんさつ できませんでした。"_s};
     case Failed::FileNotWritten:
         return {keep, u"ファイルを ほぞん できませんでした。"_s};
+    default:
+        break;
     }
     return {keep, u"ほぞん できません。"_s};
 }
@@ -118,7 +113,8 @@ FailureText forAdult(Failed what)
     case Failed::PrivilegeRefused:
         return {title, u"このロール名（role）では、このクラスの記録を見られません。"_s};
     case Failed::NewerServer:
-        return {title, u"サーバーがこの Varolin より新しくなっています。Varolin を更新してください。"_s};
+        return {title,
+            u"サーバーがこの Varolin より新しくなっています。Varolin を更新してください。"_s};
     case Failed::ServerFailed:
     case Failed::ClassUnknown:
     case Failed::SheetsRefused:
@@ -138,35 +134,78 @@ FailureText forAdult(Failed what)
 const char* failureName(Failed what)
 {
     switch (what) {
-    case Failed::SettingsUnusable: return "the settings file cannot be used";
-    case Failed::SettingsNotSaved: return "the settings could not be saved";
-    case Failed::SettingsNotSavedLastTime: return "the settings were not saved at the last end";
-    case Failed::RecordsUnusable: return "the records cannot be opened";
-    case Failed::RecordsLocked: return "the records are locked by another program";
-    case Failed::RecordsMovedAside: return "a damaged records file was moved aside";
-    case Failed::SheetNotKept: return "a sheet could not be stored";
-    case Failed::ClassConfigMissing: return "no class.ini";
-    case Failed::ClassConfigUnusable: return "class.ini cannot be used";
-    case Failed::PasswordFileMissing: return "the password file is missing";
-    case Failed::PasswordFileUnreadable: return "the password file cannot be read";
-    case Failed::PasswordFileExposed: return "the password file may be read by others";
-    case Failed::ServerAway: return "the class server does not answer";
-    case Failed::ConnectionUnusable: return "the class server cannot be reached as class.ini asks";
-    case Failed::LoginRefused: return "the class server refused the login";
-    case Failed::PrivilegeRefused: return "the login may not do this";
-    case Failed::LoginTooPowerful: return "the login is too powerful to be used";
-    case Failed::NewerServer: return "the class server is newer than this program";
-    case Failed::ServerFailed: return "the class server failed";
-    case Failed::ClassUnknown: return "the class server knows no such class for this login";
-    case Failed::SheetsRefused: return "sheets of children not on the roster stay on this computer";
-    case Failed::PrintFailed: return "printing failed";
-    case Failed::PrintCancelled: return "printing was cancelled";
-    case Failed::FileNotWritten: return "a file could not be written";
+    case Failed::SettingsUnusable:
+        return "the settings file cannot be used";
+    case Failed::SettingsNotSaved:
+        return "the settings could not be saved";
+    case Failed::SettingsNotSavedLastTime:
+        return "the settings were not saved at the last end";
+    case Failed::RecordsUnusable:
+        return "the records cannot be opened";
+    case Failed::RecordsLocked:
+        return "the records are locked by another program";
+    case Failed::RecordsMovedAside:
+        return "a damaged records file was moved aside";
+    case Failed::SheetNotKept:
+        return "a sheet could not be stored";
+    case Failed::ClassConfigMissing:
+        return "no class.ini";
+    case Failed::ClassConfigUnusable:
+        return "class.ini cannot be used";
+    case Failed::PasswordFileMissing:
+        return "the password file is missing";
+    case Failed::PasswordFileUnreadable:
+        return "the password file cannot be read";
+    case Failed::PasswordFileExposed:
+        return "the password file may be read by others";
+    case Failed::ServerAway:
+        return "the class server does not answer";
+    case Failed::ConnectionUnusable:
+        return "the class server cannot be reached as class.ini asks";
+    case Failed::LoginRefused:
+        return "the class server refused the login";
+    case Failed::PrivilegeRefused:
+        return "the login may not do this";
+    case Failed::LoginTooPowerful:
+        return "the login is too powerful to be used";
+    case Failed::NewerServer:
+        return "the class server is newer than this program";
+    case Failed::ServerFailed:
+        return "the class server failed";
+    case Failed::ClassUnknown:
+        return "the class server knows no such class for this login";
+    case Failed::SheetsRefused:
+        return "sheets of children not on the roster stay on this computer";
+    case Failed::PrintFailed:
+        return "printing failed";
+    case Failed::PrintCancelled:
+        return "printing was cancelled";
+    case Failed::FileNotWritten:
+        return "a file could not be written";
     }
     return "failed";
 }
 
 } // namespace
+
+bool isServerFailure(Failed what)
+{
+    switch (what) {
+    case Failed::PasswordFileMissing:
+    case Failed::PasswordFileUnreadable:
+    case Failed::PasswordFileExposed:
+    case Failed::ServerAway:
+    case Failed::ConnectionUnusable:
+    case Failed::LoginRefused:
+    case Failed::PrivilegeRefused:
+    case Failed::LoginTooPowerful:
+    case Failed::NewerServer:
+    case Failed::ServerFailed:
+        return true;
+    default:
+        return false;
+    }
+}
 
 FailureText failureText(const Failure& failure, Reader reader)
 {

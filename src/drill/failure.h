@@ -69,6 +69,10 @@ struct [[nodiscard]] Failure
     bool operator==(const Failure&) const = default;
 };
 
+// Whether `what` is one of the ways the class server cannot be used, which
+// the child is told as one.
+bool isServerFailure(Failed what);
+
 // What a reader is told of a failure: the box's title and its sentence. The
 // details are not in it; they go behind the box's details button and, for
 // the administrator, to standard error.

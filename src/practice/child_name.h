@@ -7,7 +7,7 @@
 // What a child's name may be, on a machine and in the class alike.
 namespace ChildName {
 
-enum class Problem { None, Empty, TooLong, Taken, NotSaved };
+enum class Problem { None, Empty, TooLong, Taken };
 
 // At most this many characters, as a reader counts them.
 inline constexpr int MaxLength = 20;
@@ -17,8 +17,8 @@ inline constexpr int MaxLength = 20;
 QString clean(const QString& name);
 
 // Whether `name`, once clean, may be kept beside `others` (the names of the
-// other children, as kept). Never NotSaved: that is for the one who keeps
-// it.
+// other children, as kept). Whether it could then be stored is the
+// store's to say, as a failure.
 Problem check(const QString& name, const QStringList& others);
 
 } // namespace ChildName

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 Children::Children(Child first, QString mark, std::optional<QString> className, QObject* parent)
     : QObject(parent)
     , firstChild(std::move(first))
@@ -111,24 +113,40 @@ QStringList Children::namesBeside(qint64 except) const
     return names;
 }
 
-ChildName::Problem Children::add(RecordStore* store, const QString& name)
+namespace {
+
+// The children cannot be changed here: the roster is the teacher's, or the
+// records cannot be used.
+Failure notChangeable(bool rosterEditable)
+{
+    return Failure{Failed::SheetNotKept, {},
+        rosterEditable ? u"the records are not open"_s : u"the class roster is the teacher's"_s};
+}
+
+} // namespace
+
+Outcome<ChildName::Problem> Children::add(RecordStore* store, const QString& name)
 {
     const ChildName::Problem problem = ChildName::check(name, namesBeside(0));
     if (problem != ChildName::Problem::None)
         return problem;
-    if (!rosterEditable() || !store || !store->addChild(ChildName::clean(name)))
-        return ChildName::Problem::NotSaved;
+    if (!rosterEditable() || !store)
+        return notChangeable(rosterEditable());
+    if (const Outcome<qint64> added = store->addChild(ChildName::clean(name)); !added)
+        return added.failure();
     read(*store, false);
     return ChildName::Problem::None;
 }
 
-ChildName::Problem Children::rename(RecordStore* store, qint64 id, const QString& name)
+Outcome<ChildName::Problem> Children::rename(RecordStore* store, qint64 id, const QString& name)
 {
     const ChildName::Problem problem = ChildName::check(name, namesBeside(id));
     if (problem != ChildName::Problem::None)
         return problem;
-    if (!rosterEditable() || !store || !store->renameChild(id, ChildName::clean(name)))
-        return ChildName::Problem::NotSaved;
+    if (!rosterEditable() || !store)
+        return notChangeable(rosterEditable());
+    if (Done failed = store->renameChild(id, ChildName::clean(name)))
+        return *std::move(failed);
     read(*store, false);
     return ChildName::Problem::None;
 }
@@ -150,7 +168,7 @@ QList<Child> Children::removable() const
 
 bool Children::remove(RecordStore* store, qint64 id)
 {
-    if (!canRemove(id) || !store || !store->removeChild(id))
+    if (!canRemove(id) || !store || store->removeChild(id))
         return false;
     read(*store, false);
     return true;

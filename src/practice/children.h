@@ -2,6 +2,7 @@
 #pragma once
 
 #include "practice/child_name.h"
+#include "practice/shown_child.h"
 #include "records/record_store.h"
 
 #include <QList>
@@ -9,14 +10,6 @@
 #include <QString>
 
 #include <optional>
-
-// Whether a child's name is shown (on the board, in the title, on a printed
-// sheet): only among several children. The only child never sees their
-// name anywhere, as it has always been.
-inline bool namesShown(qsizetype children)
-{
-    return children > 1;
-}
 
 // The children of this machine and who practises: the list as the records
 // (or a class's roster) have it, the child at the board, the one chosen last
@@ -63,8 +56,11 @@ public:
     // last time when `atRest`.
     void read(const RecordStore& store, bool atRest);
 
-    [[nodiscard]] ChildName::Problem add(RecordStore* store, const QString& name);
-    [[nodiscard]] ChildName::Problem rename(RecordStore* store, qint64 id, const QString& name);
+    // A name against the rule is its problem; a store that cannot keep it,
+    // or a roster that is the teacher's, a failure.
+    [[nodiscard]] Outcome<ChildName::Problem> add(RecordStore* store, const QString& name);
+    [[nodiscard]] Outcome<ChildName::Problem> rename(
+        RecordStore* store, qint64 id, const QString& name);
     // Neither the first child, nor the child at the board, nor a child of a
     // class's roster.
     bool canRemove(qint64 id) const;

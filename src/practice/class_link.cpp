@@ -6,40 +6,6 @@
 #include <cstdio>
 #include <utility>
 
-namespace {
-
-Failed failedOf(ClassProblem problem)
-{
-    switch (problem) {
-    case ClassProblem::PasswordFileMissing:
-        return Failed::PasswordFileMissing;
-    case ClassProblem::PasswordFileUnreadable:
-        return Failed::PasswordFileUnreadable;
-    case ClassProblem::PasswordFileExposed:
-        return Failed::PasswordFileExposed;
-    case ClassProblem::Unreachable:
-        return Failed::ServerAway;
-    case ClassProblem::ConnectionUnusable:
-        return Failed::ConnectionUnusable;
-    case ClassProblem::LoginRefused:
-        return Failed::LoginRefused;
-    case ClassProblem::PrivilegeRefused:
-        return Failed::PrivilegeRefused;
-    case ClassProblem::LoginTooPowerful:
-        return Failed::LoginTooPowerful;
-    case ClassProblem::NewerServer:
-        return Failed::NewerServer;
-    case ClassProblem::None:
-    case ClassProblem::Failed:
-        break;
-    }
-    // A problem with no known cause is told as the server's failure, never
-    // taken for the server being away.
-    return Failed::ServerFailed;
-}
-
-} // namespace
-
 SenderLink::SenderLink(ClassConfig config, QString records, QObject* parent)
     : ClassLink(parent)
     , config(std::move(config))
@@ -55,19 +21,12 @@ void SenderLink::start()
     sender = std::make_unique<ClassSender>(config, records);
     connect(sender.get(), &ClassSender::rosterRead, this, &ClassLink::rosterRead);
     connect(sender.get(), &ClassSender::sheetsWaiting, this, &ClassLink::tried);
-    connect(
-        sender.get(), &ClassSender::problem, this, [this](ClassProblem why, const QString& detail) {
-            const Failed what = failedOf(why);
-            const bool passwordFile
-                = what == Failed::PasswordFileMissing || what == Failed::PasswordFileUnreadable;
-            Q_EMIT failed({what, passwordFile ? config.passwordFile : config.server, detail});
-        });
-    connect(sender.get(), &ClassSender::sheetsRefused, this, [this](int sheets) {
-        std::fprintf(stderr,
-            "Varolin: %d sheets of children not on the roster of class %s stay on this "
-            "computer until the roster lists them again\n",
-            sheets, qPrintable(config.className));
-        Q_EMIT failed({Failed::SheetsRefused, config.server});
+    connect(sender.get(), &ClassSender::problem, this, &ClassLink::failed);
+    connect(sender.get(), &ClassSender::sheetsRefused, this, [this](int, const Failure& failure) {
+        // Each try says so again for whoever keeps the server; the child
+        // is told once a run.
+        std::fprintf(stderr, "%s\n", qPrintable(failureLog(failure)));
+        Q_EMIT failed(failure);
     });
     sender->start();
 }

@@ -85,8 +85,8 @@ void Classroom::takeRoster(const QList<RosterChild>& roster)
     RecordStore* store = records.store();
     if (roster == lastRoster || !store)
         return;
-    if (!store->keepRoster(config_.className, roster)) {
-        fail({Failed::SheetNotKept, records.path()});
+    if (const Done failed = store->keepRoster(config_.className, roster)) {
+        fail({Failed::SheetNotKept, records.path(), failed->detail});
         return;
     }
     lastRoster = roster;

@@ -187,12 +187,12 @@ bool Practice::chooseChild(qint64 id)
     return children_.choose(records.store(), id, betweenSheets());
 }
 
-Practice::NameProblem Practice::addChild(const QString& name)
+Outcome<Practice::NameProblem> Practice::addChild(const QString& name)
 {
     return children_.add(records.store(), name);
 }
 
-Practice::NameProblem Practice::renameChild(qint64 id, const QString& name)
+Outcome<Practice::NameProblem> Practice::renameChild(qint64 id, const QString& name)
 {
     return children_.rename(records.store(), id, name);
 }
@@ -224,7 +224,7 @@ std::optional<int> Practice::sheetCount(qint64 child) const
 
 std::optional<int> Practice::clearRecords(qint64 child)
 {
-    if (!openRecords() || !records.store()->clear(child))
+    if (!openRecords() || records.store()->clear(child))
         return std::nullopt;
     // The store keeps a sheet the class does not have yet until it has it.
     if (classroom)

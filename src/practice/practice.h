@@ -126,8 +126,8 @@ public:
     // only between sheets.
     bool chooseChild(qint64 id);
     using NameProblem = ChildName::Problem;
-    [[nodiscard]] NameProblem addChild(const QString& name);
-    [[nodiscard]] NameProblem renameChild(qint64 id, const QString& name);
+    [[nodiscard]] Outcome<NameProblem> addChild(const QString& name);
+    [[nodiscard]] Outcome<NameProblem> renameChild(qint64 id, const QString& name);
     bool rosterEditable() const { return children_.rosterEditable(); }
     bool canRemove(qint64 id) const { return children_.canRemove(id); }
     QList<Child> removableChildren() const { return children_.removable(); }

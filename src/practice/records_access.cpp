@@ -22,11 +22,12 @@ RecordStore* RecordsAccess::open(QList<Failure>& failures)
     if (RecordStore* open = store())
         return open;
     opened = std::make_unique<RecordStore>(path_);
-    const bool ok = opened->open();
-    if (opened->problem() == RecordStore::Problem::Damaged)
-        failures.append({Failed::RecordsMovedAside, opened->movedAsideTo()});
-    else if (!ok)
-        failures.append({Failed::SheetNotKept, path_});
-    justOpened = ok;
-    return ok ? opened.get() : nullptr;
+    const Outcome<Done> done = opened->open();
+    // A damaged file moved aside opens a new one: told, and the store used.
+    if (done && *done)
+        failures.append({Failed::RecordsMovedAside, (*done)->path});
+    else if (!done)
+        failures.append({Failed::SheetNotKept, path_, done.failure().detail});
+    justOpened = done.ok();
+    return done ? opened.get() : nullptr;
 }

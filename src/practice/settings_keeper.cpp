@@ -15,10 +15,11 @@ SettingsKeeper::SettingsKeeper(SettingsLocation location, QPoint startTwips, QSt
     : file(std::move(location))
     , unsavedNote(std::move(unsavedNote))
 {
-    const SettingsFile::Loaded loaded = file.load(startTwips);
-    settings_ = loaded.settings;
-    if (loaded.status == SettingsFile::Status::Unusable)
-        atStart.append({Failed::SettingsUnusable, file.path()});
+    const Outcome<SettingsFile::Loaded> loaded = file.load(startTwips);
+    // No file can be used: the defaults this run, and that is told.
+    settings_ = loaded ? loaded->settings : Settings();
+    if (!loaded)
+        atStart.append({Failed::SettingsUnusable, file.path(), loaded.failure().detail});
     // The last run could not keep its settings when it was made to end; the
     // note names the file it could not write.
     if (!this->unsavedNote.isEmpty() && QFileInfo(this->unsavedNote).isFile()) {
@@ -42,9 +43,7 @@ Done SettingsKeeper::save(const Child& first)
     settings_.kind = first.kind;
     if (const std::optional<QPoint> place = windowPlace ? windowPlace() : std::nullopt)
         settings_.windowTwips = place;
-    if (file.save(settings_))
-        return std::nullopt;
-    return Failure{Failed::SettingsNotSaved, file.path()};
+    return file.save(settings_);
 }
 
 void SettingsKeeper::saveWithoutQuestion(const Child& first)

@@ -45,10 +45,12 @@ SheetFiling::Filed SheetFiling::file(const FinishedSheet& sheet, const Child& ch
     // With a class, the sheet waits in the store until the server has it;
     // a child who has no roster child yet keeps it waiting for the class.
     const auto send = toClass ? RecordStore::Send::ToClass : RecordStore::Send::No;
-    filed.stored = store && store->add(kept, child.id, send);
-    if (!filed.stored) {
+    const Done added = store ? store->add(kept, child.id, send)
+                             : Done(Failure{Failed::SheetNotKept, records.path()});
+    filed.stored = !added;
+    if (added) {
         ++notKept_;
-        filed.failures.append({Failed::SheetNotKept, records.path()});
+        filed.failures.append({Failed::SheetNotKept, records.path(), added->detail});
     }
     return filed;
 }
@@ -58,7 +60,7 @@ Done SheetFiling::keep(const Child& child)
     if (child.id == RecordStore::FirstChild)
         return settings.save(child);
     RecordStore* store = records.store();
-    if (!store || !store->setChildBests(child.id, child.bestTimes, child.kind))
+    if (!store)
         return Failure{Failed::SheetNotKept, records.path()};
-    return std::nullopt;
+    return store->setChildBests(child.id, child.bestTimes, child.kind);
 }

@@ -23,6 +23,14 @@ const Child* childWithId(const QList<Child>& children, qint64 id);
 std::optional<qint64> childStillThere(
     const QList<Child>& children, qint64 wanted, std::optional<qint64> instead = std::nullopt);
 
+// Whether a child's name is shown (on the board, in the title, on a printed
+// sheet): only among several children. The only child never sees their
+// name anywhere, as it has always been.
+inline bool namesShown(qsizetype children)
+{
+    return children > 1;
+}
+
 // What a question or a file name calls the child `id` of `children`: their
 // name once there are several children (`several`), and nothing while there
 // is only one, whose records and times have always been theirs alone.

@@ -10,22 +10,13 @@ namespace {
 // server refuses. A damaged records file is told each time it is found.
 std::optional<Failed> toldAs(Failed what)
 {
+    if (isServerFailure(what))
+        return Failed::ServerFailed;
     switch (what) {
     case Failed::SettingsUnusable:
         return Failed::SettingsNotSaved;
     case Failed::RecordsMovedAside:
         return std::nullopt;
-    case Failed::PasswordFileMissing:
-    case Failed::PasswordFileUnreadable:
-    case Failed::PasswordFileExposed:
-    case Failed::ServerAway:
-    case Failed::ConnectionUnusable:
-    case Failed::LoginRefused:
-    case Failed::PrivilegeRefused:
-    case Failed::LoginTooPowerful:
-    case Failed::NewerServer:
-    case Failed::ServerFailed:
-        return Failed::ServerFailed;
     default:
         return what;
     }

@@ -20,7 +20,7 @@ void installSubstitutions();
 // is installed.
 QString family(const QString& requested);
 
-// The Gothic face at `points`, bold or not.
+// The Gothic face at `points`, bold or not, unhinted, as the window draws it.
 QFont gothic(double points, bool bold = false);
 
 } // namespace Fonts

@@ -3,7 +3,6 @@
 
 #include "drill/kind_text.h"
 #include "printing/fonts.h"
-#include "printing/print_error.h"
 #include "printing/print_job.h"
 
 #include <QPagedPaintDevice>
@@ -100,7 +99,14 @@ void paintHeader(Page& page, const MonthReport& report, ReportWords words)
         ? u"%1ねん %2がつの れんしゅう"_s.arg(month.year()).arg(month.month())
         : u"%1年%2月の練習記録"_s.arg(month.year()).arg(month.month());
     page.text(page.rect(0, 0, page.width(), 9), title, 16, true);
-    page.text(page.rect(0, 10, page.width(), 12), report.name, 22, true);
+    if (report.name.isEmpty()) {
+        // A family's only child is never named: a line to write it on.
+        page.text(page.rect(0, 10, 20, 12), family(words) ? u"なまえ"_s : u"氏名"_s, 12);
+        page.painter.setPen(QPen(Qt::black, page.length(0.3)));
+        page.painter.drawLine(page.point(20, 20), page.point(100, 20));
+    } else {
+        page.text(page.rect(0, 10, page.width(), 12), report.name, 22, true);
+    }
     page.painter.setPen(QPen(Qt::black, page.length(0.4)));
     page.painter.drawLine(page.point(0, 24), page.point(page.width(), 24));
 }
@@ -382,12 +388,15 @@ Done printMonthReports(QPrinter* printer, const QList<MonthReport>& reports, Rep
     if (!printer)
         return printFailure("no printer is available");
     printer->setPageLayout(a4());
-    try {
-        PrintJob job(printer);
-        paintPages(job.painter(), *printer, reports, words, [&job] { job.newPage(); });
-        job.finish();
-    } catch (const PrintError& error) {
-        return printFailure(error.what());
-    }
-    return {};
+    PrintJob job(printer);
+    if (Done failed = job.begin())
+        return failed;
+    Done paged;
+    paintPages(job.painter(), *printer, reports, words, [&] {
+        if (!paged)
+            paged = job.newPage();
+    });
+    if (paged)
+        return paged;
+    return job.finish();
 }

@@ -3,7 +3,6 @@
 
 #include "printing/answer_sheet.h"
 #include "printing/page_fit.h"
-#include "printing/print_error.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,13 +48,21 @@ bool replaceFile(const QString& from, const QString& to)
     return !error;
 }
 
+Failure printFailed(const QString& why)
+{
+    return {Failed::PrintFailed, {}, why};
+}
+
 } // namespace
 
 PrintJob::PrintJob(QPrinter* target)
     : printer(target)
+{ }
+
+Done PrintJob::begin()
 {
     if (!printer)
-        throw PrintError("no printer is available");
+        return printFailed(u"no printer is available"_s);
     if (writesFile(*printer)) {
         fileName = printer->outputFileName();
         partialName = partialNameFor(fileName);
@@ -64,8 +71,9 @@ PrintJob::PrintJob(QPrinter* target)
     if (!paint.begin(printer)) {
         restoreFileName();
         QFile::remove(partialName);
-        throw PrintError("the printer cannot start a job");
+        return printFailed(u"the printer cannot start a job"_s);
     }
+    return {};
 }
 
 PrintJob::~PrintJob()
@@ -84,13 +92,14 @@ double PrintJob::dpiY() const
     return printer->logicalDpiY();
 }
 
-void PrintJob::newPage()
+Done PrintJob::newPage()
 {
     if (!printer->newPage())
-        throw PrintError("the printer cannot start a page");
+        return printFailed(u"the printer cannot start a page"_s);
+    return {};
 }
 
-void PrintJob::finish()
+Done PrintJob::finish()
 {
     const bool ended = paint.end();
     const QPrinter::PrinterState state = printer->printerState();
@@ -99,8 +108,9 @@ void PrintJob::finish()
     if (failed || (!partialName.isEmpty() && !replaceFile(partialName, fileName))) {
         if (!partialName.isEmpty())
             QFile::remove(partialName);
-        throw PrintError("the print job failed");
+        return printFailed(u"the print job failed"_s);
     }
+    return {};
 }
 
 void PrintJob::abandon()
@@ -118,20 +128,24 @@ void PrintJob::restoreFileName()
         printer->setOutputFileName(fileName);
 }
 
-void printAnswerSheet(QPrinter* printer, const std::array<QString, 21>& captions)
+Done printAnswerSheet(QPrinter* printer, const std::array<QString, 21>& captions)
 {
     const AnswerSheet::Layout sheet = AnswerSheet::layout(captions);
     PrintJob job(printer);
+    if (Done failed = job.begin())
+        return failed;
     AnswerSheet::paint(job.painter(), sheet, job.dpiX(), job.dpiY());
-    job.finish();
+    return job.finish();
 }
 
-void printPicture(QPrinter* printer, const QPixmap& picture)
+Done printPicture(QPrinter* printer, const QPixmap& picture)
 {
     PrintJob job(printer);
+    if (Done failed = job.begin())
+        return failed;
     QPainter& painter = job.painter();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF page(0, 0, job.device().width(), job.device().height());
     painter.drawPixmap(fitOnPage(picture.deviceIndependentSize(), page), picture, picture.rect());
-    job.finish();
+    return job.finish();
 }

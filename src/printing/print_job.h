@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "drill/failure.h"
+
 #include <QPainter>
 #include <QString>
 
@@ -17,7 +19,7 @@ class QPrinter;
 class PrintJob
 {
 public:
-    // Throws PrintError when `printer` is null or cannot start a job.
+    // A job on `printer`, started by begin().
     explicit PrintJob(QPrinter* printer);
     ~PrintJob();
 
@@ -29,10 +31,13 @@ public:
     double dpiX() const;
     double dpiY() const;
 
-    // Throws PrintError when the printer cannot start another page.
-    void newPage();
-    // Ends the job and sends it; throws PrintError when it failed.
-    void finish();
+    // Starts the job: PrintFailed when the printer is null or cannot start
+    // one. Painting needs a job begun.
+    [[nodiscard]] Done begin();
+    // PrintFailed when the printer cannot start another page.
+    [[nodiscard]] Done newPage();
+    // Ends the job and sends it; PrintFailed when it failed.
+    [[nodiscard]] Done finish();
 
 private:
     void abandon();
@@ -46,9 +51,9 @@ private:
 
 // The answer sheet of the window's header captions ([0] the sign, [1..10]
 // the row operands, [11..20] the column operands), blank answer cells, on
-// one page. Throws PrintError.
-void printAnswerSheet(QPrinter* printer, const std::array<QString, 21>& captions);
+// one page; PrintFailed when it could not be printed.
+[[nodiscard]] Done printAnswerSheet(QPrinter* printer, const std::array<QString, 21>& captions);
 
-// `picture` as large as fits one page, centred across, at the top. Throws
-// PrintError.
-void printPicture(QPrinter* printer, const QPixmap& picture);
+// `picture` as large as fits one page, centred across, at the top;
+// PrintFailed when it could not be printed.
+[[nodiscard]] Done printPicture(QPrinter* printer, const QPixmap& picture);

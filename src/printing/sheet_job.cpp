@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "printing/sheet_job.h"
 
-#include "printing/print_error.h"
 #include "printing/print_job.h"
 #include "printing/sheet_pages.h"
 
@@ -11,6 +10,8 @@
 #include <QPrinter>
 
 #include <algorithm>
+
+using namespace Qt::StringLiterals;
 
 std::vector<Sheet> jobSheets(const SheetJob& job, const Sheet& board, QRandomGenerator& random)
 {
@@ -33,7 +34,7 @@ namespace {
 
 // `ranges`: the pages the user chose in the print dialog (from 1), empty for
 // all of them.
-void paintPages(QPainter& painter, const std::function<void()>& newPage,
+Done paintPages(QPainter& painter, const std::function<Done()>& newPage,
     const std::vector<Sheet>& sheets, const SheetJob& job, const QPageLayout& layout,
     const QPageRanges& ranges, const PrintProgress& progress)
 {
@@ -52,61 +53,74 @@ void paintPages(QPainter& painter, const std::function<void()>& newPage,
             pages.push_back(page);
     }
     const int total = int(pages.size());
+    const Failure cancelled{Failed::PrintCancelled};
     if (progress && !progress(0, total))
-        throw PrintCancelled();
+        return cancelled;
     for (int done = 0; done < total; ++done) {
-        if (done > 0)
-            newPage();
+        if (done > 0) {
+            if (Done failed = newPage())
+                return failed;
+        }
         const int sheet = pages[done] % count;
         SheetPages::paint(
             painter, sheets[sheet], sheet + 1, pages[done] >= count, job.name, margins);
         if (progress && !progress(done + 1, total))
-            throw PrintCancelled();
+            return cancelled;
     }
+    return {};
 }
 
-void checkSheets(const std::vector<Sheet>& sheets)
+Failure printFailed(const QString& why)
+{
+    return {Failed::PrintFailed, {}, why};
+}
+
+Done checkSheets(const std::vector<Sheet>& sheets)
 {
     if (sheets.empty())
-        throw PrintError("there is no sheet to print");
+        return printFailed(u"there is no sheet to print"_s);
+    return {};
 }
 
 } // namespace
 
-void printSheets(QPrinter* printer, const std::vector<Sheet>& sheets, const SheetJob& job,
+Done printSheets(QPrinter* printer, const std::vector<Sheet>& sheets, const SheetJob& job,
     const PrintProgress& progress)
 {
-    checkSheets(sheets);
+    if (Done failed = checkSheets(sheets))
+        return failed;
     if (!printer)
-        throw PrintError("no printer is available");
+        return printFailed(u"no printer is available"_s);
     printer->setPageOrientation(SheetPages::orientation(sheets.front().kind));
     PrintJob printJob(printer);
-    paintPages(
-        printJob.painter(), [&printJob] { printJob.newPage(); }, sheets, job, printer->pageLayout(),
-        printer->pageRanges(), progress);
-    printJob.finish();
+    if (Done failed = printJob.begin())
+        return failed;
+    // A job left unfinished is abandoned as it goes.
+    if (Done failed = paintPages(
+            printJob.painter(), [&printJob] { return printJob.newPage(); }, sheets, job,
+            printer->pageLayout(), printer->pageRanges(), progress))
+        return failed;
+    return printJob.finish();
 }
 
-void paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets, const SheetJob& job,
+Done paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets, const SheetJob& job,
     const PrintProgress& progress)
 {
-    checkSheets(sheets);
+    if (Done failed = checkSheets(sheets))
+        return failed;
     device.setPageOrientation(SheetPages::orientation(sheets.front().kind));
     QPainter painter;
     if (!painter.begin(&device))
-        throw PrintError("the device cannot start a document");
-    try {
-        paintPages(
-            painter,
-            [&device] {
-                if (!device.newPage())
-                    throw PrintError("the device cannot start a page");
-            },
-            sheets, job, device.pageLayout(), device.pageRanges(), progress);
-    } catch (...) {
-        painter.end();
-        throw;
-    }
-    if (!painter.end())
-        throw PrintError("the document failed");
+        return printFailed(u"the device cannot start a document"_s);
+    const Done failed = paintPages(
+        painter,
+        [&device]() -> Done {
+            if (!device.newPage())
+                return printFailed(u"the device cannot start a page"_s);
+            return {};
+        },
+        sheets, job, device.pageLayout(), device.pageRanges(), progress);
+    if (!painter.end() && !failed)
+        return printFailed(u"the document failed"_s);
+    return failed;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "drill/failure.h"
 #include "drill/sheet.h"
 
 #include <QString>
@@ -46,13 +47,13 @@ int pageCount(int sheets, bool answerKeys);
 // `sheets` as jobSheets drew them, on `printer` as one job, upright or on
 // their side as the kind needs; only the pages in the printer's page ranges
 // when it has any.
-// Throws PrintCancelled when `progress` stops it, PrintError when there is
-// no printer or it fails; either way nothing is printed, and a file printed
-// to is left as it was (no partial file).
-void printSheets(QPrinter* printer, const std::vector<Sheet>& sheets, const SheetJob& job,
-    const PrintProgress& progress = {});
+// PrintCancelled when `progress` stops it, PrintFailed when there is no
+// printer or it fails; either way nothing is printed, and a file printed to
+// is left as it was (no partial file).
+[[nodiscard]] Done printSheets(QPrinter* printer, const std::vector<Sheet>& sheets,
+    const SheetJob& job, const PrintProgress& progress = {});
 
 // The same pages on any paged device, a painter begun and ended here. A
 // stopped or failed job leaves the device's output to the caller.
-void paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets, const SheetJob& job,
-    const PrintProgress& progress = {});
+[[nodiscard]] Done paintSheets(QPagedPaintDevice& device, const std::vector<Sheet>& sheets,
+    const SheetJob& job, const PrintProgress& progress = {});

@@ -76,14 +76,12 @@ Outbox::~Outbox()
     delete d;
 }
 
-bool Outbox::open()
+Done Outbox::open()
 {
     d->close();
     d->problem.clear();
-    if (!QFileInfo(d->path).isWritable()) {
-        d->problem = u"%1 cannot be written"_s.arg(d->path);
-        return false;
-    }
+    if (!QFileInfo(d->path).isWritable())
+        return Failure{Failed::RecordsUnusable, d->path, u"%1 cannot be written"_s.arg(d->path)};
     // Read-only first: a connection that may write would deal with a
     // journal it does not expect (on a damaged file, empty it) before any
     // question could be asked.
@@ -92,9 +90,9 @@ bool Outbox::open()
     if (!d->connect(true) || d->version() != schemaVersion() || !d->connect(false)
         || !d->run(u"PRAGMA synchronous = NORMAL"_s)) {
         d->close();
-        return false;
+        return Failure{Failed::RecordsUnusable, d->path, d->problem};
     }
-    return true;
+    return {};
 }
 
 bool Outbox::Private::connect(bool readOnly)
@@ -127,14 +125,14 @@ int Outbox::Private::version()
     return found;
 }
 
+QString Outbox::path() const
+{
+    return d->path;
+}
+
 bool Outbox::isOpen() const
 {
     return d->db().isOpen();
-}
-
-QString Outbox::problem() const
-{
-    return d->problem;
 }
 
 std::optional<QList<WaitingSheet>> Outbox::waiting(int limit, qint64 after) const

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "drill/failure.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -37,29 +39,28 @@ public:
     Outbox(const Outbox&) = delete;
     Outbox& operator=(const Outbox&) = delete;
 
-    // Opens the existing file; false, touching nothing, when there is none,
-    // or it is not a records file of this program's layout: problem() then
-    // says why.
-    bool open();
+    // Opens the existing file; RecordsUnusable, touching nothing, when there
+    // is none, or it is not a records file of this program's layout.
+    [[nodiscard]] Done open();
     bool isOpen() const;
-    QString problem() const;
+    QString path() const;
 
     // The sheets waiting, oldest first, after the sheet `after` (from the
     // oldest when 0), at most `limit`. Sheets refused for now, and sheets
     // whose child has no roster child yet, are not among them.
-    std::optional<QList<WaitingSheet>> waiting(int limit, qint64 after = 0) const;
+    [[nodiscard]] std::optional<QList<WaitingSheet>> waiting(int limit, qint64 after = 0) const;
     // The server has the sheet: it waits no more.
-    bool take(qint64 sheet);
+    [[nodiscard]] bool take(qint64 sheet);
     // The server will not take the sheet as it is, for `reason`: it stays,
     // out of the queue, until requeue() names its child.
-    bool refuse(qint64 sheet, const QString& reason);
+    [[nodiscard]] bool refuse(qint64 sheet, const QString& reason);
     // A send of the sheet failed; it stays in the queue.
-    bool tried(qint64 sheet);
+    [[nodiscard]] bool tried(qint64 sheet);
     // Refused sheets of the roster's children `serverChildren` wait again;
     // how many, or nothing when the file could not be written.
-    std::optional<int> requeue(const QList<qint64>& serverChildren);
+    [[nodiscard]] std::optional<int> requeue(const QList<qint64>& serverChildren);
     // Every sheet the server does not have yet, refused ones too.
-    std::optional<int> count() const;
+    [[nodiscard]] std::optional<int> count() const;
 
 private:
     struct Private;

@@ -182,6 +182,8 @@ struct RecordStore::Private
     bool deleteSheets(qint64 child, bool keepUnsent) const;
 
     Problem failure() const;
+    // What `problem` is told as, with SQLite's words of the last error.
+    Failure told(Problem problem) const;
     bool connect(bool readOnly);
     Problem openFile();
     Problem inspect(int& version);
@@ -215,6 +217,23 @@ private:
     bool begun = false;
     bool committed = false;
 };
+
+Failure RecordStore::Private::told(Problem problem) const
+{
+    const QString detail = lastError.isValid() ? lastError.text() : QString();
+    switch (problem) {
+    case Problem::Locked:
+        return {Failed::RecordsLocked, path, detail};
+    case Problem::Damaged:
+        return {Failed::RecordsMovedAside, movedAsideTo, u"was %1"_s.arg(path)};
+    case Problem::WriteFailed:
+        return {Failed::SheetNotKept, path, detail};
+    case Problem::None:
+    case Problem::CannotOpen:
+        break;
+    }
+    return {Failed::RecordsUnusable, path, detail};
+}
 
 Problem RecordStore::Private::failure() const
 {
@@ -359,7 +378,7 @@ QString RecordStore::defaultPath()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u"/records.sqlite"_s;
 }
 
-bool RecordStore::open()
+Outcome<Done> RecordStore::open()
 {
     d->close();
     d->movedAsideTo.clear();
@@ -373,7 +392,11 @@ bool RecordStore::open()
     if (found != Problem::None)
         d->close();
     d->problem = begunAnew ? Problem::Damaged : found;
-    return found == Problem::None;
+    if (found != Problem::None)
+        return d->told(found);
+    if (begunAnew)
+        return Done(d->told(Problem::Damaged));
+    return Done();
 }
 
 bool RecordStore::isOpen() const
@@ -381,31 +404,21 @@ bool RecordStore::isOpen() const
     return d->db.isValid() && d->db.isOpen();
 }
 
-RecordStore::Problem RecordStore::problem() const
-{
-    return d->problem;
-}
-
-QString RecordStore::movedAsideTo() const
-{
-    return d->movedAsideTo;
-}
-
 QString RecordStore::path() const
 {
     return d->path;
 }
 
-bool RecordStore::add(const FinishedSheet& sheet, qint64 child, Send send)
+Done RecordStore::add(const FinishedSheet& sheet, qint64 child, Send send)
 {
     return add(QList<FinishedSheet>{sheet}, child, send);
 }
 
-bool RecordStore::add(const QList<FinishedSheet>& sheets, qint64 child, Send send)
+Done RecordStore::add(const QList<FinishedSheet>& sheets, qint64 child, Send send)
 {
-    const auto notStored = [&](Problem problem) {
+    const auto notStored = [&](Problem problem) -> Done {
         d->problem = problem;
-        return false;
+        return d->told(problem);
     };
     if (!isOpen())
         return notStored(d->problem == Problem::None ? Problem::CannotOpen : d->problem);
@@ -440,20 +453,21 @@ bool RecordStore::add(const QList<FinishedSheet>& sheets, qint64 child, Send sen
     d->sinceFold += int(sheets.size());
     if (d->sinceFold >= SheetsBetweenFolds)
         d->fold();
-    return true;
+    return {};
 }
 
-std::optional<std::optional<FinishedSheet>> RecordStore::sheet(qint64 id) const
+Outcome<std::optional<FinishedSheet>> RecordStore::sheet(qint64 id) const
 {
+    const auto unread = [this] { return d->told(Problem::CannotOpen); };
     auto query = d->run(u"SELECT s.finished_at, s.kind, s.seconds, s.wrong_digits, s.record, "
                         u"c.row_operands, c.column_operands, c.cells FROM sheets s "
                         u"JOIN sheet_cells c ON c.sheet_id = s.id WHERE s.id = ?"_s,
         {id});
     if (!query)
-        return {};
+        return unread();
     if (!query->next()) {
         if (query->lastError().isValid())
-            return {};
+            return unread();
         return std::optional<FinishedSheet>();
     }
     FinishedSheet sheet;
@@ -557,19 +571,19 @@ bool RecordStore::Private::deleteSheets(qint64 child, bool keepUnsent) const
         && run(u"DELETE FROM sheets WHERE id IN (%1)"_s.arg(which), {child});
 }
 
-bool RecordStore::clear(qint64 child)
+Done RecordStore::clear(qint64 child)
 {
     if (!isOpen())
-        return false;
+        return d->told(Problem::CannotOpen);
     Private::Transaction transaction(*d);
     const bool cleared
         = transaction.isBegun() && d->deleteSheets(child, true) && transaction.commit();
     if (!cleared) {
         d->problem = isBusy(d->lastError) ? Problem::Locked : Problem::WriteFailed;
-        return false;
+        return d->told(d->problem);
     }
     d->problem = Problem::None;
-    return true;
+    return {};
 }
 
 std::optional<QList<Child>> RecordStore::children() const
@@ -587,47 +601,53 @@ std::optional<qint64> RecordStore::lastChild() const
     return last->isNull() ? FirstChild : last->toLongLong();
 }
 
-bool RecordStore::setLastChild(qint64 child)
+Done RecordStore::setLastChild(qint64 child)
 {
-    return d
-        ->run(u"UPDATE children SET chosen = (SELECT max(chosen) + 1 FROM children) "
-              u"WHERE id = ?"_s,
-            {child})
-        .has_value();
+    if (!d->run(u"UPDATE children SET chosen = (SELECT max(chosen) + 1 FROM children) "
+                u"WHERE id = ?"_s,
+            {child}))
+        return d->told(Problem::WriteFailed);
+    return {};
 }
 
-std::optional<qint64> RecordStore::addChild(const QString& name)
+Outcome<qint64> RecordStore::addChild(const QString& name)
 {
     auto query = d->run(u"INSERT INTO children (name) VALUES (?)"_s, {name});
     if (!query)
-        return {};
+        return d->told(Problem::WriteFailed);
     return query->lastInsertId().toLongLong();
 }
 
-bool RecordStore::renameChild(qint64 child, const QString& name)
+Done RecordStore::renameChild(qint64 child, const QString& name)
 {
     auto query = d->run(u"UPDATE children SET name = ? WHERE id = ?"_s, {name, child});
-    return query && query->numRowsAffected() == 1;
+    if (!query || query->numRowsAffected() != 1)
+        return d->told(Problem::WriteFailed);
+    return {};
 }
 
-bool RecordStore::removeChild(qint64 child)
+Done RecordStore::removeChild(qint64 child)
 {
     if (child == FirstChild || !isOpen())
-        return false;
+        return d->told(Problem::WriteFailed);
     Private::Transaction transaction(*d);
     const bool removed = transaction.isBegun() && d->deleteSheets(child, false)
         && d->run(u"DELETE FROM children WHERE id = ?"_s, {child}) && transaction.commit();
-    return removed;
+    if (!removed)
+        return d->told(Problem::WriteFailed);
+    return {};
 }
 
-bool RecordStore::setChildBests(qint64 child, const BestTimes& bestTimes, Kind kind)
+Done RecordStore::setChildBests(qint64 child, const BestTimes& bestTimes, Kind kind)
 {
     const auto stored = [&bestTimes](Kind of) { return bestTimes.of(of).value_or(NoBestTime); };
     auto query = d->run(u"UPDATE children SET best_addition = ?, best_subtraction = ?, "
                         u"best_multiplication = ?, best_division = ?, kind = ? WHERE id = ?"_s,
         {stored(Kind::Addition), stored(Kind::Subtraction), stored(Kind::Multiplication),
             stored(Kind::Division), kindNumber(kind), child});
-    return query && query->numRowsAffected() == 1;
+    if (!query || query->numRowsAffected() != 1)
+        return d->told(Problem::WriteFailed);
+    return {};
 }
 
 std::optional<int> RecordStore::sheetCount(qint64 child) const
@@ -655,14 +675,15 @@ std::optional<QDateTime> RecordStore::oldestWaiting() const
     return QDateTime::fromString(oldest->toString(), Qt::ISODate);
 }
 
-bool RecordStore::keepRoster(const QString& className, const QList<RosterChild>& roster)
+Done RecordStore::keepRoster(const QString& className, const QList<RosterChild>& roster)
 {
     if (!isOpen())
-        return false;
+        return d->told(Problem::CannotOpen);
+    const auto notKept = [this] { return Done(d->told(Problem::WriteFailed)); };
     Private::Transaction transaction(*d);
     if (!transaction.isBegun()
         || !d->run(u"DELETE FROM class_roster WHERE class = ?"_s, {className}))
-        return false;
+        return notKept();
     // The whole roster first: a link to a child of it is never taken for a
     // stale one below.
     for (int position = 0; position < roster.size(); ++position) {
@@ -670,17 +691,17 @@ bool RecordStore::keepRoster(const QString& className, const QList<RosterChild>&
                     u"VALUES (?, ?, ?, ?, ?)"_s,
                 {className, position, roster[position].serverId, roster[position].name,
                     roster[position].number}))
-            return false;
+            return notKept();
     }
     for (const RosterChild& child : roster) {
         const auto linked
             = d->value(u"SELECT id FROM children WHERE server_id = ?"_s, {child.serverId});
         if (!linked)
-            return false;
+            return notKept();
         if (!linked->isNull()) {
             // Renamed on the server: the new name.
             if (!d->run(u"UPDATE children SET name = ? WHERE id = ?"_s, {child.name, *linked}))
-                return false;
+                return notKept();
             continue;
         }
         // Unlinked, or linked to a child no kept roster has any more: taken
@@ -690,21 +711,23 @@ bool RecordStore::keepRoster(const QString& className, const QList<RosterChild>&
                                     u"class_roster)) ORDER BY id LIMIT 1"_s,
             {child.name});
         if (!named)
-            return false;
+            return notKept();
         if (named->isNull()) {
             if (!d->run(u"INSERT INTO children (name, server_id) VALUES (?, ?)"_s,
                     {child.name, child.serverId}))
-                return false;
+                return notKept();
         } else if (!d->run(u"UPDATE children SET server_id = ? WHERE id = ?"_s,
                        {child.serverId, *named})) {
-            return false;
+            return notKept();
         }
     }
-    return d->run(u"UPDATE outbox SET refused = NULL, tries = 0 WHERE refused IS NOT NULL "
-                  u"AND sheet_id IN (SELECT s.id FROM sheets s JOIN children c ON c.id = s.child "
-                  u"JOIN class_roster r ON r.server_id = c.server_id WHERE r.class = ?)"_s,
-               {className})
-        && transaction.commit();
+    if (!d->run(u"UPDATE outbox SET refused = NULL, tries = 0 WHERE refused IS NOT NULL "
+                u"AND sheet_id IN (SELECT s.id FROM sheets s JOIN children c ON c.id = s.child "
+                u"JOIN class_roster r ON r.server_id = c.server_id WHERE r.class = ?)"_s,
+            {className})
+        || !transaction.commit())
+        return notKept();
+    return {};
 }
 
 std::optional<QList<Child>> RecordStore::rosterChildren(const QString& className) const

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "drill/best_times.h"
+#include "drill/failure.h"
 #include "drill/finished_sheet.h"
 #include "drill/kind.h"
 #include "drill/known_facts.h"
@@ -132,10 +133,13 @@ struct SheetRange
 };
 
 // Every finished sheet, kept in an SQLite database through Qt SQL. Nothing
-// here shows anything: failures are reported by return values and problem().
+// here shows anything: every change answers its failure (RecordsUnusable,
+// RecordsLocked, SheetNotKept, with the file and SQLite's words), nothing
+// when it was made.
 class RecordStore
 {
 public:
+    // What the store met, as it tells it in a Failure.
     enum class Problem {
         None,
         CannotOpen, // the file or its folder cannot be opened or created
@@ -153,16 +157,13 @@ public:
     // records.sqlite in the user's data folder.
     static QString defaultPath();
 
-    // Opens (creating or migrating) the database; false when it cannot be
-    // used. A damaged file is renamed aside, never deleted, and a new one
-    // begun: that is reported as Damaged but returns true.
-    bool open();
+    // Opens (creating or migrating) the database: the failure when it
+    // cannot be used (RecordsUnusable, RecordsLocked). A damaged file is
+    // renamed aside, never deleted, and a new one begun: the store opens,
+    // and answers the RecordsMovedAside notice naming where the old file
+    // went. Adding or clearing needs an open store.
+    [[nodiscard]] Outcome<Done> open();
     bool isOpen() const;
-    // What went wrong in the last open(), add() or clear(); None once one of
-    // them succeeded. Adding or clearing needs an open store.
-    Problem problem() const;
-    // Where a damaged file was moved to; empty when none was.
-    QString movedAsideTo() const;
     QString path() const;
 
     // The child every sheet belonged to before there were children, who is
@@ -172,87 +173,91 @@ public:
     // Whether a stored sheet also waits to be sent to the class server.
     enum class Send { No, ToClass };
     // Stores the sheet as `child`'s in one transaction, with an id of its
-    // own; false when it was not stored. Sent to the class, it waits in the
+    // own; the failure when it was not stored. Sent to the class, it waits in the
     // outbox until the server has it, sent as the roster's child `child` is
     // linked to then: a child not linked yet keeps it waiting for the class.
     // Nothing of a sheet that was not stored stays in the database.
-    bool add(const FinishedSheet& sheet, qint64 child = FirstChild, Send send = Send::No);
+    [[nodiscard]] Done add(
+        const FinishedSheet& sheet, qint64 child = FirstChild, Send send = Send::No);
     // The same for several sheets of `child` in one transaction: all of
     // them stored, or none (a copy of sheets kept elsewhere).
-    bool add(const QList<FinishedSheet>& sheets, qint64 child = FirstChild, Send send = Send::No);
+    [[nodiscard]] Done add(
+        const QList<FinishedSheet>& sheets, qint64 child = FirstChild, Send send = Send::No);
 
     // Every question below answers nothing (an empty optional) when the
     // database could not be read, never an empty list in its place: an
     // empty list is a store with no such sheets.
 
     // The sheets `range` asks for, newest first.
-    std::optional<QList<StoredSheet>> sheets(const SheetRange& range = {}) const;
+    [[nodiscard]] std::optional<QList<StoredSheet>> sheets(const SheetRange& range = {}) const;
     // Every question of one child's records is asked of `child`'s sheets
     // alone.
 
     // One entry per day with sheets of `kind`, from `from` on (every day
     // when it is null), oldest first.
-    std::optional<QList<DayBest>> dailyBest(qint64 child, Kind kind, const QDate& from = {}) const;
+    [[nodiscard]] std::optional<QList<DayBest>> dailyBest(
+        qint64 child, Kind kind, const QDate& from = {}) const;
     // The days from `from` to `to` (both included) with a sheet of any kind.
-    std::optional<QList<QDate>> practiceDays(
+    [[nodiscard]] std::optional<QList<QDate>> practiceDays(
         qint64 child, const QDate& from, const QDate& to) const;
     // Every fact met in the newest `lastSheets` sheets of `kind`.
-    std::optional<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets = 10) const;
+    [[nodiscard]] std::optional<QList<FactStat>> facts(
+        qint64 child, Kind kind, int lastSheets = 10) const;
     // Which facts of `kind` `child` knows by heart, by their newest
     // KnownOverSheets sheets of the kind done by the end of `upTo` (of all
     // when it is null).
-    std::optional<KnownFacts> knownFacts(qint64 child, Kind kind, const QDate& upTo = {}) const;
+    [[nodiscard]] std::optional<KnownFacts> knownFacts(qint64 child, Kind kind, const QDate& upTo = {}) const;
     // How many were known at the end of each of `weeks` weeks, the first the
     // week of `from`, oldest first.
-    std::optional<QList<WeekKnown>> knownByWeek(
+    [[nodiscard]] std::optional<QList<WeekKnown>> knownByWeek(
         qint64 child, Kind kind, const QDate& from, int weeks) const;
     // Every child's sheets.
-    std::optional<int> count() const;
+    [[nodiscard]] std::optional<int> count() const;
     // The number of stored sheets of each kind, in kind order.
-    std::optional<std::array<int, 4>> countsByKind(qint64 child) const;
+    [[nodiscard]] std::optional<std::array<int, 4>> countsByKind(qint64 child) const;
     // The whole stored sheet: operands, time and every answered cell in the
-    // order answered. The inner optional is empty when there is no sheet
-    // `id`.
-    std::optional<std::optional<FinishedSheet>> sheet(qint64 id) const;
+    // order answered, or RecordsUnusable when it could not be read; no
+    // sheet when there is no sheet `id`.
+    [[nodiscard]] Outcome<std::optional<FinishedSheet>> sheet(qint64 id) const;
 
     // Every stored sheet of `child` (of every child when empty), one row
     // each, with a header row; UTF-8, CRLF line ends. While there are two
     // or more children each row ends with the child's name; with one child
     // the file is as it was before there were children.
-    std::optional<QByteArray> csv(std::optional<qint64> child = {}) const;
+    [[nodiscard]] std::optional<QByteArray> csv(std::optional<qint64> child = {}) const;
     // The same written to `path` in one replacement of the file; false when
     // the store could not be read or the file not written, and then no file
     // is left.
-    bool writeCsv(const QString& path, std::optional<qint64> child = {}) const;
+    [[nodiscard]] bool writeCsv(const QString& path, std::optional<qint64> child = {}) const;
     // Deletes every stored sheet of `child` that the class server has or
     // was never to have; the child stays. A sheet still waiting for the
     // class stays too, so that it still goes (sheetCount() says how many).
-    bool clear(qint64 child);
+    [[nodiscard]] Done clear(qint64 child);
 
     // The children in the order they were added; empty when the store
     // cannot be read.
-    std::optional<QList<Child>> children() const;
+    [[nodiscard]] std::optional<QList<Child>> children() const;
     // The child chosen last; the first child until another was chosen.
-    std::optional<qint64> lastChild() const;
-    bool setLastChild(qint64 child);
+    [[nodiscard]] std::optional<qint64> lastChild() const;
+    [[nodiscard]] Done setLastChild(qint64 child);
     // A new child with the best times and kind of a new start; nothing when
-    // the name is taken or the store cannot be written.
-    std::optional<qint64> addChild(const QString& name);
-    bool renameChild(qint64 child, const QString& name);
+    // SheetNotKept when the name is taken or the store cannot be written.
+    [[nodiscard]] Outcome<qint64> addChild(const QString& name);
+    [[nodiscard]] Done renameChild(qint64 child, const QString& name);
     // Removes the child and every sheet of theirs, those waiting for the
     // class too, in one transaction. The first child cannot be removed.
-    bool removeChild(qint64 child);
-    bool setChildBests(qint64 child, const BestTimes& bestTimes, Kind kind);
-    std::optional<int> sheetCount(qint64 child) const;
+    [[nodiscard]] Done removeChild(qint64 child);
+    [[nodiscard]] Done setChildBests(qint64 child, const BestTimes& bestTimes, Kind kind);
+    [[nodiscard]] std::optional<int> sheetCount(qint64 child) const;
 
     // The sheets the class server does not have yet: waiting, waiting for
     // their child's link, or refused for now. Sending goes through an
     // Outbox of its own.
-    std::optional<int> waitingCount() const;
+    [[nodiscard]] std::optional<int> waitingCount() const;
     // When the oldest of them was finished (its local time with the offset
     // it was kept with); invalid when none waits, nothing when the store
     // cannot be read.
-    std::optional<QDateTime> oldestWaiting() const;
+    [[nodiscard]] std::optional<QDateTime> oldestWaiting() const;
 
     // Keeps the roster of `className` as the server gave it, in its order,
     // and gives each of its children a local child: the one already theirs,
@@ -260,10 +265,10 @@ public:
     // (a child taken off the roster and added again is theirs again), else
     // a new one: two children of the class may share a name. Refused sheets
     // of the roster's children wait again.
-    bool keepRoster(const QString& className, const QList<RosterChild>& roster);
+    [[nodiscard]] Done keepRoster(const QString& className, const QList<RosterChild>& roster);
     // The local children of the roster last kept for `className`, in the
     // roster's order, with their numbers; empty when none was kept.
-    std::optional<QList<Child>> rosterChildren(const QString& className) const;
+    [[nodiscard]] std::optional<QList<Child>> rosterChildren(const QString& className) const;
 
 private:
     struct Private;

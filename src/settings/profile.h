@@ -66,7 +66,7 @@ Entry inspect(const QString& path);
 // The whole file; nothing when it is missing, cannot be read or is not a
 // File entry. Never follows a link, never waits on a pipe or device and
 // never reads more than MaxFileSize bytes.
-std::optional<QByteArray> readFile(const QString& path);
+[[nodiscard]] std::optional<QByteArray> readFile(const QString& path);
 
 // Replaces the file with `text` through a temporary file in the same folder,
 // flushed to disk and renamed over it, so that a crash, a power cut or a full
@@ -75,11 +75,11 @@ std::optional<QByteArray> readFile(const QString& path);
 // is then as it was. A missing folder is not created, and only a Missing or
 // File entry is ever replaced (never a link); nor is text longer than
 // MaxFileSize written.
-bool writeFile(const QString& path, const QByteArray& text);
+[[nodiscard]] bool writeFile(const QString& path, const QByteArray& text);
 
 // The same, only where nothing stands yet: whatever is at `path` when the
 // new file is put in place, even a file made a moment ago by another copy
 // of the program, is kept and the call returns false.
-bool createFile(const QString& path, const QByteArray& text);
+[[nodiscard]] bool createFile(const QString& path, const QByteArray& text);
 
 } // namespace Profile

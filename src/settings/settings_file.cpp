@@ -5,6 +5,8 @@
 
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr QByteArrayView General = "General";
@@ -57,9 +59,10 @@ void repairLateKeys(const QString& path, const QByteArray& text)
             repaired = Profile::writeValue(
                 *repaired, Parameter, key, QByteArray::number(Settings::DefaultSeconds));
     }
-    // A failed write changes nothing read: the values are repaired in memory.
+    // A failed write changes nothing read: the values are repaired in
+    // memory, and the next save writes them or tells that it could not.
     if (repaired && *repaired != text)
-        Profile::writeFile(path, *repaired);
+        (void)Profile::writeFile(path, *repaired);
 }
 
 } // namespace
@@ -108,32 +111,36 @@ SettingsFile::SettingsFile(SettingsLocation location)
     : location(std::move(location))
 { }
 
-SettingsFile::Loaded SettingsFile::load(QPoint startTwips) const
+Outcome<SettingsFile::Loaded> SettingsFile::load(QPoint startTwips) const
 {
+    const Failure unusable{Failed::SettingsUnusable, location.path};
     if (!location.usable)
-        return {Settings(), Status::Unusable};
+        return unusable;
     switch (Profile::inspect(location.path)) {
     case Profile::Entry::Missing: {
         Settings defaults;
         defaults.windowTwips = startTwips;
-        return {defaults, save(defaults) ? Status::Created : Status::Unusable};
+        if (save(defaults))
+            return unusable;
+        return Loaded{defaults, Status::Created};
     }
     case Profile::Entry::File:
         if (const std::optional<QByteArray> text = Profile::readFile(location.path)) {
             repairLateKeys(location.path, *text);
-            return {settingsFromText(*text, startTwips), Status::Loaded};
+            return Loaded{settingsFromText(*text, startTwips), Status::Loaded};
         }
         break;
     case Profile::Entry::Refused:
         break;
     }
-    return {Settings(), Status::Unusable};
+    return unusable;
 }
 
-bool SettingsFile::save(const Settings& settings) const
+Done SettingsFile::save(const Settings& settings) const
 {
+    const Failure notSaved{Failed::SettingsNotSaved, location.path};
     if (!location.usable)
-        return false;
+        return notSaved;
     QByteArray old;
     bool existed = false;
     switch (Profile::inspect(location.path)) {
@@ -146,15 +153,16 @@ bool SettingsFile::save(const Settings& settings) const
             existed = true;
             break;
         }
-        return false;
+        return notSaved;
     case Profile::Entry::Refused:
-        return false;
+        return notSaved;
     }
     const std::optional<QByteArray> text = settingsText(old, settings);
     if (!text)
-        return false;
+        return Failure{
+            Failed::SettingsNotSaved, location.path, u"its text cannot take the keys (UTF-16)"_s};
     // Rewriting the same bytes would only wear the disk.
-    if (existed && *text == old)
-        return true;
-    return Profile::writeFile(location.path, *text);
+    if ((existed && *text == old) || Profile::writeFile(location.path, *text))
+        return {};
+    return notSaved;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "drill/best_times.h"
+#include "drill/failure.h"
 #include "drill/kind.h"
 #include "settings/settings_path.h"
 
@@ -55,7 +56,6 @@ public:
     enum class Status {
         Loaded, // read from the file; most repairs reach it at the next save
         Created, // there was no file: one was written with the defaults
-        Unusable, // no file can be used: the defaults; say so once
     };
 
     struct Loaded
@@ -76,14 +76,15 @@ public:
     // applied. A missing or negative LimTM or W_MinTM is written as 600 at
     // once; every other repair waits for the next save. Anything that is not
     // a regular file of at most 64 KiB, and a file that cannot be read, is
-    // left untouched and gives the defaults.
-    Loaded load(QPoint startTwips) const;
+    // left untouched: SettingsUnusable, and the program runs on the
+    // defaults (say so once).
+    [[nodiscard]] Outcome<Loaded> load(QPoint startTwips) const;
 
     // Writes every key in one replacement of the file (a temporary file
-    // renamed over it). False when nothing could be written: the file is
-    // then as it was. A file that exists but cannot be read is never
+    // renamed over it). SettingsNotSaved when nothing could be written: the
+    // file is then as it was. A file that exists but cannot be read is never
     // overwritten. A file that already holds these values is not rewritten.
-    bool save(const Settings& settings) const;
+    [[nodiscard]] Done save(const Settings& settings) const;
 
 private:
     SettingsLocation location;

@@ -53,10 +53,14 @@ bool replaceable(const QString& folder, const QString& path)
 
 } // namespace
 
-bool adoptFileBeside(const QString& beside, const QString& own)
+Done adoptFileBeside(const QString& beside, const QString& own)
 {
     const std::optional<QByteArray> text = Profile::readFile(beside);
-    return text && Profile::createFile(own, *text);
+    if (!text)
+        return Failure{Failed::FileNotWritten, own, u"%1 cannot be read"_s.arg(beside)};
+    if (!Profile::createFile(own, *text))
+        return Failure{Failed::FileNotWritten, own};
+    return {};
 }
 
 SettingsLocation locateSettingsFile(const QString& programFolder, const QString& userFolder)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "drill/failure.h"
+
 #include <QString>
 
 // The settings file chosen for a program: where it is, and whether it can be
@@ -26,13 +28,14 @@ struct SettingsLocation
 // still read (its saves then fail). Anything else beside the program (a link,
 // pipe, device, folder, bigger or unreadable file) is left untouched: it is
 // never opened for writing, replaced or followed.
-SettingsLocation locateSettingsFile(const QString& programFolder, const QString& userFolder);
+[[nodiscard]] SettingsLocation locateSettingsFile(
+    const QString& programFolder, const QString& userFolder);
 
 // Makes the user's own settings file `own` as a copy of `beside`, the file
 // beside the program. A file standing at `own`, even one that another copy
-// of the program made a moment ago, is never replaced: false then, and when
-// `beside` cannot be read or the copy cannot be written.
-[[nodiscard]] bool adoptFileBeside(const QString& beside, const QString& own);
+// of the program made a moment ago, is never replaced: FileNotWritten then,
+// and when `beside` cannot be read or the copy cannot be written.
+[[nodiscard]] Done adoptFileBeside(const QString& beside, const QString& own);
 
 // The same with the user's configuration folder of the desktop.
-SettingsLocation locateSettingsFile(const QString& programFolder);
+[[nodiscard]] SettingsLocation locateSettingsFile(const QString& programFolder);

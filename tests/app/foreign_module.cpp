@@ -25,7 +25,7 @@ public:
     {
         std::abort();
     }
-    QWidget* makeClassView(ClassRecords&, Desktop&, const ClassFailure*) override { std::abort(); }
+    QWidget* makeClassView(ClassRecords&, Desktop&, const Failure*) override { std::abort(); }
 };
 
 #include "foreign_module.moc"

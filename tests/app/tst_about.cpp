@@ -3,11 +3,13 @@
 // question box; the help button hands the read-me beside the program to the
 // desktop, shows it in a window of its own when the desktop cannot, and
 // tells in a box, naming the file, when there is none. Neither touches a
-// drill.
+// drill. The window's icon and the about picture, built into the program as
+// pixels, are those of their PNG files.
 #include "app/qt_desktop.h"
 #include "sheet_player.h"
 #include "window_fixture.h"
 
+#include <QColorSpace>
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
@@ -30,6 +32,8 @@ private Q_SLOTS:
     void readme();
     void bothWhileADrillRuns();
     void readmeFile();
+    void pictures_data();
+    void pictures();
 };
 
 void AboutTest::aboutMessage()
@@ -159,6 +163,38 @@ void AboutTest::readmeFile()
              u"たしざん"_s, u"ひきざん"_s, u"かけざん"_s, u"わりざん"_s, u"BackSpace"_s,
              u"Varolin.ini"_s, u"~/.config/Varolin/"_s, u"10分00秒"_s})
         QVERIFY2(text.contains(word), qPrintable(word));
+}
+
+void AboutTest::pictures_data()
+{
+    QTest::addColumn<QString>("shownBy");
+    QTest::addColumn<QString>("file");
+
+    QTest::newRow("window icon") << u"mainWindow"_s << u"varolin-32.png"_s;
+    QTest::newRow("about picture") << u"aboutPicture"_s << u"about.png"_s;
+}
+
+void AboutTest::pictures()
+{
+    QFETCH(QString, shownBy);
+    QFETCH(QString, file);
+
+    WindowFixture fixture;
+    MainWindow& window = fixture.make();
+    const QPixmap shown = shownBy == window.objectName() ? window.windowIcon().pixmap(32)
+                                                         : fixture.find<QLabel>(shownBy)->pixmap();
+    const QImage png(QFINDTESTDATA(u"../../resources/"_s + file));
+    QVERIFY(!png.isNull());
+    QCOMPARE(shown.size(), png.size());
+    QCOMPARE(shown.hasAlpha(), png.hasAlphaChannel());
+    // Pixel for pixel as the window shows the PNG (whose colour space is
+    // only a label: nothing on screen is converted by it).
+    const auto pixels = [](const QPixmap& pixmap) {
+        QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+        image.setColorSpace(QColorSpace());
+        return image;
+    };
+    QCOMPARE(pixels(shown), pixels(QPixmap::fromImage(png)));
 }
 
 QTEST_MAIN(AboutTest)

@@ -8,6 +8,7 @@
 // a No leaves everything; the CSV goes where the user chose, and a failure
 // is told and leaves no file. The window fits the area a 1024 x 768 screen
 // leaves beside a panel, every control in reach.
+#include "../printing/pdf_tools.h"
 #include "app/children_commands.h"
 #include "app/records_text.h"
 #include "app/records_widgets.h"
@@ -17,6 +18,7 @@
 #include "named_control.h"
 #include "practice/machine_practice.h"
 #include "practice/practice.h"
+#include "window_fixture.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
@@ -37,6 +39,7 @@
 #include <QTemporaryDir>
 #include <QTextLayout>
 #include <QTimeZone>
+#include <QTimer>
 #include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
@@ -91,7 +94,7 @@ struct Fixture
         : machine({
             .settings = {folder.filePath(u"Varolin.ini"_s), true},
             .records = folder.filePath(u"records.sqlite"_s),
-            .monotonic = [] { return qint64(0); },
+            .monotonic = clock.function(),
             .now = [] { return QDateTime(Today, QTime(19, 30)); },
             .unsavedNote = {},
         })
@@ -105,7 +108,7 @@ struct Fixture
 
     void add(const FinishedSheet& finished, qint64 child = RecordStore::FirstChild)
     {
-        QVERIFY(store.add(finished, child));
+        QVERIFY(!store.add(finished, child));
     }
 
     // The window as the main window opens it, with its commands.
@@ -117,6 +120,8 @@ struct Fixture
     }
 
     QTemporaryDir folder;
+    // The drill's, moved on by the sheets played through the practice.
+    ManualClock clock;
     MachinePractice machine;
     Practice& practice = machine.practice();
     RecordStore store;
@@ -205,6 +210,8 @@ private Q_SLOTS:
     void slowestFacts_data();
     void slowestFacts();
     void firstAnswersNotSlowest();
+    void knownFacts_data();
+    void knownFacts();
     void factMapKeyboard();
     void graph();
     void kindSwitch();
@@ -219,6 +226,8 @@ private Q_SLOTS:
     void unreadableParts_data();
     void unreadableParts();
     void sheetsNotKept();
+    void monthReport_data();
+    void monthReport();
     void fitsSmallScreen();
     void graphReadable_data();
     void graphReadable();
@@ -372,12 +381,13 @@ void RecordsWindowTest::weakFacts()
 
     const Square* slow = map->square(row, column);
     QVERIFY(slow);
-    QCOMPARE(slow->text(), fact + u"： だいたい 2.6秒、まちがい 3"_s);
+    QCOMPARE(
+        slow->text(), fact + u"： だいたい 2.6秒、まちがい 3、じかんが かかった・まちがえた"_s);
     QCOMPARE(slow->accessibleName(), slow->text());
     QVERIFY(dotOn(slow));
 
     const Square* quick = map->square(quickRow, quickColumn);
-    QVERIFY(quick->text().endsWith(u"だいたい 0.6秒、まちがい 0"_s));
+    QVERIFY(quick->text().endsWith(u"だいたい 0.6秒、まちがい 0、もう すこし"_s));
     QVERIFY(!dotOn(quick));
     QVERIFY(fillOf(quick).isValid());
     QVERIFY2(fillOf(slow).lightness() < fillOf(quick).lightness(), "the slow fact is darker");
@@ -458,12 +468,77 @@ void RecordsWindowTest::firstAnswersNotSlowest()
         finished->finishedAt = at(3 - n);
         fixture.add(*std::exchange(finished, std::nullopt));
         drill.clearBoard();
-        firsts << factText(Kind::Addition, n, n);
+        firsts << factText(Kind::Addition, {n, n});
     }
     const QString sentence = named<QLabel>(fixture.open(), u"slowestFacts"_s)->accessibleName();
     QCOMPARE(sentence, u"おそい もんだい： 9＋9、9＋8、8＋9、9＋7、8＋8"_s);
     for (const QString& first : firsts)
         QVERIFY2(!sentence.contains(first), qPrintable(first));
+}
+
+void RecordsWindowTest::knownFacts_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<int>("sheets");
+    QTest::addColumn<int>("weakRow"); // its facts' left operand; -1 for none
+    QTest::addColumn<bool>("wrong"); // the weak row has a wrong digit, else just over 3 s
+
+    QTest::newRow("two sheets: met, none known yet") << Kind::Addition << 2 << -1 << false;
+    QTest::newRow("three quick sheets") << Kind::Subtraction << 3 << -1 << false;
+    QTest::newRow("a row slow in the last") << Kind::Addition << 3 << 0 << false;
+    QTest::newRow("× out of 81, a row slow") << Kind::Multiplication << 3 << 7 << false;
+    QTest::newRow("a row with wrong digits in the last") << Kind::Division << 4 << 4 << true;
+}
+
+// Sheets played through the practice, quick but for one row in the last: the
+// count and every square's state, as a screen reader reads them, agree.
+void RecordsWindowTest::knownFacts()
+{
+    QFETCH(Kind, kind);
+    QFETCH(int, sheets);
+    QFETCH(int, weakRow);
+    QFETCH(bool, wrong);
+
+    Fixture fixture;
+    Drill& drill = fixture.practice.drill();
+    while (drill.kind() != kind)
+        fixture.practice.switchKind();
+    QMap<std::pair<int, int>, int> timed; // answers after each sheet's first
+    QSet<std::pair<int, int>> weak;
+    for (int n = 0; n < sheets; ++n) {
+        QCOMPARE(fixture.practice.startSheet(), Practice::Start::Started);
+        for (int answers = 0; drill.phase() == Drill::Phase::Running && answers < 100; ++answers) {
+            const int cell = drill.openCell();
+            const std::pair fact{
+                drill.sheet().rowOperand(cell / 10), drill.shownColumnOperand(cell % 10)};
+            const bool weakNow = n == sheets - 1 && fact.first == weakRow;
+            const int answer = shownAnswer(drill);
+            fixture.clock.now += weakNow && !wrong ? 3001 : 1500;
+            if (weakNow && wrong)
+                drill.typeText(QString::number(((answer >= 10 ? answer / 10 : answer) + 1) % 10));
+            drill.typeText(QString::number(answer));
+            timed[fact] += answers > 0;
+            if (weakNow && answers > 0)
+                weak.insert(fact);
+        }
+        fixture.practice.verdictRead();
+    }
+    int known = 0;
+    for (auto fact = timed.cbegin(); fact != timed.cend(); ++fact)
+        known += fact.value() >= 3 && !weak.contains(fact.key());
+
+    RecordsWindow& window = fixture.open(kind);
+    const int facts = boardSize(kind) * boardSize(kind);
+    QCOMPARE(named<QLabel>(window, u"knownFacts"_s)->accessibleName(),
+        u"おぼえた もんだい： %1/%2"_s.arg(known).arg(facts));
+    QMap<QString, int> states;
+    for (const Square* square : window.findChild<FactMap*>()->findChildren<Square*>()) {
+        if (square->isVisibleTo(&window))
+            ++states[square->accessibleName().section(u"、"_s, -1)];
+    }
+    QCOMPARE(states.value(u"おぼえた"_s), known);
+    QCOMPARE(states.value(u"じかんが かかった・まちがえた"_s), int(weak.size()));
+    QCOMPARE(states.value(u"もう すこし"_s), facts - known - int(weak.size()));
 }
 
 void RecordsWindowTest::factMapKeyboard()
@@ -479,8 +554,8 @@ void RecordsWindowTest::factMapKeyboard()
     QTRY_VERIFY(map->square(0, 0)->hasFocus());
     QTest::keyClick(map->square(0, 0), Qt::Key_Right);
     QVERIFY(map->square(0, 1)->hasFocus());
-    QCOMPARE(
-        named<QLabel>(window, u"factDetail"_s)->text(), u"1＋0： だいたい 1.5秒、まちがい 2"_s);
+    QCOMPARE(named<QLabel>(window, u"factDetail"_s)->text(),
+        u"1＋0： だいたい 1.5秒、まちがい 2、じかんが かかった・まちがえた"_s);
     QTest::keyClick(map->square(0, 1), Qt::Key_Up);
     QVERIFY(map->square(0, 1)->hasFocus());
 
@@ -682,7 +757,7 @@ void RecordsWindowTest::csv()
 void RecordsWindowTest::csvFileName()
 {
     Fixture fixture;
-    QCOMPARE(fixture.practice.addChild(u"は/な.こ"_s), Practice::NameProblem::None);
+    QCOMPARE(fixture.practice.addChild(u"は/な.こ"_s).value(), Practice::NameProblem::None);
     fixture.open().showChild(fixture.practice.children().last().id);
     fixture.desktop.itemAnswers = {0};
     QTest::mouseClick(named<QPushButton>(*fixture.window, u"exportCsv"_s), Qt::LeftButton);
@@ -765,7 +840,7 @@ void RecordsWindowTest::childSwitch()
     window.show();
     QVERIFY(!named<QComboBox>(window, u"childSwitch"_s)->isVisible());
 
-    QCOMPARE(fixture.practice.addChild(u"さくら"_s), ChildName::Problem::None);
+    QCOMPARE(fixture.practice.addChild(u"さくら"_s).value(), ChildName::Problem::None);
     const qint64 sakura = fixture.practice.children().last().id;
     fixture.add(sheet(Kind::Addition, at(3), 70), sakura);
     fixture.add(sheet(Kind::Division, at(4), 300), sakura);
@@ -784,7 +859,7 @@ void RecordsWindowTest::childSwitch()
 
     // A child who never did the kind shown: the window turns to the kind of
     // their newest sheet, and back only when asked.
-    QCOMPARE(fixture.practice.addChild(u"けん"_s), Practice::NameProblem::None);
+    QCOMPARE(fixture.practice.addChild(u"けん"_s).value(), Practice::NameProblem::None);
     const qint64 ken = fixture.practice.children().last().id;
     fixture.add(sheet(Kind::Multiplication, at(6), 80), ken);
     fixture.add(sheet(Kind::Division, at(2), 300), ken);
@@ -800,7 +875,7 @@ void RecordsWindowTest::childSwitch()
 void RecordsWindowTest::clearingOneChild()
 {
     Fixture fixture;
-    QCOMPARE(fixture.practice.addChild(u"さくら"_s), ChildName::Problem::None);
+    QCOMPARE(fixture.practice.addChild(u"さくら"_s).value(), ChildName::Problem::None);
     const qint64 sakura = fixture.practice.children().last().id;
     fixture.add(sheet(Kind::Addition, at(0), 65));
     fixture.add(sheet(Kind::Addition, at(1), 70), sakura);
@@ -815,6 +890,67 @@ void RecordsWindowTest::clearingOneChild()
     QCOMPARE(fixture.store.sheetCount(sakura), 0);
     QCOMPARE(fixture.store.sheetCount(RecordStore::FirstChild), 1);
     QCOMPARE(sheetTable(window)->model()->rowCount(), 0);
+}
+
+void RecordsWindowTest::monthReport_data()
+{
+    QTest::addColumn<int>("month"); // in the list offered, from this month; -1 as it opens
+    QTest::addColumn<QStringList>("texts"); // on the page, beside the name
+
+    QTest::newRow("this month, offered first")
+        << -1 << QStringList{u"2025ねん 2がつの れんしゅう"_s, u"おぼえた もんだい： 0/100"_s};
+    QTest::newRow("the month before: the facts as they stood then")
+        << 1 << QStringList{u"2025ねん 1がつの れんしゅう"_s, u"おぼえた もんだい： 1/100"_s};
+}
+
+// 「いんさつ」 through the main window's print dialog: the shown child's
+// report of the month chosen, with their name and the facts known then.
+void RecordsWindowTest::monthReport()
+{
+    QVERIFY2(Pdf::toolsPresent(), Pdf::Missing);
+    QFETCH(int, month);
+    QFETCH(QStringList, texts);
+
+    setRecordsViewMaker(&varolinMakeRecordsView);
+    WindowFixture fixture;
+    fixture.make();
+    QVERIFY(fixture.practice->openRecords());
+    QCOMPARE(fixture.practice->addChild(u"さくら"_s).value(), ChildName::Problem::None);
+    const qint64 sakura = fixture.practice->children().last().id;
+    RecordStore store(fixture.recordsPath());
+    QVERIFY(store.open());
+    // 4＋3 known by heart in January, slow in February.
+    for (const QDate day :
+        {QDate(2025, 1, 20), QDate(2025, 1, 21), QDate(2025, 1, 22), QDate(2025, 2, 3)}) {
+        QVERIFY(!store.add(sheet(Kind::Addition, QDateTime(day, QTime(18, 0)), 80, 0,
+                              {{3, 4, day.month() == 1 ? 900 : 4000}}),
+            sakura));
+    }
+    fixture.click(u"recordsButton"_s);
+    auto* records = fixture.window->findChild<RecordsWindow*>();
+    records->showChild(sakura);
+    fixture.desktop.chosenPdfPath = fixture.path(u"report.pdf"_s);
+
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        auto* months = dialog->findChild<QComboBox*>(u"reportMonth"_s);
+        QCOMPARE(months->itemText(1), u"2025ねん 1がつ"_s);
+        dialog->findChild<QRadioButton*>(u"monthReport"_s)->click();
+        if (month >= 0)
+            months->setCurrentIndex(month);
+        dialog->findChild<QPushButton*>(u"print"_s)->click();
+    });
+    QTest::mouseClick(records->findChild<QPushButton*>(u"print"_s), Qt::LeftButton);
+
+    QCOMPARE(fixture.desktop.documentNames,
+        QStringList(u"Varolin さくら 2025-%1"_s.arg(month == 1 ? u"01" : u"02")));
+    QCOMPARE(fixture.desktop.shown.size(), 0);
+    const QString pdf = fixture.desktop.chosenPdfPath;
+    QCOMPARE(Pdf::pages(pdf), 1);
+    const QString text = QString::fromUtf8(Pdf::run(u"pdftotext"_s, {pdf, u"-"_s}));
+    for (const QString& expected : texts + QStringList{u"さくら"_s})
+        QVERIFY2(text.contains(expected), qPrintable(expected + u" in "_s + text));
 }
 
 // The test's screen is 1024 x 720 (see main()).

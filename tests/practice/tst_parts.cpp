@@ -221,7 +221,7 @@ void PartsTest::betweenSheetsOnly()
     });
     Practice& practice = machine.practice();
     QVERIFY(practice.openRecords());
-    QCOMPARE(practice.addChild(u"さくら"_s), ChildName::Problem::None);
+    QCOMPARE(practice.addChild(u"さくら"_s).value(), ChildName::Problem::None);
     const qint64 sakura = practice.children().last().id;
     QVERIFY(practice.chooseChild(sakura));
     // A best time to keep.

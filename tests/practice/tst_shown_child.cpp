@@ -80,7 +80,7 @@ private Q_SLOTS:
                 sheet.sheet.kind = sheets[n];
                 sheet.seconds = 90;
                 sheet.finishedAt = first.addDays(n);
-                QVERIFY(written.add(sheet));
+                QVERIFY(!written.add(sheet));
             }
         }
         RecordStore store(path);

@@ -88,7 +88,7 @@ private Q_SLOTS:
         QList<MonthReport> reports;
         for (const auto& [name, known] : children) {
             const qint64 child = store.addChild(name).value();
-            QVERIFY(store.add(monthOf(known), child));
+            QVERIFY(!store.add(monthOf(known), child));
             const auto month = monthRecords(*records, child, QDate(2026, 11, 20));
             QVERIFY(month);
             reports.append({name, *month});

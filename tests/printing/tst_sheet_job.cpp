@@ -12,7 +12,6 @@
 // cannot be put in place. Read back with poppler.
 #include "drill/arithmetic.h"
 #include "pdf_tools.h"
-#include "printing/print_error.h"
 #include "printing/sheet_job.h"
 #include "printing/sheet_pages.h"
 
@@ -67,14 +66,13 @@ QString print(const QString& path, const std::vector<Sheet>& sheets, bool keys,
 {
     if (onPdfWriter) {
         QPdfWriter writer(path);
-        paintSheets(writer, sheets, pagesOf(keys, name));
-        return path;
+        // No file to look into when the job failed.
+        return paintSheets(writer, sheets, pagesOf(keys, name)) ? QString() : path;
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
-    printSheets(&printer, sheets, pagesOf(keys, name));
-    return path;
+    return printSheets(&printer, sheets, pagesOf(keys, name)) ? QString() : path;
 }
 
 std::vector<Sheet> freshSheets(Kind kind, int count, quint32 seed)
@@ -310,7 +308,7 @@ void SheetJobTest::pageRange()
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(u"range.pdf"_s));
     printer.setPageRanges(QPageRanges::fromString(u"3-4"_s));
-    printSheets(&printer, freshSheets(Kind::Addition, 3, 1), pagesOf(true));
+    QVERIFY(!printSheets(&printer, freshSheets(Kind::Addition, 3, 1), pagesOf(true)));
     QCOMPARE(Pdf::pages(printer.outputFileName()), 2);
     QCOMPARE(gridPage(printer.outputFileName(), 1).band, bandText(false, 3));
     QCOMPARE(gridPage(printer.outputFileName(), 2).band, bandText(true, 1));
@@ -501,17 +499,12 @@ void SheetJobTest::stoppedOrFailedJob()
         return calls < 20 && total == 6 && done != stopAt;
     };
     const std::vector<Sheet> sheets = freshSheets(Kind::Subtraction, 3, 5);
-    bool cancelled = false;
-    bool failed = false;
+
     if (pdfName.contains(u'/'))
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
-    try {
-        printSheets(printer, sheets, pagesOf(true), progress);
-    } catch (const PrintCancelled&) {
-        cancelled = true;
-    } catch (const PrintError&) {
-        failed = true;
-    }
+    const Done done = printSheets(printer, sheets, pagesOf(true), progress);
+    const bool cancelled = done && done->what == Failed::PrintCancelled;
+    const bool failed = done && done->what == Failed::PrintFailed;
     QCOMPARE(cancelled, stopAt >= 0);
     QCOMPARE(failed, !printed && stopAt < 0);
     // The printer still prints where it was told to.

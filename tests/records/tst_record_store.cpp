@@ -143,7 +143,7 @@ private Q_SLOTS:
 
         RecordStore store(path);
         QVERIFY(store.open());
-        QVERIFY(store.add(sheet));
+        QVERIFY(!store.add(sheet));
         const QList<StoredSheet> stored = store.sheets().value();
         QCOMPARE(stored.size(), 1);
         QCOMPARE(stored[0].finishedAt, sheet.finishedAt);
@@ -166,14 +166,15 @@ private Q_SLOTS:
     {
         RecordStore store(path);
         QVERIFY(store.open());
-        QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 61)));
+        QVERIFY(!store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 61)));
         const QString copy = path + u"-killed.sqlite"_s;
         QVERIFY(QFile::copy(path, copy));
         QVERIFY(QFile::copy(path + u"-wal"_s, copy + u"-wal"_s));
 
         RecordStore next(copy);
-        QVERIFY(next.open());
-        QCOMPARE(next.problem(), RecordStore::Problem::None);
+        const Outcome<Done> reopened = next.open();
+        QVERIFY(reopened);
+        QCOMPARE(*reopened, Done()); // nothing moved aside
         QCOMPARE(next.sheets()->value(0).seconds, 61);
     }
 
@@ -183,7 +184,7 @@ private Q_SLOTS:
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
         // The sending thread's outbox makes no file, and migrates none.
-        QVERIFY(!Outbox(path).open());
+        QVERIFY(Outbox(path).open().has_value());
         QVERIFY(!QFile::exists(path));
         {
             OtherConnection v1(path);
@@ -195,11 +196,12 @@ private Q_SLOTS:
                     u"PRAGMA user_version = 1"_s})
                 v1.run(sql);
         }
-        QVERIFY(!Outbox(path).open());
+        QVERIFY(Outbox(path).open().has_value());
         QCOMPARE(OtherConnection(path).run(u"PRAGMA user_version"_s).toInt(), 1);
         RecordStore store(path);
-        QVERIFY(store.open());
-        QCOMPARE(store.problem(), RecordStore::Problem::None);
+        const Outcome<Done> opened = store.open();
+        QVERIFY(opened);
+        QCOMPARE(*opened, Done()); // nothing moved aside
         QCOMPARE(store.count(), 1);
         // The sheet kept before there were children is the first child's.
         QCOMPARE(store.children()->size(), 1);
@@ -213,12 +215,12 @@ private Q_SLOTS:
         QCOMPARE(facts[0].answers, 1);
         QCOMPARE(facts[0].wrongDigits, 1);
         QCOMPARE(store.sheet(7).value()->cells, (std::vector<AnsweredCell>{{0, 2, 8, 4, 1500, 1}}));
-        QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Division, 90)));
+        QVERIFY(!store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Division, 90)));
         QCOMPARE(store.count(), 2);
         // Every sheet has an id of its own, the old one too, in the form
         // the server takes; only a sheet stored for sending waits.
         QCOMPARE(store.waitingCount(), 0);
-        QVERIFY(store.add(sheetAt(u"2026-12-09T08:00:00+09:00"_s, Kind::Division, 80),
+        QVERIFY(!store.add(sheetAt(u"2026-12-09T08:00:00+09:00"_s, Kind::Division, 80),
             RecordStore::FirstChild, RecordStore::Send::ToClass));
         QCOMPARE(store.waitingCount(), 1);
         QCOMPARE(OtherConnection(path)
@@ -255,7 +257,7 @@ private Q_SLOTS:
         RecordStore store(path);
         QVERIFY(store.open());
         Outbox outbox(path);
-        QVERIFY(outbox.open());
+        QVERIFY(!outbox.open()); // no failure
         QCOMPARE(outbox.waiting(10)->value(0).serverChild, 42);
     }
 
@@ -280,8 +282,8 @@ private Q_SLOTS:
                 RecordStore store(path);
                 QVERIFY(store.open());
                 for (int n = 0; n < 40; ++n)
-                    store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, n,
-                        std::vector<AnsweredCell>(100)));
+                    QVERIFY(!store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, n,
+                        std::vector<AnsweredCell>(100))));
             }
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite));
@@ -291,18 +293,20 @@ private Q_SLOTS:
         const QByteArray original = contents(path);
         const QByteArray journal = contents(path + u"-wal"_s);
         // The sending thread's outbox repairs nothing.
-        Outbox(path).open();
+        (void)Outbox(path).open();
         QCOMPARE(contents(path), original);
         QCOMPARE(contents(path + u"-wal"_s), journal);
 
         RecordStore store(path);
-        QVERIFY(store.open());
-        QCOMPARE(store.problem(), RecordStore::Problem::Damaged);
-        QVERIFY(store.movedAsideTo().startsWith(path + u".damaged-"_s));
-        QCOMPARE(contents(store.movedAsideTo()), original);
-        QCOMPARE(contents(store.movedAsideTo() + u"-wal"_s), journal);
+        const Outcome<Done> opened = store.open();
+        QVERIFY(opened && *opened);
+        QCOMPARE((*opened)->what, Failed::RecordsMovedAside);
+        const QString aside = (*opened)->path;
+        QVERIFY(aside.startsWith(path + u".damaged-"_s));
+        QCOMPARE(contents(aside), original);
+        QCOMPARE(contents(aside + u"-wal"_s), journal);
         QCOMPARE(store.count(), 0);
-        QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
+        QVERIFY(!store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
     }
 
     void unusableFileLeftAlone_data()
@@ -337,7 +341,7 @@ private Q_SLOTS:
             write(folder + u"/data"_s, "a file");
             path = folder + u"/data/records.sqlite"_s;
         } else if (setUp == "read-only"_L1) {
-            RecordStore(path).open();
+            QVERIFY(RecordStore(path).open());
             QFile::setPermissions(path, QFile::ReadOwner);
             if (QFile(path).open(QIODevice::ReadWrite))
                 QFAIL("permissions do not bind this user");
@@ -351,11 +355,12 @@ private Q_SLOTS:
         const QStringList before = QDir(folder).entryList(QDir::Files);
         const QByteArray original = contents(path);
 
-        QVERIFY(!Outbox(path).open());
+        QVERIFY(Outbox(path).open().has_value());
         RecordStore store(path);
-        QVERIFY(!store.open());
-        QCOMPARE(store.problem(), RecordStore::Problem::CannotOpen);
-        QVERIFY(!store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
+        const Outcome<Done> opened = store.open();
+        QVERIFY(!opened);
+        QCOMPARE(opened.failure().what, Failed::RecordsUnusable);
+        QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
         QCOMPARE(QDir(folder).entryList(QDir::Files), before);
         QCOMPARE(contents(path), original);
     }
@@ -381,12 +386,12 @@ private Q_SLOTS:
             QVERIFY(store.open());
         QElapsedTimer waited;
         waited.start();
-        QVERIFY(!store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
-        QCOMPARE(store.problem(), RecordStore::Problem::Locked);
+        const Done locked = store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60));
+        QVERIFY(locked);
+        QCOMPARE(locked->what, Failed::RecordsLocked);
         QCOMPARE_LT(waited.elapsed(), 3000);
         other.run(u"ROLLBACK"_s);
-        QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
-        QCOMPARE(store.problem(), RecordStore::Problem::None);
+        QVERIFY(!store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
         QCOMPARE(store.count(), 1);
     }
 
@@ -421,7 +426,7 @@ private Q_SLOTS:
                  sheetAt(u"2026-12-06T22:00:00-05:00"_s, Kind::Addition, 180), // Monday in UTC
                  sheetAt(u"2026-12-07T01:00:00+14:00"_s, Kind::Subtraction, 100), // Sunday in UTC
              })
-            QVERIFY(store.add(sheet));
+            QVERIFY(!store.add(sheet));
         QCOMPARE(store.practiceDays(RecordStore::FirstChild, from, to), practised);
         QList<int> seconds;
         const QList<DayBest> bests
@@ -460,12 +465,12 @@ private Q_SLOTS:
         for (qsizetype n = 0; n < times.size(); ++n) {
             const AnsweredCell fact{35, 3, 5, 8, std::abs(times[n]), 1};
             const AnsweredCell other{99, 9, 9, 18, 700 + int(n), 0};
-            QVERIFY(store.add(sheetAt(u"2026-12-%1T08:00:00+09:00"_s.arg(n + 1, 2, 10, QChar(u'0')),
+            QVERIFY(!store.add(sheetAt(u"2026-12-%1T08:00:00+09:00"_s.arg(n + 1, 2, 10, QChar(u'0')),
                 Kind::Addition, 60,
                 times[n] < 0 ? std::vector{fact, other} : std::vector{other, fact})));
         }
         // Another kind's sheet is never read.
-        QVERIFY(store.add(sheetAt(u"2026-12-30T08:00:00+09:00"_s, Kind::Subtraction, 60,
+        QVERIFY(!store.add(sheetAt(u"2026-12-30T08:00:00+09:00"_s, Kind::Subtraction, 60,
             {{0, 1, 2, 3, 4, 0}, {35, 3, 5, 2, 1, 0}})));
 
         const QList<FactStat> facts = store.facts(RecordStore::FirstChild, Kind::Addition).value();
@@ -508,7 +513,7 @@ private Q_SLOTS:
         QCOMPARE(store.facts(RecordStore::FirstChild, Kind::Addition).has_value(), readable);
         QCOMPARE(store.count().has_value(), readable);
         QCOMPARE(store.countsByKind(RecordStore::FirstChild).has_value(), readable);
-        QCOMPARE(store.sheet(1).has_value(), readable);
+        QCOMPARE(store.sheet(1).ok(), readable);
         QCOMPARE(store.csv().has_value(), readable);
         if (readable) {
             QVERIFY(store.sheets()->isEmpty());
@@ -532,24 +537,25 @@ private Q_SLOTS:
         RecordStore store(path);
         if (!failingTable.isEmpty()) {
             QVERIFY(store.open());
-            QVERIFY(store.add(sheetAt(u"2026-12-06T08:00:00+09:00"_s, Kind::Addition, 70)));
+            QVERIFY(!store.add(sheetAt(u"2026-12-06T08:00:00+09:00"_s, Kind::Addition, 70)));
             OtherConnection(path).run(u"CREATE TRIGGER refuse BEFORE INSERT ON %1 BEGIN "
                                       u"SELECT RAISE(ABORT, 'refused'); END"_s.arg(failingTable));
         }
         const FinishedSheet sheet = sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60);
-        QVERIFY(!store.add(sheet));
-        QVERIFY(!store.add(sheet));
+        const Done failed = store.add(sheet);
+        QVERIFY(failed);
+        QVERIFY(store.add(sheet));
         if (failingTable.isEmpty())
             QVERIFY(store.open());
         else
-            QCOMPARE(store.problem(), RecordStore::Problem::WriteFailed);
+            QCOMPARE(failed->what, Failed::SheetNotKept);
         const int before = failingTable.isEmpty() ? 0 : 1;
         OtherConnection other(path);
         QCOMPARE(other.run(u"SELECT count(*) FROM sheets"_s).toInt(), before);
         QCOMPARE(other.run(u"SELECT count(*) FROM sheet_cells"_s).toInt(), before);
 
         other.run(u"DROP TRIGGER IF EXISTS refuse"_s);
-        QVERIFY(store.add(sheet));
+        QVERIFY(!store.add(sheet));
         QCOMPARE(store.count(), before + 1);
     }
 
@@ -570,7 +576,7 @@ private Q_SLOTS:
         for (const QString& time :
             {u"08:00:00+09:00"_s, u"08:00:00+09:00"_s, u"00:00:00+01:00"_s, u"08:00:00+09:00"_s,
                 u"07:00:00+09:00"_s, u"08:00:00+09:00"_s, u"09:00:00+10:00"_s})
-            QVERIFY(store.add(sheetAt(u"2026-12-07T"_s + time, Kind::Addition, 60)));
+            QVERIFY(!store.add(sheetAt(u"2026-12-07T"_s + time, Kind::Addition, 60)));
         const QList<StoredSheet> all = store.sheets().value();
         QList<StoredSheet> read;
         for (;;) {
@@ -601,8 +607,8 @@ private Q_SLOTS:
         FinishedSheet record = sheetAt(u"2026-12-07T19:30:05+09:00"_s, Kind::Multiplication, 65);
         record.wrongDigits = 2;
         record.record = true;
-        QVERIFY(store.add(record));
-        QVERIFY(store.add(sheetAt(u"2026-12-06T23:59:59-05:00"_s, Kind::Subtraction, 600)));
+        QVERIFY(!store.add(record));
+        QVERIFY(!store.add(sheetAt(u"2026-12-06T23:59:59-05:00"_s, Kind::Subtraction, 600)));
         QCOMPARE(store.csv(),
             QByteArray("\xEF\xBB\xBF"
                        "ひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア\r\n"
@@ -639,12 +645,12 @@ private Q_SLOTS:
         RecordStore store(path);
         QVERIFY(store.open());
         const qint64 sakura = store.addChild(u"さくら"_s).value();
-        QVERIFY(store.add(
+        QVERIFY(!store.add(
             sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60, {{0, 1, 2, 3, 100, 0}})));
-        QVERIFY(store.add(
+        QVERIFY(!store.add(
             sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50, {{0, 3, 4, 7, 200, 0}}),
             sakura));
-        QVERIFY(store.add(sheetAt(u"2026-12-09T08:00:00+09:00"_s, Kind::Subtraction, 70), sakura));
+        QVERIFY(!store.add(sheetAt(u"2026-12-09T08:00:00+09:00"_s, Kind::Subtraction, 70), sakura));
         QCOMPARE(answer(store, read, RecordStore::FirstChild), first);
         QCOMPARE(answer(store, read, sakura), second);
     }
@@ -659,10 +665,11 @@ private Q_SLOTS:
     {
         RecordStore store(path);
         QVERIFY(store.open());
-        const qint64 hanako = store.addChild(u"はなこ"_s).value_or(0);
+        const Outcome<qint64> added = store.addChild(u"はなこ"_s);
+        const qint64 hanako = added ? *added : 0;
         QVERIFY(hanako > 0);
         QVERIFY(!store.addChild(u"はなこ"_s));
-        QVERIFY(store.keepRoster(
+        QVERIFY(!store.keepRoster(
             u"3-1"_s, {{11, u"はなこ"_s, 1}, {12, u"たろう"_s, 2}, {13, u"はなこ"_s, 5}}));
         const QList<Child> roster = store.rosterChildren(u"3-1"_s).value();
         QStringList shown;
@@ -681,11 +688,11 @@ private Q_SLOTS:
         RecordStore store(path);
         QVERIFY(store.open());
         const qint64 sakura = store.addChild(u"さくら, \"2\""_s).value();
-        QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50), sakura));
-        QVERIFY(store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
+        QVERIFY(!store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50), sakura));
+        QVERIFY(!store.add(sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60)));
         // A name a spreadsheet would calculate stays text.
         const qint64 formula = store.addChild(u"=1+2"_s).value();
-        QVERIFY(store.add(sheetAt(u"2026-12-09T08:00:00+09:00"_s, Kind::Division, 70), formula));
+        QVERIFY(!store.add(sheetAt(u"2026-12-09T08:00:00+09:00"_s, Kind::Division, 70), formula));
         const QByteArray expected(
             "\xEF\xBB\xBF"
             "ひづけ,じこく,じさ,しゅるい,びょう,まちがい,ハイスコア,なまえ\r\n"
@@ -721,11 +728,11 @@ private Q_SLOTS:
         const std::vector<AnsweredCell> cell = {{0, 1, 2, 3, 100, 0}};
         for (const qint64 child : {RecordStore::FirstChild, sakura, ken}) {
             for (int n = 0; n < 2; ++n)
-                QVERIFY(store.add(
+                QVERIFY(!store.add(
                     sheetAt(u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60 + n, cell), child,
                     n == 1 && child != ken ? RecordStore::Send::ToClass : RecordStore::Send::No));
         }
-        QVERIFY(remove ? store.removeChild(sakura) : store.clear(sakura));
+        QVERIFY(!(remove ? store.removeChild(sakura) : store.clear(sakura)));
         QCOMPARE(store.waitingCount(), remove ? 1 : 2);
 
         QList<qint64> left;
@@ -747,13 +754,13 @@ private Q_SLOTS:
         RecordStore store(path);
         QVERIFY(store.open());
         for (int n = 0; n < 3; ++n)
-            QVERIFY(store.add(sheetAt(
+            QVERIFY(!store.add(sheetAt(
                 u"2026-12-07T08:00:00+09:00"_s, Kind::Addition, 60 + n, {{0, 0, 0, 0, 100, 0}})));
-        QVERIFY(store.clear(RecordStore::FirstChild));
+        QVERIFY(!store.clear(RecordStore::FirstChild));
         QCOMPARE(store.count(), 0);
         QVERIFY(store.facts(RecordStore::FirstChild, Kind::Addition)->isEmpty());
         QCOMPARE(OtherConnection(path).run(u"SELECT count(*) FROM sheet_cells"_s).toInt(), 0);
-        QVERIFY(store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50)));
+        QVERIFY(!store.add(sheetAt(u"2026-12-08T08:00:00+09:00"_s, Kind::Addition, 50)));
         QCOMPARE(store.count(), 1);
     }
 };

@@ -21,7 +21,7 @@
 
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(ClassProblem)
+Q_DECLARE_METATYPE(std::optional<Failed>)
 
 class ClassLogin : public QObject
 {
@@ -50,10 +50,11 @@ class ClassLogin : public QObject
         for (const auto& [key, value] : keys.asKeyValueRange())
             ini.write((key + u'=' + value + u'\n').toUtf8());
         ini.close();
-        std::optional<ClassConfig> config = readClassConfig(ini.fileName());
-        if (config)
-            config->teacher = teacher;
-        return config;
+        Outcome<ClassConfig> config = readClassConfig(ini.fileName());
+        if (!config)
+            return std::nullopt;
+        config->teacher = teacher;
+        return *config;
     }
     ClassConfig configFor(const QString& port, const QString& more = {},
         const QString& password = u"secret"_s, int mode = 0600, bool teacher = false)
@@ -87,7 +88,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("password");
         QTest::addColumn<int>("mode"); // of the password file
         QTest::addColumn<bool>("teacher");
-        QTest::addColumn<ClassProblem>("problem");
+        QTest::addColumn<std::optional<Failed>>("problem");
+        const std::optional<Failed> opens; // nothing failed
+        using F = std::optional<Failed>;
         const QString trust = qEnvironmentVariable("VAROLIN_TRUST_PORT");
         const QString clear = qEnvironmentVariable("VAROLIN_PASSWORD_PORT");
         const QString verify = u"sslmode=verify-full\nsslrootcert=%1\n"_s.arg(
@@ -95,64 +98,64 @@ private Q_SLOTS:
         const QString secret = u"secret"_s;
         const QString socket = u"server=%1\n"_s.arg(qEnvironmentVariable("VAROLIN_REAL_SOCKET"));
         QTest::newRow("defaults: TLS, and SCRAM bound to it")
-            << real() << QString() << secret << 0600 << false << ClassProblem::None;
+            << real() << QString() << secret << 0600 << false << opens;
         QTest::newRow("verify-full on the server's own certificate")
-            << real() << verify << secret << 0600 << false << ClassProblem::None;
+            << real() << verify << secret << 0600 << false << opens;
         // The connection class.ini asks for cannot be made: told, never
         // waited out as a server away.
         QTest::newRow("verify-full: a certificate of another authority")
-            << trust << verify << secret << 0600 << false << ClassProblem::ConnectionUnusable;
+            << trust << verify << secret << 0600 << false << F(Failed::ConnectionUnusable);
         QTest::newRow("verify-full: the authority's certificate file missing")
             << real() << u"sslmode=verify-full\nsslrootcert=/nonexistent/root.crt\n"_s << secret
-            << 0600 << false << ClassProblem::ConnectionUnusable;
+            << 0600 << false << F(Failed::ConnectionUnusable);
         const QString certificates = qEnvironmentVariable("VAROLIN_CERT_FOLDER");
         QTest::newRow("a certificate login, no password file")
             << qEnvironmentVariable("VAROLIN_CERT_PORT")
             << u"sslmode=verify-full\nsslrootcert=%1/server.crt\nsslcert=%1/room.crt\n"
                u"sslkey=%1/room.key\npassword_file=\n"_s.arg(certificates)
-            << secret << 0600 << false << ClassProblem::None;
+            << secret << 0600 << false << opens;
         QTest::newRow("a certificate login without its certificate")
             << qEnvironmentVariable("VAROLIN_CERT_PORT")
             << u"sslmode=verify-full\nsslrootcert=%1/server.crt\n"_s.arg(certificates) << secret
-            << 0600 << false << ClassProblem::ConnectionUnusable;
+            << 0600 << false << F(Failed::ConnectionUnusable);
         QTest::newRow("a certificate login whose key file is missing")
             << real()
             << u"sslcert=%1\nsslkey=/nonexistent/room.key\npassword_file=\n"_s.arg(
                    qEnvironmentVariable("VAROLIN_REAL_CERT"))
-            << secret << 0600 << false << ClassProblem::ConnectionUnusable;
+            << secret << 0600 << false << F(Failed::ConnectionUnusable);
         QTest::newRow("a server without TLS")
             << qEnvironmentVariable("VAROLIN_PLAIN_PORT") << QString() << secret << 0600 << false
-            << ClassProblem::ConnectionUnusable;
+            << F(Failed::ConnectionUnusable);
         QTest::newRow("an impostor letting anyone in is not a connection")
-            << trust << QString() << secret << 0600 << false << ClassProblem::ConnectionUnusable;
+            << trust << QString() << secret << 0600 << false << F(Failed::ConnectionUnusable);
         QTest::newRow("an impostor asking in clear does not get the password")
-            << clear << QString() << secret << 0600 << false << ClassProblem::ConnectionUnusable;
+            << clear << QString() << secret << 0600 << false << F(Failed::ConnectionUnusable);
         QTest::newRow("the same impostor gets it when class.ini allows")
             << clear << u"sslmode=prefer\nchannel_binding=disable\n"_s << secret << 0600 << false
-            << ClassProblem::None;
+            << opens;
         QTest::newRow("a wrong password: the server answers")
-            << real() << QString() << u"wrong"_s << 0600 << false << ClassProblem::LoginRefused;
+            << real() << QString() << u"wrong"_s << 0600 << false << F(Failed::LoginRefused);
         QTest::newRow("no server: away")
-            << u"1"_s << QString() << secret << 0600 << false << ClassProblem::Unreachable;
+            << u"1"_s << QString() << secret << 0600 << false << F(Failed::ServerAway);
         QTest::newRow("a password file anyone may read")
-            << real() << QString() << secret << 0644 << false << ClassProblem::PasswordFileExposed;
+            << real() << QString() << secret << 0644 << false << F(Failed::PasswordFileExposed);
         QTest::newRow("a pupil's, the pupils' group may read")
-            << real() << QString() << secret << 0640 << false << ClassProblem::None;
+            << real() << QString() << secret << 0640 << false << opens;
         QTest::newRow("a teacher's, the group may read")
-            << real() << QString() << secret << 0640 << true << ClassProblem::PasswordFileExposed;
+            << real() << QString() << secret << 0640 << true << F(Failed::PasswordFileExposed);
         QTest::newRow("the teacher's alone")
-            << real() << QString() << secret << 0600 << true << ClassProblem::None;
+            << real() << QString() << secret << 0600 << true << opens;
         QTest::newRow("a teacher's on a classroom machine, the group may read")
             << real() << u"role=tanaka\n"_s << secret << 0640 << false
-            << ClassProblem::PasswordFileExposed;
+            << F(Failed::PasswordFileExposed);
         // Never used, before anything is sent.
         QTest::newRow("a superuser") << real() << socket + u"role=postgres\n"_s << secret << 0600
-                                     << false << ClassProblem::LoginTooPowerful;
+                                     << false << F(Failed::LoginTooPowerful);
         QTest::newRow("a login with BYPASSRLS") << real() << socket + u"role=bypasser\n"_s << secret
-                                                << 0600 << false << ClassProblem::LoginTooPowerful;
+                                                << 0600 << false << F(Failed::LoginTooPowerful);
         QTest::newRow("a member of the tables' owner")
             << real() << socket + u"role=keeper\n"_s << secret << 0600 << false
-            << ClassProblem::LoginTooPowerful;
+            << F(Failed::LoginTooPowerful);
     }
 
     // libpq's TLS settings hold for every host of a list or none: a list
@@ -174,14 +177,51 @@ private Q_SLOTS:
         QFETCH(QString, password);
         QFETCH(int, mode);
         QFETCH(bool, teacher);
-        QFETCH(ClassProblem, problem);
+        QFETCH(std::optional<Failed>, problem);
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"connecting"_s);
         const auto drop = qScopeGuard([&db] {
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(u"connecting"_s);
         });
-        QCOMPARE(openClassConnection(db, configFor(port, more, password, mode, teacher)), problem);
-        QCOMPARE(db.isOpen(), problem == ClassProblem::None);
+        const Outcome<int> opened
+            = openClassConnection(db, configFor(port, more, password, mode, teacher));
+        QCOMPARE(opened ? std::nullopt : std::optional(opened.failure().what), problem);
+        QCOMPARE(db.isOpen(), !problem);
+    }
+
+    // A failed question means what its SQLSTATE says; with none, the
+    // server is away only when libpq has lost the connection: a driver's
+    // own failure on a live one is told, never waited out for ever.
+    void failedQuestion_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("lost");
+        QTest::addColumn<Failed>("what");
+        QTest::newRow("no SQLSTATE, connection up") << QString() << false << Failed::ServerFailed;
+        QTest::newRow("no SQLSTATE, connection gone") << QString() << true << Failed::ServerAway;
+        QTest::newRow("SQLSTATE unknown here") << u"XX000"_s << false << Failed::ServerFailed;
+        QTest::newRow("connection failure") << u"08006"_s << false << Failed::ServerAway;
+        QTest::newRow("privilege refused") << u"42501"_s << false << Failed::PrivilegeRefused;
+    }
+
+    void failedQuestion()
+    {
+        QFETCH(QString, state);
+        QFETCH(bool, lost);
+        QFETCH(Failed, what);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"failed"_s);
+        const auto drop = qScopeGuard([&db] {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(u"failed"_s);
+        });
+        QVERIFY(openClassConnection(db, configFor(real())));
+        if (lost)
+            db.close();
+        const Failure failure = classFailureOf(
+            QSqlError(u"driver"_s, u"its words"_s, QSqlError::StatementError, state), db);
+        QCOMPARE(failure.what, what);
+        QCOMPARE(failure.state, state);
+        QVERIFY(failure.detail.contains(u"its words"_s));
     }
 
     // The login's own defaults, which it may change itself, do not unpin
@@ -205,7 +245,7 @@ private Q_SLOTS:
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(u"pinned"_s);
         });
-        QCOMPARE(openClassConnection(db, configFor(real())), ClassProblem::None);
+        QVERIFY(openClassConnection(db, configFor(real())));
         QSqlQuery query(u"SELECT concat_ws(' ', current_setting('row_security'), "
                         u"current_setting('default_transaction_read_only'), "
                         u"current_setting('statement_timeout'), current_user, "
@@ -248,17 +288,21 @@ private Q_SLOTS:
         ClassRecords records(connection);
         const auto answer = [](const auto& question) {
             const bool came = QTest::qWaitFor([&] { return question.isFinished(); }, 20000);
-            return came && question.resultCount() ? question.result()
-                                                  : decltype(question.result())();
+            using Answer = decltype(question.result());
+            return came && question.resultCount()
+                ? question.result()
+                : Answer(Failure{Failed::ServerAway, {}, u"no answer came"_s});
         };
-        QVERIFY(answer(records.open()));
+        QVERIFY(!answer(records.open()));
+        const auto why
+            = [](const auto& answer) { return answer ? QString() : failureLog(answer.failure()); };
         const auto roster = answer(records.roster(QDate(2026, 12, 9)));
-        QVERIFY2(roster, qPrintable(roster.detail));
+        QVERIFY2(roster, qPrintable(why(roster)));
         const auto csv = answer(records.csv());
-        QVERIFY2(csv, qPrintable(csv.detail));
+        QVERIFY2(csv, qPrintable(why(csv)));
         const auto copied = answer(records.childSheets(insert.value(0).toLongLong(), u"x"_s));
-        QVERIFY2(copied, qPrintable(copied.detail));
-        const auto child = copied.value->reader();
+        QVERIFY2(copied, qPrintable(why(copied)));
+        const auto child = copied->reader();
         QVERIFY(child);
         QCOMPARE(child->sheets(SheetRange()).value_or(QList<StoredSheet>()).size(), 3);
         const auto days = child->dailyBest(0, Kind::Addition);

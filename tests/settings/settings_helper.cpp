@@ -26,7 +26,7 @@ int main(int argc, char* argv[])
         if (::write(STDOUT_FILENO, "s", 1) != 1)
             return 1;
         for (;;) {
-            if (!file.save(saveLoopSettings(second)))
+            if (file.save(saveLoopSettings(second)))
                 return 2;
             second = !second;
         }

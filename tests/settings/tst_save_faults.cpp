@@ -155,7 +155,7 @@ void SaveFaultsTest::flushedBeforeRenamed()
 
     QStringList seen;
     calls = &seen;
-    const bool saved = file.save(saveLoopSettings(true));
+    const bool saved = !file.save(saveLoopSettings(true));
     calls = nullptr;
     QVERIFY(saved);
 

@@ -160,22 +160,24 @@ void SettingsFileTest::loadRepairsAndSaveCorrects()
     const SettingsFile file(SettingsLocation{dir.filePath(u"Varolin.ini"_s)});
     QVERIFY(Profile::writeFile(file.path(), text));
 
-    const SettingsFile::Loaded first = file.load(start);
-    QCOMPARE(first.status, SettingsFile::Status::Loaded);
-    QCOMPARE(first.settings, loaded);
+    const Outcome<SettingsFile::Loaded> first = file.load(start);
+    QVERIFY(first);
+    QCOMPARE(first->status, SettingsFile::Status::Loaded);
+    QCOMPARE(first->settings, loaded);
     QCOMPARE(contents(file.path()), atStart);
-    QVERIFY(file.save(first.settings));
+    QVERIFY(!file.save(first->settings)); // no failure
     QCOMPARE(contents(file.path()), saved);
-    QCOMPARE(file.load(start).settings, loaded);
+    QCOMPARE(file.load(start)->settings, loaded);
 }
 
 void SettingsFileTest::newFileHoldsTheTenLines()
 {
     QTemporaryDir dir;
     const SettingsFile file(SettingsLocation{dir.filePath(u"Varolin.ini"_s)});
-    const SettingsFile::Loaded loaded = file.load(start);
-    QCOMPARE(loaded.status, SettingsFile::Status::Created);
-    QCOMPARE(loaded.settings, values({none, none, none, none}, Kind::Addition, 600, start));
+    const Outcome<SettingsFile::Loaded> loaded = file.load(start);
+    QVERIFY(loaded);
+    QCOMPARE(loaded->status, SettingsFile::Status::Created);
+    QCOMPARE(loaded->settings, values({none, none, none, none}, Kind::Addition, 600, start));
     QCOMPARE(contents(file.path()),
         QByteArray("[General]\r\nWin_Top=2250\r\nWin_Lft=4500\r\n[Parameter]\r\nT_MinTM=600\r\n"
                    "H_MinTM=600\r\nK_MonTM=600\r\nCalc_Md=0\r\nLimTM=600\r\nW_MinTM=600\r\n"));
@@ -211,7 +213,10 @@ void SettingsFileTest::oneSaveIsOneReplacement()
     QVERIFY(watch >= 0);
     QVERIFY(inotify_add_watch(watch, QFile::encodeName(dir.path()), IN_MOVED_TO | IN_CREATE) >= 0);
     const bool changes = existing.isEmpty() || existing.startsWith("[");
-    QCOMPARE(file.save(settings), changes);
+    const Done failed = file.save(settings);
+    QCOMPARE(!failed, changes);
+    if (failed)
+        QCOMPARE(failed->what, Failed::SettingsNotSaved);
 
     alignas(inotify_event) char events[4096];
     const ssize_t size = ::read(watch, events, sizeof events);
@@ -279,9 +284,8 @@ void SettingsFileTest::refusedFileBesideTheProgram()
     clock.start();
     // The file itself, beside the program or the user's: refused.
     const SettingsFile refused(SettingsLocation{beside});
-    QCOMPARE(refused.load(start).status, SettingsFile::Status::Unusable);
-    QCOMPARE(refused.load(start).settings, Settings());
-    QVERIFY(!refused.save(values({1, 2, 3, 4}, Kind::Division, 5)));
+    QCOMPARE(refused.load(start).failure(), (Failure{Failed::SettingsUnusable, beside}));
+    QVERIFY(refused.save(values({1, 2, 3, 4}, Kind::Division, 5)).has_value());
     // Nor is it written past the save's own look: never through a link.
     QVERIFY(!Profile::writeFile(beside, theirs));
     // Chosen for the program: the user's file instead.
@@ -289,15 +293,15 @@ void SettingsFileTest::refusedFileBesideTheProgram()
     const SettingsLocation location = locateSettingsFile(program, user);
     QCOMPARE(location.path, user + u"/Varolin.ini"_s);
     QVERIFY(location.usable);
-    QCOMPARE(SettingsFile(location).load(start).status, SettingsFile::Status::Created);
-    QVERIFY(SettingsFile(location).save(values({1, 2, 3, 4}, Kind::Division, 5)));
+    QCOMPARE(SettingsFile(location).load(start)->status, SettingsFile::Status::Created);
+    QVERIFY(!SettingsFile(location).save(values({1, 2, 3, 4}, Kind::Division, 5)));
     // With the user's file refused as well: the defaults, and that is said.
     QVERIFY(QFile::rename(location.path, location.path + u".old"_s));
     QVERIFY(QFile::link(beside, location.path));
     const SettingsLocation none = locateSettingsFile(program, user);
     QCOMPARE(none.path, location.path);
     QVERIFY(!none.usable);
-    QCOMPARE(SettingsFile(none).load(start).status, SettingsFile::Status::Unusable);
+    QVERIFY(!SettingsFile(none).load(start));
     QVERIFY(clock.elapsed() < 1000);
     ::alarm(0);
 
