@@ -60,7 +60,7 @@ ClassRoster::ClassRoster(QWidget* parent)
     setFont(Fonts::gothic(9.5));
     setAccessibleName(u"クラスの こども"_s);
     setHorizontalHeaderLabels({u"番号"_s, u"名前"_s, u"この週"_s, u"先週"_s, u"2週前"_s, u"3週前"_s,
-        u"最新"_s, u"最高"_s, u"調子"_s});
+        u"最新"_s, u"最高"_s, u"調子"_s, u"覚えた問題"_s});
     horizontalHeader()->setFont(font());
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -76,9 +76,12 @@ ClassRoster::ClassRoster(QWidget* parent)
     // room among them in the same proportions (resizeEvent).
     baseWidths = {metrics.horizontalAdvance(u"番号"_s) + 16,
         metrics.horizontalAdvance(u"あいうえおかきく"_s) + 12,
-        metrics.horizontalAdvance(u"7日 ◎"_s) + 16, 0, 0, 0,
-        metrics.horizontalAdvance(u"10分00秒"_s) + 16, 0,
-        metrics.horizontalAdvance(u"10分00秒 遅く"_s) + 16};
+        metrics.horizontalAdvance(u"7日 ◎"_s) + 10, 0, 0, 0,
+        metrics.horizontalAdvance(u"10分00秒"_s) + 10, 0,
+        metrics.horizontalAdvance(u"10分00秒 遅く"_s) + 10,
+        std::max(
+            metrics.horizontalAdvance(u"覚えた問題"_s), metrics.horizontalAdvance(u"100/100"_s))
+            + 16};
     for (int week = 1; week < 4; ++week)
         baseWidths[ThisWeek + week] = baseWidths[ThisWeek];
     baseWidths[Best] = baseWidths[Latest];
@@ -105,18 +108,19 @@ void ClassRoster::shareWidths()
     // leave room; then the room beyond the smallest widths shared in their
     // proportions, and at most twice each: a wide screen does not make one
     // column of eight hundred pixels beside the rest.
+    // The number keeps its width, and counts in what is left.
+    const int room = viewport()->width() - baseWidths[Number];
+    setColumnWidth(Number, baseWidths[Number]);
     int others = 0;
     for (int column = Name + 1; column < Columns; ++column)
         others += baseWidths[column];
-    const int name = std::max(baseWidths[Name], std::min(namesWidth, viewport()->width() - others));
+    const int name = std::max(baseWidths[Name], std::min(namesWidth, room - others));
     setColumnWidth(Name, name);
-    const double share
-        = std::clamp(double(viewport()->width() - name) / std::max(others, 1), 1.0, 2.0);
+    const double share = std::clamp(double(room - name) / std::max(others, 1), 1.0, 2.0);
     int used = name;
     for (int column = Name + 1; column < Columns; ++column) {
-        const int width = column == Columns - 1
-            ? std::max(baseWidths[column], viewport()->width() - used)
-            : int(baseWidths[column] * share);
+        const int width = column == Columns - 1 ? std::max(baseWidths[column], room - used)
+                                                : int(baseWidths[column] * share);
         setColumnWidth(column, width);
         used += width;
     }
@@ -173,10 +177,36 @@ void ClassRoster::fill(const QList<ClassChild>& roster, Kind kind)
         setItem(i, Best, cell(standing.best ? timeText(*standing.best) : u"－"_s, Qt::AlignRight));
         setItem(i, Trend, cell(trendText(standing.trend())));
     }
+    children.clear();
+    for (const ClassChild& child : roster)
+        children.append(child.id);
+    shownKind = kind;
+    fillKnown();
     if (row >= 0 && row < rowCount())
         selectRow(row);
     namesWidth = 0;
     for (const ClassChild& child : roster)
         namesWidth = std::max(namesWidth, fontMetrics().horizontalAdvance(child.name) + 12);
     shareWidths();
+}
+
+void ClassRoster::setKnown(const std::optional<ClassFacts>& facts)
+{
+    known = facts;
+    fillKnown();
+}
+
+void ClassRoster::fillKnown()
+{
+    const bool shown = known && known->kind() == shownKind;
+    for (int row = 0; row < rowCount(); ++row) {
+        QString text;
+        if (shown) {
+            // A child who has not answered a fact of the kind knows none
+            // of it yet, which is not the same as forgetting them all.
+            const std::optional<int> count = known->knownOf(children.value(row));
+            text = count ? u"%1/%2"_s.arg(*count).arg(known->layout.count()) : u"－"_s;
+        }
+        setItem(row, Known, cell(text, Qt::AlignRight));
+    }
 }

@@ -3,6 +3,7 @@
 
 #include "app/children_commands.h"
 #include "app/class_roster.h"
+#include "app/class_view_known.h"
 #include "app/desktop.h"
 #include "app/file_names.h"
 #include "app/records_context.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -114,8 +116,12 @@ void ClassView::buildControls()
     rosterLayout->addWidget(legend);
     body->addWidget(rosterBox, 1);
 
-    auto* factsBox = new QGroupBox(u"クラスの苦手な問題"_s, this);
-    factsBox->setFont(Fonts::gothic(10.5, true));
+    // The two maps of the class's facts share the room beside the roster,
+    // which a 1024 x 768 screen could not give them one above the other.
+    auto* factsTabs = new QTabWidget(this);
+    factsTabs->setObjectName(u"factsTabs"_s);
+    factsTabs->addTab(buildKnownPart(factsTabs), u"覚えた問題"_s);
+    auto* factsBox = new QWidget(factsTabs);
     auto* factsLayout = new QVBoxLayout(factsBox);
     auto* factsNote = new QLabel(u"1人につき最近の10枚"_s, factsBox);
     factsNote->setFont(Fonts::gothic(9));
@@ -135,9 +141,11 @@ void ClassView::buildControls()
     factsMessage->setWordWrap(true);
     factsPart->addWidget(factsMessage);
     factsLayout->addWidget(factsPart);
-    // The map keeps its size, whatever the kind; the roster takes the rest.
-    factsBox->setFixedWidth(factsBox->sizeHint().width());
-    body->addWidget(factsBox, 0);
+    factsLayout->addStretch();
+    factsTabs->addTab(factsBox, u"苦手な問題"_s);
+    // The maps keep their size, whatever the kind; the roster takes the rest.
+    factsTabs->setFixedWidth(factsTabs->sizeHint().width());
+    body->addWidget(factsTabs, 0);
     layout->addLayout(body, 1);
 
     auto* commandRow = new QHBoxLayout;
@@ -147,14 +155,16 @@ void ClassView::buildControls()
     numberCommand = new QPushButton(u"番号を変更"_s, this);
     removeCommand = new QPushButton(u"削除"_s, this);
     csvCommand = new QPushButton(u"CSV に書き出す"_s, this);
+    reportsCommand = new QPushButton(u"月の報告を印刷"_s, this);
     recordsCommand->setObjectName(u"openRecords"_s);
     addCommand->setObjectName(u"addChild"_s);
     renameCommand->setObjectName(u"renameChild"_s);
     numberCommand->setObjectName(u"setNumber"_s);
     removeCommand->setObjectName(u"removeChild"_s);
     csvCommand->setObjectName(u"exportCsv"_s);
-    for (QPushButton* button :
-        {recordsCommand, addCommand, renameCommand, numberCommand, removeCommand, csvCommand}) {
+    reportsCommand->setObjectName(u"printReports"_s);
+    for (QPushButton* button : {recordsCommand, addCommand, renameCommand, numberCommand,
+             removeCommand, reportsCommand, csvCommand}) {
         button->setAutoDefault(false);
         commandRow->addWidget(button);
         if (button == removeCommand) {
@@ -169,6 +179,7 @@ void ClassView::buildControls()
     connect(numberCommand, &QPushButton::clicked, this, &ClassView::setNumber);
     connect(removeCommand, &QPushButton::clicked, this, &ClassView::removeChild);
     connect(csvCommand, &QPushButton::clicked, this, &ClassView::exportCsv);
+    connect(reportsCommand, &QPushButton::clicked, this, &ClassView::printReports);
     layout->addLayout(commandRow);
 }
 
@@ -194,8 +205,8 @@ void ClassView::updateCommands()
 {
     const bool free = questionsOut == 0;
     reloadCommand->setEnabled(free);
-    for (QPushButton* button :
-        {recordsCommand, renameCommand, numberCommand, removeCommand, csvCommand, addCommand})
+    for (QPushButton* button : {recordsCommand, renameCommand, numberCommand, removeCommand,
+             csvCommand, addCommand, reportsCommand})
         button->setEnabled(free && rosterRead);
     askingNote->setText(free ? QString() : Loading);
     if (free)
@@ -213,6 +224,8 @@ void ClassView::showUnopened(const Failure& why)
     rosterPart->setCurrentWidget(rosterMessage);
     factsMessage->setText(QString());
     factsPart->setCurrentWidget(factsMessage);
+    knownMessage->setText(QString());
+    knownPart->setCurrentWidget(knownMessage);
     updateCommands();
     // Told over the view, once it is on the screen: from the constructor
     // it would be a box with nothing behind it.
@@ -250,6 +263,7 @@ void ClassView::reload()
         tellProblem(u"クラスの記録を読めませんでした。"_s, read.failure());
     });
     readFacts();
+    readKnown();
 }
 
 void ClassView::setKind(Kind kind)
@@ -258,6 +272,7 @@ void ClassView::setKind(Kind kind)
     kinds->button(kindNumber(kind))->setChecked(true);
     table->fill(roster, shownKind);
     readFacts();
+    readKnown();
 }
 
 void ClassView::readFacts()

@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class ClassKnownMap;
 class ClassRoster;
 class Desktop;
 class QButtonGroup;
@@ -19,8 +20,10 @@ class WeakFacts;
 
 // The teacher's window of one class (varolin --class): the roster with each
 // child's practice days of the last four weeks and their latest and best
-// time and trend in the chosen kind, the class's weak facts in that kind, a
-// child's whole records window, the class's CSV and the roster's edits.
+// time, trend and count of facts known by heart in the chosen kind, the
+// class's facts known by heart and its weak facts in that kind, a child's
+// whole records window, the class's monthly reports, the class's CSV and
+// the roster's edits.
 // Everything is read from the server when shown, and nothing here waits for
 // it: each part is filled when its answer comes, 「よみこみちゅう…」 in its
 // place meanwhile, and the commands wait while a question is out. A part
@@ -53,6 +56,10 @@ public Q_SLOTS:
     // Asks twice, naming the child and their sheets.
     void removeChild();
     void exportCsv();
+    // Asks for the month and the printer, reads every child's sheets and
+    // prints the class's reports of that month, a page per child in the
+    // class's order, as one job.
+    void printReports();
 
 Q_SIGNALS:
     void recordsOpened(RecordsWindow* window);
@@ -61,6 +68,8 @@ private:
     void buildControls();
     void showUnopened(const Failure& why);
     void readFacts();
+    QWidget* buildKnownPart(QWidget* parent);
+    void readKnown();
     // The commands wait while a question is out; those of a child while
     // the roster is not read.
     void updateCommands();
@@ -85,6 +94,7 @@ private:
     bool opened = true;
     int questionsOut = 0;
     int factsAsked = 0; // only the answer to the last question is shown
+    int knownAsked = 0; // as factsAsked
 
     QButtonGroup* kinds = nullptr;
     QPushButton* reloadCommand = nullptr;
@@ -94,6 +104,9 @@ private:
     QStackedWidget* factsPart = nullptr;
     WeakFacts* facts = nullptr;
     QLabel* factsMessage = nullptr;
+    QStackedWidget* knownPart = nullptr;
+    ClassKnownMap* knownMap = nullptr;
+    QLabel* knownMessage = nullptr;
     QLabel* askingNote = nullptr;
     QPushButton* recordsCommand = nullptr;
     QPushButton* addCommand = nullptr;
@@ -101,6 +114,7 @@ private:
     QPushButton* numberCommand = nullptr;
     QPushButton* removeCommand = nullptr;
     QPushButton* csvCommand = nullptr;
+    QPushButton* reportsCommand = nullptr;
 };
 
 template <typename T, typename Done> void ClassView::await(const QFuture<T>& question, Done done)

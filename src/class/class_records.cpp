@@ -289,6 +289,11 @@ const QString& ClassRecords::className() const
     return d->className;
 }
 
+ClassConnection& ClassRecords::connection() const
+{
+    return d->connection;
+}
+
 bool ClassRecords::namesShared() const
 {
     return d->layout >= 3;

@@ -104,6 +104,9 @@ public:
     // read the class it found.
     [[nodiscard]] QFuture<Done> open();
     const QString& className() const;
+    // The connection the questions go through, for the class's other reads
+    // (its facts known by heart).
+    ClassConnection& connection() const;
     // Whether two children of the class may share a name, told apart by
     // their numbers (a server of layout 3 on); known once open() answered.
     bool namesShared() const;

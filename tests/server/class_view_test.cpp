@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The teacher's class view against a real server (class_view_test.sh starts
 // it): each child's practice days per week, latest and best time and trend;
-// the class's weak facts over each child's last ten sheets; a child's
+// the class's weak facts over each child's last ten sheets; each child's
+// count of facts known by heart and the class's map of them as a machine
+// counts the same sheets; the class's monthly reports as one PDF; a child's
 // records read from the server equal to the same sheets read from a
 // machine's store; the roster's edits; a teacher sees their own classes
 // only; varolin --class tells why it cannot open. The view never waits for
 // the server: its event loop answers while the server is silent, each part
 // says 「よみこみちゅう…」 until its answer, and the commands wait for it.
+#include "../printing/pdf_tools.h"
 #include "app/class_roster.h"
 #include "app/class_start.h"
 #include "app/class_view.h"
@@ -15,6 +18,7 @@
 #include "drill/kind_text.h"
 #include "fake_desktop.h"
 #include "named_control.h"
+#include "records/month_records.h"
 #include "records/record_schema.h"
 
 #include <QApplication>
@@ -229,6 +233,28 @@ class ClassViewTest : public QObject
     QDate today{2026, 12, 9}; // a Wednesday
     QMap<QString, qint64> ids;
     QList<FinishedSheet> mikiSheets;
+    QMap<QString, QList<FinishedSheet>> sent; // by child, of class 3-1
+
+    void sendAs(const QString& child, const FinishedSheet& sheet)
+    {
+        send(ids[child], sheet);
+        sent[child].append(sheet);
+    }
+
+    // The child's sheets of class 3-1 in a machine's store.
+    std::unique_ptr<RecordStore> storeOf(const QString& child) const
+    {
+        auto local = std::make_unique<RecordStore>(folder.filePath(child + u".sqlite"_s));
+        if (!local->open())
+            return nullptr;
+        if (local->count() == 0) {
+            for (const FinishedSheet& sheet : sent.value(child)) {
+                if (local->add(sheet))
+                    return nullptr;
+            }
+        }
+        return local;
+    }
 
     ClassConfig config(const QString& login, const QString& className) const
     {
@@ -299,8 +325,8 @@ private Q_SLOTS:
             {u"2026-12-09T16:00:00+09:00"_s, 72},
         };
         for (const auto& [when, seconds] : additions)
-            send(ids[u"はなこ"_s], sheetOf(when, Kind::Addition, seconds));
-        send(ids[u"はなこ"_s], sheetOf(u"2026-12-08T17:00:00+09:00"_s, Kind::Multiplication, 150));
+            sendAs(u"はなこ"_s, sheetOf(when, Kind::Addition, seconds));
+        sendAs(u"はなこ"_s, sheetOf(u"2026-12-08T17:00:00+09:00"_s, Kind::Multiplication, 150));
 
         // Division, weeks earlier: each sheet opens with 1 ÷ 1 after a long
         // pause; 2 ÷ 6's answers over each child's last ten sheets, 3 ÷ 12
@@ -312,17 +338,34 @@ private Q_SLOTS:
                 = {{1, 1, 30000, 0}, {2, 6, oldest ? 9000 : 1000, oldest ? 5 : 1}};
             if (oldest)
                 cells.append({3, 12, 9000, 0});
-            send(ids[u"はなこ"_s],
+            sendAs(u"はなこ"_s,
                 sheetOf(u"2026-10-%1T16:00:00+09:00"_s.arg(day, 2, 10, QChar(u'0')), Kind::Division,
                     100, cells));
         }
         for (int day = 1; day <= 2; ++day) {
-            send(ids[u"たろう"_s],
+            sendAs(u"たろう"_s,
                 sheetOf(u"2026-10-0%1T16:00:00+09:00"_s.arg(day), Kind::Division, 100,
                     {{1, 1, 30000, 0}, {2, 6, 4000, 0}}));
         }
         send(ids[u"じろう"_s],
             sheetOf(u"2026-10-01T16:00:00+09:00"_s, Kind::Division, 100, {{2, 6, 50000, 3}}));
+
+        // たろう's additions this month, each sheet from another first fact
+        // (untimed): all within three seconds, but a few just over in the
+        // newest, one row wrong in the oldest.
+        for (int n = 0; n < 3; ++n) {
+            QList<std::array<int, 4>> cells;
+            for (int i = 0; i < 100; ++i) {
+                const int fact = (i + 37 * n) % 100;
+                const int left = fact / 10;
+                const int top = fact % 10;
+                const bool slow = n == 2 && (2 * left + top) % 7 == 0;
+                cells.append({left, top, slow ? 3001 : 3000 - 50 * (fact % 3),
+                    n == 0 && left == 7 && top > 2 ? 1 : 0});
+            }
+            sendAs(u"たろう"_s,
+                sheetOf(u"2026-12-0%1T15:00:00+09:00"_s.arg(2 + n), Kind::Addition, 120, cells));
+        }
 
         // みき: sheets on machines in two time zones, for the records read
         // from the server and from a machine's store; no division, which
@@ -335,7 +378,7 @@ private Q_SLOTS:
             mikiSheets.append(sheetOf(when, kind, 60 + (i * 37) % 200,
                 {{1 + i % 9, 10 + i % 7, 800 + 100 * i, i % 3}, {2, 11, 1200, 0}}, i % 4,
                 i % 7 == 0));
-            send(ids[u"みき"_s], mikiSheets.last());
+            sendAs(u"みき"_s, mikiSheets.last());
         }
     }
 
@@ -437,6 +480,81 @@ private Q_SLOTS:
         QCOMPARE(factLines(answerOf(records->records.facts(Kind::Division, 1))),
             (QStringList{u"1 1: 2 answers, 0 timed, 0.0 ms, 0 wrong"_s,
                 u"2 6: 2 answers, 2 timed, 2500.0 ms, 1 wrong"_s}));
+    }
+
+    // Each child's count of facts known by heart and the class's map of
+    // them, as a machine's store counts the same sheets: a child who has not
+    // answered a fact of the kind has no count.
+    void knownByHeart_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        for (Kind kind : AllKinds)
+            QTest::newRow(qPrintable(kindName(kind))) << kind;
+    }
+
+    void knownByHeart()
+    {
+        QFETCH(Kind, kind);
+        const auto records = openAs(u"teacher_a"_s, u"3-1"_s);
+        QVERIFY(records);
+        FakeDesktop desktop = desktopOn(today);
+        ClassView view(records->records, desktop);
+        view.setKind(kind);
+        QVERIFY(settled(view));
+        const FactGrid grid = factGrid(kind);
+        std::array<int, 100> knownBy{};
+        const QStringList names = rosterNames(view);
+        for (int row = 0; row < names.size(); ++row) {
+            const auto local = storeOf(names[row]);
+            QVERIFY(local);
+            const auto facts = local->knownFacts(RecordStore::FirstChild, kind);
+            QVERIFY(facts);
+            for (int place = 0; place < grid.count(); ++place)
+                knownBy[place]
+                    += facts->stateAt(place / grid.size, place % grid.size) == FactState::Known;
+            QCOMPARE(rosterOf(view)->item(row, ClassRoster::Known)->text(),
+                facts->anyMet() ? u"%1/%2"_s.arg(facts->known()).arg(grid.count()) : u"－"_s);
+        }
+        for (int place = 0; place < grid.count(); ++place) {
+            const auto* square = named<QLabel>(
+                view, u"known-%1-%2"_s.arg(place / grid.size).arg(place % grid.size));
+            if (square->isVisibleTo(&view))
+                QCOMPARE(square->text(), QString::number(knownBy[place]));
+        }
+        QVERIFY(desktop.shown.isEmpty());
+    }
+
+    // The class's reports of this month: one job to the PDF chosen, a page
+    // per child in the class's order, each naming the child with the count
+    // their records give for the month.
+    void monthReports()
+    {
+        const auto records = openAs(u"teacher_a"_s, u"3-1"_s);
+        QVERIFY(records);
+        FakeDesktop desktop = desktopOn(today);
+        desktop.itemAnswers = {0};
+        desktop.chosenPdfPath = folder.filePath(u"reports.pdf"_s);
+        ClassView view(records->records, desktop);
+        QVERIFY(settled(view));
+        named<QPushButton>(view, u"printReports"_s)->click();
+        QVERIFY(settled(view));
+        QVERIFY2(desktop.shown.isEmpty(), qPrintable(desktop.shown.value(0).message.prompt));
+        const QString pdf = desktop.chosenPdfPath;
+        const QStringList names = rosterNames(view);
+        QCOMPARE(Pdf::pages(pdf), names.size());
+        for (int page = 0; page < names.size(); ++page) {
+            const auto local = storeOf(names[page]);
+            QVERIFY(local);
+            const auto month = monthRecords(*localRecords(*local), RecordStore::FirstChild, today);
+            QVERIFY(month);
+            const QString count
+                = u"覚えた問題： %1/%2"_s.arg(month->facts.known()).arg(month->facts.outOf());
+            const QString number = QString::number(page + 1);
+            const QString text = QString::fromUtf8(
+                Pdf::run(u"pdftotext"_s, {u"-f"_s, number, u"-l"_s, number, pdf, u"-"_s}));
+            for (const QString& told : {names[page], u"2026年12月"_s, count})
+                QVERIFY2(text.contains(told), qPrintable(told + u'\n' + text));
+        }
     }
 
     void childRecordsEqualLocal_data()
@@ -768,25 +886,25 @@ private Q_SLOTS:
     // empty roster or empty records.
     void refusedTold_data()
     {
-        QTest::addColumn<bool>("records"); // a child's records, or the class view
-        QTest::newRow("the class view") << false;
-        QTest::newRow("a child's records window") << true;
+        QTest::addColumn<QString>("command"); // the command whose reading is refused
+        QTest::newRow("the class view") << u"reload"_s;
+        QTest::newRow("a child's records window") << u"openRecords"_s;
+        QTest::newRow("the class's reports") << u"printReports"_s;
     }
 
     void refusedTold()
     {
-        QFETCH(bool, records);
+        QFETCH(QString, command);
         const auto a = openAs(u"teacher_a"_s, u"3-1"_s);
         QVERIFY(a);
         FakeDesktop desktop = desktopOn(today);
+        desktop.itemAnswers = {0};
+        desktop.chosenPdfPath = folder.filePath(u"refused.pdf"_s);
         ClassView view(a->records, desktop);
         QVERIFY(settled(view));
         rosterOf(view)->selectRow(1);
         QVERIFY(QSqlQuery(admin()).exec(u"REVOKE SELECT ON varolin.sheets FROM varolin_teacher"_s));
-        if (records)
-            view.openRecords();
-        else
-            view.reload();
+        named<QPushButton>(view, command)->click();
         const bool answered = settled(view);
         QVERIFY(QSqlQuery(admin()).exec(u"GRANT SELECT ON varolin.sheets TO varolin_teacher"_s));
         QVERIFY(answered);
@@ -798,12 +916,19 @@ private Q_SLOTS:
         // sentence.
         QVERIFY(!told.details.isEmpty());
         QVERIFY2(!told.prompt.contains(told.details.trimmed()), qPrintable(told.prompt));
-        if (records) {
+        if (command == u"openRecords"_s) {
             QVERIFY(!view.findChild<RecordsWindow*>());
-        } else {
+        } else if (command == u"reload"_s) {
             QVERIFY(named<QLabel>(view, u"rosterMessage"_s)->isVisibleTo(&view));
             QVERIFY(!rosterOf(view)->isVisibleTo(&view));
             QVERIFY(!named(view, u"openRecords"_s)->isEnabled());
+            // The facts known by heart told in their place, no second box.
+            QVERIFY(named<QLabel>(view, u"knownMessage"_s)
+                        ->accessibleName()
+                        .startsWith(u"覚えた問題を読めませんでした。"_s));
+        } else {
+            // Not a class's reports with pages missing.
+            QVERIFY(!QFile::exists(desktop.chosenPdfPath));
         }
     }
 
