@@ -206,7 +206,8 @@ public:
     // Which facts of `kind` `child` knows by heart, by their newest
     // KnownOverSheets sheets of the kind done by the end of `upTo` (of all
     // when it is null).
-    [[nodiscard]] std::optional<KnownFacts> knownFacts(qint64 child, Kind kind, const QDate& upTo = {}) const;
+    [[nodiscard]] std::optional<KnownFacts> knownFacts(
+        qint64 child, Kind kind, const QDate& upTo = {}) const;
     // How many were known at the end of each of `weeks` weeks, the first the
     // week of `from`, oldest first.
     [[nodiscard]] std::optional<QList<WeekKnown>> knownByWeek(

@@ -301,7 +301,8 @@ void ChildrenTest::clockFollowsTheChild()
     QCOMPARE(clock->text(), u"0:10"_s);
 
     const qint64 sakura = fixture.practice->child().id;
-    QCOMPARE(fixture.practice->renameChild(sakura, u"さくらこ"_s).value(), ChildName::Problem::None);
+    QCOMPARE(
+        fixture.practice->renameChild(sakura, u"さくらこ"_s).value(), ChildName::Problem::None);
     QCOMPARE(childText(fixture), u"さくらこ"_s);
     QCOMPARE(clock->text(), u"0:10"_s);
     QVERIFY(fixture.practice->chooseChild(RecordStore::FirstChild));

@@ -923,7 +923,7 @@ void RecordsWindowTest::monthReport()
     for (const QDate day :
         {QDate(2025, 1, 20), QDate(2025, 1, 21), QDate(2025, 1, 22), QDate(2025, 2, 3)}) {
         QVERIFY(!store.add(sheet(Kind::Addition, QDateTime(day, QTime(18, 0)), 80, 0,
-                              {{3, 4, day.month() == 1 ? 900 : 4000}}),
+                               {{3, 4, day.month() == 1 ? 900 : 4000}}),
             sakura));
     }
     fixture.click(u"recordsButton"_s);

@@ -465,8 +465,8 @@ private Q_SLOTS:
         for (qsizetype n = 0; n < times.size(); ++n) {
             const AnsweredCell fact{35, 3, 5, 8, std::abs(times[n]), 1};
             const AnsweredCell other{99, 9, 9, 18, 700 + int(n), 0};
-            QVERIFY(!store.add(sheetAt(u"2026-12-%1T08:00:00+09:00"_s.arg(n + 1, 2, 10, QChar(u'0')),
-                Kind::Addition, 60,
+            QVERIFY(!store.add(sheetAt(
+                u"2026-12-%1T08:00:00+09:00"_s.arg(n + 1, 2, 10, QChar(u'0')), Kind::Addition, 60,
                 times[n] < 0 ? std::vector{fact, other} : std::vector{other, fact})));
         }
         // Another kind's sheet is never read.
