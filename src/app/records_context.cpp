@@ -72,7 +72,9 @@ void handMachineCommands(RecordsView& view, Practice& practice, ChildrenCommands
     // server, and the roster is the server's.
     if (practice.recordsClearable()) {
         view.setClearCommand([&practice](qint64 child, const auto& done) {
-            done(RecordsCleared{practice.clearRecords(child)});
+            const Outcome<int> kept = practice.clearRecords(child);
+            done(kept ? RecordsCleared{*kept}
+                      : RecordsCleared{std::nullopt, {}, failureLog(kept.failure())});
         });
     }
     ChildrenCommandSet commands;

@@ -27,6 +27,8 @@ struct RecordsCleared
 {
     std::optional<int> kept;
     QString why{};
+    // For whoever looks after the machine: behind the box's details button.
+    QString details{};
 };
 // Clears `child`'s records and tells `done` how it went, at once or later.
 using ClearCommand

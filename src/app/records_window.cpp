@@ -370,9 +370,9 @@ void RecordsWindow::exportCsv()
     if (path.isEmpty())
         return;
     // Told either way, with where the file is.
-    if (!store.writeCsv(path, whose)) {
+    if (const Done failed = store.writeCsv(path, whose)) {
         ask(desk, this, u"CSV を かきだせませんでした。\r\n"_s + QDir::toNativeSeparators(path),
-            u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+            u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning, failed->detail);
     } else {
         ask(desk, this, u"CSV を かきだしました。\r\n"_s + QDir::toNativeSeparators(path),
             u"きろく"_s, Desktop::Buttons::Ok);
@@ -416,7 +416,7 @@ void RecordsWindow::cleared(const QString& whose, const RecordsCleared& outcome)
         ask(desk, this,
             u"きろくを けせませんでした。"_s
                 + (outcome.why.isEmpty() ? QString() : u"\r\n"_s + outcome.why),
-            u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+            u"きろく"_s, Desktop::Buttons::Ok, Desktop::Icon::Warning, outcome.details);
     } else if (*outcome.kept > 0) {
         ask(desk, this,
             whose + u"クラスの サーバーに まだ おくって いない きろく "_s

@@ -99,7 +99,15 @@ public:
     { }
 
     bool ok() const { return held.index() == 0; }
+    bool has_value() const { return ok(); }
     explicit operator bool() const { return ok(); }
+    // The value, or `instead` when there is none: for a reader that shows
+    // something either way and tells the failure elsewhere.
+    template <typename U> T value_or(U&& instead) const
+    {
+        return ok() ? value() : T(std::forward<U>(instead));
+    }
+    bool operator==(const Outcome&) const = default;
     const T& value() const& { return std::get<0>(held); }
     T& value() & { return std::get<0>(held); }
     T&& value() && { return std::get<0>(std::move(held)); }

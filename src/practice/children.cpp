@@ -68,7 +68,7 @@ void Children::read(const RecordStore& store, bool atRest)
     if (className)
         found = store.rosterChildren(*className).value_or(QList<Child>());
     if (found.isEmpty()) {
-        const std::optional<QList<Child>> stored = store.children();
+        const Outcome<QList<Child>> stored = store.children();
         if (!stored || stored->isEmpty() || stored->first().id != RecordStore::FirstChild)
             return;
         found = *stored;

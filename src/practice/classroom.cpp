@@ -44,7 +44,10 @@ void Classroom::recount()
     RecordStore* store = records.store();
     if (!store)
         return;
-    const std::optional<int> sheets = store->waitingCount();
+    // A count that cannot be read shows none: the records that cannot be
+    // read are told when a sheet is to be kept in them.
+    const Outcome<int> counted = store->waitingCount();
+    const std::optional<int> sheets = counted ? std::optional(*counted) : std::nullopt;
     // A sheet that waits too long is shown on the board for whoever walks
     // by: the machine has not reached its class for a school day.
     QDateTime oldest;

@@ -11,6 +11,8 @@
 
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 Practice::Practice(Drill& drill, SettingsKeeper& settings, RecordsAccess& records,
     Children& children, SheetFiling& filing, Telling& telling, Classroom* classroom,
     QList<Failure> atStart, QObject* parent)
@@ -216,16 +218,20 @@ std::unique_ptr<RecordReader> Practice::recordReader() const
     return store ? localRecords(*store) : nullptr;
 }
 
-std::optional<int> Practice::sheetCount(qint64 child) const
+Outcome<int> Practice::sheetCount(qint64 child) const
 {
     const RecordStore* store = records.store();
-    return store ? store->sheetCount(child) : std::nullopt;
+    if (!store)
+        return Failure{Failed::RecordsUnusable, records.path(), u"not open"_s};
+    return store->sheetCount(child);
 }
 
-std::optional<int> Practice::clearRecords(qint64 child)
+Outcome<int> Practice::clearRecords(qint64 child)
 {
-    if (!openRecords() || records.store()->clear(child))
-        return std::nullopt;
+    if (!openRecords())
+        return Failure{Failed::RecordsUnusable, records.path(), u"not open"_s};
+    if (Done failed = records.store()->clear(child))
+        return *std::move(failed);
     // The store keeps a sheet the class does not have yet until it has it.
     if (classroom)
         classroom->recount();

@@ -140,12 +140,12 @@ public:
     // The sheets for a window to read: null while the store is not open.
     // Must not outlive the practice.
     std::unique_ptr<RecordReader> recordReader() const;
-    std::optional<int> sheetCount(qint64 child) const;
+    Outcome<int> sheetCount(qint64 child) const;
     // Deletes the stored sheets of `child`; the child and their best times
     // stay. On a classroom machine a sheet the class server does not have
     // yet stays until it has it: the number that stayed is returned;
     // nothing when the sheets could not be erased.
-    [[nodiscard]] std::optional<int> clearRecords(qint64 child);
+    Outcome<int> clearRecords(qint64 child);
     // Not on a classroom machine, where the teacher clears a child's sheets
     // on the server.
     bool recordsClearable() const { return !inClass(); }

@@ -96,7 +96,7 @@ HeldRecords::~HeldRecords()
     QSqlDatabase::removeDatabase(d->connection);
 }
 
-std::optional<QList<StoredSheet>> HeldRecords::sheets(const SheetRange& range) const
+Outcome<QList<StoredSheet>> HeldRecords::sheets(const SheetRange& range) const
 {
     SheetRange ofTheChild = range;
     if (ofTheChild.child)
@@ -104,34 +104,33 @@ std::optional<QList<StoredSheet>> HeldRecords::sheets(const SheetRange& range) c
     return d->questions.sheets(ofTheChild);
 }
 
-std::optional<QList<DayBest>> HeldRecords::dailyBest(qint64, Kind kind, const QDate& from) const
+Outcome<QList<DayBest>> HeldRecords::dailyBest(qint64, Kind kind, const QDate& from) const
 {
     return d->questions.dailyBest(HeldChild, kind, from);
 }
 
-std::optional<QList<QDate>> HeldRecords::practiceDays(
-    qint64, const QDate& from, const QDate& to) const
+Outcome<QList<QDate>> HeldRecords::practiceDays(qint64, const QDate& from, const QDate& to) const
 {
     return d->questions.practiceDays(HeldChild, from, to);
 }
 
-std::optional<QList<FactStat>> HeldRecords::facts(qint64, Kind kind, int lastSheets) const
+Outcome<QList<FactStat>> HeldRecords::facts(qint64, Kind kind, int lastSheets) const
 {
     return d->questions.facts(HeldChild, kind, lastSheets);
 }
 
-std::optional<KnownFacts> HeldRecords::knownFacts(qint64, Kind kind, const QDate& upTo) const
+Outcome<KnownFacts> HeldRecords::knownFacts(qint64, Kind kind, const QDate& upTo) const
 {
     return d->questions.knownFacts(HeldChild, kind, upTo);
 }
 
-std::optional<QList<WeekKnown>> HeldRecords::knownByWeek(
+Outcome<QList<WeekKnown>> HeldRecords::knownByWeek(
     qint64, Kind kind, const QDate& from, int weeks) const
 {
     return d->questions.knownByWeek(HeldChild, kind, from, weeks);
 }
 
-std::optional<std::array<int, 4>> HeldRecords::countsByKind(qint64) const
+Outcome<std::array<int, 4>> HeldRecords::countsByKind(qint64) const
 {
     return d->questions.countsByKind(HeldChild);
 }
@@ -141,18 +140,20 @@ bool HeldRecords::readable() const
     return d->db.isOpen();
 }
 
-bool HeldRecords::writeCsv(const QString& path, std::optional<qint64>) const
+Done HeldRecords::writeCsv(const QString& path, std::optional<qint64>) const
 {
     const auto newestFirst = sheets(SheetRange());
     if (!newestFirst)
-        return false;
+        return newestFirst.failure();
     // As the class's CSV has it: each line names the child.
     QString text = csvHeader(true);
     for (auto sheet = newestFirst->crbegin(); sheet != newestFirst->crend(); ++sheet) {
         text += csvLine(sheet->finishedAt, sheet->kind, sheet->seconds, sheet->wrongDigits,
             sheet->record, d->name);
     }
-    return writeTextFile(path, text.toUtf8());
+    if (!writeTextFile(path, text.toUtf8()))
+        return Failure{Failed::FileNotWritten, path};
+    return {};
 }
 
 void HeldRecords::forget()

@@ -34,21 +34,20 @@ public:
     HeldRecords(const HeldRecords&) = delete;
     HeldRecords& operator=(const HeldRecords&) = delete;
 
-    std::optional<QList<StoredSheet>> sheets(const SheetRange& range) const override;
-    std::optional<QList<DayBest>> dailyBest(
+    Outcome<QList<StoredSheet>> sheets(const SheetRange& range) const override;
+    Outcome<QList<DayBest>> dailyBest(
         qint64 child, Kind kind, const QDate& from = {}) const override;
-    std::optional<QList<QDate>> practiceDays(
+    Outcome<QList<QDate>> practiceDays(
         qint64 child, const QDate& from, const QDate& to) const override;
-    std::optional<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const override;
-    std::optional<std::array<int, 4>> countsByKind(qint64 child) const override;
-    std::optional<KnownFacts> knownFacts(
-        qint64 child, Kind kind, const QDate& upTo = {}) const override;
-    std::optional<QList<WeekKnown>> knownByWeek(
+    Outcome<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const override;
+    Outcome<std::array<int, 4>> countsByKind(qint64 child) const override;
+    Outcome<KnownFacts> knownFacts(qint64 child, Kind kind, const QDate& upTo = {}) const override;
+    Outcome<QList<WeekKnown>> knownByWeek(
         qint64 child, Kind kind, const QDate& from, int weeks) const override;
     // False when the copy could not be made: then every question answers
     // nothing.
     bool readable() const override;
-    bool writeCsv(const QString& path, std::optional<qint64> child) const override;
+    Done writeCsv(const QString& path, std::optional<qint64> child) const override;
 
     // The sheets were erased where they came from: the copy forgets them.
     void forget();

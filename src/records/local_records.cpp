@@ -10,39 +10,38 @@ public:
         : store(store)
     { }
 
-    std::optional<QList<StoredSheet>> sheets(const SheetRange& range) const override
+    Outcome<QList<StoredSheet>> sheets(const SheetRange& range) const override
     {
         return store.sheets(range);
     }
-    std::optional<QList<DayBest>> dailyBest(
-        qint64 child, Kind kind, const QDate& from) const override
+    Outcome<QList<DayBest>> dailyBest(qint64 child, Kind kind, const QDate& from) const override
     {
         return store.dailyBest(child, kind, from);
     }
-    std::optional<QList<QDate>> practiceDays(
+    Outcome<QList<QDate>> practiceDays(
         qint64 child, const QDate& from, const QDate& to) const override
     {
         return store.practiceDays(child, from, to);
     }
-    std::optional<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const override
+    Outcome<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const override
     {
         return store.facts(child, kind, lastSheets);
     }
-    std::optional<KnownFacts> knownFacts(qint64 child, Kind kind, const QDate& upTo) const override
+    Outcome<KnownFacts> knownFacts(qint64 child, Kind kind, const QDate& upTo) const override
     {
         return store.knownFacts(child, kind, upTo);
     }
-    std::optional<QList<WeekKnown>> knownByWeek(
+    Outcome<QList<WeekKnown>> knownByWeek(
         qint64 child, Kind kind, const QDate& from, int weeks) const override
     {
         return store.knownByWeek(child, kind, from, weeks);
     }
-    std::optional<std::array<int, 4>> countsByKind(qint64 child) const override
+    Outcome<std::array<int, 4>> countsByKind(qint64 child) const override
     {
         return store.countsByKind(child);
     }
     bool readable() const override { return store.count().has_value(); }
-    bool writeCsv(const QString& path, std::optional<qint64> child) const override
+    Done writeCsv(const QString& path, std::optional<qint64> child) const override
     {
         return store.writeCsv(path, child);
     }

@@ -10,40 +10,40 @@ class QSqlQuery;
 
 // What the records window asks of the sheets it shows, reading only: the
 // machine's own store, or one child's sheets on the class server. Every question answers
-// nothing (an empty optional) when the sheets could not be read, never an
-// empty list in its place.
+// its failure when the sheets could not be read, never an empty list in its
+// place.
 class RecordReader
 {
 public:
     virtual ~RecordReader() = default;
 
     // The sheets `range` asks for, newest first.
-    virtual std::optional<QList<StoredSheet>> sheets(const SheetRange& range) const = 0;
+    virtual Outcome<QList<StoredSheet>> sheets(const SheetRange& range) const = 0;
     // One entry per day with sheets of `kind`, from `from` on (every day when
     // it is null), oldest first.
-    virtual std::optional<QList<DayBest>> dailyBest(
+    virtual Outcome<QList<DayBest>> dailyBest(
         qint64 child, Kind kind, const QDate& from = {}) const = 0;
     // The days from `from` to `to` (both included) with a sheet of any kind.
-    virtual std::optional<QList<QDate>> practiceDays(
+    virtual Outcome<QList<QDate>> practiceDays(
         qint64 child, const QDate& from, const QDate& to) const = 0;
     // Every fact met in the newest `lastSheets` sheets of `kind`.
-    virtual std::optional<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const = 0;
+    virtual Outcome<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const = 0;
     // Which facts of `kind` are known by heart, by the newest sheets done by
     // the end of `upTo` (of all when it is null).
-    virtual std::optional<KnownFacts> knownFacts(
+    virtual Outcome<KnownFacts> knownFacts(
         qint64 child, Kind kind, const QDate& upTo = {}) const = 0;
     // How many were known at the end of each of `weeks` weeks from the week
     // of `from` on, oldest first.
-    virtual std::optional<QList<WeekKnown>> knownByWeek(
+    virtual Outcome<QList<WeekKnown>> knownByWeek(
         qint64 child, Kind kind, const QDate& from, int weeks) const = 0;
     // The number of sheets of each kind, in kind order.
-    virtual std::optional<std::array<int, 4>> countsByKind(qint64 child) const = 0;
+    virtual Outcome<std::array<int, 4>> countsByKind(qint64 child) const = 0;
     // Whether the sheets can be read at all: asked before a file is chosen.
     virtual bool readable() const = 0;
     // The sheets of `child` (of every child when empty) as CSV, written to
-    // `path` in one replacement of the file; false, and no file, when they
-    // could not be read or written.
-    virtual bool writeCsv(const QString& path, std::optional<qint64> child) const = 0;
+    // `path` in one replacement of the file; the failure, and no file, when
+    // they could not be read or written.
+    [[nodiscard]] virtual Done writeCsv(const QString& path, std::optional<qint64> child) const = 0;
 };
 
 // The machine's own store through the same questions.

@@ -135,27 +135,33 @@ struct RecordStore::Private
     // for the whole answer.
     template <typename Row>
     auto rows(const QString& sql, const QVariantList& values, Row row) const
-        -> std::optional<QList<decltype(row(std::declval<const QSqlQuery&>()))>>
+        -> Outcome<QList<decltype(row(std::declval<const QSqlQuery&>()))>>
     {
         auto query = run(sql, values);
         if (!query)
-            return {};
+            return readFailed();
         QList<decltype(row(*query))> found;
         while (query->next())
             found.append(row(*query));
         if (query->lastError().isValid()) {
             lastError = query->lastError();
-            return {};
+            return readFailed();
         }
         return found;
     }
 
-    std::optional<QVariant> value(const QString& sql, const QVariantList& values = {}) const
+    Outcome<QVariant> value(const QString& sql, const QVariantList& values = {}) const
     {
         auto query = run(sql, values);
         if (!query)
-            return {};
+            return readFailed();
         return query->next() ? query->value(0) : QVariant();
+    }
+
+    // A question that could not be answered, with the database's words.
+    Failure readFailed() const
+    {
+        return {Failed::RecordsUnusable, path, lastError.text(), lastError.nativeErrorCode()};
     }
 
     // Folds what the journal holds back into the file, as far as no reader
@@ -482,57 +488,56 @@ Outcome<std::optional<FinishedSheet>> RecordStore::sheet(qint64 id) const
     return std::optional<FinishedSheet>(std::move(sheet));
 }
 
-std::optional<QList<StoredSheet>> RecordStore::sheets(const SheetRange& range) const
+Outcome<QList<StoredSheet>> RecordStore::sheets(const SheetRange& range) const
 {
     return d->questions.sheets(range);
 }
 
-std::optional<QList<DayBest>> RecordStore::dailyBest(
-    qint64 child, Kind kind, const QDate& from) const
+Outcome<QList<DayBest>> RecordStore::dailyBest(qint64 child, Kind kind, const QDate& from) const
 {
     return d->questions.dailyBest(child, kind, from);
 }
 
-std::optional<QList<QDate>> RecordStore::practiceDays(
+Outcome<QList<QDate>> RecordStore::practiceDays(
     qint64 child, const QDate& from, const QDate& to) const
 {
     return d->questions.practiceDays(child, from, to);
 }
 
-std::optional<QList<FactStat>> RecordStore::facts(qint64 child, Kind kind, int lastSheets) const
+Outcome<QList<FactStat>> RecordStore::facts(qint64 child, Kind kind, int lastSheets) const
 {
     return d->questions.facts(child, kind, lastSheets);
 }
 
-std::optional<QList<WeekKnown>> RecordStore::knownByWeek(
+Outcome<QList<WeekKnown>> RecordStore::knownByWeek(
     qint64 child, Kind kind, const QDate& from, int weeks) const
 {
     return d->questions.knownByWeek(child, kind, from, weeks);
 }
 
-std::optional<KnownFacts> RecordStore::knownFacts(qint64 child, Kind kind, const QDate& upTo) const
+Outcome<KnownFacts> RecordStore::knownFacts(qint64 child, Kind kind, const QDate& upTo) const
 {
     return d->questions.knownFacts(child, kind, upTo);
 }
 
-std::optional<int> RecordStore::count() const
+Outcome<int> RecordStore::count() const
 {
     const auto count = d->value(u"SELECT count(*) FROM sheets"_s);
     if (!count)
-        return {};
+        return count.failure();
     return count->toInt();
 }
 
-std::optional<std::array<int, 4>> RecordStore::countsByKind(qint64 child) const
+Outcome<std::array<int, 4>> RecordStore::countsByKind(qint64 child) const
 {
     return d->questions.countsByKind(child);
 }
 
-std::optional<QByteArray> RecordStore::csv(std::optional<qint64> child) const
+Outcome<QByteArray> RecordStore::csv(std::optional<qint64> child) const
 {
     const auto children = d->value(u"SELECT count(*) FROM children"_s);
     if (!children)
-        return {};
+        return children.failure();
     // With one child the file stays as it was before there were children.
     const bool named = children->toInt() > 1;
     QString sql = u"SELECT s.finished_at, s.kind, s.seconds, s.wrong_digits, s.record, c.name "
@@ -550,15 +555,19 @@ std::optional<QByteArray> RecordStore::csv(std::optional<qint64> child) const
             named ? std::optional(query.value(5).toString()) : std::nullopt);
     });
     if (!lines)
-        return {};
+        return lines.failure();
     return (csvHeader(named) + lines->join(QString())).toUtf8();
 }
 
-bool RecordStore::writeCsv(const QString& path, std::optional<qint64> child) const
+Done RecordStore::writeCsv(const QString& path, std::optional<qint64> child) const
 {
-    const std::optional<QByteArray> text = csv(child);
+    const Outcome<QByteArray> text = csv(child);
+    if (!text)
+        return text.failure();
     // Written whole or not at all: a failed export leaves no file behind.
-    return text && writeTextFile(path, *text);
+    if (!writeTextFile(path, *text))
+        return Failure{Failed::FileNotWritten, path};
+    return {};
 }
 
 bool RecordStore::Private::deleteSheets(qint64 child, bool keepUnsent) const
@@ -586,18 +595,18 @@ Done RecordStore::clear(qint64 child)
     return {};
 }
 
-std::optional<QList<Child>> RecordStore::children() const
+Outcome<QList<Child>> RecordStore::children() const
 {
     return d->rows(u"SELECT id, name, best_addition, best_subtraction, best_multiplication, "
                    u"best_division, kind, server_id FROM children ORDER BY id"_s,
         {}, childOf);
 }
 
-std::optional<qint64> RecordStore::lastChild() const
+Outcome<qint64> RecordStore::lastChild() const
 {
     const auto last = d->value(u"SELECT id FROM children ORDER BY chosen DESC, id LIMIT 1"_s);
     if (!last)
-        return {};
+        return last.failure();
     return last->isNull() ? FirstChild : last->toLongLong();
 }
 
@@ -650,28 +659,28 @@ Done RecordStore::setChildBests(qint64 child, const BestTimes& bestTimes, Kind k
     return {};
 }
 
-std::optional<int> RecordStore::sheetCount(qint64 child) const
+Outcome<int> RecordStore::sheetCount(qint64 child) const
 {
     const auto count = d->value(u"SELECT count(*) FROM sheets WHERE child = ?"_s, {child});
     if (!count)
-        return {};
+        return count.failure();
     return count->toInt();
 }
 
-std::optional<int> RecordStore::waitingCount() const
+Outcome<int> RecordStore::waitingCount() const
 {
     const auto count = d->value(u"SELECT count(*) FROM outbox"_s);
     if (!count)
-        return {};
+        return count.failure();
     return count->toInt();
 }
 
-std::optional<QDateTime> RecordStore::oldestWaiting() const
+Outcome<QDateTime> RecordStore::oldestWaiting() const
 {
     const auto oldest = d->value(u"SELECT s.finished_at FROM outbox o JOIN sheets s "
                                  u"ON s.id = o.sheet_id ORDER BY s.finished_utc LIMIT 1"_s);
     if (!oldest)
-        return {};
+        return oldest.failure();
     return QDateTime::fromString(oldest->toString(), Qt::ISODate);
 }
 
@@ -730,7 +739,7 @@ Done RecordStore::keepRoster(const QString& className, const QList<RosterChild>&
     return {};
 }
 
-std::optional<QList<Child>> RecordStore::rosterChildren(const QString& className) const
+Outcome<QList<Child>> RecordStore::rosterChildren(const QString& className) const
 {
     return d->rows(u"SELECT c.id, c.name, c.best_addition, c.best_subtraction, "
                    u"c.best_multiplication, c.best_division, c.kind, c.server_id, r.number "

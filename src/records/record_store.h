@@ -189,33 +189,33 @@ public:
     // empty list is a store with no such sheets.
 
     // The sheets `range` asks for, newest first.
-    [[nodiscard]] std::optional<QList<StoredSheet>> sheets(const SheetRange& range = {}) const;
+    [[nodiscard]] Outcome<QList<StoredSheet>> sheets(const SheetRange& range = {}) const;
     // Every question of one child's records is asked of `child`'s sheets
     // alone.
 
     // One entry per day with sheets of `kind`, from `from` on (every day
     // when it is null), oldest first.
-    [[nodiscard]] std::optional<QList<DayBest>> dailyBest(
+    [[nodiscard]] Outcome<QList<DayBest>> dailyBest(
         qint64 child, Kind kind, const QDate& from = {}) const;
     // The days from `from` to `to` (both included) with a sheet of any kind.
-    [[nodiscard]] std::optional<QList<QDate>> practiceDays(
+    [[nodiscard]] Outcome<QList<QDate>> practiceDays(
         qint64 child, const QDate& from, const QDate& to) const;
     // Every fact met in the newest `lastSheets` sheets of `kind`.
-    [[nodiscard]] std::optional<QList<FactStat>> facts(
+    [[nodiscard]] Outcome<QList<FactStat>> facts(
         qint64 child, Kind kind, int lastSheets = 10) const;
     // Which facts of `kind` `child` knows by heart, by their newest
     // KnownOverSheets sheets of the kind done by the end of `upTo` (of all
     // when it is null).
-    [[nodiscard]] std::optional<KnownFacts> knownFacts(
+    [[nodiscard]] Outcome<KnownFacts> knownFacts(
         qint64 child, Kind kind, const QDate& upTo = {}) const;
     // How many were known at the end of each of `weeks` weeks, the first the
     // week of `from`, oldest first.
-    [[nodiscard]] std::optional<QList<WeekKnown>> knownByWeek(
+    [[nodiscard]] Outcome<QList<WeekKnown>> knownByWeek(
         qint64 child, Kind kind, const QDate& from, int weeks) const;
     // Every child's sheets.
-    [[nodiscard]] std::optional<int> count() const;
+    [[nodiscard]] Outcome<int> count() const;
     // The number of stored sheets of each kind, in kind order.
-    [[nodiscard]] std::optional<std::array<int, 4>> countsByKind(qint64 child) const;
+    [[nodiscard]] Outcome<std::array<int, 4>> countsByKind(qint64 child) const;
     // The whole stored sheet: operands, time and every answered cell in the
     // order answered, or RecordsUnusable when it could not be read; no
     // sheet when there is no sheet `id`.
@@ -225,11 +225,11 @@ public:
     // each, with a header row; UTF-8, CRLF line ends. While there are two
     // or more children each row ends with the child's name; with one child
     // the file is as it was before there were children.
-    [[nodiscard]] std::optional<QByteArray> csv(std::optional<qint64> child = {}) const;
+    [[nodiscard]] Outcome<QByteArray> csv(std::optional<qint64> child = {}) const;
     // The same written to `path` in one replacement of the file; false when
     // the store could not be read or the file not written, and then no file
     // is left.
-    [[nodiscard]] bool writeCsv(const QString& path, std::optional<qint64> child = {}) const;
+    [[nodiscard]] Done writeCsv(const QString& path, std::optional<qint64> child = {}) const;
     // Deletes every stored sheet of `child` that the class server has or
     // was never to have; the child stays. A sheet still waiting for the
     // class stays too, so that it still goes (sheetCount() says how many).
@@ -237,9 +237,9 @@ public:
 
     // The children in the order they were added; empty when the store
     // cannot be read.
-    [[nodiscard]] std::optional<QList<Child>> children() const;
+    [[nodiscard]] Outcome<QList<Child>> children() const;
     // The child chosen last; the first child until another was chosen.
-    [[nodiscard]] std::optional<qint64> lastChild() const;
+    [[nodiscard]] Outcome<qint64> lastChild() const;
     [[nodiscard]] Done setLastChild(qint64 child);
     // A new child with the best times and kind of a new start; nothing when
     // SheetNotKept when the name is taken or the store cannot be written.
@@ -249,16 +249,16 @@ public:
     // class too, in one transaction. The first child cannot be removed.
     [[nodiscard]] Done removeChild(qint64 child);
     [[nodiscard]] Done setChildBests(qint64 child, const BestTimes& bestTimes, Kind kind);
-    [[nodiscard]] std::optional<int> sheetCount(qint64 child) const;
+    [[nodiscard]] Outcome<int> sheetCount(qint64 child) const;
 
     // The sheets the class server does not have yet: waiting, waiting for
     // their child's link, or refused for now. Sending goes through an
     // Outbox of its own.
-    [[nodiscard]] std::optional<int> waitingCount() const;
+    [[nodiscard]] Outcome<int> waitingCount() const;
     // When the oldest of them was finished (its local time with the offset
     // it was kept with); invalid when none waits, nothing when the store
     // cannot be read.
-    [[nodiscard]] std::optional<QDateTime> oldestWaiting() const;
+    [[nodiscard]] Outcome<QDateTime> oldestWaiting() const;
 
     // Keeps the roster of `className` as the server gave it, in its order,
     // and gives each of its children a local child: the one already theirs,
@@ -269,7 +269,7 @@ public:
     [[nodiscard]] Done keepRoster(const QString& className, const QList<RosterChild>& roster);
     // The local children of the roster last kept for `className`, in the
     // roster's order, with their numbers; empty when none was kept.
-    [[nodiscard]] std::optional<QList<Child>> rosterChildren(const QString& className) const;
+    [[nodiscard]] Outcome<QList<Child>> rosterChildren(const QString& className) const;
 
 private:
     struct Private;

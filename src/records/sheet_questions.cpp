@@ -22,25 +22,29 @@ namespace {
 // whole answer.
 template <typename Row>
 auto rows(const QSqlDatabase& database, const QString& sql, const QVariantList& values, Row row)
-    -> std::optional<QList<decltype(row(std::declval<const QSqlQuery&>()))>>
+    -> Outcome<QList<decltype(row(std::declval<const QSqlQuery&>()))>>
 {
+    const auto failed = [&database](const QSqlError& error) {
+        return Failure{Failed::RecordsUnusable, database.databaseName(), error.text(),
+            error.nativeErrorCode()};
+    };
     // A database that is not open has nothing to answer; Qt would say so on
     // the console for every question.
     if (!database.isOpen())
-        return {};
+        return Failure{Failed::RecordsUnusable, database.databaseName(), u"not open"_s};
     QSqlQuery query(database);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        return {};
+        return failed(query.lastError());
     for (const QVariant& value : values)
         query.addBindValue(value);
     if (!query.exec())
-        return {};
+        return failed(query.lastError());
     QList<decltype(row(query))> found;
     while (query.next())
         found.append(row(query));
     if (query.lastError().isValid())
-        return {};
+        return failed(query.lastError());
     return found;
 }
 
@@ -63,7 +67,7 @@ SheetQuestions::SheetQuestions(const QSqlDatabase& database)
     : database(database)
 { }
 
-std::optional<QList<StoredSheet>> SheetQuestions::sheets(const SheetRange& range) const
+Outcome<QList<StoredSheet>> SheetQuestions::sheets(const SheetRange& range) const
 {
     QString sql = u"SELECT id, finished_at, kind, seconds, wrong_digits, record FROM sheets"_s;
     QStringList conditions;
@@ -98,8 +102,7 @@ std::optional<QList<StoredSheet>> SheetQuestions::sheets(const SheetRange& range
     });
 }
 
-std::optional<QList<DayBest>> SheetQuestions::dailyBest(
-    qint64 child, Kind kind, const QDate& from) const
+Outcome<QList<DayBest>> SheetQuestions::dailyBest(qint64 child, Kind kind, const QDate& from) const
 {
     // Every day when `from` is null: the first day that can be written.
     const QString first = from.isValid() ? dayColumn(from) : u"0000-00-00"_s;
@@ -112,7 +115,7 @@ std::optional<QList<DayBest>> SheetQuestions::dailyBest(
         });
 }
 
-std::optional<QList<QDate>> SheetQuestions::practiceDays(
+Outcome<QList<QDate>> SheetQuestions::practiceDays(
     qint64 child, const QDate& from, const QDate& to) const
 {
     return rows(database,
@@ -123,23 +126,23 @@ std::optional<QList<QDate>> SheetQuestions::practiceDays(
         });
 }
 
-std::optional<QList<FactStat>> SheetQuestions::facts(qint64 child, Kind kind, int lastSheets) const
+Outcome<QList<FactStat>> SheetQuestions::facts(qint64 child, Kind kind, int lastSheets) const
 {
     // SQLite takes a negative LIMIT for none at all.
     return rows(database, factsQuery(),
         {byteValues(), child, kindNumber(kind), std::max(lastSheets, 0)}, factOf);
 }
 
-std::optional<std::array<int, 4>> SheetQuestions::countsByKind(qint64 child) const
+Outcome<std::array<int, 4>> SheetQuestions::countsByKind(qint64 child) const
 {
     const auto counts = rows(database,
         u"SELECT kind, count(*) FROM sheets WHERE child = ? GROUP BY kind"_s, {child}, kindCountOf);
     if (!counts)
-        return {};
+        return counts.failure();
     return countsInKindOrder(*counts);
 }
 
-std::optional<QList<WeekKnown>> SheetQuestions::knownByWeek(
+Outcome<QList<WeekKnown>> SheetQuestions::knownByWeek(
     qint64 child, Kind kind, const QDate& from, int weeks) const
 {
     const QDate monday = from.addDays(1 - from.dayOfWeek());
@@ -148,7 +151,7 @@ std::optional<QList<WeekKnown>> SheetQuestions::knownByWeek(
             KnownOverSheets},
         knownRowOf);
     if (!found)
-        return {};
+        return found.failure();
     const QList<KnownFacts> known = knownPerOwner(kind, *found, weeks);
     QList<WeekKnown> counts;
     for (int week = 0; week < weeks; ++week)
@@ -156,13 +159,12 @@ std::optional<QList<WeekKnown>> SheetQuestions::knownByWeek(
     return counts;
 }
 
-std::optional<KnownFacts> SheetQuestions::knownFacts(
-    qint64 child, Kind kind, const QDate& upTo) const
+Outcome<KnownFacts> SheetQuestions::knownFacts(qint64 child, Kind kind, const QDate& upTo) const
 {
     const QString lastDay = upTo.isValid() ? dayColumn(upTo) : u"9999-12-31"_s;
     const auto found = rows(database, knownQuery(),
         {byteValues(), lastDay, 1, child, kindNumber(kind), KnownOverSheets}, knownRowOf);
     if (!found)
-        return {};
+        return found.failure();
     return knownPerOwner(kind, *found, 1).first();
 }

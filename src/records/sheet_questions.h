@@ -17,18 +17,17 @@ public:
     // opened again meanwhile; it must outlive this.
     explicit SheetQuestions(const QSqlDatabase& database);
 
-    std::optional<QList<StoredSheet>> sheets(const SheetRange& range) const;
-    std::optional<QList<DayBest>> dailyBest(qint64 child, Kind kind, const QDate& from) const;
-    std::optional<QList<QDate>> practiceDays(
-        qint64 child, const QDate& from, const QDate& to) const;
-    std::optional<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const;
-    std::optional<std::array<int, 4>> countsByKind(qint64 child) const;
+    Outcome<QList<StoredSheet>> sheets(const SheetRange& range) const;
+    Outcome<QList<DayBest>> dailyBest(qint64 child, Kind kind, const QDate& from) const;
+    Outcome<QList<QDate>> practiceDays(qint64 child, const QDate& from, const QDate& to) const;
+    Outcome<QList<FactStat>> facts(qint64 child, Kind kind, int lastSheets) const;
+    Outcome<std::array<int, 4>> countsByKind(qint64 child) const;
     // Each fact's state among the child's newest sheets of the kind finished
     // by `upTo` (every sheet when null).
-    std::optional<KnownFacts> knownFacts(qint64 child, Kind kind, const QDate& upTo) const;
+    Outcome<KnownFacts> knownFacts(qint64 child, Kind kind, const QDate& upTo) const;
     // The facts known at the end of each of `weeks` weeks from the week of
     // `from`, by the day each sheet was kept on.
-    std::optional<QList<WeekKnown>> knownByWeek(
+    Outcome<QList<WeekKnown>> knownByWeek(
         qint64 child, Kind kind, const QDate& from, int weeks) const;
 
 private:

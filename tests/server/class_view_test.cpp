@@ -180,7 +180,7 @@ private:
     std::thread watchdog;
 };
 
-QStringList sheetLines(const std::optional<QList<StoredSheet>>& sheets)
+QStringList sheetLines(const Outcome<QList<StoredSheet>>& sheets)
 {
     if (!sheets)
         return {u"unreadable"_s};
@@ -606,7 +606,7 @@ private Q_SLOTS:
         }
         QCOMPARE(paged, sheetLines(local.sheets(SheetRange().ofChild(mine))));
 
-        const auto lines = [](const std::optional<QList<DayBest>>& bests) {
+        const auto lines = [](const Outcome<QList<DayBest>>& bests) {
             QStringList found;
             for (const DayBest& best : bests.value_or(QList<DayBest>()))
                 found << best.day.toString(Qt::ISODate) + u' ' + QString::number(best.seconds);
