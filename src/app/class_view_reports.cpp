@@ -67,22 +67,19 @@ void ClassView::printReports()
                 if (job->failed)
                     return;
                 const ClassChild& child = job->children[at];
-                std::optional<MonthRecords> kept;
-                if (read)
-                    kept = monthRecords(*read.value().reader(), child.id, month);
+                const Outcome<MonthRecords> kept = read
+                    ? monthRecords(*read.value().reader(), child.id, month)
+                    : Outcome<MonthRecords>(read.failure());
                 if (!kept) {
                     // A class's reports with a page missing would be handed
                     // out as the whole class: none is printed.
                     job->failed = true;
                     const QString text
                         = child.name + u"さんの記録を読めませんでした。報告は印刷していません。"_s;
-                    if (!read)
-                        tellProblem(text, read.failure());
-                    else
-                        ask(desk, this, text, Title, Desktop::Buttons::Ok, Desktop::Icon::Warning);
+                    tellProblem(text, kept.failure());
                     return;
                 }
-                job->reports[at] = MonthReport{child.name, std::move(*kept)};
+                job->reports[at] = MonthReport{child.name, *kept};
                 if (--job->left > 0)
                     return;
                 QList<MonthReport> pages;

@@ -287,10 +287,10 @@ void PrintDialog::printReport(bool preview)
 {
     const QDate month = monthBox->currentData().toDate();
     // Read when printed, so that it holds the sheets done until now.
-    const std::optional<MonthRecords> records = report->read(month);
+    const Outcome<MonthRecords> records = report->read(month);
     if (!records) {
         ask(desktop, this, u"きろくを よめませんでした。\r\nいんさつは して いません。"_s, Title,
-            Desktop::Buttons::Ok, Desktop::Icon::Warning);
+            Desktop::Buttons::Ok, Desktop::Icon::Warning, failureLog(records.failure()));
         return;
     }
     const QList<MonthReport> reports{{report->name, *records}};

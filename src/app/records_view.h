@@ -42,7 +42,7 @@ struct ReportOffer
 {
     QString name;
     QList<QDate> months;
-    std::function<std::optional<MonthRecords>(const QDate& month)> read;
+    std::function<Outcome<MonthRecords>(const QDate& month)> read;
 };
 
 // The children's commands of the records window, each asking its own

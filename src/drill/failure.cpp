@@ -124,6 +124,9 @@ FailureText forAdult(Failed what)
         return {u"印刷"_s, u"印刷できませんでした。"_s};
     case Failed::FileNotWritten:
         return {u"保存"_s, u"ファイルを保存できませんでした。"_s};
+    case Failed::RecordsUnusable:
+    case Failed::RecordsLocked:
+        return {u"記録"_s, u"記録を読み書きできません。"_s};
     default:
         break;
     }

@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-std::optional<MonthRecords> monthRecords(
-    const RecordReader& records, qint64 child, const QDate& day)
+Outcome<MonthRecords> monthRecords(const RecordReader& records, qint64 child, const QDate& day)
 {
     MonthRecords month;
     month.month = QDate(day.year(), day.month(), 1);
@@ -16,7 +15,7 @@ std::optional<MonthRecords> monthRecords(
     for (Kind kind : AllKinds) {
         const auto bests = records.dailyBest(child, kind, month.month);
         if (!bests)
-            return {};
+            return bests.failure();
         KindMonth practised{kind, 0, {}};
         for (const DayBest& best : *bests) {
             if (best.day > last)
@@ -35,8 +34,10 @@ std::optional<MonthRecords> monthRecords(
     }
     const auto days = records.practiceDays(child, month.month, last);
     const auto facts = records.knownFacts(child, most, last);
-    if (!days || !facts)
-        return {};
+    if (!days)
+        return days.failure();
+    if (!facts)
+        return facts.failure();
     month.practised = *days;
     month.facts = *facts;
     return month;

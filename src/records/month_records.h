@@ -33,5 +33,4 @@ struct MonthRecords
 
 // `child`'s month of `day` from `records`; nothing when they could not be
 // read.
-std::optional<MonthRecords> monthRecords(
-    const RecordReader& records, qint64 child, const QDate& day);
+Outcome<MonthRecords> monthRecords(const RecordReader& records, qint64 child, const QDate& day);
