@@ -108,12 +108,13 @@ SendRound sendOutbox(ClassConnection::Link& link, Outbox& outbox, const QString&
                 = u"child %1 is not on the roster of class %2; the server said: %3"_s
                       .arg(sheet.serverChild)
                       .arg(className, inserted.failure().detail);
-            if (outbox.refuse(sheet.id, reason)) {
-                ++round.refused;
-            } else {
+            if (const Done failed = outbox.refuse(sheet.id, reason)) {
                 // Still in the queue, so tried again next time; but a records
                 // file that takes no mark is told, not only waited out.
-                round.failure = Failure{Failed::RecordsUnusable, outbox.path(), reason};
+                round.failure = Failure{
+                    Failed::RecordsUnusable, outbox.path(), reason + u"; "_s + failed->detail};
+            } else {
+                ++round.refused;
             }
         }
     }

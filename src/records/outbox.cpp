@@ -42,12 +42,25 @@ struct Outbox::Private
         return query;
     }
 
-    std::optional<int> changed(const QString& sql, const QVariantList& values)
+    Outcome<int> changed(const QString& sql, const QVariantList& values)
     {
         const auto query = run(sql, values);
         if (!query)
-            return {};
+            return failed();
         return query->numRowsAffected();
+    }
+
+    // A question that could not be answered, with the database's words.
+    Failure failed() const
+    {
+        return {Failed::RecordsUnusable, path, db().isOpen() ? problem : u"not open"_s};
+    }
+
+    Done done(const QString& sql, const QVariantList& values)
+    {
+        if (!run(sql, values))
+            return failed();
+        return {};
     }
 
     bool connect(bool readOnly);
@@ -135,7 +148,7 @@ bool Outbox::isOpen() const
     return d->db().isOpen();
 }
 
-std::optional<QList<WaitingSheet>> Outbox::waiting(int limit, qint64 after) const
+Outcome<QList<WaitingSheet>> Outbox::waiting(int limit, qint64 after) const
 {
     auto query = d->run(
         u"SELECT s.id, c.server_id, s.uuid, s.finished_at, s.kind, s.seconds, s.wrong_digits, "
@@ -146,7 +159,7 @@ std::optional<QList<WaitingSheet>> Outbox::waiting(int limit, qint64 after) cons
         u"ORDER BY o.sheet_id LIMIT ?"_s,
         {after, limit});
     if (!query)
-        return {};
+        return d->failed();
     QList<WaitingSheet> sheets;
     while (query->next()) {
         sheets.append(
@@ -156,30 +169,30 @@ std::optional<QList<WaitingSheet>> Outbox::waiting(int limit, qint64 after) cons
                 query->value(7).toBool(), query->value(8).toByteArray(),
                 query->value(9).toByteArray(), query->value(10).toByteArray()});
     }
-    if (query->lastError().isValid())
-        return {};
+    if (query->lastError().isValid()) {
+        d->problem = query->lastError().text();
+        return d->failed();
+    }
     return sheets;
 }
 
-bool Outbox::take(qint64 sheet)
+Done Outbox::take(qint64 sheet)
 {
-    return d->run(u"DELETE FROM outbox WHERE sheet_id = ?"_s, {sheet}).has_value();
+    return d->done(u"DELETE FROM outbox WHERE sheet_id = ?"_s, {sheet});
 }
 
-bool Outbox::refuse(qint64 sheet, const QString& reason)
+Done Outbox::refuse(qint64 sheet, const QString& reason)
 {
-    return d
-        ->run(u"UPDATE outbox SET refused = ?, tries = tries + 1 WHERE sheet_id = ?"_s,
-            {reason, sheet})
-        .has_value();
+    return d->done(
+        u"UPDATE outbox SET refused = ?, tries = tries + 1 WHERE sheet_id = ?"_s, {reason, sheet});
 }
 
-bool Outbox::tried(qint64 sheet)
+Done Outbox::tried(qint64 sheet)
 {
-    return d->run(u"UPDATE outbox SET tries = tries + 1 WHERE sheet_id = ?"_s, {sheet}).has_value();
+    return d->done(u"UPDATE outbox SET tries = tries + 1 WHERE sheet_id = ?"_s, {sheet});
 }
 
-std::optional<int> Outbox::requeue(const QList<qint64>& serverChildren)
+Outcome<int> Outbox::requeue(const QList<qint64>& serverChildren)
 {
     if (serverChildren.isEmpty())
         return 0;
@@ -193,10 +206,12 @@ std::optional<int> Outbox::requeue(const QList<qint64>& serverChildren)
         ids);
 }
 
-std::optional<int> Outbox::count() const
+Outcome<int> Outbox::count() const
 {
     auto query = d->run(u"SELECT count(*) FROM outbox"_s);
-    if (!query || !query->next())
-        return {};
+    if (!query)
+        return d->failed();
+    if (!query->next())
+        return Failure{Failed::RecordsUnusable, d->path, u"no count of the outbox"_s};
     return query->value(0).toInt();
 }

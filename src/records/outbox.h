@@ -48,19 +48,19 @@ public:
     // The sheets waiting, oldest first, after the sheet `after` (from the
     // oldest when 0), at most `limit`. Sheets refused for now, and sheets
     // whose child has no roster child yet, are not among them.
-    [[nodiscard]] std::optional<QList<WaitingSheet>> waiting(int limit, qint64 after = 0) const;
+    [[nodiscard]] Outcome<QList<WaitingSheet>> waiting(int limit, qint64 after = 0) const;
     // The server has the sheet: it waits no more.
-    [[nodiscard]] bool take(qint64 sheet);
+    [[nodiscard]] Done take(qint64 sheet);
     // The server will not take the sheet as it is, for `reason`: it stays,
     // out of the queue, until requeue() names its child.
-    [[nodiscard]] bool refuse(qint64 sheet, const QString& reason);
+    [[nodiscard]] Done refuse(qint64 sheet, const QString& reason);
     // A send of the sheet failed; it stays in the queue.
-    [[nodiscard]] bool tried(qint64 sheet);
+    [[nodiscard]] Done tried(qint64 sheet);
     // Refused sheets of the roster's children `serverChildren` wait again;
     // how many, or nothing when the file could not be written.
-    [[nodiscard]] std::optional<int> requeue(const QList<qint64>& serverChildren);
+    [[nodiscard]] Outcome<int> requeue(const QList<qint64>& serverChildren);
     // Every sheet the server does not have yet, refused ones too.
-    [[nodiscard]] std::optional<int> count() const;
+    [[nodiscard]] Outcome<int> count() const;
 
 private:
     struct Private;
