@@ -42,6 +42,18 @@ ClassConfig classThreeOne()
     return config;
 }
 
+// A machine's practice in `folder`, on `clock`, on a Monday morning.
+PracticeSetup machineSetup(const QTemporaryDir& folder, ManualClock& clock)
+{
+    return {
+        .settings = {folder.filePath(u"Varolin.ini"_s), true},
+        .records = folder.filePath(u"records.sqlite"_s),
+        .seed = 7,
+        .monotonic = clock.function(),
+        .now = [] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); },
+    };
+}
+
 } // namespace
 
 class PartsTest : public QObject
@@ -162,20 +174,14 @@ void PartsTest::classRosterDuringASheet()
     QTemporaryDir folder;
     ManualClock clock;
     FakeClassLink* link = nullptr;
-    MachinePractice machine({
-        .settings = {folder.filePath(u"Varolin.ini"_s), true},
-        .records = folder.filePath(u"records.sqlite"_s),
-        .seed = 7,
-        .monotonic = clock.function(),
-        .now = [] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); },
-        .classroom = classThreeOne(),
-        .makeLink =
-            [&link](const ClassConfig&, const QString&) {
-                auto fake = std::make_unique<FakeClassLink>();
-                link = fake.get();
-                return std::unique_ptr<ClassLink>(std::move(fake));
-            },
-    });
+    PracticeSetup setup = machineSetup(folder, clock);
+    setup.classroom = classThreeOne();
+    setup.makeLink = [&link](const ClassConfig&, const QString&) {
+        auto fake = std::make_unique<FakeClassLink>();
+        link = fake.get();
+        return std::unique_ptr<ClassLink>(std::move(fake));
+    };
+    MachinePractice machine(std::move(setup));
     Practice& practice = machine.practice();
     QSignalSpy wanted(&practice, &Practice::chooserWanted);
     QCOMPARE(practice.startSheet(), Practice::Start::Started);
@@ -212,13 +218,7 @@ void PartsTest::betweenSheetsOnly()
 
     QTemporaryDir folder;
     ManualClock clock;
-    MachinePractice machine({
-        .settings = {folder.filePath(u"Varolin.ini"_s), true},
-        .records = folder.filePath(u"records.sqlite"_s),
-        .seed = 7,
-        .monotonic = clock.function(),
-        .now = [] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); },
-    });
+    MachinePractice machine(machineSetup(folder, clock));
     Practice& practice = machine.practice();
     QVERIFY(practice.openRecords());
     QCOMPARE(practice.addChild(u"さくら"_s).value(), ChildName::Problem::None);
